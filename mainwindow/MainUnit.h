@@ -1,0 +1,123 @@
+#pragma once
+// The main window: title bar with the menu buttons and the link, the album
+// tree on the left, the viewer, and the navigation bar at the bottom.
+
+#include <QImage>
+#include <QPixmap>
+#include <QToolButton>
+#include <QWidget>
+
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QSplitter;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// A flat title-bar button: glyph and caption side by side, 8 pixels apart,
+// centred together.
+class TMenuButton : public QToolButton
+{
+    Q_OBJECT
+public:
+    explicit TMenuButton(QWidget *parent = nullptr) : QToolButton(parent) {}
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// A picture drawn scaled down proportionally when larger than the control,
+// never enlarged, and centred in it.
+class TImageControl : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TImageControl(QWidget *parent = nullptr) : QWidget(parent) {}
+    const QImage &Picture() const { return m_picture; }
+    void SetPicture(const QImage &picture);
+    // The rectangle, within the control, that the picture is drawn in.
+    static QRect DrawRect(const QSize &picture, const QSize &control);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QImage m_picture;
+};
+
+class TMainForm : public QWidget
+{
+    Q_OBJECT
+public:
+    // Opens the album store at storePath; when that fails the error has been
+    // shown and StoreOpened() is false: the program must end.
+    explicit TMainForm(const QString &storePath, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // <folder of the executable>/date/pdate.pdb
+    static QString DefaultStorePath();
+
+    bool StoreOpened() const { return m_storeOpened; }
+
+    // Places NavPanle, MenuPanle and quilbonet after a change of size.
+    void ArrangePanels();
+    void BuildLibTree();
+
+    // ---- state
+    bool Zoomed = false;
+    QString OldPicName;
+    QTreeWidgetItem *CurLibNode = nullptr;
+    QList<QPixmap> ImageList1;
+
+    // ---- designed controls
+    QWidget *TitlePanle = nullptr;
+    QLabel *Image5 = nullptr;
+    QWidget *MenuPanle = nullptr;
+    TMenuButton *UserMenu = nullptr;
+    TMenuButton *HelpMenu = nullptr;
+    TMenuButton *SearcMenu = nullptr;
+    QLabel *quilbonet = nullptr;
+    QWidget *spSkinPanel3 = nullptr;
+    QLabel *Image2 = nullptr;
+    QWidget *NavPanle = nullptr;
+    QToolButton *spSkinSpeedButton1 = nullptr;
+    QToolButton *spSkinSpeedButton2 = nullptr;
+    QToolButton *spSkinSpeedButton3 = nullptr;
+    QToolButton *spSkinSpeedButton4 = nullptr;
+    QToolButton *spSkinSpeedButton5 = nullptr;
+    QToolButton *spSkinSpeedButton6 = nullptr;
+    QToolButton *spSkinSpeedButton7 = nullptr;
+    QToolButton *spSkinSpeedButton8 = nullptr;
+    QToolButton *spSkinSpeedButton9 = nullptr;
+    QToolButton *spSkinSpeedButton10 = nullptr;
+    QFrame *spSkinBevel1 = nullptr;
+    QFrame *spSkinBevel2 = nullptr;
+    QFrame *spSkinBevel3 = nullptr;
+    QFrame *spSkinBevel4 = nullptr;
+    QGroupBox *PicListGroup = nullptr;
+    QWidget *spSkinScrollBox1 = nullptr;
+    QTreeWidget *PicLibView = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    QWidget *spSkinPanel1 = nullptr;
+    QFrame *MainSearcPanle = nullptr;
+    QWidget *PicSroll = nullptr;
+    TImageControl *MainImage = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate(const QString &storePath);
+    void FormResize();
+    void createTitleBar();
+    void createNavigationBar();
+    void createClientArea();
+    QToolButton *navButton(const char *name, int left, const char *glyph, const QString &hint);
+    QFrame *navBevel(const char *name, int left);
+    void holdOuterSize();
+
+    bool m_storeOpened = false;
+    bool m_outerSizeHeld = false;
+};

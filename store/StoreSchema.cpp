@@ -1,0 +1,150 @@
+#include "StoreSchema.h"
+
+#include "SqlDb.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace StoreSchema {
+
+namespace {
+
+struct TableColumns
+{
+    const char *table;
+    std::initializer_list<const char *> columns;
+};
+
+const TableColumns kSchema[] = {
+    {"PicLibTable", {"PicLibID", "PicLibName", "PicPass"}},
+    {"PicInfoTable", {"PicInfoID", "PicLibID", "PicName", "PicExt"}},
+    {"PicTable", {"PicInfoID", "Pic"}},
+};
+
+const TableColumns *findTable(const QString &table)
+{
+    for (const TableColumns &t : kSchema)
+        if (table.compare(QLatin1String(t.table), Qt::CaseInsensitive) == 0)
+            return &t;
+    return nullptr;
+}
+
+bool fsyncPath(const QString &path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+QByteArray DatabasePassword() { return QByteArrayLiteral("qe!vorn.7315"); }
+
+void KeyConnection(SqlDb &db)
+{
+    db.key(DatabasePassword());
+    db.execFixed("PRAGMA cipher_page_size = 4096");
+}
+
+void CreateTables(SqlDb &db)
+{
+    // NOCASE folds ASCII only, but keeps the store readable by the standard
+    // sqlcipher shell (a custom collation would not be).
+    db.execFixed(
+        "PRAGMA user_version = 1;"
+        "CREATE TABLE PicLibTable ("
+        "  PicLibID INTEGER NOT NULL PRIMARY KEY,"
+        "  PicLibName TEXT NOT NULL COLLATE NOCASE,"
+        "  PicPass TEXT NOT NULL DEFAULT '' COLLATE NOCASE);"
+        "CREATE INDEX PicLibNameIdx ON PicLibTable(PicLibName);"
+        "CREATE TABLE PicInfoTable ("
+        "  PicInfoID INTEGER NOT NULL PRIMARY KEY,"
+        "  PicLibID INTEGER NOT NULL REFERENCES PicLibTable(PicLibID) ON DELETE CASCADE,"
+        "  PicName TEXT NOT NULL COLLATE NOCASE,"
+        "  PicExt TEXT NOT NULL DEFAULT '' COLLATE NOCASE,"
+        "  UNIQUE (PicLibID, PicName));"
+        "CREATE TABLE PicTable ("
+        "  PicInfoID INTEGER NOT NULL PRIMARY KEY"
+        "    REFERENCES PicInfoTable(PicInfoID) ON DELETE CASCADE,"
+        "  Pic BLOB);");
+    static_assert(SchemaVersion == 1, "CreateTables writes user_version 1");
+}
+
+QString CanonicalTable(const QString &table)
+{
+    const TableColumns *t = findTable(table);
+    return t ? QString::fromLatin1(t->table) : QString();
+}
+
+QString CanonicalColumn(const QString &table, const QString &column)
+{
+    const TableColumns *t = findTable(table);
+    if (!t)
+        return QString();
+    for (const char *c : t->columns)
+        if (column.compare(QLatin1String(c), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(c);
+    return QString();
+}
+
+bool CreateEmptyStore(const QString &path, QString *error)
+{
+    auto failWith = [error](const QString &message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+
+    const QFileInfo target(path);
+    if (target.exists() || target.isSymLink())
+        return failWith(QStringLiteral("%1 already exists").arg(path));
+    const QString folder = target.absolutePath();
+    if (!QDir().mkpath(folder))
+        return failWith(QStringLiteral("cannot create folder %1").arg(folder));
+
+    QString tempPath;
+    {
+        QTemporaryFile reserve(folder + QStringLiteral("/.pdate-new-XXXXXX"));
+        reserve.setAutoRemove(false);
+        if (!reserve.open())
+            return failWith(QStringLiteral("cannot write in %1: %2").arg(folder, reserve.errorString()));
+        tempPath = reserve.fileName();
+    }
+
+    try {
+        SqlDb db;
+        db.open(tempPath);
+        KeyConnection(db);
+        CreateTables(db);
+        db.close();
+    } catch (const SqlError &e) {
+        QFile::remove(tempPath);
+        return failWith(QStringLiteral("cannot create the store: %1").arg(QString::fromUtf8(e.what())));
+    }
+
+    if (!fsyncPath(tempPath, O_RDONLY)) {
+        QFile::remove(tempPath);
+        return failWith(QStringLiteral("cannot flush %1").arg(tempPath));
+    }
+    // link() refuses an existing target, so a store that appeared meanwhile
+    // is never replaced.
+    if (::link(QFile::encodeName(tempPath).constData(), QFile::encodeName(path).constData()) != 0) {
+        const int err = errno;
+        QFile::remove(tempPath);
+        return failWith(QStringLiteral("cannot create %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(err))));
+    }
+    QFile::remove(tempPath);
+    fsyncPath(folder, O_RDONLY | O_DIRECTORY);
+    return true;
+}
+
+} // namespace StoreSchema

@@ -1,0 +1,41 @@
+#pragma once
+// The album store's fixed facts: the database password, the schema, and the
+// code that makes an empty store (used by the build tool and by tests).
+
+#include <QByteArray>
+#include <QString>
+
+class SqlDb;
+
+namespace StoreSchema {
+
+// The database password every store is keyed with.
+QByteArray DatabasePassword();
+
+// Page size set on every connection before its first read; a store made
+// with one page size cannot be read with another.
+constexpr int CipherPageSize = 4096;
+
+// Version of the schema, kept in the store's user_version.
+constexpr int SchemaVersion = 1;
+
+// Keys a freshly opened connection and sets its cipher parameters. Must run
+// before the connection's first read.
+void KeyConnection(SqlDb &db);
+
+// Creates the three tables on an empty, keyed connection.
+void CreateTables(SqlDb &db);
+
+// The exact spelling of a table or column of the schema for a name given in
+// any letter case; empty when the name is not one of the schema's. A column
+// is accepted only together with the table that holds it.
+QString CanonicalTable(const QString &table);
+QString CanonicalColumn(const QString &table, const QString &column);
+
+// Creates an empty store at path. Never replaces an existing file: the store
+// is built under a temporary name in the same folder and then linked into
+// place, which fails if anything appeared there. Returns false with a
+// message in *error on failure; nothing is left behind.
+bool CreateEmptyStore(const QString &path, QString *error = nullptr);
+
+} // namespace StoreSchema

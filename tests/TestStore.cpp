@@ -1,0 +1,40 @@
+#include "TestStore.h"
+
+#include "StoreSchema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace TestStore {
+
+QString Make(const QTemporaryDir &dir, const QString &name)
+{
+    const QString path = dir.filePath(name);
+    QString error;
+    if (!StoreSchema::CreateEmptyStore(path, &error)) {
+        QTest::qFail(qPrintable(QStringLiteral("cannot make a test store: ") + error), __FILE__, __LINE__);
+        return QString();
+    }
+    return path;
+}
+
+QString TestData()
+{
+    const QString path = QStringLiteral(QUILBO_TESTDATA);
+    return QDir(path).exists() ? QDir(path).canonicalPath() : QString();
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+} // namespace TestStore

@@ -1,0 +1,21 @@
+#pragma once
+// Album stores for tests, made in a temporary folder by the same code that
+// makes the shipped empty store.
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace TestStore {
+
+// Creates an empty store at dir/name and returns its path; fails the test
+// (QVERIFY-style, returning empty) when it cannot.
+QString Make(const QTemporaryDir &dir, const QString &name = QStringLiteral("pdate.pdb"));
+
+// The shared test pictures folder, or empty when it is absent.
+QString TestData();
+
+// Bytes of a file; empty when it cannot be read.
+QByteArray ReadFile(const QString &path);
+bool WriteFile(const QString &path, const QByteArray &bytes);
+
+} // namespace TestStore

@@ -1,0 +1,404 @@
+// The album store: opening (and refusing) files, the statement runner,
+// CountWhere, NextId, transactions and the schema's rules.
+
+#include "ConnectionString.h"
+#include "PicDMUnit.h"
+#include "ScriptedPrompts.h"
+#include "SqlDb.h"
+#include "StoreSchema.h"
+#include "TestStore.h"
+#include "TextRules.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray digest(const QString &path)
+{
+    return QCryptographicHash::hash(TestStore::ReadFile(path), QCryptographicHash::Sha256);
+}
+
+void insertAlbum(TPicDM &dm, int id, const QString &name, const QString &pass = QString())
+{
+    SqlStatement q(dm.Db(), QStringLiteral("Insert into PicLibTable(PicLibID, PicLibName, PicPass) Values(?, ?, ?)"));
+    q.bind(1, id).bind(2, name).bind(3, pass).exec();
+}
+
+void insertPicture(TPicDM &dm, int id, int album, const QString &name, const QByteArray &bytes)
+{
+    SqlStatement info(dm.Db(),
+                      QStringLiteral("Insert into PicInfoTable(PicInfoID, PicLibID, PicName, PicExt) "
+                                     "Values(:s_PicInfoID,:s_PicLibID,:s_PicName,:s_PicExt)"));
+    info.bind(":s_PicInfoID", id).bind(":s_PicLibID", album).bind(":s_picName", name).bind(":s_PicExt", QStringLiteral("jpg"));
+    info.exec();
+    SqlStatement pic(dm.Db(), QStringLiteral("Insert into PicTable(PicInfoID,Pic) Values(:ss_PicInfoId,:ss_Pic)"));
+    pic.bind(":ss_PicInfoId", id).bindBlob(":ss_Pic", bytes).exec();
+}
+
+int rows(TPicDM &dm, const char *table)
+{
+    SqlStatement q(dm.Db(), QStringLiteral("Select count(*) From %1").arg(QLatin1String(table)));
+    q.next();
+    return int(q.int64(0));
+}
+
+} // namespace
+
+class TestStoreDb : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_dm = std::make_unique<TPicDM>();
+        m_prompts = ScriptedPrompts::Install(*m_dm);
+    }
+    void cleanup()
+    {
+        // The data module reports nothing by itself.
+        QCOMPARE(m_prompts->Messages.size(), 0);
+        m_dm.reset();
+    }
+
+    void openStoreAcceptsAStore()
+    {
+        const QString path = TestStore::Make(m_dir, QStringLiteral("good.pdb"));
+        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(path)));
+        QVERIFY(m_dm->Connected());
+        QCOMPARE(m_dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("x")), 0);
+        // Foreign keys are switched on for the connection.
+        SqlStatement fk(m_dm->Db(), QStringLiteral("PRAGMA foreign_keys"));
+        QVERIFY(fk.next());
+        QCOMPARE(fk.int64(0), 1);
+        SqlStatement sd(m_dm->Db(), QStringLiteral("PRAGMA secure_delete"));
+        QVERIFY(sd.next());
+        QCOMPARE(sd.int64(0), 0);
+    }
+
+    void openStoreRefusesBadFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing file") << "missing";
+        QTest::newRow("missing folder") << "missing-folder";
+        QTest::newRow("zero bytes") << "empty";
+        QTest::newRow("text file") << "text";
+        QTest::newRow("other password") << "other-key";
+        QTest::newRow("plain sqlite") << "plain";
+        QTest::newRow("store without tables") << "no-tables";
+        QTest::newRow("folder") << "folder";
+    }
+    void openStoreRefusesBadFiles()
+    {
+        QFETCH(QString, kind);
+        QString path = m_dir.filePath(kind + QStringLiteral(".pdb"));
+        if (kind == QLatin1String("missing-folder"))
+            path = m_dir.filePath(QStringLiteral("date/pdate.pdb"));
+        else if (kind == QLatin1String("empty"))
+            QVERIFY(TestStore::WriteFile(path, QByteArray()));
+        else if (kind == QLatin1String("text"))
+            QVERIFY(TestStore::WriteFile(path, "These are not the photos you are looking for.\n"));
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(path));
+        else if (kind != QLatin1String("missing"))
+            makeDatabase(path, kind);
+
+        const bool existed = QFileInfo::exists(path);
+        const QByteArray before = QFileInfo(path).isFile() ? digest(path) : QByteArray();
+
+        // An open connection is closed by a failed open.
+        const QString good = TestStore::Make(m_dir, QStringLiteral("open-first-") + kind + QStringLiteral(".pdb"));
+        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(good)));
+        QVERIFY(!m_dm->OpenStore(ConnectionString::ForStore(path)));
+        QVERIFY(!m_dm->Connected());
+        QCOMPARE(m_dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QString()), 0);
+
+        // Nothing is created, modified or truncated.
+        QCOMPARE(QFileInfo::exists(path), existed);
+        if (QFileInfo(path).isFile())
+            QCOMPARE(digest(path), before);
+        QVERIFY(!QFileInfo::exists(path + QStringLiteral("-journal")));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("date"))));
+    }
+
+    void openStoreRefusesAWrongPassword()
+    {
+        const QString path = TestStore::Make(m_dir, QStringLiteral("pw.pdb"));
+        QString connection = ConnectionString::ForStore(path);
+        connection.replace(QString::fromLatin1(StoreSchema::DatabasePassword()), QStringLiteral("qe!vorn.7316"));
+        QVERIFY(!m_dm->OpenStore(connection));
+        QVERIFY(!m_dm->Connected());
+    }
+
+    void openStoreReopensAndTrims()
+    {
+        QTemporaryDir odd(m_dir.filePath(QStringLiteral("a folder; with \"odd\" name XXXXXX")));
+        QVERIFY(odd.isValid());
+        const QString first = TestStore::Make(m_dir, QStringLiteral("first.pdb"));
+        const QString second = TestStore::Make(odd, QStringLiteral(" second store.pdb"));
+        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(first)));
+        insertAlbum(*m_dm, 1, QStringLiteral("Only in first"));
+
+        // A connection string framed by blanks, naming another store: the
+        // open connection is replaced.
+        const QString connection = QStringLiteral("  \t") + ConnectionString::ForStore(second) + QStringLiteral("  ");
+        QVERIFY(m_dm->OpenStore(connection));
+        QCOMPARE(m_dm->ConnectionString(), connection.trimmed());
+        QCOMPARE(m_dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Only in first")), 0);
+        insertAlbum(*m_dm, 1, QStringLiteral("Only in second"));
+        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(first)));
+        QCOMPARE(m_dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Only in first")), 1);
+    }
+
+    void connectionStringKeepsAnyPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("plain") << "/home/ann/quilbo/date/pdate.pdb";
+        QTest::newRow("spaces") << "/home/ann/my photos/date/pdate.pdb";
+        QTest::newRow("semicolon") << "/home/ann/a;b=c/date/pdate.pdb";
+        QTest::newRow("quotes") << "/home/ann/\"x\"/pdate.pdb";
+        QTest::newRow("blanks around") << " /tmp/x/pdate.pdb ";
+        QTest::newRow("chinese") << "/home/安/相册/date/pdate.pdb";
+    }
+    void connectionStringKeepsAnyPath()
+    {
+        QFETCH(QString, path);
+        const QString c = ConnectionString::ForStore(path);
+        QCOMPARE(ConnectionString::Value(c, QStringLiteral("data source")), path);
+        QCOMPARE(ConnectionString::Value(c, QStringLiteral("Database Password")).toLatin1(), StoreSchema::DatabasePassword());
+    }
+
+    void countWhere_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("match") << "PicLibTable" << "PicLibName" << "Trip" << 1;
+        QTest::newRow("other letter case") << "PicLibTable" << "PicLibName" << "abc" << 1;
+        QTest::newRow("quote in value") << "PicLibTable" << "PicLibName" << "O'Brien" << 1;
+        QTest::newRow("chinese") << "PicLibTable" << "PicLibName" << "家庭相册" << 1;
+        QTest::newRow("no match") << "PicLibTable" << "PicLibName" << "Trip " << 0;
+        QTest::newRow("two rows") << "PicInfoTable" << "PicName" << "cat" << 2;
+        QTest::newRow("names in other case") << "piclibtable" << "PICLIBNAME" << "trip" << 1;
+        QTest::newRow("unknown column") << "PicLibTable" << "PicNameX" << "Trip" << 0;
+        QTest::newRow("column of another table") << "PicLibTable" << "PicName" << "cat" << 0;
+        QTest::newRow("unknown table") << "sqlite_master" << "name" << "PicLibTable" << 0;
+        QTest::newRow("injected column") << "PicLibTable" << "PicLibName = PicLibName OR 1" << "x" << 0;
+        QTest::newRow("injected value") << "PicLibTable" << "PicLibName" << "x' OR '1'='1" << 0;
+    }
+    void countWhere()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, column);
+        QFETCH(QString, value);
+        QFETCH(int, expected);
+        openNewStore();
+        insertAlbum(*m_dm, 1, QStringLiteral("Trip"));
+        insertAlbum(*m_dm, 2, QStringLiteral("ABC"));
+        insertAlbum(*m_dm, 3, QStringLiteral("O'Brien"));
+        insertAlbum(*m_dm, 4, QStringLiteral("家庭相册"));
+        insertPicture(*m_dm, 1, 1, QStringLiteral("cat"), "a");
+        insertPicture(*m_dm, 2, 2, QStringLiteral("Cat"), "b");
+        QCOMPARE(m_dm->CountWhere(table, column, value), expected);
+    }
+
+    void countWhereOnAClosedConnection()
+    {
+        QCOMPARE(m_dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Trip")), 0);
+    }
+
+    void nextId()
+    {
+        openNewStore();
+        QCOMPARE(m_dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 1);
+        QCOMPARE(m_dm->NextId(QStringLiteral("PicInfoTable"), QStringLiteral("PicInfoId")), 1);
+        insertAlbum(*m_dm, 1, QStringLiteral("a"));
+        insertAlbum(*m_dm, 2, QStringLiteral("b"));
+        insertAlbum(*m_dm, 7, QStringLiteral("c"));
+        QCOMPARE(m_dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 8);
+        // The id of a deleted largest row is handed out again.
+        SqlStatement(m_dm->Db(), QStringLiteral("Delete from PicLibTable Where PicLibID = 7")).exec();
+        QCOMPARE(m_dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 3);
+    }
+
+    void nextIdPassesErrorsOn()
+    {
+        QVERIFY_THROWS_EXCEPTION(SqlError, m_dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")));
+        openNewStore();
+        QVERIFY_THROWS_EXCEPTION(SqlError, m_dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicName")));
+        QVERIFY_THROWS_EXCEPTION(SqlError, m_dm->NextId(QStringLiteral("sqlite_master"), QStringLiteral("rowid")));
+    }
+
+    void transactionRollsBackUnlessCommitted()
+    {
+        openNewStore();
+        {
+            SqlTransaction t(m_dm->Db());
+            insertAlbum(*m_dm, 1, QStringLiteral("gone"));
+            insertPicture(*m_dm, 1, 1, QStringLiteral("p"), "x");
+        }
+        QCOMPARE(rows(*m_dm, "PicLibTable"), 0);
+        QCOMPARE(rows(*m_dm, "PicTable"), 0);
+        {
+            SqlTransaction t(m_dm->Db());
+            insertAlbum(*m_dm, 1, QStringLiteral("kept"));
+            t.commit();
+            QVERIFY_THROWS_EXCEPTION(SqlError, t.commit());
+        }
+        QCOMPARE(rows(*m_dm, "PicLibTable"), 1);
+        // A failed statement inside a transaction leaves nothing behind.
+        try {
+            SqlTransaction t(m_dm->Db());
+            insertPicture(*m_dm, 5, 1, QStringLiteral("one"), "1");
+            insertPicture(*m_dm, 5, 1, QStringLiteral("two"), "2"); // id taken
+            t.commit();
+            QFAIL("the second insert must fail");
+        } catch (const SqlError &) {
+        }
+        QCOMPARE(rows(*m_dm, "PicInfoTable"), 0);
+        QCOMPARE(rows(*m_dm, "PicTable"), 0);
+    }
+
+    void blobsSurviveWhole()
+    {
+        openNewStore();
+        insertAlbum(*m_dm, 1, QStringLiteral("a"));
+        QByteArray bytes(100000, '\0');
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(i * 7 % 256);
+        insertPicture(*m_dm, 1, 1, QStringLiteral("nul"), bytes);
+        insertPicture(*m_dm, 2, 1, QStringLiteral("empty"), QByteArray());
+        SqlStatement q(m_dm->Db(), QStringLiteral("Select PicInfoID,Pic From PicTable Where PicInfoID = ?"));
+        q.bind(1, 1);
+        QVERIFY(q.next());
+        QCOMPARE(q.blob(q.column("pic")), bytes);
+        SqlStatement e(m_dm->Db(), QStringLiteral("Select Pic, typeof(Pic) From PicTable Where PicInfoID = 2"));
+        QVERIFY(e.next());
+        QCOMPARE(e.text(1), QStringLiteral("blob"));
+    }
+
+    void schemaRules()
+    {
+        openNewStore();
+        insertAlbum(*m_dm, 1, QStringLiteral("a"));
+        insertAlbum(*m_dm, 2, QStringLiteral("b"));
+        insertPicture(*m_dm, 1, 1, QStringLiteral("cat"), "1");
+        // Picture names are unique within an album, without regard to case;
+        // the same name in another album is fine.
+        QVERIFY_THROWS_EXCEPTION(SqlError, insertPicture(*m_dm, 2, 1, QStringLiteral("CAT"), "2"));
+        insertPicture(*m_dm, 2, 2, QStringLiteral("CAT"), "2");
+        // A picture must belong to an album.
+        QVERIFY_THROWS_EXCEPTION(SqlError, insertPicture(*m_dm, 3, 99, QStringLiteral("orphan"), "3"));
+        // Deleting an album takes its pictures and their bytes with it, so a
+        // reused id never meets an old row.
+        SqlStatement(m_dm->Db(), QStringLiteral("Delete from PicLibTable Where PicLibName = 'A'")).exec();
+        QCOMPARE(rows(*m_dm, "PicInfoTable"), 1);
+        QCOMPARE(rows(*m_dm, "PicTable"), 1);
+        SqlStatement(m_dm->Db(), QStringLiteral("Delete from PicInfoTable Where PicInfoID = 2")).exec();
+        QCOMPARE(rows(*m_dm, "PicTable"), 0);
+    }
+
+    void storeFileIsEncryptedAndNeverReplaced()
+    {
+        const QString path = TestStore::Make(m_dir, QStringLiteral("shipped.pdb"));
+        const QByteArray head = TestStore::ReadFile(path).left(16);
+        QVERIFY(!head.startsWith("SQLite format 3"));
+        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(path)));
+        SqlStatement v(m_dm->Db(), QStringLiteral("PRAGMA user_version"));
+        QVERIFY(v.next());
+        QCOMPARE(int(v.int64(0)), StoreSchema::SchemaVersion);
+        insertAlbum(*m_dm, 1, QStringLiteral("precious"));
+        m_dm->CloseStore();
+        const QByteArray before = digest(path);
+
+        QString error;
+        QVERIFY(!StoreSchema::CreateEmptyStore(path, &error));
+        QVERIFY(!error.isEmpty());
+        QProcess tool;
+        tool.start(QStringLiteral(QUILBO_MKSTORE), {QStringLiteral("--if-missing"), path});
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitCode(), 0);
+        tool.start(QStringLiteral(QUILBO_MKSTORE), {path});
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitCode(), 1);
+        QCOMPARE(digest(path), before);
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral(".pdate-new-*")}, QDir::Hidden | QDir::Files).size(), 0);
+    }
+
+    void storeOpensWithTheStandardShell()
+    {
+        const QString sqlcipher = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
+        if (sqlcipher.isEmpty())
+            QSKIP("the sqlcipher shell is not installed");
+        const QString path = TestStore::Make(m_dir, QStringLiteral("shell.pdb"));
+        const QString script = QStringLiteral("PRAGMA key='%1';\nPRAGMA cipher_page_size=4096;\n.tables\n")
+                                   .arg(QString::fromLatin1(StoreSchema::DatabasePassword()));
+        QCOMPARE(runShell(sqlcipher, path, script).simplified(), QStringLiteral("PicInfoTable PicLibTable PicTable"));
+
+        const QString sqlite3 = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+        if (sqlite3.isEmpty())
+            QSKIP("the plain sqlite3 shell is not installed");
+        QVERIFY(!runShell(sqlite3, path, QStringLiteral(".tables\n")).contains(QLatin1String("PicLibTable")));
+    }
+
+    void textRules()
+    {
+        QCOMPARE(TrimText(QStringLiteral("  Trip  ")), QStringLiteral("Trip"));
+        QCOMPARE(TrimText(QStringLiteral("\t\x01\r\nTrip\x1f ")), QStringLiteral("Trip"));
+        // The ideographic space is a character of the name, not a blank.
+        QCOMPARE(TrimText(QStringLiteral("\u3000相册\u3000")), QStringLiteral("\u3000相册\u3000"));
+        QCOMPARE(TrimText(QStringLiteral(" \t ")), QString());
+        QCOMPARE(GbkByteLength(QStringLiteral("abc")), 3);
+        QCOMPARE(GbkByteLength(QStringLiteral("家庭a")), 5);
+        QCOMPARE(GbkTruncate(QStringLiteral("家庭相册"), 5), QStringLiteral("家庭"));
+        QCOMPARE(GbkTruncate(QStringLiteral("ab家"), 3), QStringLiteral("ab"));
+    }
+
+private:
+    void openNewStore()
+    {
+        static int n = 0;
+        const QString path = TestStore::Make(m_dir, QStringLiteral("store%1.pdb").arg(++n));
+        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(path)));
+    }
+
+    void makeDatabase(const QString &path, const QString &kind)
+    {
+        SqlDb db;
+        db.open(path, true);
+        if (kind == QLatin1String("other-key")) {
+            db.key("another password");
+            db.execFixed("PRAGMA cipher_page_size = 4096");
+            StoreSchema::CreateTables(db);
+        } else if (kind == QLatin1String("plain")) {
+            StoreSchema::CreateTables(db);
+        } else { // keyed, but without the tables
+            StoreSchema::KeyConnection(db);
+            db.execFixed("CREATE TABLE Other(x)");
+        }
+    }
+
+    QString runShell(const QString &shell, const QString &path, const QString &script)
+    {
+        QProcess p;
+        p.start(shell, {path});
+        p.write(script.toUtf8());
+        p.closeWriteChannel();
+        p.waitForFinished();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<TPicDM> m_dm;
+    ScriptedPrompts *m_prompts = nullptr;
+};
+
+QTEST_GUILESS_MAIN(TestStoreDb)
+#include "test_store.moc"
