@@ -157,6 +157,15 @@ void TMainForm::FormCreate(const QString &storePath)
     BuildLibTree();
 }
 
+QPixmap TMainForm::menuGlyph(int index) const
+{
+    // The list's white background is the glyph's transparent colour, as the
+    // banner shows through the flat buttons.
+    QPixmap glyph = ImageList1.value(index);
+    glyph.setMask(glyph.createMaskFromColor(Qt::white));
+    return glyph;
+}
+
 void TMainForm::createTitleBar()
 {
     TitlePanle = new QWidget(this);
@@ -197,7 +206,7 @@ void TMainForm::createTitleBar()
         b->setToolTip(QString::fromUtf8(s.hint));
         b->setAutoRaise(true);
         b->setIconSize(QSize(16, 16));
-        b->setIcon(QIcon(ImageList1.value(0)));
+        b->setIcon(QIcon(menuGlyph(0)));
         b->setFont(pixelFont(QStringLiteral("Arial"), 12));
         QPalette pal = b->palette();
         pal.setColor(QPalette::ButtonText, s.colour);

@@ -117,6 +117,7 @@ private:
     QToolButton *navButton(const char *name, int left, const char *glyph, const QString &hint);
     QFrame *navBevel(const char *name, int left);
     void holdOuterSize();
+    QPixmap menuGlyph(int index) const;
 
     bool m_storeOpened = false;
     bool m_outerSizeHeld = false;

@@ -74,7 +74,7 @@ struct DialogUnits
 // ---------------------------------------------------------------- TMesBox
 
 TMesBox::TMesBox(PromptKind kind, const QString &title, const QString &text, QWidget *parent)
-    : QDialog(parent, kBoxFlags), m_kind(kind)
+    : QDialog(parent, kBoxFlags)
 {
     setWindowTitle(title);
     setFont(promptFont());

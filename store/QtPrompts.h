@@ -31,7 +31,6 @@ protected:
 private:
     void addButton(const QString &caption, int code);
 
-    PromptKind m_kind;
     QLabel *m_text = nullptr;
     QLabel *m_icon = nullptr;
     QList<QPushButton *> m_buttons;

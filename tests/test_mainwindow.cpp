@@ -1,1 +1,250 @@
-int main(){}
+// The main window frame: start-up with and without a store, sizes and
+// places of the panels at several widths, and the general error report.
+
+#include "Application.h"
+#include "MainUnit.h"
+#include "PicDMUnit.h"
+#include "ScriptedPrompts.h"
+#include "TestStore.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTest>
+#include <QTreeWidget>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dm = std::make_unique<TPicDM>();
+        m_prompts = ScriptedPrompts::Install(*m_dm);
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        m_dm.reset();
+    }
+
+    void startsWithoutAStore_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::newRow("missing") << QString();
+        QTest::newRow("zero bytes") << QStringLiteral("");
+        QTest::newRow("text") << QStringLiteral("not a store");
+    }
+    void startsWithoutAStore()
+    {
+        QFETCH(QString, content);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("date/pdate.pdb"));
+        if (!content.isNull()) {
+            QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("date"))));
+            QVERIFY(TestStore::WriteFile(path, content.toUtf8()));
+        }
+        m_form = std::make_unique<TMainForm>(path);
+        QVERIFY(!m_form->StoreOpened());
+        QVERIFY(!m_form->isVisible());
+        const QList<PromptRecord> expected = {
+            {PromptKind::Error, QStringLiteral("错误"), QStringLiteral("找不到相册库文件!")}};
+        QCOMPARE(m_prompts->Messages, expected);
+        QCOMPARE(QFileInfo::exists(path), !content.isNull());
+        if (!content.isNull())
+            QCOMPARE(TestStore::ReadFile(path), content.toUtf8());
+    }
+
+    void startsWithAStore()
+    {
+        openForm();
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("Quilbo 2009"));
+        QCOMPARE(m_form->frameGeometry().size(), QSize(760, 530));
+        QVERIFY(!m_form->Zoomed);
+        QVERIFY(m_form->CurLibNode == nullptr);
+        QVERIFY(m_form->OldPicName.isEmpty());
+        QVERIFY(m_form->PicListGroup->isVisible());
+        QVERIFY(!m_form->MainSearcPanle->isVisible());
+        QVERIFY(m_form->MainImage->Picture().isNull());
+        QCOMPARE(m_form->PicLibView->topLevelItemCount(), 1);
+        QTreeWidgetItem *root = m_form->PicLibView->topLevelItem(0);
+        QCOMPARE(root->text(0), QStringLiteral("所有相册"));
+        QVERIFY(!root->isExpanded());
+        QCOMPARE(m_prompts->Messages.size(), 0);
+
+        QCOMPARE(m_form->ImageList1.size(), 6);
+        for (const QPixmap &image : m_form->ImageList1) {
+            QCOMPARE(image.size(), QSize(16, 16));
+            // On a white background, with a drawing on it.
+            const QImage pixels = image.toImage();
+            QCOMPARE(pixels.pixelColor(0, 0), QColor(Qt::white));
+            QVERIFY(pixels.pixelColor(8, 8) != QColor(Qt::white) || pixels.pixelColor(7, 9) != QColor(Qt::white));
+        }
+    }
+
+    void panelSizes()
+    {
+        openForm();
+        QCOMPARE(m_form->TitlePanle->geometry(), QRect(0, 0, m_form->width(), 37));
+        QCOMPARE(m_form->Image5->geometry(), m_form->TitlePanle->rect());
+        QCOMPARE(m_form->spSkinPanel3->height(), 54);
+        QCOMPARE(m_form->spSkinPanel3->geometry().bottom(), m_form->height() - 1);
+        QCOMPARE(m_form->Image2->geometry(), m_form->spSkinPanel3->rect());
+        QCOMPARE(m_form->NavPanle->size(), QSize(412, 37));
+        QCOMPARE(m_form->MenuPanle->size(), QSize(313, 33));
+        QCOMPARE(m_form->quilbonet->size(), QSize(134, 16));
+        QCOMPARE(m_form->PicListGroup->width(), 150);
+        QCOMPARE(m_form->PicListGroup->mapTo(m_form.get(), QPoint(0, 0)), QPoint(0, 37));
+        QCOMPARE(m_form->PicListGroup->height(), m_form->height() - 37 - 54);
+        QCOMPARE(m_form->Splitter1->handleWidth(), 1);
+        QCOMPARE(m_form->Splitter1->handle(1)->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(m_form->spSkinPanel1->width(), m_form->width() - 151);
+        QCOMPARE(m_form->MainSearcPanle->height(), 27);
+        QCOMPARE(m_form->PicSroll->size(), m_form->spSkinPanel1->size());
+        QCOMPARE(m_form->PicLibView->indentation(), 19);
+        QVERIFY(m_form->PicLibView->isHeaderHidden());
+    }
+
+    void arrangePanels_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("navLeft");
+        QTest::newRow("760") << 760 << 174;
+        QTest::newRow("1000") << 1000 << 294;
+        QTest::newRow("odd width 761") << 761 << 174;
+        QTest::newRow("narrower than the bar") << 300 << -56;
+    }
+    void arrangePanels()
+    {
+        QFETCH(int, width);
+        QFETCH(int, navLeft);
+        openForm();
+        m_form->resize(width - (m_form->frameGeometry().width() - m_form->width()), m_form->height());
+        QTRY_COMPARE(m_form->frameGeometry().width(), width);
+        QCOMPARE(m_form->NavPanle->pos(), QPoint(navLeft, 10));
+        QCOMPARE(m_form->MenuPanle->pos(), QPoint(10, 3));
+        QCOMPARE(m_form->quilbonet->pos(), QPoint(m_form->TitlePanle->width() - 134 - 10, 16));
+        QCOMPARE(m_form->quilbonet->geometry().right() + 1, m_form->TitlePanle->width() - 10);
+    }
+
+    void titleBarButtons_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("UserMenu") << "UserMenu" << QRect(0, 0, 103, 33) << "功能" << "从这里开始";
+        QTest::newRow("HelpMenu") << "HelpMenu" << QRect(103, 0, 103, 33) << "帮助" << "点击此处可获得帮助";
+        QTest::newRow("SearcMenu") << "SearcMenu" << QRect(206, 0, 107, 33) << "搜索" << "这里可以搜索相册库中的图片";
+    }
+    void titleBarButtons()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, caption);
+        QFETCH(QString, hint);
+        openForm();
+        auto *b = m_form->MenuPanle->findChild<QToolButton *>(name);
+        QVERIFY(b);
+        QCOMPARE(b->geometry(), geometry);
+        QCOMPARE(b->text(), caption);
+        QCOMPARE(b->toolTip(), hint);
+        QVERIFY(!b->icon().isNull());
+        QCOMPARE(m_form->quilbonet->text(), QStringLiteral("我要与作者交流!"));
+        QVERIFY(m_form->quilbonet->font().italic() && m_form->quilbonet->font().underline());
+        QCOMPARE(m_form->quilbonet->cursor().shape(), Qt::PointingHandCursor);
+    }
+
+    void navigationButtons_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("2") << "spSkinSpeedButton2" << 22 << "逆时针转90度";
+        QTest::newRow("3") << "spSkinSpeedButton3" << 50 << "顺时针转90度";
+        QTest::newRow("6") << "spSkinSpeedButton6" << 90 << "放大图片";
+        QTest::newRow("7") << "spSkinSpeedButton7" << 121 << "缩小图片";
+        QTest::newRow("1") << "spSkinSpeedButton1" << 152 << "实际大小";
+        QTest::newRow("4") << "spSkinSpeedButton4" << 191 << "上一张";
+        QTest::newRow("5") << "spSkinSpeedButton5" << 221 << "下一张";
+        QTest::newRow("8") << "spSkinSpeedButton8" << 274 << "删除当前图片";
+        QTest::newRow("9") << "spSkinSpeedButton9" << 306 << "保存当前图片";
+        QTest::newRow("10") << "spSkinSpeedButton10" << 350 << "打印当前图片";
+    }
+    void navigationButtons()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, left);
+        QFETCH(QString, hint);
+        openForm();
+        auto *b = m_form->NavPanle->findChild<QToolButton *>(name);
+        QVERIFY(b);
+        QCOMPARE(b->geometry(), QRect(left, 8, 26, 24));
+        QCOMPARE(b->toolTip(), hint);
+        QVERIFY(b->text().isEmpty() || b->toolButtonStyle() == Qt::ToolButtonIconOnly);
+        QCOMPARE(b->iconSize(), QSize(16, 16));
+        QVERIFY(!b->icon().isNull());
+    }
+
+    void separators()
+    {
+        openForm();
+        const QList<QPair<QFrame *, int>> bevels = {{m_form->spSkinBevel1, 83},
+                                                    {m_form->spSkinBevel2, 186},
+                                                    {m_form->spSkinBevel3, 258},
+                                                    {m_form->spSkinBevel4, 338}};
+        for (const auto &[bevel, left] : bevels) {
+            QCOMPARE(bevel->x(), left);
+            QCOMPARE(bevel->y(), 11);
+            QCOMPARE(bevel->height(), 18);
+        }
+    }
+
+    void uncaughtErrorIsReportedAndTheProgramGoesOn()
+    {
+        openForm();
+        QPushButton button(QStringLiteral("fail"));
+        int clicks = 0;
+        connect(&button, &QPushButton::clicked, [&clicks] {
+            ++clicks;
+            throw std::runtime_error("JPEG error #53");
+        });
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(clicks, 2);
+        const PromptRecord report{PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("JPEG error #53")};
+        QCOMPARE(m_prompts->Messages, (QList<PromptRecord>{report, report}));
+        QVERIFY(m_form->isVisible());
+    }
+
+private:
+    void openForm()
+    {
+        QVERIFY(m_dir.isValid());
+        static int n = 0;
+        const QString path = TestStore::Make(m_dir, QStringLiteral("store%1.pdb").arg(++n));
+        m_form = std::make_unique<TMainForm>(path);
+        QVERIFY(m_form->StoreOpened());
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<TPicDM> m_dm;
+    std::unique_ptr<TMainForm> m_form;
+    ScriptedPrompts *m_prompts = nullptr;
+};
+
+int main(int argc, char **argv)
+{
+    TApplication app(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_mainwindow.moc"
