@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -42,6 +43,65 @@ public:
     // Largest id of column plus 1; 1 on an empty table. Throws SqlError on a
     // store error or a name that is not the schema's.
     int NextId(const QString &table, const QString &column);
+
+    // ---- albums (named by their names; ids looked up when needed)
+    // Fills list with every album name, in the store's order. Passes store
+    // errors on, leaving the list as it was. Does nothing without a list.
+    void ListAlbums(QStringList *list);
+    // The album's id, or -1 when no album has that name or on any failure.
+    int FindAlbumId(const QString &name);
+    // Adds an album with the name and password trimmed; false on failure.
+    bool AddAlbum(const QString &name, const QString &password);
+    // Deletes every album of that name with its pictures; false on failure.
+    bool DeleteAlbum(const QString &name);
+    // True when the album exists and its trimmed password is not empty.
+    // Passes store errors on.
+    bool AlbumHasPassword(const QString &name);
+    // True when the entered password equals the album's, letter case aside;
+    // false otherwise and on any failure.
+    bool CheckAlbumPassword(const QString &name, const QString &password);
+    // Writes the password trimmed; false when no album has that name.
+    // Passes store errors on.
+    bool SetAlbumPassword(const QString &name, const QString &password);
+
+    // ---- pictures
+    // The file name up to its first dot, trimmed.
+    static QString ExtractPicName(const QString &path);
+    // The file name's last extension without its dot, trimmed.
+    static QString ExtractPicExt(const QString &path);
+    // Stores the file's bytes, unchanged, as a new picture of the album. All
+    // or nothing: false (and nothing added) on a duplicate name in the
+    // album, an unreadable file or a store error.
+    bool AddPicture(int albumId, const QString &path);
+    // Deletes the album's pictures of that name; false on failure.
+    bool DeletePicture(int albumId, const QString &name);
+    // Renames the album's pictures of the old name (written as given); false
+    // on failure, such as a name another picture of the album has.
+    bool RenamePicture(int albumId, const QString &oldName, const QString &newName);
+    // The picture's id, or -1 when not found or on any failure.
+    int FindPictureId(int albumId, const QString &name);
+    // The picture's name; empty when not found. Passes store errors on.
+    QString GetPictureName(int pictureId);
+    // The album's picture ids (as decimal text) and names; empty on failure.
+    void ListPictureIds(int albumId, QStringList *list);
+    void ListPictureNames(int albumId, QStringList *list);
+    // The picture's stored bytes; empty when not found. Passes errors on.
+    QByteArray PictureData(int pictureId);
+    // Decodes the stored picture into *picture (an RGB32 bitmap, upright).
+    // Without a picture, does nothing; with no such picture, leaves it
+    // unchanged. Passes store and decoder errors on ("JPEG error #%d"),
+    // leaving *picture unchanged.
+    void LoadPicture(QImage *picture, int pictureId);
+    // Writes the picture as JPEG data to path + "." + ext, atomically. False
+    // without a picture or on any failure (no partial file is left); a null
+    // picture writes nothing and gives true.
+    bool SavePictureFile(const QImage *picture, const QString &path, const QString &ext);
+
+    // ---- image operations
+    // WorkBitmap stretched to the control's size times the factors (each
+    // product truncated). False, with *result untouched, when the new size
+    // would have an empty side or be too large to hold.
+    bool ZoomImage(const QSize &controlSize, double widthFactor, double heightFactor, QImage *result) const;
 
     // ---- prompts (title first, then text)
     int ShowInfo(const QString &title, const QString &message);

@@ -57,6 +57,8 @@ void SqlDb::execFixed(const char *sql)
     }
 }
 
+int SqlDb::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
+
 void SqlDb::fail(int rc) const
 {
     throw SqlError(rc, m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));

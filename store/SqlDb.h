@@ -87,6 +87,9 @@ public:
     // from fixed text only. Throws SqlError.
     void execFixed(const char *sql);
 
+    // Rows changed by the last action statement.
+    int changes() const;
+
     sqlite3 *handle() const { return m_db; }
     [[noreturn]] void fail(int rc) const;
 

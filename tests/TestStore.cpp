@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 namespace TestStore {
@@ -35,6 +36,20 @@ bool WriteFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+SmallDisk::SmallDisk(const QString &path, qint64 bytes) : m_path(path)
+{
+    QDir().mkpath(path);
+    m_mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                          QStringLiteral("-o"), QStringLiteral("size=%1").arg(bytes),
+                                                          QStringLiteral("quilbo-test"), path}) == 0;
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (m_mounted)
+        QProcess::execute(QStringLiteral("umount"), {m_path});
 }
 
 } // namespace TestStore

@@ -18,4 +18,19 @@ QString TestData();
 QByteArray ReadFile(const QString &path);
 bool WriteFile(const QString &path, const QByteArray &bytes);
 
+// A tmpfs of a few bytes mounted for the life of the object, to show what a
+// full disk does. Mounting needs root; Mounted() tells whether it worked.
+class SmallDisk
+{
+public:
+    SmallDisk(const QString &path, qint64 bytes);
+    ~SmallDisk();
+    bool Mounted() const { return m_mounted; }
+    const QString &Path() const { return m_path; }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+};
+
 } // namespace TestStore

@@ -1,0 +1,274 @@
+// Loading pictures from the store (JPEG decoding of every kind, its errors
+// and its limits, EXIF orientation) and saving them as files.
+
+#include "ConnectionString.h"
+#include "JpegCodec.h"
+#include "JpegFixtures.h"
+#include "PicDMUnit.h"
+#include "ScriptedPrompts.h"
+#include "TestStore.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using JpegFixtures::Kind;
+
+namespace {
+
+// Mean absolute difference of the colour channels, 0 to 255.
+double meanDifference(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+bool near(QRgb a, QRgb b, int tolerance = 12)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance
+           && std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+// Patches the frame header's declared height and width.
+QByteArray withDeclaredSize(QByteArray jpeg, int width, int height)
+{
+    const qsizetype sof = jpeg.indexOf(QByteArray("\xff\xc0", 2));
+    jpeg[sof + 5] = char(height >> 8);
+    jpeg[sof + 6] = char(height & 0xff);
+    jpeg[sof + 7] = char(width >> 8);
+    jpeg[sof + 8] = char(width & 0xff);
+    return jpeg;
+}
+
+} // namespace
+
+class TestPictures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_dm = std::make_unique<TPicDM>();
+        m_prompts = ScriptedPrompts::Install(*m_dm);
+        static int n = 0;
+        const QString path = TestStore::Make(m_dir, QStringLiteral("store%1.pdb").arg(++n));
+        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(path)));
+        QVERIFY(m_dm->AddAlbum(QStringLiteral("a"), QString()));
+    }
+    void cleanup()
+    {
+        QCOMPARE(m_prompts->Messages.size(), 0);
+        m_dm.reset();
+    }
+
+    void loadsEveryKindWithItsColours_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("baseline") << int(Kind::Baseline);
+        QTest::newRow("progressive") << int(Kind::Progressive);
+        QTest::newRow("Adobe CMYK") << int(Kind::AdobeCmyk);
+        QTest::newRow("greyscale") << int(Kind::Greyscale);
+    }
+    void loadsEveryKindWithItsColours()
+    {
+        QFETCH(int, kind);
+        const QImage source = JpegFixtures::Quarters(64, 48);
+        const int id = store(JpegFixtures::Make(source, Kind(kind)));
+        QImage picture;
+        m_dm->LoadPicture(&picture, id);
+        QCOMPARE(picture.size(), QSize(64, 48));
+        QCOMPARE(picture.format(), QImage::Format_RGB32);
+        const QPoint samples[] = {{8, 8}, {56, 8}, {8, 40}, {56, 40}};
+        for (const QPoint &p : samples) {
+            QRgb expected = source.pixel(p);
+            if (Kind(kind) == Kind::Greyscale)
+                expected = qRgb(qGray(expected), qGray(expected), qGray(expected));
+            QVERIFY2(near(picture.pixel(p), expected),
+                     qPrintable(QStringLiteral("pixel %1,%2 is %3, expected %4")
+                                    .arg(p.x()).arg(p.y()).arg(picture.pixel(p), 0, 16).arg(expected, 0, 16)));
+        }
+    }
+
+    void loadsTheReferencePictures_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("baseline") << "jpeg/testorig.jpg";
+        QTest::newRow("integer DCT") << "jpeg/testimgint.jpg";
+        QTest::newRow("arithmetic coding") << "jpeg/testimgari.jpg";
+    }
+    void loadsTheReferencePictures()
+    {
+        QFETCH(QString, file);
+        const QString data = TestStore::TestData();
+        if (data.isEmpty())
+            QSKIP("../shared/testdata is absent");
+        QImage picture;
+        m_dm->LoadPicture(&picture, store(TestStore::ReadFile(data + QLatin1Char('/') + file)));
+        QCOMPARE(picture.size(), QSize(227, 149));
+    }
+
+    void decoderErrors_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QString>("message");
+        const QByteArray jpeg = JpegFixtures::Make(JpegFixtures::Quarters(32, 32), Kind::Baseline);
+        QTest::newRow("BMP") << JpegFixtures::Bmp(JpegFixtures::Quarters(8, 8)) << "JPEG error #53";
+        QTest::newRow("empty") << QByteArray() << "JPEG error #42";
+        QTest::newRow("header only") << jpeg.left(2) << "JPEG error #";
+        QTest::newRow("too wide") << withDeclaredSize(jpeg, 65001, 10) << "图片太大,无法显示: 65001 × 10 像素";
+        QTest::newRow("118-byte bomb") << withDeclaredSize(jpeg, 62994, 65284) << "图片太大,无法显示: 62994 × 65284 像素";
+        QTest::newRow("too many pixels") << withDeclaredSize(jpeg, 20000, 15000) << "图片太大,无法显示: 20000 × 15000 像素";
+    }
+    void decoderErrors()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QString, message);
+        const int id = store(data);
+        QImage picture = JpegFixtures::Quarters(4, 4);
+        const QImage before = picture;
+        try {
+            m_dm->LoadPicture(&picture, id);
+            QFAIL("the picture must be refused");
+        } catch (const JpegCodec::JpegError &e) {
+            QVERIFY2(QString::fromUtf8(e.what()).startsWith(message), e.what());
+        }
+        QCOMPARE(picture, before);
+    }
+
+    void twelveBitPictureIsRefusedCleanly()
+    {
+        const QString data = TestStore::TestData();
+        if (data.isEmpty())
+            QSKIP("../shared/testdata is absent");
+        QImage picture;
+        const int id = store(TestStore::ReadFile(data + QStringLiteral("/jpeg/monkey12.jpg")));
+        QVERIFY_THROWS_EXCEPTION(JpegCodec::JpegError, m_dm->LoadPicture(&picture, id));
+        QVERIFY(picture.isNull());
+    }
+
+    void truncatedPictureShowsWhatCouldBeDecoded()
+    {
+        const QImage source = JpegFixtures::Quarters(256, 256);
+        const QByteArray jpeg = JpegFixtures::Make(source, Kind::Baseline);
+        QImage picture;
+        m_dm->LoadPicture(&picture, store(jpeg.left(jpeg.size() * 6 / 10)));
+        QCOMPARE(picture.size(), QSize(256, 256));
+        QVERIFY(near(picture.pixel(20, 20), source.pixel(20, 20)));
+        QVERIFY(near(picture.pixel(230, 20), source.pixel(230, 20)));
+    }
+
+    void missingPictureLeavesTheObjectAlone()
+    {
+        QImage picture = JpegFixtures::Quarters(4, 4);
+        const QImage before = picture;
+        m_dm->LoadPicture(&picture, -1);
+        QCOMPARE(picture, before);
+        m_dm->LoadPicture(nullptr, store(JpegFixtures::Make(before, Kind::Baseline)));
+        m_dm->CloseStore();
+        QVERIFY_THROWS_EXCEPTION(SqlError, m_dm->LoadPicture(&picture, 1));
+    }
+
+    void exifOrientationTurnsPicturesUpright()
+    {
+        const QString data = TestStore::TestData();
+        if (data.isEmpty())
+            QSKIP("../shared/testdata is absent");
+        QImage upright;
+        m_dm->LoadPicture(&upright, store(TestStore::ReadFile(data + QStringLiteral("/exif-orientation/Landscape_1.jpg"))));
+        QCOMPARE(upright.size(), QSize(1800, 1200));
+        const QImage reference = upright.scaled(180, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        for (int o = 0; o <= 8; ++o) {
+            const QByteArray bytes =
+                TestStore::ReadFile(data + QStringLiteral("/exif-orientation/Landscape_%1.jpg").arg(o));
+            QCOMPARE(JpegCodec::ExifOrientation(bytes), o == 0 ? 1 : o);
+            const QImage picture = JpegCodec::Decode(bytes);
+            QCOMPARE(picture.size(), QSize(1800, 1200));
+            const double diff =
+                meanDifference(picture.scaled(180, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), reference);
+            QVERIFY2(diff < 6, qPrintable(QStringLiteral("orientation %1 differs by %2").arg(o).arg(diff)));
+        }
+    }
+
+    void savePictureFile()
+    {
+        const QImage picture = JpegFixtures::Quarters(120, 80);
+        const QString base = m_dir.filePath(QStringLiteral("sea"));
+        QVERIFY(m_dm->SavePictureFile(&picture, base, QStringLiteral("jpg")));
+        const QByteArray written = TestStore::ReadFile(base + QStringLiteral(".jpg"));
+        QVERIFY(written.startsWith("\xff\xd8"));
+        const QImage back = JpegCodec::Decode(written);
+        QCOMPARE(back.size(), picture.size());
+        QVERIFY(meanDifference(back, picture) < 3);
+
+        // An existing file is replaced whole.
+        QVERIFY(TestStore::WriteFile(base + QStringLiteral(".JPG"), QByteArray(1000000, 'x')));
+        QVERIFY(m_dm->SavePictureFile(&picture, base, QStringLiteral("JPG")));
+        QCOMPARE(TestStore::ReadFile(base + QStringLiteral(".JPG")), written);
+
+        // No picture object; an empty one writes nothing.
+        QVERIFY(!m_dm->SavePictureFile(nullptr, base, QStringLiteral("jpg")));
+        const QImage empty;
+        QVERIFY(m_dm->SavePictureFile(&empty, m_dir.filePath(QStringLiteral("nothing")), QStringLiteral("jpg")));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("nothing.jpg"))));
+    }
+
+    void savePictureFileFailsCleanly()
+    {
+        const QImage picture = JpegFixtures::Quarters(40, 40);
+        QVERIFY(!m_dm->SavePictureFile(&picture, m_dir.filePath(QStringLiteral("no/such/folder/sea")), QStringLiteral("jpg")));
+        // A folder without write permission (root may write anyway).
+        const QString locked = m_dir.filePath(QStringLiteral("locked"));
+        QVERIFY(QDir().mkpath(locked));
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        if (QFileInfo(locked).isWritable() || ::geteuid() == 0) {
+            QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            QSKIP("running as root: permissions do not stop writing");
+        }
+        QVERIFY(!m_dm->SavePictureFile(&picture, locked + QStringLiteral("/sea"), QStringLiteral("jpg")));
+        QCOMPARE(QDir(locked).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    void savePictureFileOnAFullDisk()
+    {
+        TestStore::SmallDisk disk(m_dir.filePath(QStringLiteral("small")), 64 * 1024);
+        if (!disk.Mounted())
+            QSKIP("cannot mount a small tmpfs here (needs root)");
+        // Noise does not compress: the JPEG data are far larger than the disk.
+        QImage picture(800, 800, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 256, (x * y * 31) % 256, (x ^ y) % 256));
+        QVERIFY(!m_dm->SavePictureFile(&picture, disk.Path() + QStringLiteral("/sea"), QStringLiteral("jpg")));
+        QCOMPARE(QDir(disk.Path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
+    }
+
+private:
+    int store(const QByteArray &bytes)
+    {
+        static int n = 0;
+        const QString file = m_dir.filePath(QStringLiteral("p%1.jpg").arg(++n));
+        if (!TestStore::WriteFile(file, bytes) || !m_dm->AddPicture(1, file))
+            QTest::qFail("cannot store a fixture", __FILE__, __LINE__);
+        return m_dm->FindPictureId(1, QStringLiteral("p%1").arg(n));
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<TPicDM> m_dm;
+    ScriptedPrompts *m_prompts = nullptr;
+};
+
+QTEST_GUILESS_MAIN(TestPictures)
+#include "test_pictures.moc"
