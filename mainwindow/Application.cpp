@@ -6,8 +6,10 @@
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
-    setApplicationName(QStringLiteral("Quilbo 2009"));
+    setApplicationName(Title());
 }
+
+QString TApplication::Title() { return QStringLiteral("Quilbo 2009"); }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)
 {
@@ -23,7 +25,7 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
 
 void TApplication::ReportError(const QString &text)
 {
-    const QString title = QCoreApplication::applicationName();
+    const QString title = Title();
     try {
         if (PicDM && PicDM->Prompts()) {
             PicDM->ShowError(title, text);

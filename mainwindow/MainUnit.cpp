@@ -1,5 +1,6 @@
 #include "MainUnit.h"
 
+#include "Application.h"
 #include "Artwork.h"
 #include "ConnectionString.h"
 #include "PicDMUnit.h"
@@ -117,7 +118,7 @@ TMainForm::TMainForm(const QString &storePath, QWidget *parent)
                           | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QStringLiteral("Quilbo 2009"));
+    setWindowTitle(TApplication::Title());
     FormCreate(storePath);
 }
 
@@ -143,6 +144,8 @@ void TMainForm::FormCreate(const QString &storePath)
     layout->addWidget(TitlePanle);
     layout->addWidget(Splitter1, 1);
     layout->addWidget(spSkinPanel3);
+    createTreeHandlers();
+    connectViewerButtons();
 
     resize(kOuterWidth, kOuterHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -329,6 +332,15 @@ void TMainForm::createNavigationBar()
     spSkinSpeedButton10 = navButton("spSkinSpeedButton10", 350, "print", QStringLiteral("打印当前图片"));
 }
 
+void TMainForm::connectViewerButtons()
+{
+    connect(spSkinSpeedButton2, &QToolButton::clicked, this, &TMainForm::N902Click);
+    connect(spSkinSpeedButton3, &QToolButton::clicked, this, &TMainForm::N901Click);
+    connect(spSkinSpeedButton6, &QToolButton::clicked, this, &TMainForm::N17Click);
+    connect(spSkinSpeedButton7, &QToolButton::clicked, this, &TMainForm::N18Click);
+    connect(spSkinSpeedButton1, &QToolButton::clicked, this, &TMainForm::N35Click);
+}
+
 QToolButton *TMainForm::navButton(const char *name, int left, const char *glyph, const QString &hint)
 {
     auto *b = new QToolButton(NavPanle);
@@ -351,14 +363,6 @@ QFrame *TMainForm::navBevel(const char *name, int left)
     f->setFrameShadow(QFrame::Sunken);
     f->setGeometry(left, 11, 2, 18);
     return f;
-}
-
-void TMainForm::BuildLibTree()
-{
-    PicLibView->clear();
-    CurLibNode = nullptr;
-    auto *root = new QTreeWidgetItem(PicLibView, QStringList(QStringLiteral("所有相册")));
-    root->setIcon(0, QIcon(ImageList1.value(0)));
 }
 
 void TMainForm::ArrangePanels()
@@ -404,6 +408,8 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
         if (watched == TitlePanle) {
             Image5->setGeometry(TitlePanle->rect());
             ArrangePanels();
+        } else if (watched == PicSroll) {
+            PicSrollResize();
         } else if (watched == spSkinPanel3) {
             Image2->setGeometry(spSkinPanel3->rect());
             ArrangePanels();

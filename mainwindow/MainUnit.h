@@ -13,6 +13,7 @@ class QLabel;
 class QSplitter;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QIcon;
 
 // A flat title-bar button: glyph and caption side by side, 8 pixels apart,
 // centred together.
@@ -61,7 +62,38 @@ public:
 
     // Places NavPanle, MenuPanle and quilbonet after a change of size.
     void ArrangePanels();
+
+    // ---- album tree
+    // Clears the tree and fills root, albums and pictures from the store.
     void BuildLibTree();
+    // Appends an album node under the root.
+    void AddLibNode(const QString &name);
+    void PicLibViewGetImageIndex(QTreeWidgetItem *node);
+    // Asks a protected album's password before letting it expand.
+    void PicLibViewExpanding(QTreeWidgetItem *node);
+    // Shows what the new selection shows.
+    void PicLibViewChange();
+    // Opens the label editor on a picture node to rename it.
+    void BeginRename(QTreeWidgetItem *node);
+    void PicLibViewEditing(QTreeWidgetItem *node);
+    void PicLibViewEdited(QTreeWidgetItem *node, const QString &text);
+    void N47Click(); // refresh
+
+    enum class NodeLevel { None, Root, Album, Picture };
+    static NodeLevel LevelOf(const QTreeWidgetItem *node);
+    // The index into ImageList1 of the image a node shows.
+    static int ImageIndex(const QTreeWidgetItem *node);
+    static constexpr int ImageIndexRole = Qt::UserRole + 1;
+
+    // ---- viewer
+    void FitImage(TImageControl *image);
+    void CenterImage(TImageControl *image);
+    void PicSrollResize();
+    void N17Click();  // zoom in
+    void N18Click();  // zoom out
+    void N35Click();  // actual size
+    void N901Click(); // turn clockwise
+    void N902Click(); // turn counter-clockwise
 
     // ---- state
     bool Zoomed = false;
@@ -118,6 +150,16 @@ private:
     QFrame *navBevel(const char *name, int left);
     void holdOuterSize();
     QPixmap menuGlyph(int index) const;
+    void createTreeHandlers();
+    void connectViewerButtons();
+    void expandGuarded(QTreeWidgetItem *node, bool expand);
+    void setImage(QTreeWidgetItem *node, int index);
+    void turn(bool clockwise);
+    void zoom(long double factor);
+
+    QList<QIcon> m_icons;
+    bool m_expandGuard = false;
+    bool m_selectingByCode = false;
 
     bool m_storeOpened = false;
     bool m_outerSizeHeld = false;

@@ -4,7 +4,8 @@
 
 namespace ImageOps {
 
-QSize ZoomSize(const QSize &size, double widthFactor, double heightFactor)
+// Extended precision, as the factors 1.1 and 0.9 of the viewer are given.
+QSize ZoomSize(const QSize &size, long double widthFactor, long double heightFactor)
 {
     return QSize(int(size.width() * widthFactor), int(size.height() * heightFactor));
 }

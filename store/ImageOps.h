@@ -12,7 +12,7 @@ constexpr qint64 MaxZoomPixels = 100'000'000;
 constexpr int MaxZoomSide = 32'767;
 
 // The size times the factors, each product truncated toward zero.
-QSize ZoomSize(const QSize &size, double widthFactor, double heightFactor);
+QSize ZoomSize(const QSize &size, long double widthFactor, long double heightFactor);
 
 // Whether a bitmap of that size may be made: no empty side, within the limits.
 bool ZoomAllowed(const QSize &size);

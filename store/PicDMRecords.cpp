@@ -251,7 +251,7 @@ bool TPicDM::SavePictureFile(const QImage *picture, const QString &path, const Q
 
 // ---------------------------------------------------------------- images
 
-bool TPicDM::ZoomImage(const QSize &controlSize, double widthFactor, double heightFactor, QImage *result) const
+bool TPicDM::ZoomImage(const QSize &controlSize, long double widthFactor, long double heightFactor, QImage *result) const
 {
     const QSize size = ImageOps::ZoomSize(controlSize, widthFactor, heightFactor);
     if (!ImageOps::ZoomAllowed(size))

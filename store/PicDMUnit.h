@@ -101,7 +101,7 @@ public:
     // WorkBitmap stretched to the control's size times the factors (each
     // product truncated). False, with *result untouched, when the new size
     // would have an empty side or be too large to hold.
-    bool ZoomImage(const QSize &controlSize, double widthFactor, double heightFactor, QImage *result) const;
+    bool ZoomImage(const QSize &controlSize, long double widthFactor, long double heightFactor, QImage *result) const;
 
     // ---- prompts (title first, then text)
     int ShowInfo(const QString &title, const QString &message);

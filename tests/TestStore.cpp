@@ -1,5 +1,6 @@
 #include "TestStore.h"
 
+#include "PicDMUnit.h"
 #include "StoreSchema.h"
 
 #include <QDir>
@@ -36,6 +37,20 @@ bool WriteFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+int AddPictureBytes(const QTemporaryDir &dir, int albumId, const QString &name, const QByteArray &bytes)
+{
+    // Each picture comes from a folder of its own, so that any name fits.
+    static int n = 0;
+    const QString folder = dir.filePath(QStringLiteral("import%1").arg(++n));
+    QDir().mkpath(folder);
+    const QString file = folder + QLatin1Char('/') + name + QStringLiteral(".jpg");
+    if (!WriteFile(file, bytes) || !PicDM->AddPicture(albumId, file)) {
+        QTest::qFail(qPrintable(QStringLiteral("cannot store the picture ") + name), __FILE__, __LINE__);
+        return -1;
+    }
+    return PicDM->FindPictureId(albumId, name);
 }
 
 SmallDisk::SmallDisk(const QString &path, qint64 bytes) : m_path(path)

@@ -3,6 +3,7 @@
 // makes the shipped empty store.
 
 #include <QString>
+#include <QByteArray>
 #include <QTemporaryDir>
 
 namespace TestStore {
@@ -17,6 +18,10 @@ QString TestData();
 // Bytes of a file; empty when it cannot be read.
 QByteArray ReadFile(const QString &path);
 bool WriteFile(const QString &path, const QByteArray &bytes);
+
+// Stores bytes as a picture named name in the album; returns its id, or -1
+// (failing the test) when it cannot.
+int AddPictureBytes(const QTemporaryDir &dir, int albumId, const QString &name, const QByteArray &bytes);
 
 // A tmpfs of a few bytes mounted for the life of the object, to show what a
 // full disk does. Mounting needs root; Mounted() tells whether it worked.

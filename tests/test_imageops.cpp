@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+Q_DECLARE_METATYPE(long double)
+
 namespace {
 
 // A grid of distinct colours, one per letter: row strings such as "abc".
@@ -92,17 +94,18 @@ private slots:
     void zoomSizes_data()
     {
         QTest::addColumn<QSize>("control");
-        QTest::addColumn<double>("factor");
+        QTest::addColumn<long double>("factor");
         QTest::addColumn<QSize>("zoomed");
-        QTest::newRow("in") << QSize(295, 213) << 1.1 << QSize(324, 234);
-        QTest::newRow("out") << QSize(295, 213) << 0.9 << QSize(265, 191);
-        QTest::newRow("viewer in") << QSize(465, 259) << 1.1 << QSize(511, 284);
-        QTest::newRow("viewer in twice") << QSize(511, 284) << 1.1 << QSize(562, 312);
+        QTest::newRow("in") << QSize(295, 213) << 1.1L << QSize(324, 234);
+        QTest::newRow("out") << QSize(295, 213) << 0.9L << QSize(265, 191);
+        QTest::newRow("viewer in") << QSize(465, 259) << 1.1L << QSize(511, 284);
+        QTest::newRow("viewer in twice") << QSize(511, 284) << 1.1L << QSize(562, 312);
+        QTest::newRow("out, multiple of ten") << QSize(300, 10) << 0.9L << QSize(270, 9);
     }
     void zoomSizes()
     {
         QFETCH(QSize, control);
-        QFETCH(double, factor);
+        QFETCH(long double, factor);
         QFETCH(QSize, zoomed);
         QCOMPARE(ImageOps::ZoomSize(control, factor, factor), zoomed);
         TPicDM dm;
