@@ -162,11 +162,16 @@ void TMainForm::FormCreate(const QString &storePath)
 
 QPixmap TMainForm::menuGlyph(int index) const
 {
-    // The list's white background is the glyph's transparent colour, as the
-    // banner shows through the flat buttons.
-    QPixmap glyph = ImageList1.value(index);
-    glyph.setMask(glyph.createMaskFromColor(Qt::white));
-    return glyph;
+    // The list's white background is the glyph's transparent colour; on the
+    // dark banner the drawing itself is shown light, as the captions are.
+    const QImage source = ImageList1.value(index).toImage().convertToFormat(QImage::Format_RGB32);
+    QImage glyph(source.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < source.height(); ++y)
+        for (int x = 0; x < source.width(); ++x) {
+            const int ink = std::min(255, (255 - qGray(source.pixel(x, y))) * 2);
+            glyph.setPixel(x, y, qRgba(0xf0, 0xf0, 0xf0, ink));
+        }
+    return QPixmap::fromImage(glyph);
 }
 
 void TMainForm::createTitleBar()

@@ -223,7 +223,8 @@ void TPicDM::LoadPicture(QImage *picture, int pictureId)
     q.bind(1, pictureId);
     if (!q.next())
         return;
-    *picture = JpegCodec::Decode(q.blob(q.column("Pic")));
+    // Decoded straight from the store's own buffer, without a copy.
+    *picture = JpegCodec::Decode(q.blobView(q.column("Pic")));
 }
 
 bool TPicDM::SavePictureFile(const QImage *picture, const QString &path, const QString &ext)

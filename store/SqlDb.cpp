@@ -174,6 +174,13 @@ QByteArray SqlStatement::blob(int col) const
     return p ? QByteArray(static_cast<const char *>(p), n) : QByteArray();
 }
 
+QByteArray SqlStatement::blobView(int col) const
+{
+    const void *p = sqlite3_column_blob(m_stmt, col);
+    const int n = sqlite3_column_bytes(m_stmt, col);
+    return p ? QByteArray::fromRawData(static_cast<const char *>(p), n) : QByteArray();
+}
+
 // ---------------------------------------------------------------- SqlTransaction
 
 SqlTransaction::SqlTransaction(SqlDb &db) : m_db(db)

@@ -55,6 +55,9 @@ public:
     qint64 int64(int col) const;
     QString text(int col) const;
     QByteArray blob(int col) const;
+    // The blob without a copy: valid only until the next call on the
+    // statement.
+    QByteArray blobView(int col) const;
 
 private:
     int parameterIndex(const char *name) const;

@@ -1,0 +1,47 @@
+// Adds picture files to an album of a store, making the album when it is
+// missing: for trying the program and for benchmarks, before the import
+// dialog is at hand.
+//   addpictures STORE ALBUM [--password PW] FILE...
+
+#include "ConnectionString.h"
+#include "PicDMUnit.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QString password;
+    const qsizetype p = args.indexOf(QStringLiteral("--password"));
+    if (p >= 0 && p + 1 < args.size()) {
+        password = args.at(p + 1);
+        args.remove(p, 2);
+    }
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: addpictures STORE ALBUM [--password PW] FILE...\n");
+        return 2;
+    }
+    TPicDM dm;
+    if (!dm.OpenStore(ConnectionString::ForStore(args.at(0)))) {
+        std::fprintf(stderr, "addpictures: cannot open the store %s\n", qPrintable(args.at(0)));
+        return 1;
+    }
+    const QString album = args.at(1);
+    if (dm.FindAlbumId(album) < 0 && !dm.AddAlbum(album, password)) {
+        std::fprintf(stderr, "addpictures: cannot add the album %s\n", qPrintable(album));
+        return 1;
+    }
+    const int id = dm.FindAlbumId(album);
+    int failed = 0;
+    for (const QString &file : args.mid(2)) {
+        if (!dm.AddPicture(id, file)) {
+            std::fprintf(stderr, "addpictures: %s was not added\n", qPrintable(file));
+            ++failed;
+        }
+    }
+    return failed ? 1 : 0;
+}
