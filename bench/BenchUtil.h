@@ -1,10 +1,17 @@
 #pragma once
 // Timing helpers shared by the benchmarks: the median of repeated runs.
 
+#include "ConnectionString.h"
+#include "PicDMUnit.h"
+#include "QtPrompts.h"
+#include "StoreSchema.h"
+
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -23,6 +30,18 @@ inline double MedianMs(int runs, const std::function<void()> &f)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+// Makes an empty store in dir and opens it in dm; returns its path.
+inline QString OpenNewStore(const QTemporaryDir &dir, TPicDM &dm)
+{
+    const QString path = dir.filePath(QStringLiteral("pdate.pdb"));
+    if (!StoreSchema::CreateEmptyStore(path) || !dm.OpenStore(ConnectionString::ForStore(path))) {
+        std::fprintf(stderr, "cannot make a store in %s\n", qPrintable(dir.path()));
+        std::exit(1);
+    }
+    dm.SetPrompts(std::make_unique<TQtPrompts>());
+    return path;
 }
 
 inline void Report(const char *what, double ours, const char *baseline, double base, double limit)

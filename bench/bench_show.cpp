@@ -46,11 +46,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("pdate.pdb"));
-    StoreSchema::CreateEmptyStore(path);
     TPicDM dm;
-    dm.SetPrompts(std::make_unique<TQtPrompts>());
-    dm.OpenStore(ConnectionString::ForStore(path));
+    const QString path = Bench::OpenNewStore(dir, dm);
     dm.AddAlbum(QStringLiteral("相册"), QString());
     const QByteArray jpeg = JpegCodec::Encode(photo(), 92);
     const QString file = dir.filePath(QStringLiteral("IMG_0001.jpg"));

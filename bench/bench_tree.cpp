@@ -22,11 +22,8 @@ int main(int argc, char **argv)
     const int pictures = argc > 2 ? std::atoi(argv[2]) : 100;
 
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("pdate.pdb"));
-    StoreSchema::CreateEmptyStore(path);
     TPicDM dm;
-    dm.SetPrompts(std::make_unique<TQtPrompts>());
-    dm.OpenStore(ConnectionString::ForStore(path));
+    const QString path = Bench::OpenNewStore(dir, dm);
     {
         SqlTransaction t(dm.Db());
         int id = 0;

@@ -1,5 +1,6 @@
 #include "TestStore.h"
 
+#include "ConnectionString.h"
 #include "PicDMUnit.h"
 #include "StoreSchema.h"
 
@@ -9,6 +10,26 @@
 #include <QTest>
 
 namespace TestStore {
+
+bool Fixture::Setup(bool open)
+{
+    if (!dir.isValid()) {
+        QTest::qFail("no temporary folder", __FILE__, __LINE__);
+        return false;
+    }
+    dm.reset(); // one data module at a time
+    dm = std::make_unique<TPicDM>();
+    prompts = ScriptedPrompts::Install(*dm);
+    if (!open)
+        return true;
+    static int n = 0;
+    path = Make(dir, QStringLiteral("store%1.pdb").arg(++n));
+    if (path.isEmpty() || !dm->OpenStore(ConnectionString::ForStore(path))) {
+        QTest::qFail("cannot open a test store", __FILE__, __LINE__);
+        return false;
+    }
+    return true;
+}
 
 QString Make(const QTemporaryDir &dir, const QString &name)
 {

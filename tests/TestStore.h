@@ -6,7 +6,26 @@
 #include <QByteArray>
 #include <QTemporaryDir>
 
+#include "PicDMUnit.h"
+#include "ScriptedPrompts.h"
+
+#include <memory>
+
 namespace TestStore {
+
+// A data module with scripted prompts and a fresh store, for one test.
+struct Fixture
+{
+    // A new data module, and with open set a new store opened in it. False,
+    // with the test failed, when that cannot be done.
+    bool Setup(bool open = true);
+    void Teardown() { dm.reset(); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<TPicDM> dm;
+    ScriptedPrompts *prompts = nullptr;
+    QString path;
+};
 
 // Creates an empty store at dir/name and returns its path; fails the test
 // (QVERIFY-style, returning empty) when it cannot.

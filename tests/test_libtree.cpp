@@ -22,17 +22,12 @@ class TestLibTree : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_dir.isValid());
-        m_dm = std::make_unique<TPicDM>();
-        m_prompts = ScriptedPrompts::Install(*m_dm);
-        static int n = 0;
-        m_path = TestStore::Make(m_dir, QStringLiteral("store%1.pdb").arg(++n));
-        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(m_path)));
+        QVERIFY(m_f.Setup());
     }
     void cleanup()
     {
         m_form.reset();
-        m_dm.reset();
+        m_f.Teardown();
     }
 
     void emptyStore()
@@ -63,7 +58,7 @@ private slots:
         QCOMPARE(TMainForm::ImageIndex(album("open")->child(0)), 4);
         QCOMPARE(TMainForm::LevelOf(album("open")->child(0)), Level::Picture);
         QVERIFY(m_form->PicLibView->selectedItems().isEmpty());
-        QCOMPARE(m_prompts->Messages.size(), 0);
+        QCOMPARE(m_f.prompts->Messages.size(), 0);
 
         m_form->PicLibView->expandItem(root);
         QCOMPARE(TMainForm::ImageIndex(root), 1);
@@ -100,7 +95,7 @@ private slots:
         makeAlbums();
         openForm();
         QTreeWidgetItem *node = album("secret");
-        m_prompts->QueuePassword(answer);
+        m_f.prompts->QueuePassword(answer);
         m_form->PicLibView->expandItem(node);
         QCOMPARE(node->isExpanded(), expanded);
         QCOMPARE(TMainForm::ImageIndex(node), expanded ? 3 : 2);
@@ -108,15 +103,15 @@ private slots:
             {PromptKind::Password, QStringLiteral("密码认证"), QStringLiteral("相册已被密码保护!      ")}};
         if (refused)
             expected.append({PromptKind::Info, QStringLiteral("提示"), QStringLiteral("密码错误,拒绝访问该相册!")});
-        QCOMPARE(m_prompts->Messages, expected);
+        QCOMPARE(m_f.prompts->Messages, expected);
 
         // Collapsing needs no password; expanding again asks again.
         m_form->PicLibView->collapseItem(node);
         QVERIFY(!node->isExpanded());
-        m_prompts->QueuePassword(QString());
+        m_f.prompts->QueuePassword(QString());
         m_form->PicLibView->expandItem(node);
         QVERIFY(!node->isExpanded());
-        QCOMPARE(m_prompts->PendingAnswers(), 0);
+        QCOMPARE(m_f.prompts->PendingAnswers(), 0);
     }
 
     void clickingAProtectedAlbumSelectsItAndAsks()
@@ -128,14 +123,14 @@ private slots:
         m_form->PicLibView->expandItem(album("open"));
         QVERIFY(!m_form->MainImage->Picture().isNull());
         QTreeWidgetItem *node = album("secret");
-        m_prompts->QueuePassword(QStringLiteral("pw1"));
+        m_f.prompts->QueuePassword(QStringLiteral("pw1"));
         const QRect rect = m_form->PicLibView->visualItemRect(node);
         QTest::mouseClick(m_form->PicLibView->viewport(), Qt::LeftButton, {}, rect.center());
         QCOMPARE(m_form->PicLibView->currentItem(), node);
         QVERIFY(m_form->MainImage->Picture().isNull());
         QVERIFY(m_form->CurLibNode == nullptr);
         QVERIFY(node->isExpanded());
-        QCOMPARE(m_prompts->PendingAnswers(), 0);
+        QCOMPARE(m_f.prompts->PendingAnswers(), 0);
     }
 
     void selectionShowsWhatItShows()
@@ -146,7 +141,7 @@ private slots:
         select(cat);
         QCOMPARE(m_form->MainImage->Picture().size(), QSize(64, 48));
         QCOMPARE(m_form->CurLibNode, album("open"));
-        const QImage shown = m_dm->WorkBitmap;
+        const QImage shown = m_f.dm->WorkBitmap;
 
         select(album("empty"));
         QVERIFY(m_form->MainImage->Picture().isNull());
@@ -159,16 +154,16 @@ private slots:
         select(album("open")->child(2));
         const QList<PromptRecord> expected = {
             {PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("JPEG error #53")}};
-        QCOMPARE(m_prompts->Messages, expected);
+        QCOMPARE(m_f.prompts->Messages, expected);
         QVERIFY(m_form->MainImage->Picture().isNull());
-        QCOMPARE(m_dm->WorkBitmap, shown);
+        QCOMPARE(m_f.dm->WorkBitmap, shown);
 
         // A picture no longer in the store: nothing shown, nothing said.
-        QVERIFY(m_dm->DeletePicture(m_dm->FindAlbumId(QStringLiteral("open")), QStringLiteral("dog")));
+        QVERIFY(m_f.dm->DeletePicture(m_f.dm->FindAlbumId(QStringLiteral("open")), QStringLiteral("dog")));
         select(album("open")->child(1));
         QVERIFY(m_form->MainImage->Picture().isNull());
-        QVERIFY(m_dm->WorkBitmap.isNull());
-        QCOMPARE(m_prompts->Messages.size(), 1);
+        QVERIFY(m_f.dm->WorkBitmap.isNull());
+        QCOMPARE(m_f.prompts->Messages.size(), 1);
     }
 
     void rename_data()
@@ -200,14 +195,14 @@ private slots:
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_VERIFY(!(cat->flags() & Qt::ItemIsEditable));
         QCOMPARE(cat->text(0), label);
-        const int albumId = m_dm->FindAlbumId(QStringLiteral("open"));
+        const int albumId = m_f.dm->FindAlbumId(QStringLiteral("open"));
         QStringList names;
-        m_dm->ListPictureNames(albumId, &names);
+        m_f.dm->ListPictureNames(albumId, &names);
         QCOMPARE(names.first(), stored);
         if (warning.isEmpty())
-            QCOMPARE(m_prompts->Messages.size(), 0);
+            QCOMPARE(m_f.prompts->Messages.size(), 0);
         else
-            QCOMPARE(m_prompts->Messages,
+            QCOMPARE(m_f.prompts->Messages,
                      (QList<PromptRecord>{{PromptKind::Warning, QStringLiteral("警告"), warning}}));
         QVERIFY(!(cat->flags() & Qt::ItemIsEditable));
     }
@@ -223,14 +218,14 @@ private slots:
         QTest::keyClick(editor, Qt::Key_Escape);
         QTRY_VERIFY(!m_form->PicLibView->findChild<QLineEdit *>());
         QCOMPARE(cat->text(0), QStringLiteral("cat"));
-        QCOMPARE(m_dm->FindPictureId(m_dm->FindAlbumId(QStringLiteral("open")), QStringLiteral("cat")), 1);
+        QCOMPARE(m_f.dm->FindPictureId(m_f.dm->FindAlbumId(QStringLiteral("open")), QStringLiteral("cat")), 1);
         // Afterwards no label can be edited by clicking it.
         QVERIFY(!(cat->flags() & Qt::ItemIsEditable));
         const QRect rect = m_form->PicLibView->visualItemRect(cat);
         QTest::mouseDClick(m_form->PicLibView->viewport(), Qt::LeftButton, {}, rect.center());
         QTest::keyClick(m_form->PicLibView, Qt::Key_F2);
         QVERIFY(!m_form->PicLibView->findChild<QLineEdit *>());
-        QCOMPARE(m_prompts->Messages.size(), 0);
+        QCOMPARE(m_f.prompts->Messages.size(), 0);
     }
 
     void refresh()
@@ -240,7 +235,7 @@ private slots:
         m_form->PicLibView->expandItem(m_form->PicLibView->topLevelItem(0));
         select(album("open")->child(0));
         m_form->PicLibView->expandItem(album("open"));
-        QVERIFY(m_dm->AddAlbum(QStringLiteral("later"), QString()));
+        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("later"), QString()));
         m_form->N47Click();
         QTreeWidgetItem *root = m_form->PicLibView->topLevelItem(0);
         QVERIFY(!root->isExpanded());
@@ -251,33 +246,33 @@ private slots:
         QVERIFY(m_form->CurLibNode == nullptr);
 
         // A store error while filling: told as any error, the root stays.
-        m_dm->CloseStore();
+        m_f.dm->CloseStore();
         m_form->N47Click();
         QCOMPARE(m_form->PicLibView->topLevelItemCount(), 1);
         QCOMPARE(m_form->PicLibView->topLevelItem(0)->childCount(), 0);
-        QCOMPARE(m_prompts->Messages.size(), 1);
-        QCOMPARE(m_prompts->Messages.first().title, QStringLiteral("Quilbo 2009"));
+        QCOMPARE(m_f.prompts->Messages.size(), 1);
+        QCOMPARE(m_f.prompts->Messages.first().title, QStringLiteral("Quilbo 2009"));
     }
 
 private:
     void makeAlbums()
     {
-        QVERIFY(m_dm->AddAlbum(QStringLiteral("open"), QString()));
-        QVERIFY(m_dm->AddAlbum(QStringLiteral("secret"), QStringLiteral("pw1")));
-        QVERIFY(m_dm->AddAlbum(QStringLiteral("other"), QStringLiteral("xyz")));
-        QVERIFY(m_dm->AddAlbum(QStringLiteral("empty"), QString()));
+        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("open"), QString()));
+        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("secret"), QStringLiteral("pw1")));
+        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("other"), QStringLiteral("xyz")));
+        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("empty"), QString()));
         const QByteArray jpeg = JpegFixtures::Make(JpegFixtures::Quarters(64, 48), Kind::Baseline);
-        TestStore::AddPictureBytes(m_dir, 1, QStringLiteral("cat"), jpeg);
-        TestStore::AddPictureBytes(m_dir, 1, QStringLiteral("dog"), jpeg);
-        TestStore::AddPictureBytes(m_dir, 1, QStringLiteral("bmp"), JpegFixtures::Bmp(JpegFixtures::Quarters(8, 8)));
-        TestStore::AddPictureBytes(m_dir, 2, QStringLiteral("hidden"), jpeg);
-        TestStore::AddPictureBytes(m_dir, 3, QStringLiteral("x"), jpeg);
+        TestStore::AddPictureBytes(m_f.dir, 1, QStringLiteral("cat"), jpeg);
+        TestStore::AddPictureBytes(m_f.dir, 1, QStringLiteral("dog"), jpeg);
+        TestStore::AddPictureBytes(m_f.dir, 1, QStringLiteral("bmp"), JpegFixtures::Bmp(JpegFixtures::Quarters(8, 8)));
+        TestStore::AddPictureBytes(m_f.dir, 2, QStringLiteral("hidden"), jpeg);
+        TestStore::AddPictureBytes(m_f.dir, 3, QStringLiteral("x"), jpeg);
     }
 
     void openForm()
     {
-        m_dm->CloseStore();
-        m_form = std::make_unique<TMainForm>(m_path);
+        m_f.dm->CloseStore();
+        m_form = std::make_unique<TMainForm>(m_f.path);
         QVERIFY(m_form->StoreOpened());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -315,11 +310,8 @@ private:
         return editor;
     }
 
-    QTemporaryDir m_dir;
-    QString m_path;
-    std::unique_ptr<TPicDM> m_dm;
+    TestStore::Fixture m_f;
     std::unique_ptr<TMainForm> m_form;
-    ScriptedPrompts *m_prompts = nullptr;
 };
 
 QTEST_MAIN(TestLibTree)

@@ -20,15 +20,11 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_dm = std::make_unique<TPicDM>();
-        m_prompts = ScriptedPrompts::Install(*m_dm);
-    }
+    void init() { QVERIFY(m_f.Setup()); }
     void cleanup()
     {
         m_form.reset();
-        m_dm.reset();
+        m_f.Teardown();
     }
 
     void startsWithoutAStore_data()
@@ -52,7 +48,7 @@ private slots:
         QVERIFY(!m_form->isVisible());
         const QList<PromptRecord> expected = {
             {PromptKind::Error, QStringLiteral("错误"), QStringLiteral("找不到相册库文件!")}};
-        QCOMPARE(m_prompts->Messages, expected);
+        QCOMPARE(m_f.prompts->Messages, expected);
         QCOMPARE(QFileInfo::exists(path), !content.isNull());
         if (!content.isNull())
             QCOMPARE(TestStore::ReadFile(path), content.toUtf8());
@@ -73,7 +69,7 @@ private slots:
         QTreeWidgetItem *root = m_form->PicLibView->topLevelItem(0);
         QCOMPARE(root->text(0), QStringLiteral("所有相册"));
         QVERIFY(!root->isExpanded());
-        QCOMPARE(m_prompts->Messages.size(), 0);
+        QCOMPARE(m_f.prompts->Messages.size(), 0);
 
         QCOMPARE(m_form->ImageList1.size(), 6);
         for (const QPixmap &image : m_form->ImageList1) {
@@ -218,26 +214,21 @@ private slots:
         QTest::mouseClick(&button, Qt::LeftButton);
         QCOMPARE(clicks, 2);
         const PromptRecord report{PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("JPEG error #53")};
-        QCOMPARE(m_prompts->Messages, (QList<PromptRecord>{report, report}));
+        QCOMPARE(m_f.prompts->Messages, (QList<PromptRecord>{report, report}));
         QVERIFY(m_form->isVisible());
     }
 
 private:
     void openForm()
     {
-        QVERIFY(m_dir.isValid());
-        static int n = 0;
-        const QString path = TestStore::Make(m_dir, QStringLiteral("store%1.pdb").arg(++n));
-        m_form = std::make_unique<TMainForm>(path);
+        m_form = std::make_unique<TMainForm>(m_f.path);
         QVERIFY(m_form->StoreOpened());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<TPicDM> m_dm;
+    TestStore::Fixture m_f;
     std::unique_ptr<TMainForm> m_form;
-    ScriptedPrompts *m_prompts = nullptr;
 };
 
 int main(int argc, char **argv)

@@ -59,18 +59,13 @@ class TestPictures : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_dir.isValid());
-        m_dm = std::make_unique<TPicDM>();
-        m_prompts = ScriptedPrompts::Install(*m_dm);
-        static int n = 0;
-        const QString path = TestStore::Make(m_dir, QStringLiteral("store%1.pdb").arg(++n));
-        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(path)));
-        QVERIFY(m_dm->AddAlbum(QStringLiteral("a"), QString()));
+        QVERIFY(m_f.Setup());
+        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("a"), QString()));
     }
     void cleanup()
     {
-        QCOMPARE(m_prompts->Messages.size(), 0);
-        m_dm.reset();
+        QCOMPARE(m_f.prompts->Messages.size(), 0);
+        m_f.Teardown();
     }
 
     void loadsEveryKindWithItsColours_data()
@@ -87,7 +82,7 @@ private slots:
         const QImage source = JpegFixtures::Quarters(64, 48);
         const int id = store(JpegFixtures::Make(source, Kind(kind)));
         QImage picture;
-        m_dm->LoadPicture(&picture, id);
+        m_f.dm->LoadPicture(&picture, id);
         QCOMPARE(picture.size(), QSize(64, 48));
         QCOMPARE(picture.format(), QImage::Format_RGB32);
         const QPoint samples[] = {{8, 8}, {56, 8}, {8, 40}, {56, 40}};
@@ -115,7 +110,7 @@ private slots:
         if (data.isEmpty())
             QSKIP("../shared/testdata is absent");
         QImage picture;
-        m_dm->LoadPicture(&picture, store(TestStore::ReadFile(data + QLatin1Char('/') + file)));
+        m_f.dm->LoadPicture(&picture, store(TestStore::ReadFile(data + QLatin1Char('/') + file)));
         QCOMPARE(picture.size(), QSize(227, 149));
     }
 
@@ -139,7 +134,7 @@ private slots:
         QImage picture = JpegFixtures::Quarters(4, 4);
         const QImage before = picture;
         try {
-            m_dm->LoadPicture(&picture, id);
+            m_f.dm->LoadPicture(&picture, id);
             QFAIL("the picture must be refused");
         } catch (const JpegCodec::JpegError &e) {
             QVERIFY2(QString::fromUtf8(e.what()).startsWith(message), e.what());
@@ -154,7 +149,7 @@ private slots:
             QSKIP("../shared/testdata is absent");
         QImage picture;
         const int id = store(TestStore::ReadFile(data + QStringLiteral("/jpeg/monkey12.jpg")));
-        QVERIFY_THROWS_EXCEPTION(JpegCodec::JpegError, m_dm->LoadPicture(&picture, id));
+        QVERIFY_THROWS_EXCEPTION(JpegCodec::JpegError, m_f.dm->LoadPicture(&picture, id));
         QVERIFY(picture.isNull());
     }
 
@@ -163,7 +158,7 @@ private slots:
         const QImage source = JpegFixtures::Quarters(256, 256);
         const QByteArray jpeg = JpegFixtures::Make(source, Kind::Baseline);
         QImage picture;
-        m_dm->LoadPicture(&picture, store(jpeg.left(jpeg.size() * 6 / 10)));
+        m_f.dm->LoadPicture(&picture, store(jpeg.left(jpeg.size() * 6 / 10)));
         QCOMPARE(picture.size(), QSize(256, 256));
         QVERIFY(near(picture.pixel(20, 20), source.pixel(20, 20)));
         QVERIFY(near(picture.pixel(230, 20), source.pixel(230, 20)));
@@ -173,11 +168,11 @@ private slots:
     {
         QImage picture = JpegFixtures::Quarters(4, 4);
         const QImage before = picture;
-        m_dm->LoadPicture(&picture, -1);
+        m_f.dm->LoadPicture(&picture, -1);
         QCOMPARE(picture, before);
-        m_dm->LoadPicture(nullptr, store(JpegFixtures::Make(before, Kind::Baseline)));
-        m_dm->CloseStore();
-        QVERIFY_THROWS_EXCEPTION(SqlError, m_dm->LoadPicture(&picture, 1));
+        m_f.dm->LoadPicture(nullptr, store(JpegFixtures::Make(before, Kind::Baseline)));
+        m_f.dm->CloseStore();
+        QVERIFY_THROWS_EXCEPTION(SqlError, m_f.dm->LoadPicture(&picture, 1));
     }
 
     void exifOrientationTurnsPicturesUpright()
@@ -186,7 +181,7 @@ private slots:
         if (data.isEmpty())
             QSKIP("../shared/testdata is absent");
         QImage upright;
-        m_dm->LoadPicture(&upright, store(TestStore::ReadFile(data + QStringLiteral("/exif-orientation/Landscape_1.jpg"))));
+        m_f.dm->LoadPicture(&upright, store(TestStore::ReadFile(data + QStringLiteral("/exif-orientation/Landscape_1.jpg"))));
         QCOMPARE(upright.size(), QSize(1800, 1200));
         const QImage reference = upright.scaled(180, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         for (int o = 0; o <= 8; ++o) {
@@ -204,8 +199,8 @@ private slots:
     void savePictureFile()
     {
         const QImage picture = JpegFixtures::Quarters(120, 80);
-        const QString base = m_dir.filePath(QStringLiteral("sea"));
-        QVERIFY(m_dm->SavePictureFile(&picture, base, QStringLiteral("jpg")));
+        const QString base = m_f.dir.filePath(QStringLiteral("sea"));
+        QVERIFY(m_f.dm->SavePictureFile(&picture, base, QStringLiteral("jpg")));
         const QByteArray written = TestStore::ReadFile(base + QStringLiteral(".jpg"));
         QVERIFY(written.startsWith("\xff\xd8"));
         const QImage back = JpegCodec::Decode(written);
@@ -214,36 +209,36 @@ private slots:
 
         // An existing file is replaced whole.
         QVERIFY(TestStore::WriteFile(base + QStringLiteral(".JPG"), QByteArray(1000000, 'x')));
-        QVERIFY(m_dm->SavePictureFile(&picture, base, QStringLiteral("JPG")));
+        QVERIFY(m_f.dm->SavePictureFile(&picture, base, QStringLiteral("JPG")));
         QCOMPARE(TestStore::ReadFile(base + QStringLiteral(".JPG")), written);
 
         // No picture object; an empty one writes nothing.
-        QVERIFY(!m_dm->SavePictureFile(nullptr, base, QStringLiteral("jpg")));
+        QVERIFY(!m_f.dm->SavePictureFile(nullptr, base, QStringLiteral("jpg")));
         const QImage empty;
-        QVERIFY(m_dm->SavePictureFile(&empty, m_dir.filePath(QStringLiteral("nothing")), QStringLiteral("jpg")));
-        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("nothing.jpg"))));
+        QVERIFY(m_f.dm->SavePictureFile(&empty, m_f.dir.filePath(QStringLiteral("nothing")), QStringLiteral("jpg")));
+        QVERIFY(!QFileInfo::exists(m_f.dir.filePath(QStringLiteral("nothing.jpg"))));
     }
 
     void savePictureFileFailsCleanly()
     {
         const QImage picture = JpegFixtures::Quarters(40, 40);
-        QVERIFY(!m_dm->SavePictureFile(&picture, m_dir.filePath(QStringLiteral("no/such/folder/sea")), QStringLiteral("jpg")));
+        QVERIFY(!m_f.dm->SavePictureFile(&picture, m_f.dir.filePath(QStringLiteral("no/such/folder/sea")), QStringLiteral("jpg")));
         // A folder without write permission (root may write anyway).
-        const QString locked = m_dir.filePath(QStringLiteral("locked"));
+        const QString locked = m_f.dir.filePath(QStringLiteral("locked"));
         QVERIFY(QDir().mkpath(locked));
         QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         if (QFileInfo(locked).isWritable() || ::geteuid() == 0) {
             QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
             QSKIP("running as root: permissions do not stop writing");
         }
-        QVERIFY(!m_dm->SavePictureFile(&picture, locked + QStringLiteral("/sea"), QStringLiteral("jpg")));
+        QVERIFY(!m_f.dm->SavePictureFile(&picture, locked + QStringLiteral("/sea"), QStringLiteral("jpg")));
         QCOMPARE(QDir(locked).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
         QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
     void savePictureFileOnAFullDisk()
     {
-        TestStore::SmallDisk disk(m_dir.filePath(QStringLiteral("small")), 64 * 1024);
+        TestStore::SmallDisk disk(m_f.dir.filePath(QStringLiteral("small")), 64 * 1024);
         if (!disk.Mounted())
             QSKIP("cannot mount a small tmpfs here (needs root)");
         // Noise does not compress: the JPEG data are far larger than the disk.
@@ -251,7 +246,7 @@ private slots:
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x)
                 picture.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 256, (x * y * 31) % 256, (x ^ y) % 256));
-        QVERIFY(!m_dm->SavePictureFile(&picture, disk.Path() + QStringLiteral("/sea"), QStringLiteral("jpg")));
+        QVERIFY(!m_f.dm->SavePictureFile(&picture, disk.Path() + QStringLiteral("/sea"), QStringLiteral("jpg")));
         QCOMPARE(QDir(disk.Path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
     }
 
@@ -259,15 +254,13 @@ private:
     int store(const QByteArray &bytes)
     {
         static int n = 0;
-        const QString file = m_dir.filePath(QStringLiteral("p%1.jpg").arg(++n));
-        if (!TestStore::WriteFile(file, bytes) || !m_dm->AddPicture(1, file))
+        const QString file = m_f.dir.filePath(QStringLiteral("p%1.jpg").arg(++n));
+        if (!TestStore::WriteFile(file, bytes) || !m_f.dm->AddPicture(1, file))
             QTest::qFail("cannot store a fixture", __FILE__, __LINE__);
-        return m_dm->FindPictureId(1, QStringLiteral("p%1").arg(n));
+        return m_f.dm->FindPictureId(1, QStringLiteral("p%1").arg(n));
     }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<TPicDM> m_dm;
-    ScriptedPrompts *m_prompts = nullptr;
+    TestStore::Fixture m_f;
 };
 
 QTEST_GUILESS_MAIN(TestPictures)

@@ -56,28 +56,26 @@ class TestStoreDb : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_dir.isValid());
-        m_dm = std::make_unique<TPicDM>();
-        m_prompts = ScriptedPrompts::Install(*m_dm);
+        QVERIFY(m_f.Setup(false));
     }
     void cleanup()
     {
         // The data module reports nothing by itself.
-        QCOMPARE(m_prompts->Messages.size(), 0);
-        m_dm.reset();
+        QCOMPARE(m_f.prompts->Messages.size(), 0);
+        m_f.Teardown();
     }
 
     void openStoreAcceptsAStore()
     {
-        const QString path = TestStore::Make(m_dir, QStringLiteral("good.pdb"));
-        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(path)));
-        QVERIFY(m_dm->Connected());
-        QCOMPARE(m_dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("x")), 0);
+        const QString path = TestStore::Make(m_f.dir, QStringLiteral("good.pdb"));
+        QVERIFY(m_f.dm->OpenStore(ConnectionString::ForStore(path)));
+        QVERIFY(m_f.dm->Connected());
+        QCOMPARE(m_f.dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("x")), 0);
         // Foreign keys are switched on for the connection.
-        SqlStatement fk(m_dm->Db(), QStringLiteral("PRAGMA foreign_keys"));
+        SqlStatement fk(m_f.dm->Db(), QStringLiteral("PRAGMA foreign_keys"));
         QVERIFY(fk.next());
         QCOMPARE(fk.int64(0), 1);
-        SqlStatement sd(m_dm->Db(), QStringLiteral("PRAGMA secure_delete"));
+        SqlStatement sd(m_f.dm->Db(), QStringLiteral("PRAGMA secure_delete"));
         QVERIFY(sd.next());
         QCOMPARE(sd.int64(0), 0);
     }
@@ -97,9 +95,9 @@ private slots:
     void openStoreRefusesBadFiles()
     {
         QFETCH(QString, kind);
-        QString path = m_dir.filePath(kind + QStringLiteral(".pdb"));
+        QString path = m_f.dir.filePath(kind + QStringLiteral(".pdb"));
         if (kind == QLatin1String("missing-folder"))
-            path = m_dir.filePath(QStringLiteral("date/pdate.pdb"));
+            path = m_f.dir.filePath(QStringLiteral("date/pdate.pdb"));
         else if (kind == QLatin1String("empty"))
             QVERIFY(TestStore::WriteFile(path, QByteArray()));
         else if (kind == QLatin1String("text"))
@@ -113,47 +111,47 @@ private slots:
         const QByteArray before = QFileInfo(path).isFile() ? digest(path) : QByteArray();
 
         // An open connection is closed by a failed open.
-        const QString good = TestStore::Make(m_dir, QStringLiteral("open-first-") + kind + QStringLiteral(".pdb"));
-        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(good)));
-        QVERIFY(!m_dm->OpenStore(ConnectionString::ForStore(path)));
-        QVERIFY(!m_dm->Connected());
-        QCOMPARE(m_dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QString()), 0);
+        const QString good = TestStore::Make(m_f.dir, QStringLiteral("open-first-") + kind + QStringLiteral(".pdb"));
+        QVERIFY(m_f.dm->OpenStore(ConnectionString::ForStore(good)));
+        QVERIFY(!m_f.dm->OpenStore(ConnectionString::ForStore(path)));
+        QVERIFY(!m_f.dm->Connected());
+        QCOMPARE(m_f.dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QString()), 0);
 
         // Nothing is created, modified or truncated.
         QCOMPARE(QFileInfo::exists(path), existed);
         if (QFileInfo(path).isFile())
             QCOMPARE(digest(path), before);
         QVERIFY(!QFileInfo::exists(path + QStringLiteral("-journal")));
-        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("date"))));
+        QVERIFY(!QFileInfo::exists(m_f.dir.filePath(QStringLiteral("date"))));
     }
 
     void openStoreRefusesAWrongPassword()
     {
-        const QString path = TestStore::Make(m_dir, QStringLiteral("pw.pdb"));
+        const QString path = TestStore::Make(m_f.dir, QStringLiteral("pw.pdb"));
         QString connection = ConnectionString::ForStore(path);
         connection.replace(QString::fromLatin1(StoreSchema::DatabasePassword()), QStringLiteral("qe!vorn.7316"));
-        QVERIFY(!m_dm->OpenStore(connection));
-        QVERIFY(!m_dm->Connected());
+        QVERIFY(!m_f.dm->OpenStore(connection));
+        QVERIFY(!m_f.dm->Connected());
     }
 
     void openStoreReopensAndTrims()
     {
-        QTemporaryDir odd(m_dir.filePath(QStringLiteral("a folder; with \"odd\" name XXXXXX")));
+        QTemporaryDir odd(m_f.dir.filePath(QStringLiteral("a folder; with \"odd\" name XXXXXX")));
         QVERIFY(odd.isValid());
-        const QString first = TestStore::Make(m_dir, QStringLiteral("first.pdb"));
+        const QString first = TestStore::Make(m_f.dir, QStringLiteral("first.pdb"));
         const QString second = TestStore::Make(odd, QStringLiteral(" second store.pdb"));
-        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(first)));
-        insertAlbum(*m_dm, 1, QStringLiteral("Only in first"));
+        QVERIFY(m_f.dm->OpenStore(ConnectionString::ForStore(first)));
+        insertAlbum(*m_f.dm, 1, QStringLiteral("Only in first"));
 
         // A connection string framed by blanks, naming another store: the
         // open connection is replaced.
         const QString connection = QStringLiteral("  \t") + ConnectionString::ForStore(second) + QStringLiteral("  ");
-        QVERIFY(m_dm->OpenStore(connection));
-        QCOMPARE(m_dm->ConnectionString(), connection.trimmed());
-        QCOMPARE(m_dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Only in first")), 0);
-        insertAlbum(*m_dm, 1, QStringLiteral("Only in second"));
-        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(first)));
-        QCOMPARE(m_dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Only in first")), 1);
+        QVERIFY(m_f.dm->OpenStore(connection));
+        QCOMPARE(m_f.dm->ConnectionString(), connection.trimmed());
+        QCOMPARE(m_f.dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Only in first")), 0);
+        insertAlbum(*m_f.dm, 1, QStringLiteral("Only in second"));
+        QVERIFY(m_f.dm->OpenStore(ConnectionString::ForStore(first)));
+        QCOMPARE(m_f.dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Only in first")), 1);
     }
 
     void connectionStringKeepsAnyPath_data()
@@ -200,86 +198,86 @@ private slots:
         QFETCH(QString, value);
         QFETCH(int, expected);
         openNewStore();
-        insertAlbum(*m_dm, 1, QStringLiteral("Trip"));
-        insertAlbum(*m_dm, 2, QStringLiteral("ABC"));
-        insertAlbum(*m_dm, 3, QStringLiteral("O'Brien"));
-        insertAlbum(*m_dm, 4, QStringLiteral("家庭相册"));
-        insertPicture(*m_dm, 1, 1, QStringLiteral("cat"), "a");
-        insertPicture(*m_dm, 2, 2, QStringLiteral("Cat"), "b");
-        QCOMPARE(m_dm->CountWhere(table, column, value), expected);
+        insertAlbum(*m_f.dm, 1, QStringLiteral("Trip"));
+        insertAlbum(*m_f.dm, 2, QStringLiteral("ABC"));
+        insertAlbum(*m_f.dm, 3, QStringLiteral("O'Brien"));
+        insertAlbum(*m_f.dm, 4, QStringLiteral("家庭相册"));
+        insertPicture(*m_f.dm, 1, 1, QStringLiteral("cat"), "a");
+        insertPicture(*m_f.dm, 2, 2, QStringLiteral("Cat"), "b");
+        QCOMPARE(m_f.dm->CountWhere(table, column, value), expected);
     }
 
     void countWhereOnAClosedConnection()
     {
-        QCOMPARE(m_dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Trip")), 0);
+        QCOMPARE(m_f.dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Trip")), 0);
     }
 
     void nextId()
     {
         openNewStore();
-        QCOMPARE(m_dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 1);
-        QCOMPARE(m_dm->NextId(QStringLiteral("PicInfoTable"), QStringLiteral("PicInfoId")), 1);
-        insertAlbum(*m_dm, 1, QStringLiteral("a"));
-        insertAlbum(*m_dm, 2, QStringLiteral("b"));
-        insertAlbum(*m_dm, 7, QStringLiteral("c"));
-        QCOMPARE(m_dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 8);
+        QCOMPARE(m_f.dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 1);
+        QCOMPARE(m_f.dm->NextId(QStringLiteral("PicInfoTable"), QStringLiteral("PicInfoId")), 1);
+        insertAlbum(*m_f.dm, 1, QStringLiteral("a"));
+        insertAlbum(*m_f.dm, 2, QStringLiteral("b"));
+        insertAlbum(*m_f.dm, 7, QStringLiteral("c"));
+        QCOMPARE(m_f.dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 8);
         // The id of a deleted largest row is handed out again.
-        SqlStatement(m_dm->Db(), QStringLiteral("Delete from PicLibTable Where PicLibID = 7")).exec();
-        QCOMPARE(m_dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 3);
+        SqlStatement(m_f.dm->Db(), QStringLiteral("Delete from PicLibTable Where PicLibID = 7")).exec();
+        QCOMPARE(m_f.dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 3);
     }
 
     void nextIdPassesErrorsOn()
     {
-        QVERIFY_THROWS_EXCEPTION(SqlError, m_dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")));
+        QVERIFY_THROWS_EXCEPTION(SqlError, m_f.dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")));
         openNewStore();
-        QVERIFY_THROWS_EXCEPTION(SqlError, m_dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicName")));
-        QVERIFY_THROWS_EXCEPTION(SqlError, m_dm->NextId(QStringLiteral("sqlite_master"), QStringLiteral("rowid")));
+        QVERIFY_THROWS_EXCEPTION(SqlError, m_f.dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicName")));
+        QVERIFY_THROWS_EXCEPTION(SqlError, m_f.dm->NextId(QStringLiteral("sqlite_master"), QStringLiteral("rowid")));
     }
 
     void transactionRollsBackUnlessCommitted()
     {
         openNewStore();
         {
-            SqlTransaction t(m_dm->Db());
-            insertAlbum(*m_dm, 1, QStringLiteral("gone"));
-            insertPicture(*m_dm, 1, 1, QStringLiteral("p"), "x");
+            SqlTransaction t(m_f.dm->Db());
+            insertAlbum(*m_f.dm, 1, QStringLiteral("gone"));
+            insertPicture(*m_f.dm, 1, 1, QStringLiteral("p"), "x");
         }
-        QCOMPARE(rows(*m_dm, "PicLibTable"), 0);
-        QCOMPARE(rows(*m_dm, "PicTable"), 0);
+        QCOMPARE(rows(*m_f.dm, "PicLibTable"), 0);
+        QCOMPARE(rows(*m_f.dm, "PicTable"), 0);
         {
-            SqlTransaction t(m_dm->Db());
-            insertAlbum(*m_dm, 1, QStringLiteral("kept"));
+            SqlTransaction t(m_f.dm->Db());
+            insertAlbum(*m_f.dm, 1, QStringLiteral("kept"));
             t.commit();
             QVERIFY_THROWS_EXCEPTION(SqlError, t.commit());
         }
-        QCOMPARE(rows(*m_dm, "PicLibTable"), 1);
+        QCOMPARE(rows(*m_f.dm, "PicLibTable"), 1);
         // A failed statement inside a transaction leaves nothing behind.
         try {
-            SqlTransaction t(m_dm->Db());
-            insertPicture(*m_dm, 5, 1, QStringLiteral("one"), "1");
-            insertPicture(*m_dm, 5, 1, QStringLiteral("two"), "2"); // id taken
+            SqlTransaction t(m_f.dm->Db());
+            insertPicture(*m_f.dm, 5, 1, QStringLiteral("one"), "1");
+            insertPicture(*m_f.dm, 5, 1, QStringLiteral("two"), "2"); // id taken
             t.commit();
             QFAIL("the second insert must fail");
         } catch (const SqlError &) {
         }
-        QCOMPARE(rows(*m_dm, "PicInfoTable"), 0);
-        QCOMPARE(rows(*m_dm, "PicTable"), 0);
+        QCOMPARE(rows(*m_f.dm, "PicInfoTable"), 0);
+        QCOMPARE(rows(*m_f.dm, "PicTable"), 0);
     }
 
     void blobsSurviveWhole()
     {
         openNewStore();
-        insertAlbum(*m_dm, 1, QStringLiteral("a"));
+        insertAlbum(*m_f.dm, 1, QStringLiteral("a"));
         QByteArray bytes(100000, '\0');
         for (int i = 0; i < bytes.size(); ++i)
             bytes[i] = char(i * 7 % 256);
-        insertPicture(*m_dm, 1, 1, QStringLiteral("nul"), bytes);
-        insertPicture(*m_dm, 2, 1, QStringLiteral("empty"), QByteArray());
-        SqlStatement q(m_dm->Db(), QStringLiteral("Select PicInfoID,Pic From PicTable Where PicInfoID = ?"));
+        insertPicture(*m_f.dm, 1, 1, QStringLiteral("nul"), bytes);
+        insertPicture(*m_f.dm, 2, 1, QStringLiteral("empty"), QByteArray());
+        SqlStatement q(m_f.dm->Db(), QStringLiteral("Select PicInfoID,Pic From PicTable Where PicInfoID = ?"));
         q.bind(1, 1);
         QVERIFY(q.next());
         QCOMPARE(q.blob(q.column("pic")), bytes);
-        SqlStatement e(m_dm->Db(), QStringLiteral("Select Pic, typeof(Pic) From PicTable Where PicInfoID = 2"));
+        SqlStatement e(m_f.dm->Db(), QStringLiteral("Select Pic, typeof(Pic) From PicTable Where PicInfoID = 2"));
         QVERIFY(e.next());
         QCOMPARE(e.text(1), QStringLiteral("blob"));
     }
@@ -287,35 +285,35 @@ private slots:
     void schemaRules()
     {
         openNewStore();
-        insertAlbum(*m_dm, 1, QStringLiteral("a"));
-        insertAlbum(*m_dm, 2, QStringLiteral("b"));
-        insertPicture(*m_dm, 1, 1, QStringLiteral("cat"), "1");
+        insertAlbum(*m_f.dm, 1, QStringLiteral("a"));
+        insertAlbum(*m_f.dm, 2, QStringLiteral("b"));
+        insertPicture(*m_f.dm, 1, 1, QStringLiteral("cat"), "1");
         // Picture names are unique within an album, without regard to case;
         // the same name in another album is fine.
-        QVERIFY_THROWS_EXCEPTION(SqlError, insertPicture(*m_dm, 2, 1, QStringLiteral("CAT"), "2"));
-        insertPicture(*m_dm, 2, 2, QStringLiteral("CAT"), "2");
+        QVERIFY_THROWS_EXCEPTION(SqlError, insertPicture(*m_f.dm, 2, 1, QStringLiteral("CAT"), "2"));
+        insertPicture(*m_f.dm, 2, 2, QStringLiteral("CAT"), "2");
         // A picture must belong to an album.
-        QVERIFY_THROWS_EXCEPTION(SqlError, insertPicture(*m_dm, 3, 99, QStringLiteral("orphan"), "3"));
+        QVERIFY_THROWS_EXCEPTION(SqlError, insertPicture(*m_f.dm, 3, 99, QStringLiteral("orphan"), "3"));
         // Deleting an album takes its pictures and their bytes with it, so a
         // reused id never meets an old row.
-        SqlStatement(m_dm->Db(), QStringLiteral("Delete from PicLibTable Where PicLibName = 'A'")).exec();
-        QCOMPARE(rows(*m_dm, "PicInfoTable"), 1);
-        QCOMPARE(rows(*m_dm, "PicTable"), 1);
-        SqlStatement(m_dm->Db(), QStringLiteral("Delete from PicInfoTable Where PicInfoID = 2")).exec();
-        QCOMPARE(rows(*m_dm, "PicTable"), 0);
+        SqlStatement(m_f.dm->Db(), QStringLiteral("Delete from PicLibTable Where PicLibName = 'A'")).exec();
+        QCOMPARE(rows(*m_f.dm, "PicInfoTable"), 1);
+        QCOMPARE(rows(*m_f.dm, "PicTable"), 1);
+        SqlStatement(m_f.dm->Db(), QStringLiteral("Delete from PicInfoTable Where PicInfoID = 2")).exec();
+        QCOMPARE(rows(*m_f.dm, "PicTable"), 0);
     }
 
     void storeFileIsEncryptedAndNeverReplaced()
     {
-        const QString path = TestStore::Make(m_dir, QStringLiteral("shipped.pdb"));
+        const QString path = TestStore::Make(m_f.dir, QStringLiteral("shipped.pdb"));
         const QByteArray head = TestStore::ReadFile(path).left(16);
         QVERIFY(!head.startsWith("SQLite format 3"));
-        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(path)));
-        SqlStatement v(m_dm->Db(), QStringLiteral("PRAGMA user_version"));
+        QVERIFY(m_f.dm->OpenStore(ConnectionString::ForStore(path)));
+        SqlStatement v(m_f.dm->Db(), QStringLiteral("PRAGMA user_version"));
         QVERIFY(v.next());
         QCOMPARE(int(v.int64(0)), StoreSchema::SchemaVersion);
-        insertAlbum(*m_dm, 1, QStringLiteral("precious"));
-        m_dm->CloseStore();
+        insertAlbum(*m_f.dm, 1, QStringLiteral("precious"));
+        m_f.dm->CloseStore();
         const QByteArray before = digest(path);
 
         QString error;
@@ -329,7 +327,7 @@ private slots:
         QVERIFY(tool.waitForFinished());
         QCOMPARE(tool.exitCode(), 1);
         QCOMPARE(digest(path), before);
-        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral(".pdate-new-*")}, QDir::Hidden | QDir::Files).size(), 0);
+        QCOMPARE(QDir(m_f.dir.path()).entryList({QStringLiteral(".pdate-new-*")}, QDir::Hidden | QDir::Files).size(), 0);
     }
 
     void storeOpensWithTheStandardShell()
@@ -337,7 +335,7 @@ private slots:
         const QString sqlcipher = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
         if (sqlcipher.isEmpty())
             QSKIP("the sqlcipher shell is not installed");
-        const QString path = TestStore::Make(m_dir, QStringLiteral("shell.pdb"));
+        const QString path = TestStore::Make(m_f.dir, QStringLiteral("shell.pdb"));
         const QString script = QStringLiteral("PRAGMA key='%1';\nPRAGMA cipher_page_size=4096;\n.tables\n")
                                    .arg(QString::fromLatin1(StoreSchema::DatabasePassword()));
         QCOMPARE(runShell(sqlcipher, path, script).simplified(), QStringLiteral("PicInfoTable PicLibTable PicTable"));
@@ -365,8 +363,8 @@ private:
     void openNewStore()
     {
         static int n = 0;
-        const QString path = TestStore::Make(m_dir, QStringLiteral("store%1.pdb").arg(++n));
-        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(path)));
+        const QString path = TestStore::Make(m_f.dir, QStringLiteral("store%1.pdb").arg(++n));
+        QVERIFY(m_f.dm->OpenStore(ConnectionString::ForStore(path)));
     }
 
     void makeDatabase(const QString &path, const QString &kind)
@@ -395,9 +393,7 @@ private:
         return QString::fromUtf8(p.readAllStandardOutput());
     }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<TPicDM> m_dm;
-    ScriptedPrompts *m_prompts = nullptr;
+    TestStore::Fixture m_f;
 };
 
 QTEST_GUILESS_MAIN(TestStoreDb)

@@ -20,18 +20,13 @@ class TestViewer : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_dir.isValid());
-        m_dm = std::make_unique<TPicDM>();
-        m_prompts = ScriptedPrompts::Install(*m_dm);
-        static int n = 0;
-        const QString path = TestStore::Make(m_dir, QStringLiteral("store%1.pdb").arg(++n));
-        QVERIFY(m_dm->OpenStore(ConnectionString::ForStore(path)));
-        QVERIFY(m_dm->AddAlbum(QStringLiteral("trip"), QString()));
-        TestStore::AddPictureBytes(m_dir, 1, QStringLiteral("big"), JpegFixtures::Make(JpegFixtures::Quarters(800, 600), Kind::Baseline));
-        TestStore::AddPictureBytes(m_dir, 1, QStringLiteral("small"), JpegFixtures::Make(JpegFixtures::Quarters(300, 200), Kind::Baseline));
-        TestStore::AddPictureBytes(m_dir, 1, QStringLiteral("narrow"), JpegFixtures::Make(JpegFixtures::Quarters(49, 30), Kind::Baseline));
-        m_dm->CloseStore();
-        m_form = std::make_unique<TMainForm>(path);
+        QVERIFY(m_f.Setup());
+        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("trip"), QString()));
+        TestStore::AddPictureBytes(m_f.dir, 1, QStringLiteral("big"), JpegFixtures::Make(JpegFixtures::Quarters(800, 600), Kind::Baseline));
+        TestStore::AddPictureBytes(m_f.dir, 1, QStringLiteral("small"), JpegFixtures::Make(JpegFixtures::Quarters(300, 200), Kind::Baseline));
+        TestStore::AddPictureBytes(m_f.dir, 1, QStringLiteral("narrow"), JpegFixtures::Make(JpegFixtures::Quarters(49, 30), Kind::Baseline));
+        m_f.dm->CloseStore();
+        m_form = std::make_unique<TMainForm>(m_f.path);
         QVERIFY(m_form->StoreOpened());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -42,9 +37,9 @@ private slots:
     }
     void cleanup()
     {
-        QCOMPARE(m_prompts->Messages.size(), 0);
+        QCOMPARE(m_f.prompts->Messages.size(), 0);
         m_form.reset();
-        m_dm.reset();
+        m_f.Teardown();
     }
 
     void fitsAndCentresThePicture_data()
@@ -61,7 +56,7 @@ private slots:
         select(picture);
         QCOMPARE(m_form->MainImage->geometry(), QRect(40, 0, 465, 259));
         QCOMPARE(TImageControl::DrawRect(m_form->MainImage->Picture().size(), m_form->MainImage->size()), drawn);
-        QCOMPARE(m_dm->WorkBitmap, m_form->MainImage->Picture());
+        QCOMPARE(m_f.dm->WorkBitmap, m_form->MainImage->Picture());
         QVERIFY(!m_form->Zoomed);
         QCOMPARE(m_form->CurLibNode, m_form->PicLibView->topLevelItem(0)->child(0));
     }
@@ -136,7 +131,7 @@ private slots:
         QCOMPARE(m_form->MainImage->Picture().pixel(10, 290), loaded.pixel(290, 189));
         QCOMPARE(m_form->MainImage->geometry(), place);
         QVERIFY(!m_form->Zoomed);
-        QCOMPARE(m_dm->WorkBitmap, loaded);
+        QCOMPARE(m_f.dm->WorkBitmap, loaded);
         m_form->spSkinSpeedButton2->click(); // counter-clockwise
         QCOMPARE(m_form->MainImage->Picture(), loaded);
 
@@ -192,10 +187,8 @@ private:
         QFAIL("no such picture node");
     }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<TPicDM> m_dm;
+    TestStore::Fixture m_f;
     std::unique_ptr<TMainForm> m_form;
-    ScriptedPrompts *m_prompts = nullptr;
 };
 
 QTEST_MAIN(TestViewer)
