@@ -10,7 +10,7 @@
 
 TPicDM *PicDM = nullptr;
 
-TPicDM::TPicDM() { PicDM = this; }
+TPicDM::TPicDM() : m_runner(std::make_unique<TProcessRunner>()) { PicDM = this; }
 
 TPicDM::~TPicDM()
 {
@@ -99,6 +99,24 @@ int TPicDM::NextId(const QString &table, const QString &column)
         return 1;
     const int maxId = q.column("MAXID");
     return q.isNull(maxId) ? 1 : int(q.int64(maxId)) + 1;
+}
+
+// ---------------------------------------------------------------- wallpaper
+
+void TPicDM::SetCommandRunner(std::unique_ptr<ICommandRunner> runner) { m_runner = std::move(runner); }
+
+QString TPicDM::SetWallpaper(const QImage *picture, int style, int tile)
+{
+    if (!picture || picture->isNull())
+        return QString();
+    const Wallpaper::Desktop desktop =
+        Wallpaper::Detect(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), !qEnvironmentVariableIsEmpty("DISPLAY"));
+    if (desktop == Wallpaper::Desktop::Unknown)
+        return Wallpaper::Apply(*m_runner, desktop, QString(), Wallpaper::ModeFor(style, tile));
+    const QString file = Wallpaper::SaveWallpaperImage(*picture, desktop == Wallpaper::Desktop::Kde);
+    if (file.isEmpty())
+        return QStringLiteral("无法设置桌面壁纸: 不能建立文件夹 %1!").arg(Wallpaper::Folder());
+    return Wallpaper::Apply(*m_runner, desktop, file, Wallpaper::ModeFor(style, tile));
 }
 
 // ---------------------------------------------------------------- prompts

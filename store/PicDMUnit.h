@@ -4,6 +4,7 @@
 
 #include "Prompts.h"
 #include "SqlDb.h"
+#include "Wallpaper.h"
 
 #include <QImage>
 #include <QString>
@@ -103,6 +104,16 @@ public:
     // would have an empty side or be too large to hold.
     bool ZoomImage(const QSize &controlSize, long double widthFactor, long double heightFactor, QImage *result) const;
 
+    // ---- desktop wallpaper
+    // Makes the picture the wallpaper of the running desktop: style and tile
+    // (0, 0) centred, (0, 1) tiled, (2, 1) stretched. Does nothing for a
+    // missing or empty picture. Returns empty text when done, else a message
+    // saying why the desktop was not changed. Throws std::runtime_error when
+    // the wallpaper file cannot be written.
+    QString SetWallpaper(const QImage *picture, int style, int tile);
+    // The runner of the desktop's commands (tests install their own).
+    void SetCommandRunner(std::unique_ptr<ICommandRunner> runner);
+
     // ---- prompts (title first, then text)
     int ShowInfo(const QString &title, const QString &message);
     int ShowError(const QString &title, const QString &message);
@@ -124,6 +135,7 @@ private:
     SqlDb PicADOCon;
     QString m_connectionString;
     std::unique_ptr<IPrompts> m_prompts;
+    std::unique_ptr<ICommandRunner> m_runner;
 };
 
 // The one data module of the program.

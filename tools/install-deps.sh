@@ -10,6 +10,7 @@ packages=(
   libjpeg62-turbo-dev libturbojpeg0-dev
   fonts-wqy-microhei
   xvfb xauth xdotool imagemagick
+  libglib2.0-bin gsettings-desktop-schemas
 )
 
 missing=()

@@ -1,0 +1,240 @@
+#include "Wallpaper.h"
+
+#include "JpegCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <stdexcept>
+
+// ---------------------------------------------------------------- runner
+
+QString TProcessRunner::Find(const QString &program) { return QStandardPaths::findExecutable(program); }
+
+CommandResult TProcessRunner::Run(const QString &program, const QStringList &args)
+{
+    CommandResult result;
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForStarted(5000))
+        return result;
+    result.started = true;
+    process.closeWriteChannel();
+    if (!process.waitForFinished(15000)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.output = process.readAllStandardOutput();
+    return result;
+}
+
+namespace Wallpaper {
+
+namespace {
+
+const QString kFileName = QStringLiteral("wallpaperimage.jpg");
+const QString kAlternateA = QStringLiteral("wallpaperimage-a.jpg");
+const QString kAlternateB = QStringLiteral("wallpaperimage-b.jpg");
+
+QString failedMessage() { return QStringLiteral("设置桌面壁纸失败,桌面没有接受新的壁纸!"); }
+
+QString missingToolMessage(const QString &tool)
+{
+    return QStringLiteral("无法设置桌面壁纸: 找不到程序 %1,请先安装它!").arg(tool);
+}
+
+// Runs one command; false when it did not start or did not succeed.
+bool run(ICommandRunner &runner, const QString &program, const QStringList &args, QByteArray *output = nullptr)
+{
+    const CommandResult r = runner.Run(program, args);
+    if (output)
+        *output = r.output;
+    return r.started && r.exitCode == 0;
+}
+
+QString applyGsettings(ICommandRunner &runner, const QString &schema, const QString &file, Mode mode)
+{
+    const QString gsettings = runner.Find(QStringLiteral("gsettings"));
+    if (gsettings.isEmpty())
+        return missingToolMessage(QStringLiteral("gsettings"));
+    const QString uri = QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
+    const QString options = mode == Mode::Centred ? QStringLiteral("centered")
+                            : mode == Mode::Tiled ? QStringLiteral("wallpaper")
+                                                  : QStringLiteral("stretched");
+    QByteArray keys;
+    if (!run(runner, gsettings, {QStringLiteral("list-keys"), schema}, &keys))
+        return failedMessage();
+    QList<QStringList> commands = {
+        {QStringLiteral("set"), schema, QStringLiteral("picture-options"), options},
+        {QStringLiteral("set"), schema, QStringLiteral("picture-uri"), uri},
+    };
+    // Dark-mode users see picture-uri-dark; older desktops do not have it.
+    if (QString::fromUtf8(keys).split(QLatin1Char('\n')).contains(QStringLiteral("picture-uri-dark")))
+        commands.append({QStringLiteral("set"), schema, QStringLiteral("picture-uri-dark"), uri});
+    for (const QStringList &args : commands)
+        if (!run(runner, gsettings, args))
+            return failedMessage();
+    return QString();
+}
+
+QString applyKde(ICommandRunner &runner, const QString &file, Mode mode)
+{
+    const QString apply = runner.Find(QStringLiteral("plasma-apply-wallpaperimage"));
+    if (!apply.isEmpty()) {
+        const QString fill = mode == Mode::Centred ? QStringLiteral("pad")
+                             : mode == Mode::Tiled ? QStringLiteral("tile")
+                                                   : QStringLiteral("stretch");
+        return run(runner, apply, {QStringLiteral("--fill-mode"), fill, file}) ? QString() : failedMessage();
+    }
+    QString qdbus;
+    for (const char *name : {"qdbus", "qdbus6", "qdbus-qt6", "qdbus-qt5"}) {
+        qdbus = runner.Find(QString::fromLatin1(name));
+        if (!qdbus.isEmpty())
+            break;
+    }
+    if (qdbus.isEmpty())
+        return missingToolMessage(QStringLiteral("plasma-apply-wallpaperimage"));
+    const int fillMode = mode == Mode::Centred ? 6 : mode == Mode::Tiled ? 3 : 0;
+    const QString url = QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
+    const QString script = QStringLiteral(
+                               "var all = desktops();"
+                               "for (var i = 0; i < all.length; i++) {"
+                               " var d = all[i];"
+                               " d.wallpaperPlugin = 'org.kde.image';"
+                               " d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];"
+                               " d.writeConfig('Image', '%1');"
+                               " d.writeConfig('FillMode', %2);"
+                               "}")
+                               .arg(url)
+                               .arg(fillMode);
+    return run(runner, qdbus,
+               {QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
+                QStringLiteral("org.kde.PlasmaShell.evaluateScript"), script})
+               ? QString()
+               : failedMessage();
+}
+
+QString applyXfce(ICommandRunner &runner, const QString &file, Mode mode)
+{
+    const QString xfconf = runner.Find(QStringLiteral("xfconf-query"));
+    if (xfconf.isEmpty())
+        return missingToolMessage(QStringLiteral("xfconf-query"));
+    const QString channel = QStringLiteral("xfce4-desktop");
+    QByteArray listing;
+    if (!run(runner, xfconf, {QStringLiteral("-c"), channel, QStringLiteral("-l")}, &listing))
+        return failedMessage();
+    const QString style = mode == Mode::Centred ? QStringLiteral("1")
+                          : mode == Mode::Tiled ? QStringLiteral("2")
+                                                : QStringLiteral("3");
+    int set = 0;
+    // One last-image property per monitor and workspace: set them all.
+    for (const QString &line : QString::fromUtf8(listing).split(QLatin1Char('\n'))) {
+        const QString property = line.trimmed();
+        if (!property.endsWith(QLatin1String("/last-image")))
+            continue;
+        const QString prefix = property.chopped(int(QStringLiteral("last-image").size()));
+        if (!run(runner, xfconf, {QStringLiteral("-c"), channel, QStringLiteral("-p"), property,
+                                  QStringLiteral("-s"), file}))
+            return failedMessage();
+        if (!run(runner, xfconf, {QStringLiteral("-c"), channel, QStringLiteral("-p"), prefix + QStringLiteral("image-style"),
+                                  QStringLiteral("--create"), QStringLiteral("-t"), QStringLiteral("int"),
+                                  QStringLiteral("-s"), style}))
+            return failedMessage();
+        ++set;
+    }
+    return set > 0 ? QString() : failedMessage();
+}
+
+QString applyFeh(ICommandRunner &runner, const QString &file, Mode mode)
+{
+    const QString feh = runner.Find(QStringLiteral("feh"));
+    if (feh.isEmpty())
+        return missingToolMessage(QStringLiteral("feh"));
+    const QString option = mode == Mode::Centred ? QStringLiteral("--bg-center")
+                           : mode == Mode::Tiled ? QStringLiteral("--bg-tile")
+                                                 : QStringLiteral("--bg-scale");
+    return run(runner, feh, {option, file}) ? QString() : failedMessage();
+}
+
+} // namespace
+
+Mode ModeFor(int style, int tile)
+{
+    if (style == 2)
+        return Mode::Stretched;
+    return tile ? Mode::Tiled : Mode::Centred;
+}
+
+Desktop Detect(const QString &currentDesktop, bool hasXDisplay)
+{
+    for (const QString &name : currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        const QString n = name.trimmed().toUpper();
+        if (n == QLatin1String("X-CINNAMON") || n == QLatin1String("CINNAMON"))
+            return Desktop::Cinnamon;
+        if (n == QLatin1String("GNOME") || n == QLatin1String("GNOME-FLASHBACK") || n == QLatin1String("GNOME-CLASSIC")
+            || n == QLatin1String("UNITY") || n == QLatin1String("BUDGIE") || n == QLatin1String("BUDGIE-DESKTOP")
+            || n == QLatin1String("PANTHEON") || n == QLatin1String("UBUNTU"))
+            return Desktop::Gnome;
+        if (n == QLatin1String("KDE"))
+            return Desktop::Kde;
+        if (n == QLatin1String("XFCE"))
+            return Desktop::Xfce;
+    }
+    return hasXDisplay ? Desktop::PlainX : Desktop::Unknown;
+}
+
+QString Folder()
+{
+    QString data = QProcessEnvironment::systemEnvironment().value(QStringLiteral("XDG_DATA_HOME"));
+    if (data.isEmpty() || !QDir::isAbsolutePath(data))
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return data + QStringLiteral("/quilbo2009/wallpaper");
+}
+
+QString SaveWallpaperImage(const QImage &picture, bool alternate)
+{
+    const QDir folder(Folder());
+    if (!QDir().mkpath(folder.path()))
+        return QString();
+    QString name = kFileName;
+    if (alternate) {
+        // Take the name that is not in use now, and drop the other afterwards.
+        name = QFile::exists(folder.filePath(kAlternateA)) ? kAlternateB : kAlternateA;
+    }
+    const QString path = folder.filePath(name);
+    const QByteArray data = JpegCodec::Encode(picture, JpegCodec::SaveQuality);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+        throw std::runtime_error(QStringLiteral("无法写入壁纸文件 %1: %2").arg(path, file.errorString()).toStdString());
+    if (alternate)
+        QFile::remove(folder.filePath(name == kAlternateA ? kAlternateB : kAlternateA));
+    return path;
+}
+
+QString Apply(ICommandRunner &runner, Desktop desktop, const QString &file, Mode mode)
+{
+    switch (desktop) {
+    case Desktop::Gnome:
+        return applyGsettings(runner, QStringLiteral("org.gnome.desktop.background"), file, mode);
+    case Desktop::Cinnamon:
+        return applyGsettings(runner, QStringLiteral("org.cinnamon.desktop.background"), file, mode);
+    case Desktop::Kde:
+        return applyKde(runner, file, mode);
+    case Desktop::Xfce:
+        return applyXfce(runner, file, mode);
+    case Desktop::PlainX:
+        return applyFeh(runner, file, mode);
+    case Desktop::Unknown:
+        break;
+    }
+    return QStringLiteral("无法设置桌面壁纸: 不能识别当前的桌面环境!");
+}
+
+} // namespace Wallpaper
