@@ -211,8 +211,7 @@ private slots:
         QCOMPARE(m_dm->SetWallpaper(&m_picture, 0, 0), QStringLiteral("设置桌面壁纸失败,桌面没有接受新的壁纸!"));
 
         // The folder cannot be made: a file stands in its place.
-        QVERIFY(QDir().mkpath(m_data.path()));
-        QDir(wallpaperFolder()).removeRecursively();
+        QVERIFY(QDir(m_data.filePath(QStringLiteral("quilbo2009"))).removeRecursively());
         QVERIFY(TestStore::WriteFile(m_data.filePath(QStringLiteral("quilbo2009")), "in the way"));
         qputenv("XDG_CURRENT_DESKTOP", "GNOME");
         QVERIFY(m_dm->SetWallpaper(&m_picture, 0, 0).startsWith(QStringLiteral("无法设置桌面壁纸: 不能建立文件夹")));
