@@ -52,6 +52,8 @@ private slots:
     void init()
     {
         QVERIFY(m_data.isValid());
+        // Each test starts with an empty data folder.
+        QVERIFY(QDir(m_data.path()).removeRecursively() && QDir().mkpath(m_data.path()));
         qputenv("XDG_DATA_HOME", m_data.path().toUtf8());
         qputenv("DISPLAY", ":99");
         m_dm = std::make_unique<TPicDM>();
