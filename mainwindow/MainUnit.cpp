@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScreen>
@@ -145,7 +146,7 @@ void TMainForm::FormCreate(const QString &storePath)
     layout->addWidget(Splitter1, 1);
     layout->addWidget(spSkinPanel3);
     createTreeHandlers();
-    connectViewerButtons();
+    createMenus();
 
     resize(kOuterWidth, kOuterHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -337,15 +338,6 @@ void TMainForm::createNavigationBar()
     spSkinSpeedButton10 = navButton("spSkinSpeedButton10", 350, "print", QStringLiteral("打印当前图片"));
 }
 
-void TMainForm::connectViewerButtons()
-{
-    connect(spSkinSpeedButton2, &QToolButton::clicked, this, &TMainForm::N902Click);
-    connect(spSkinSpeedButton3, &QToolButton::clicked, this, &TMainForm::N901Click);
-    connect(spSkinSpeedButton6, &QToolButton::clicked, this, &TMainForm::N17Click);
-    connect(spSkinSpeedButton7, &QToolButton::clicked, this, &TMainForm::N18Click);
-    connect(spSkinSpeedButton1, &QToolButton::clicked, this, &TMainForm::N35Click);
-}
-
 QToolButton *TMainForm::navButton(const char *name, int left, const char *glyph, const QString &hint)
 {
     auto *b = new QToolButton(NavPanle);
@@ -409,7 +401,22 @@ void TMainForm::holdOuterSize()
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Resize) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (watched == UserMenu && type == QEvent::MouseButtonPress) {
+            UserMenuMouseDown();
+            return true;
+        }
+        if (watched == quilbonet && mouse->button() == Qt::LeftButton) {
+            quilbonetClick();
+            return true;
+        }
+        // A right click on the tree must not move the selection.
+        if (watched == PicLibView->viewport() && mouse->button() == Qt::RightButton)
+            return true;
+    }
+    if (type == QEvent::Resize) {
         if (watched == TitlePanle) {
             Image5->setGeometry(TitlePanle->rect());
             ArrangePanels();

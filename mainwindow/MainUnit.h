@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QToolButton>
+#include <QFileDialog>
 #include <QWidget>
 
 class QFrame;
@@ -14,6 +15,9 @@ class QSplitter;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QIcon;
+class QAction;
+class QMenu;
+class QUrl;
 
 // A flat title-bar button: glyph and caption side by side, 8 pixels apart,
 // centred together.
@@ -22,6 +26,8 @@ class TMenuButton : public QToolButton
     Q_OBJECT
 public:
     explicit TMenuButton(QWidget *parent = nullptr) : QToolButton(parent) {}
+    // The index into the shared image list of the glyph shown.
+    int GlyphIndex = 0;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -44,6 +50,21 @@ protected:
 
 private:
     QImage m_picture;
+};
+
+// The save-picture dialog: JPEG files only, ".jpg" added to a name typed
+// without an extension, no question before replacing a file, and a preview
+// of the picture file selected in it.
+class TSavePicDlg : public QFileDialog
+{
+    Q_OBJECT
+public:
+    TSavePicDlg(const QString &start, QWidget *parent = nullptr);
+    QLabel *Preview() const { return m_preview; }
+
+private:
+    void showPreview(const QString &path);
+    QLabel *m_preview = nullptr;
 };
 
 class TMainForm : public QWidget
@@ -84,6 +105,48 @@ public:
     // The index into ImageList1 of the image a node shows.
     static int ImageIndex(const QTreeWidgetItem *node);
     static constexpr int ImageIndexRole = Qt::UserRole + 1;
+
+    // ---- picture commands
+    void N20Click(); // previous picture
+    void N21Click(); // next picture
+    void N10Click(); // save as
+    void N9Click();  // rename
+    void N8Click();  // delete picture
+    void N11Click(); // print
+    void N24Click(); // wallpaper centred
+    void N25Click(); // wallpaper tiled
+    void N26Click(); // wallpaper stretched
+    // The tree's full top-to-bottom order, collapsed branches included.
+    static QTreeWidgetItem *NextNode(QTreeWidgetItem *node);
+    static QTreeWidgetItem *PreviousNode(QTreeWidgetItem *node);
+    // The file the save-as command writes for the name chosen in its
+    // dialog: the name with ".jpg" added unless it already ends in .jpg or
+    // .jpeg, in any letter case.
+    static QString JoinSaveName(const QString &chosen);
+    // Runs the save dialog; the chosen file, or empty when cancelled.
+    QString RunSavePicDlg();
+
+    // ---- menus and commands
+    void UserMenuMouseDown();
+    void HelpMenuClick();
+    void SearcMenuClick();
+    void Menu1Popup();
+    void Menu1MenuClose();
+    void Menu2Popup();
+    void Menu2MenuClose();
+    void N2Click();  // delete album
+    void N14Click(); // show or hide the album list
+    void N34Click(); // show or hide the search bar
+    void N33Click(); // exit
+    void quilbonetClick();
+    // The address the title-bar link opens.
+    static QUrl WebLogUrl();
+    // The command of that name (N1 ... N47), shared by every menu showing it.
+    QAction *Action(const char *name) const;
+
+    QMenu *Menu1 = nullptr;
+    QMenu *Menu2 = nullptr;
+    QMenu *LeftMenu = nullptr;
 
     // ---- viewer
     void FitImage(TImageControl *image);
@@ -151,7 +214,13 @@ private:
     void holdOuterSize();
     QPixmap menuGlyph(int index) const;
     void createTreeHandlers();
-    void connectViewerButtons();
+    void createMenus();
+    QAction *addCommand(QMenu *menu, const char *name, const QString &caption, void (TMainForm::*handler)());
+    QAction *addSeparator(QMenu *menu, const char *name);
+    void setMenuGlyph(TMenuButton *button, int index);
+    // Selects node without auto-expanding it, then removes remove if given.
+    void selectByCode(QTreeWidgetItem *node, QTreeWidgetItem *remove = nullptr);
+    void setWallpaper(int style, int tile);
     void expandGuarded(QTreeWidgetItem *node, bool expand);
     void setImage(QTreeWidgetItem *node, int index);
     void turn(bool clockwise);
@@ -160,6 +229,7 @@ private:
     QList<QIcon> m_icons;
     bool m_expandGuard = false;
     bool m_selectingByCode = false;
+    QString m_lastSaveFile;
 
     bool m_storeOpened = false;
     bool m_outerSizeHeld = false;

@@ -3,6 +3,7 @@
 
 #include "PicDMUnit.h"
 #include "QtPrompts.h"
+#include "Modal.h"
 #include "ScriptedPrompts.h"
 
 #include <QApplication>
@@ -11,26 +12,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
-
-#include <functional>
 
 namespace {
-
-// Runs action on the next modal dialog as soon as it is shown.
-void onNextModal(std::function<void(QDialog *)> action)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(d);
-        }
-    });
-    timer->start();
-}
 
 void press(QDialog *d, Qt::Key key)
 {
@@ -140,7 +123,7 @@ private slots:
         QFETCH(QString, how);
         QFETCH(int, expected);
         QString seenTitle;
-        onNextModal([how, &seenTitle](QDialog *d) {
+        OnNextModal([how, &seenTitle](QDialog *d) {
             seenTitle = d->windowTitle();
             if (how == QLatin1String("enter"))
                 press(d, Qt::Key_Return);
@@ -178,7 +161,7 @@ private slots:
         QFETCH(QString, expected);
         bool masked = false;
         bool startedEmpty = false;
-        onNextModal([&](QDialog *d) {
+        OnNextModal([&](QDialog *d) {
             auto *box = static_cast<TPasswordBox *>(d);
             masked = box->Entry()->echoMode() == QLineEdit::Password;
             startedEmpty = box->Entry()->text().isEmpty();
