@@ -146,6 +146,7 @@ void TMainForm::FormCreate(const QString &storePath)
     layout->addWidget(Splitter1, 1);
     layout->addWidget(spSkinPanel3);
     createTreeHandlers();
+    createSearchBar();
     createMenus();
 
     resize(kOuterWidth, kOuterHeight);
@@ -422,6 +423,8 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
             ArrangePanels();
         } else if (watched == PicSroll) {
             PicSrollResize();
+        } else if (watched == MainSearcPanle) {
+            MainSearcPanleResize();
         } else if (watched == spSkinPanel3) {
             Image2->setGeometry(spSkinPanel3->rect());
             ArrangePanels();

@@ -5,10 +5,12 @@
 #include <QImage>
 #include <QPixmap>
 #include <QToolButton>
-#include <QFileDialog>
+#include "DialogBase.h"
+
 #include <QWidget>
 
 class QFrame;
+class QLineEdit;
 class QGroupBox;
 class QLabel;
 class QSplitter;
@@ -55,16 +57,11 @@ private:
 // The save-picture dialog: JPEG files only, ".jpg" added to a name typed
 // without an extension, no question before replacing a file, and a preview
 // of the picture file selected in it.
-class TSavePicDlg : public QFileDialog
+class TSavePicDlg : public TPreviewFileDialog
 {
     Q_OBJECT
 public:
     TSavePicDlg(const QString &start, QWidget *parent = nullptr);
-    QLabel *Preview() const { return m_preview; }
-
-private:
-    void showPreview(const QString &path);
-    QLabel *m_preview = nullptr;
 };
 
 class TMainForm : public QWidget
@@ -125,6 +122,20 @@ public:
     static QString JoinSaveName(const QString &chosen);
     // Runs the save dialog; the chosen file, or empty when cancelled.
     QString RunSavePicDlg();
+
+    // ---- dialogs
+    void N1Click(); // new album
+    void N4Click(); // import pictures
+    void N5Click(); // export an album
+
+    // ---- search bar
+    void MainSearcPanleResize();
+    void SearcComDropDown();
+    void SearcBtnClick();
+    QWidget *SearcPanle = nullptr;
+    TAlbumCombo *SearcCom = nullptr;
+    QLineEdit *SearcEdit = nullptr;
+    QToolButton *SearcBtn = nullptr;
 
     // ---- menus and commands
     void UserMenuMouseDown();
@@ -215,6 +226,7 @@ private:
     QPixmap menuGlyph(int index) const;
     void createTreeHandlers();
     void createMenus();
+    void createSearchBar();
     QAction *addCommand(QMenu *menu, const char *name, const QString &caption, void (TMainForm::*handler)());
     QAction *addSeparator(QMenu *menu, const char *name);
     void setMenuGlyph(TMenuButton *button, int index);

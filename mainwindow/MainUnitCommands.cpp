@@ -8,48 +8,23 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QTreeWidget>
 
 // ---------------------------------------------------------------- TSavePicDlg
 
-TSavePicDlg::TSavePicDlg(const QString &start, QWidget *parent) : QFileDialog(parent)
+TSavePicDlg::TSavePicDlg(const QString &start, QWidget *parent)
+    : TPreviewFileDialog(QStringLiteral("Save file"), QStringLiteral("jpg文件(*.jpg)"), parent)
 {
     setObjectName(QStringLiteral("SavePicDlg"));
-    setWindowTitle(QStringLiteral("Save file"));
-    // Qt's own dialog, so that the preview can stand beside the file list.
-    setOption(QFileDialog::DontUseNativeDialog);
     setOption(QFileDialog::DontConfirmOverwrite);
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
-    setNameFilter(QStringLiteral("jpg文件(*.jpg)"));
     setDefaultSuffix(QStringLiteral("jpg"));
     const QFileInfo info(start);
     setDirectory(info.isDir() ? start : info.absolutePath());
     if (!info.isDir())
         selectFile(info.fileName());
-
-    m_preview = new QLabel(this);
-    m_preview->setObjectName(QStringLiteral("Preview"));
-    m_preview->setFixedSize(180, 180);
-    m_preview->setAlignment(Qt::AlignCenter);
-    m_preview->setFrameShape(QFrame::StyledPanel);
-    if (auto *grid = qobject_cast<QGridLayout *>(layout()))
-        grid->addWidget(m_preview, 0, grid->columnCount(), grid->rowCount(), 1);
-    connect(this, &QFileDialog::currentChanged, this, &TSavePicDlg::showPreview);
-}
-
-void TSavePicDlg::showPreview(const QString &path)
-{
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QSize size = reader.size();
-    if (size.isValid())
-        reader.setScaledSize(size.scaled(m_preview->size(), Qt::KeepAspectRatio));
-    const QImage image = QFileInfo(path).isFile() ? reader.read() : QImage();
-    m_preview->setPixmap(QPixmap::fromImage(image));
 }
 
 // ---------------------------------------------------------------- previous / next

@@ -4,7 +4,10 @@
 
 #include "Application.h"
 #include "MainUnit.h"
+#include "NewLibUnit.h"
 #include "PicDMUnit.h"
+#include "SaveAllPicUnit.h"
+#include "exportPicUnit.h"
 #include "TextRules.h"
 
 #include <QAction>
@@ -43,11 +46,11 @@ void TMainForm::createMenus()
 {
     Menu1 = new QMenu(this);
     Menu1->setObjectName(QStringLiteral("Menu1"));
-    addCommand(Menu1, "N1", QStringLiteral("新建相册"), nullptr);
+    addCommand(Menu1, "N1", QStringLiteral("新建相册"), &TMainForm::N1Click);
     addCommand(Menu1, "N2", QStringLiteral("删除相册"), &TMainForm::N2Click);
     addSeparator(Menu1, "N3");
-    addCommand(Menu1, "N4", QStringLiteral("导入图片"), nullptr);
-    addCommand(Menu1, "N5", QStringLiteral("批量导出图片"), nullptr);
+    addCommand(Menu1, "N4", QStringLiteral("导入图片"), &TMainForm::N4Click);
+    addCommand(Menu1, "N5", QStringLiteral("批量导出图片"), &TMainForm::N5Click);
     addCommand(Menu1, "N8", QStringLiteral("删除图片"), &TMainForm::N8Click);
     addCommand(Menu1, "N10", QStringLiteral("图片另存为..."), &TMainForm::N10Click);
     addCommand(Menu1, "N9", QStringLiteral("重命名图片"), &TMainForm::N9Click);
@@ -216,6 +219,44 @@ void TMainForm::N2Click()
         root->setExpanded(false);
         PicLibViewGetImageIndex(root);
     }
+}
+
+void TMainForm::N1Click()
+{
+    QString name;
+    QString password;
+    {
+        TNewLibForm dialog(this);
+        dialog.exec();
+        name = dialog.NewLibName;
+        password = dialog.NewLibPass;
+    }
+    if (name.isEmpty())
+        return;
+    if (PicDM->AddAlbum(name, password))
+        AddLibNode(name);
+    else
+        PicDM->ShowError(QStringLiteral("错误"), QStringLiteral("相册新建失败!"));
+}
+
+void TMainForm::N4Click()
+{
+    bool rebuild = false;
+    {
+        TexportPic dialog(this);
+        dialog.exec();
+        // Also after a run that stopped part way: the tree shows what the
+        // store now holds.
+        rebuild = dialog.Imported || dialog.AnyImported;
+    }
+    if (rebuild)
+        BuildLibTree();
+}
+
+void TMainForm::N5Click()
+{
+    TSaveAllPicForm dialog(this);
+    dialog.exec();
 }
 
 QUrl TMainForm::WebLogUrl()

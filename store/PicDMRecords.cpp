@@ -2,6 +2,7 @@
 // bound parameters. Which operations catch errors and which pass them on is
 // part of each operation's contract (see PicDMUnit.h).
 
+#include "FileIO.h"
 #include "ImageOps.h"
 #include "JpegCodec.h"
 #include "PicDMUnit.h"
@@ -10,7 +11,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 // ---------------------------------------------------------------- albums
 
@@ -234,17 +234,7 @@ bool TPicDM::SavePictureFile(const QImage *picture, const QString &path, const Q
     if (picture->isNull())
         return true;
     try {
-        const QByteArray data = JpegCodec::Encode(*picture, JpegCodec::SaveQuality);
-        // Written under a temporary name, flushed to disk and renamed: a
-        // failure never leaves a truncated file under the real name.
-        QSaveFile file(path + QLatin1Char('.') + ext);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        if (file.write(data) != data.size()) {
-            file.cancelWriting();
-            return false;
-        }
-        return file.commit();
+        return WriteFileAtomically(path + QLatin1Char('.') + ext, JpegCodec::Encode(*picture, JpegCodec::SaveQuality));
     } catch (const std::exception &) {
         return false;
     }

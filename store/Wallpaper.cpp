@@ -1,12 +1,12 @@
 #include "Wallpaper.h"
 
+#include "FileIO.h"
 #include "JpegCodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -209,10 +209,9 @@ QString SaveWallpaperImage(const QImage &picture, bool alternate)
         name = QFile::exists(folder.filePath(kAlternateA)) ? kAlternateB : kAlternateA;
     }
     const QString path = folder.filePath(name);
-    const QByteArray data = JpegCodec::Encode(picture, JpegCodec::SaveQuality);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-        throw std::runtime_error(QStringLiteral("无法写入壁纸文件 %1: %2").arg(path, file.errorString()).toStdString());
+    QString error;
+    if (!WriteFileAtomically(path, JpegCodec::Encode(picture, JpegCodec::SaveQuality), &error))
+        throw std::runtime_error(QStringLiteral("无法写入壁纸文件 %1: %2").arg(path, error).toStdString());
     if (alternate)
         QFile::remove(folder.filePath(name == kAlternateA ? kAlternateB : kAlternateA));
     return path;

@@ -1,0 +1,62 @@
+#pragma once
+// What the dialogs share: a fixed-size window centred over its owner with
+// only a close control, buttons that Enter and Esc never press, a banner,
+// the album chooser that refills itself when opened, and a file dialog with
+// a picture preview.
+
+#include <QComboBox>
+#include <QDialog>
+#include <QFileDialog>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+class TDialogBase : public QDialog
+{
+    Q_OBJECT
+public:
+    TDialogBase(const QString &caption, const QSize &clientSize, QWidget *owner);
+
+protected:
+    // Esc closes nothing and Enter presses nothing.
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+    QLabel *addBanner(int height);
+    QLabel *addLabel(const QString &text, int left, int top);
+    QPushButton *addButton(const QString &text, const QRect &geometry);
+    QFrame *addLine(const QRect &geometry);
+};
+
+// An album chooser: a fixed list, each entry with the album icon. Opening
+// the list first emits dropDown(), so that its owner can refill it; a choice
+// made by the user emits activated().
+class TAlbumCombo : public QComboBox
+{
+    Q_OBJECT
+public:
+    explicit TAlbumCombo(QWidget *parent = nullptr);
+    // Clears the list to the placeholder, chosen, followed by the albums.
+    void Fill(const QString &placeholder, const QStringList &albums);
+    void showPopup() override;
+
+signals:
+    void dropDown();
+
+private:
+    QIcon m_icon;
+};
+
+// A non-native file dialog with a preview of the picture selected in it.
+class TPreviewFileDialog : public QFileDialog
+{
+    Q_OBJECT
+public:
+    TPreviewFileDialog(const QString &title, const QString &filter, QWidget *parent = nullptr);
+    QLabel *Preview() const { return m_preview; }
+
+private:
+    void showPreview(const QString &path);
+    QLabel *m_preview = nullptr;
+};
