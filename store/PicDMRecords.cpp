@@ -113,7 +113,8 @@ bool TPicDM::AddPicture(int albumId, const QString &path)
         if (!file.open(QIODevice::ReadOnly))
             return false;
         const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
+        // An empty file is no picture: it could never be shown or exported.
+        if (file.error() != QFileDevice::NoError || bytes.isEmpty())
             return false;
 
         SqlTransaction t(Db());

@@ -72,7 +72,7 @@ public:
     static QString ExtractPicExt(const QString &path);
     // Stores the file's bytes, unchanged, as a new picture of the album. All
     // or nothing: false (and nothing added) on a duplicate name in the
-    // album, an unreadable file or a store error.
+    // album, an unreadable or empty file or a store error.
     bool AddPicture(int albumId, const QString &path);
     // Deletes the album's pictures of that name; false on failure.
     bool DeletePicture(int albumId, const QString &name);

@@ -164,6 +164,7 @@ private slots:
         // A file that cannot be read, a folder, an album that does not exist.
         QVERIFY(!m_f.dm->AddPicture(1, m_f.dir.filePath(QStringLiteral("missing.jpg"))));
         QVERIFY(!m_f.dm->AddPicture(1, m_f.dir.path()));
+        QVERIFY(!m_f.dm->AddPicture(1, writeFile(QStringLiteral("empty.jpg"), QByteArray())));
         QVERIFY(!m_f.dm->AddPicture(-1, writeFile(QStringLiteral("orphan.jpg"), "x")));
         QCOMPARE(pictureRows(), (QPair<int, int>(2, 2)));
         QCOMPARE(m_f.dm->GetPictureName(99), QString());
