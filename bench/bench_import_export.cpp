@@ -1,0 +1,114 @@
+// Importing 50 camera-sized JPEG files (about 5 MB each) through the import
+// dialog, against `cp` of the same files followed by `sync`; and exporting
+// the album through the export dialog, against `cp` of the same files from a
+// plain folder followed by `sync`. One run each, in one process.
+
+#include "BenchUtil.h"
+#include "JpegCodec.h"
+#include "SaveAllPicUnit.h"
+#include "exportPicUnit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+
+#include <random>
+
+namespace {
+
+// Answers every prompt at once, so the dialogs run unattended.
+class SilentPrompts : public IPrompts
+{
+public:
+    int Message(PromptKind, const QString &, const QString &text) override
+    {
+        last = text;
+        return IdOk;
+    }
+    int AskYesNo(const QString &, const QString &) override { return IdYes; }
+    QString AskPassword(const QString &, const QString &) override { return QString(); }
+    QString last;
+};
+
+double shellMs(const QString &command)
+{
+    QElapsedTimer t;
+    t.start();
+    QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), command});
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir(QDir::current().filePath(QStringLiteral("bench-XXXXXX")));
+    TPicDM dm;
+    Bench::OpenNewStore(dir, dm);
+    auto prompts = std::make_unique<SilentPrompts>();
+    SilentPrompts *said = prompts.get();
+    dm.SetPrompts(std::move(prompts));
+    dm.AddAlbum(QStringLiteral("camera"), QString());
+
+    // One 12-megapixel picture with fine noise, about 5 MB; 50 files of it,
+    // each made distinct by a trailing tag as cameras' files differ.
+    QImage image(4000, 3000, QImage::Format_RGB32);
+    std::mt19937 rng(3);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = qRgb(int(rng() % 256), (x + int(rng() % 64)) % 256, (y + int(rng() % 64)) % 256);
+    }
+    const QByteArray jpeg = JpegCodec::Encode(image, 75);
+    const QString source = dir.filePath(QStringLiteral("source"));
+    QDir().mkpath(source);
+    QStringList files;
+    qint64 bytes = 0;
+    for (int i = 1; i <= 50; ++i) {
+        const QString path = source + QStringLiteral("/IMG_%1.JPG").arg(i, 4, 10, QLatin1Char('0'));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(jpeg + QByteArray::number(i));
+        bytes += f.size();
+        files.append(path);
+    }
+    std::printf("50 files, %.1f MB in all\n", bytes / 1e6);
+    QProcess::execute(QStringLiteral("sync"), {});
+
+    // Import through the dialog.
+    TexportPic import;
+    import.LibCom->Fill(QStringLiteral("<请选择相册>"), {QStringLiteral("camera")});
+    import.LibCom->setCurrentIndex(1);
+    import.AddFiles(files);
+    QElapsedTimer t;
+    t.start();
+    import.exportBtnClick();
+    const double importMs = double(t.nsecsElapsed()) / 1e6;
+    std::printf("import: %s\n", qPrintable(said->last));
+    const double cpIn = shellMs(QStringLiteral("mkdir %1/cp-in && cp %2/* %1/cp-in/ && sync").arg(dir.path(), source));
+    std::printf("import of 50 files %26.0f ms (%.0f MB/s)\ncp + sync of the same files %16.0f ms (%.0f MB/s)\nratio %.2f\n\n",
+                importMs, bytes / 1e3 / importMs, cpIn, bytes / 1e3 / cpIn, importMs / cpIn);
+
+    // Export through the dialog.
+    TSaveAllPicForm exportForm;
+    exportForm.LibCom->Fill(QStringLiteral("<选择相册>"), {QStringLiteral("camera")});
+    exportForm.LibCom->setCurrentIndex(1);
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    exportForm.SaveToDirEdit->setText(out);
+    QProcess::execute(QStringLiteral("sync"), {});
+    t.restart();
+    exportForm.spSkinButton2Click();
+    const double exportMs = double(t.nsecsElapsed()) / 1e6;
+    std::printf("export: %s\n", qPrintable(said->last));
+    const double cpOut = shellMs(QStringLiteral("mkdir %1/cp-out && cp %2/* %1/cp-out/ && sync").arg(dir.path(), source));
+    std::printf("export of the album %25.0f ms (%.0f MB/s)\ncp + sync from a plain folder %15.0f ms (%.0f MB/s)\nratio %.2f\n",
+                exportMs, bytes / 1e3 / exportMs, cpOut, bytes / 1e3 / cpOut, exportMs / cpOut);
+    return 0;
+}
