@@ -104,6 +104,21 @@ public:
     // would have an empty side or be too large to hold.
     bool ZoomImage(const QSize &controlSize, long double widthFactor, long double heightFactor, QImage *result) const;
 
+    // ---- store maintenance
+    // Compacts the store file: a keyed copy is written beside it, flushed,
+    // checked (it must open with the password, pass the integrity check and
+    // hold every row) and renamed over the store, after which the
+    // connection is opened again. False, with the store untouched and no
+    // working file left, when no store file is there or any step fails.
+    // Throws SqlError when the store cannot be opened again afterwards.
+    bool CompactStore(const QString &storePath);
+    // Copies the store file to the target (trimmed; the store's extension
+    // added when it holds no dot at all). Never replaces an existing file;
+    // the copy is flushed to disk, and a partial copy is removed on failure.
+    bool BackupStore(const QString &storePath, const QString &target);
+    // The file a backup to target is written to.
+    static QString BackupTarget(const QString &storePath, const QString &target);
+
     // ---- desktop wallpaper
     // Makes the picture the wallpaper of the running desktop: style and tile
     // (0, 0) centred, (0, 1) tiled, (2, 1) stretched. Does nothing for a

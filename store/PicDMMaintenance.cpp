@@ -1,0 +1,190 @@
+// Store maintenance: compaction into a fresh keyed copy that replaces the
+// store in one atomic rename, and backup copies that never replace a file.
+
+#include "PicDMUnit.h"
+#include "StoreSchema.h"
+#include "TextRules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+bool fsyncPath(const QString &path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+void removeWorkingFile(const QString &path)
+{
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
+}
+
+qint64 rowCount(SqlDb &db, const char *table)
+{
+    SqlStatement q(db, QStringLiteral("Select count(*) From %1").arg(QLatin1String(table)));
+    return q.next() ? q.int64(0) : -1;
+}
+
+// The copy must open with the database password, pass SQLite's own check
+// and hold as many rows as the store.
+bool verifyCopy(const QString &path, qint64 albums, qint64 pictures, qint64 data)
+{
+    try {
+        SqlDb copy;
+        copy.open(path);
+        StoreSchema::KeyConnection(copy);
+        SqlStatement check(copy, QStringLiteral("PRAGMA integrity_check"));
+        if (!check.next() || check.text(0) != QLatin1String("ok"))
+            return false;
+        return rowCount(copy, "PicLibTable") == albums && rowCount(copy, "PicInfoTable") == pictures
+               && rowCount(copy, "PicTable") == data;
+    } catch (const SqlError &) {
+        return false;
+    }
+}
+
+} // namespace
+
+bool TPicDM::CompactStore(const QString &storePath)
+{
+    const QFileInfo store(storePath);
+    if (!store.isFile())
+        return false;
+    const bool wasOpen = Connected();
+    if (!wasOpen && !OpenStore(m_connectionString))
+        return false;
+
+    // Working files of a compaction that was cut short (the program killed
+    // or the machine stopped) hold nothing the store does not have.
+    const QString workingPattern = QStringLiteral(".") + store.fileName() + QStringLiteral(".compact-*");
+    for (const QString &stale : QDir(store.absolutePath()).entryList({workingPattern}, QDir::Files | QDir::Hidden))
+        QFile::remove(store.absoluteDir().filePath(stale));
+
+    // The working file lies beside the store, on the same file system, so
+    // that it can replace the store in one rename.
+    QString working;
+    {
+        QTemporaryFile reserve(store.absolutePath() + QStringLiteral("/.") + store.fileName()
+                               + QStringLiteral(".compact-XXXXXX"));
+        // Left in place, empty: the connection, which never creates files,
+        // attaches it and the engine writes the copy into it.
+        reserve.setAutoRemove(false);
+        if (!reserve.open())
+            return false;
+        working = reserve.fileName();
+    }
+
+    try {
+        SqlDb &db = Db();
+        const qint64 albums = rowCount(db, "PicLibTable");
+        const qint64 pictures = rowCount(db, "PicInfoTable");
+        const qint64 data = rowCount(db, "PicTable");
+        qint64 userVersion = 0;
+        {
+            SqlStatement version(db, QStringLiteral("PRAGMA user_version"));
+            userVersion = version.next() ? version.int64(0) : 0;
+        }
+
+        db.execFixed("PRAGMA cipher_default_page_size = 4096");
+        {
+            SqlStatement attach(db, QStringLiteral("ATTACH DATABASE ? AS compacted KEY ?"));
+            attach.bind(1, working).bind(2, QString::fromLatin1(StoreSchema::DatabasePassword())).exec();
+        }
+        try {
+            db.execFixed("SELECT sqlcipher_export('compacted')");
+            // The export does not carry the schema's version over.
+            const QByteArray setVersion = "PRAGMA compacted.user_version = " + QByteArray::number(userVersion);
+            db.execFixed(setVersion.constData());
+        } catch (const SqlError &) {
+            db.execFixed("DETACH DATABASE compacted");
+            throw;
+        }
+        db.execFixed("DETACH DATABASE compacted");
+
+        if (!fsyncPath(working, O_RDONLY) || !verifyCopy(working, albums, pictures, data)) {
+            removeWorkingFile(working);
+            return false;
+        }
+    } catch (const SqlError &) {
+        removeWorkingFile(working);
+        return false;
+    }
+
+    // At every instant the store's path holds the old or the new store,
+    // whole.
+    CloseStore();
+    const bool replaced = ::rename(QFile::encodeName(working).constData(), QFile::encodeName(storePath).constData()) == 0;
+    if (replaced)
+        fsyncPath(store.absolutePath(), O_RDONLY | O_DIRECTORY);
+    else
+        removeWorkingFile(working);
+    if (!OpenStore(m_connectionString))
+        throw SqlError(14, "相册库压缩后无法重新打开: " + storePath.toStdString());
+    return replaced;
+}
+
+QString TPicDM::BackupTarget(const QString &storePath, const QString &target)
+{
+    const QString file = QFileInfo(storePath).fileName();
+    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : file.mid(dot);
+    return target.contains(QLatin1Char('.')) ? target : target + extension;
+}
+
+bool TPicDM::BackupStore(const QString &storePath, const QString &target)
+{
+    const QString path = BackupTarget(storePath, TrimText(target));
+    if (TrimText(target).isEmpty())
+        return false;
+    QFile source(storePath);
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    // O_EXCL: an existing file, or a link to one, is never replaced.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    QByteArray buffer;
+    while (ok && !source.atEnd()) {
+        buffer = source.read(1 << 20);
+        if (source.error() != QFileDevice::NoError) {
+            ok = false;
+            break;
+        }
+        const char *p = buffer.constData();
+        qsizetype left = buffer.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fd, p, size_t(left));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                ok = false;
+                break;
+            }
+            p += n;
+            left -= n;
+        }
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+        QFile::remove(path);
+        return false;
+    }
+    fsyncPath(QFileInfo(path).absolutePath(), O_RDONLY | O_DIRECTORY);
+    return true;
+}
