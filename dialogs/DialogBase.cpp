@@ -1,8 +1,14 @@
 #include "DialogBase.h"
 
 #include "Artwork.h"
+#include "PicDMUnit.h"
+#include "TextRules.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QUrl>
 #include <QGuiApplication>
 #include <QFrame>
 #include <QGridLayout>
@@ -80,6 +86,49 @@ QFrame *TDialogBase::addLine(const QRect &geometry)
     line->setFrameShadow(QFrame::Sunken);
     line->setGeometry(geometry);
     return line;
+}
+
+QLineEdit *TDialogBase::addPasswordEntry(const char *name, const QRect &geometry, int maxBytes)
+{
+    auto *entry = new QLineEdit(this);
+    entry->setObjectName(QString::fromLatin1(name));
+    entry->setGeometry(geometry);
+    entry->setEchoMode(QLineEdit::Password);
+    entry->setValidator(new TGbkLengthValidator(maxBytes, entry));
+    return entry;
+}
+
+TAlbumCombo *TDialogBase::addAlbumChooser(const QRect &geometry, const QString &placeholder)
+{
+    auto *combo = new TAlbumCombo(this);
+    combo->setObjectName(QStringLiteral("LibCom"));
+    combo->setGeometry(geometry);
+    combo->Fill(placeholder, {});
+    return combo;
+}
+
+void RefillAlbums(TAlbumCombo *combo, const QString &placeholder)
+{
+    QStringList albums;
+    PicDM->ListAlbums(&albums);
+    combo->Fill(placeholder, albums);
+}
+
+QString ChosenAlbum(const TAlbumCombo *combo, const QString &placeholder)
+{
+    const QString album = TrimText(combo->currentText());
+    return album == placeholder ? QString() : album;
+}
+
+QUrl WebLogUrl()
+{
+    // The program's own guide, the README of its source folder.
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    for (const QString &candidate : {programDir.filePath(QStringLiteral("../README.md")),
+                                     programDir.filePath(QStringLiteral("README.md"))})
+        if (QFileInfo::exists(candidate))
+            return QUrl::fromLocalFile(QFileInfo(candidate).canonicalFilePath());
+    return QUrl::fromLocalFile(programDir.filePath(QStringLiteral("../README.md")));
 }
 
 // ---------------------------------------------------------------- TAlbumCombo

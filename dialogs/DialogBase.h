@@ -9,8 +9,12 @@
 #include <QFileDialog>
 
 class QFrame;
+class QLineEdit;
+class QUrl;
 class QLabel;
 class QPushButton;
+
+class TAlbumCombo;
 
 class TDialogBase : public QDialog
 {
@@ -27,7 +31,20 @@ protected:
     QLabel *addLabel(const QString &text, int left, int top);
     QPushButton *addButton(const QString &text, const QRect &geometry);
     QFrame *addLine(const QRect &geometry);
+    // A masked entry holding at most maxBytes of GBK text.
+    QLineEdit *addPasswordEntry(const char *name, const QRect &geometry, int maxBytes);
+    // An album chooser named LibCom, holding the placeholder alone.
+    TAlbumCombo *addAlbumChooser(const QRect &geometry, const QString &placeholder);
 };
+
+// Refills an album chooser from the store: the placeholder, chosen, then
+// every album. Passes store errors on.
+void RefillAlbums(TAlbumCombo *combo, const QString &placeholder);
+// The album chosen, trimmed; empty for none (the placeholder).
+QString ChosenAlbum(const TAlbumCombo *combo, const QString &placeholder);
+
+// The address the program's links open: its own guide.
+QUrl WebLogUrl();
 
 // An album chooser: a fixed list, each entry with the album icon. Opening
 // the list first emits dropDown(), so that its owner can refill it; a choice

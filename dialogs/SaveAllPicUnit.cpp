@@ -75,9 +75,7 @@ TSaveAllPicForm::TSaveAllPicForm(QWidget *owner) : TDialogBase(QStringLiteral("�
 
 void TSaveAllPicForm::LibComDropDown()
 {
-    QStringList albums;
-    PicDM->ListAlbums(&albums);
-    LibCom->Fill(kPlaceholder, albums);
+    RefillAlbums(LibCom, kPlaceholder);
     LibTool->setText(QStringLiteral("当前相册: "));
 }
 

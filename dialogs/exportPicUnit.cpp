@@ -112,9 +112,7 @@ void TexportPic::setStatus(const QString &prefix, bool withAlbum)
 
 void TexportPic::LibComDropDown()
 {
-    QStringList albums;
-    PicDM->ListAlbums(&albums);
-    LibCom->Fill(kPlaceholder, albums);
+    RefillAlbums(LibCom, kPlaceholder);
     setStatus(QStringLiteral("当前相册: "), false);
 }
 

@@ -153,6 +153,7 @@ void TMainForm::FormCreate(const QString &storePath)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(kOuterWidth / 2, kOuterHeight / 2));
 
+    m_storePath = storePath;
     const QString connection = ConnectionString::ForStore(storePath);
     m_storeOpened = PicDM->OpenStore(connection);
     if (!m_storeOpened) {

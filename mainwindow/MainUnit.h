@@ -126,7 +126,14 @@ public:
     // ---- dialogs
     void N1Click(); // new album
     void N4Click(); // import pictures
-    void N5Click(); // export an album
+    void N5Click();  // export an album
+    void N28Click(); // compact the store
+    void N29Click(); // back up the store
+    void N30Click(); // set an album's password
+    void N31Click(); // change an album's password
+    void N7Click();  // about
+    // The store the window opened.
+    const QString &StorePath() const { return m_storePath; }
 
     // ---- search bar
     void MainSearcPanleResize();
@@ -150,8 +157,6 @@ public:
     void N34Click(); // show or hide the search bar
     void N33Click(); // exit
     void quilbonetClick();
-    // The address the title-bar link opens.
-    static QUrl WebLogUrl();
     // The command of that name (N1 ... N47), shared by every menu showing it.
     QAction *Action(const char *name) const;
 
@@ -242,6 +247,7 @@ private:
     bool m_expandGuard = false;
     bool m_selectingByCode = false;
     QString m_lastSaveFile;
+    QString m_storePath;
 
     bool m_storeOpened = false;
     bool m_outerSizeHeld = false;

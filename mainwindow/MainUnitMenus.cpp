@@ -4,7 +4,12 @@
 
 #include "Application.h"
 #include "MainUnit.h"
+#include "About.h"
+#include "BackupUnit.h"
+#include "ComLibUnit.h"
+#include "ModPassUnit.h"
 #include "NewLibUnit.h"
+#include "SetPassUnit.h"
 #include "PicDMUnit.h"
 #include "SaveAllPicUnit.h"
 #include "exportPicUnit.h"
@@ -80,10 +85,10 @@ void TMainForm::createMenus()
     addCommand(wallpaper, "N25", QStringLiteral("平铺"), &TMainForm::N25Click);
     addCommand(wallpaper, "N26", QStringLiteral("拉伸"), &TMainForm::N26Click);
     addSeparator(Menu1, "N27");
-    addCommand(Menu1, "N28", QStringLiteral("压缩相册库"), nullptr);
-    addCommand(Menu1, "N29", QStringLiteral("备份相册库"), nullptr);
-    addCommand(Menu1, "N30", QStringLiteral("设置相册密码"), nullptr);
-    addCommand(Menu1, "N31", QStringLiteral("修改相册密码"), nullptr);
+    addCommand(Menu1, "N28", QStringLiteral("压缩相册库"), &TMainForm::N28Click);
+    addCommand(Menu1, "N29", QStringLiteral("备份相册库"), &TMainForm::N29Click);
+    addCommand(Menu1, "N30", QStringLiteral("设置相册密码"), &TMainForm::N30Click);
+    addCommand(Menu1, "N31", QStringLiteral("修改相册密码"), &TMainForm::N31Click);
     addSeparator(Menu1, "N32");
     addCommand(Menu1, "N33", QStringLiteral("退出"), &TMainForm::N33Click);
     connect(Menu1, &QMenu::aboutToShow, this, &TMainForm::Menu1Popup);
@@ -92,7 +97,7 @@ void TMainForm::createMenus()
     Menu2 = new QMenu(this);
     Menu2->setObjectName(QStringLiteral("Menu2"));
     addCommand(Menu2, "N6", QStringLiteral("如何使用(&H)"), nullptr);
-    addCommand(Menu2, "N7", QStringLiteral("关于(&A)"), nullptr);
+    addCommand(Menu2, "N7", QStringLiteral("关于(&A)"), &TMainForm::N7Click);
     connect(Menu2, &QMenu::aboutToShow, this, &TMainForm::Menu2Popup);
     connect(Menu2, &QMenu::aboutToHide, this, &TMainForm::Menu2MenuClose);
 
@@ -259,15 +264,34 @@ void TMainForm::N5Click()
     dialog.exec();
 }
 
-QUrl TMainForm::WebLogUrl()
+void TMainForm::N28Click()
 {
-    // The program's own guide, the README of its source folder.
-    const QDir programDir(QCoreApplication::applicationDirPath());
-    for (const QString &candidate : {programDir.filePath(QStringLiteral("../README.md")),
-                                     programDir.filePath(QStringLiteral("README.md"))})
-        if (QFileInfo::exists(candidate))
-            return QUrl::fromLocalFile(QFileInfo(candidate).canonicalFilePath());
-    return QUrl::fromLocalFile(programDir.filePath(QStringLiteral("../README.md")));
+    TComLibForm dialog(m_storePath, this);
+    dialog.exec();
+}
+
+void TMainForm::N29Click()
+{
+    TBackupForm dialog(m_storePath, this);
+    dialog.exec();
+}
+
+void TMainForm::N30Click()
+{
+    TSetpassForm dialog(this);
+    dialog.exec();
+}
+
+void TMainForm::N31Click()
+{
+    TModPassForm dialog(this);
+    dialog.exec();
+}
+
+void TMainForm::N7Click()
+{
+    TAboutForm dialog(this);
+    dialog.exec();
 }
 
 void TMainForm::quilbonetClick() { QDesktopServices::openUrl(WebLogUrl()); }

@@ -54,9 +54,7 @@ void TMainForm::MainSearcPanleResize()
 
 void TMainForm::SearcComDropDown()
 {
-    QStringList albums;
-    PicDM->ListAlbums(&albums);
-    SearcCom->Fill(kPlaceholder, albums);
+    RefillAlbums(SearcCom, kPlaceholder);
 }
 
 void TMainForm::SearcBtnClick()

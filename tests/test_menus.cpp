@@ -236,7 +236,7 @@ private slots:
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
         QTest::mouseClick(m_form->quilbonet, Qt::LeftButton);
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QCOMPARE(catcher.opened, QList<QUrl>{TMainForm::WebLogUrl()});
+        QCOMPARE(catcher.opened, QList<QUrl>{WebLogUrl()});
 
         m_form->Action("N33")->trigger();
         QVERIFY(!m_form->isVisible());
