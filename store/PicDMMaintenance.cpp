@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <vector>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -54,6 +55,42 @@ bool verifyCopy(const QString &path, qint64 albums, qint64 pictures, qint64 data
                && rowCount(copy, "PicTable") == data;
     } catch (const SqlError &) {
         return false;
+    }
+}
+
+// Copies the whole of in to out, in the kernel where it can.
+bool copyAll(int in, int out)
+{
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+        if (n == 0)
+            return true;
+        if (n > 0)
+            continue;
+        if (errno == EINTR)
+            continue;
+        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+            return false;
+        break; // not here: copy through a buffer from where it stands
+    }
+    std::vector<char> buffer(size_t(4) << 20);
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n == 0)
+            return true;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(out, buffer.data() + done, size_t(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                return false;
+            done += w;
+        }
     }
 }
 
@@ -150,35 +187,17 @@ bool TPicDM::BackupStore(const QString &storePath, const QString &target)
     const QString path = BackupTarget(storePath, TrimText(target));
     if (TrimText(target).isEmpty())
         return false;
-    QFile source(storePath);
-    if (!source.open(QIODevice::ReadOnly))
+    const int in = ::open(QFile::encodeName(storePath).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
         return false;
     // O_EXCL: an existing file, or a link to one, is never replaced.
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
+    if (fd < 0) {
+        ::close(in);
         return false;
-    bool ok = true;
-    QByteArray buffer;
-    while (ok && !source.atEnd()) {
-        buffer = source.read(1 << 20);
-        if (source.error() != QFileDevice::NoError) {
-            ok = false;
-            break;
-        }
-        const char *p = buffer.constData();
-        qsizetype left = buffer.size();
-        while (left > 0) {
-            const ssize_t n = ::write(fd, p, size_t(left));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                ok = false;
-                break;
-            }
-            p += n;
-            left -= n;
-        }
     }
+    bool ok = copyAll(in, fd);
+    ::close(in);
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok) {
