@@ -7,6 +7,7 @@
 #include "StoreSchema.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -42,6 +43,15 @@ inline QString OpenNewStore(const QTemporaryDir &dir, TPicDM &dm)
     }
     dm.SetPrompts(std::make_unique<TQtPrompts>());
     return path;
+}
+
+// Wall time in milliseconds of a shell command.
+inline double ShellMs(const QString &command)
+{
+    QElapsedTimer t;
+    t.start();
+    QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), command});
+    return double(t.nsecsElapsed()) / 1e6;
 }
 
 inline void Report(const char *what, double ours, const char *baseline, double base, double limit)

@@ -34,14 +34,6 @@ public:
     QString last;
 };
 
-double shellMs(const QString &command)
-{
-    QElapsedTimer t;
-    t.start();
-    QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), command});
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -91,7 +83,7 @@ int main(int argc, char **argv)
     import.exportBtnClick();
     const double importMs = double(t.nsecsElapsed()) / 1e6;
     std::printf("import: %s\n", qPrintable(said->last));
-    const double cpIn = shellMs(QStringLiteral("mkdir %1/cp-in && cp %2/* %1/cp-in/ && sync").arg(dir.path(), source));
+    const double cpIn = Bench::ShellMs(QStringLiteral("mkdir %1/cp-in && cp %2/* %1/cp-in/ && sync").arg(dir.path(), source));
     std::printf("import of 50 files %26.0f ms (%.0f MB/s)\ncp + sync of the same files %16.0f ms (%.0f MB/s)\nratio %.2f\n\n",
                 importMs, bytes / 1e3 / importMs, cpIn, bytes / 1e3 / cpIn, importMs / cpIn);
 
@@ -107,7 +99,7 @@ int main(int argc, char **argv)
     exportForm.spSkinButton2Click();
     const double exportMs = double(t.nsecsElapsed()) / 1e6;
     std::printf("export: %s\n", qPrintable(said->last));
-    const double cpOut = shellMs(QStringLiteral("mkdir %1/cp-out && cp %2/* %1/cp-out/ && sync").arg(dir.path(), source));
+    const double cpOut = Bench::ShellMs(QStringLiteral("mkdir %1/cp-out && cp %2/* %1/cp-out/ && sync").arg(dir.path(), source));
     std::printf("export of the album %25.0f ms (%.0f MB/s)\ncp + sync from a plain folder %15.0f ms (%.0f MB/s)\nratio %.2f\n",
                 exportMs, bytes / 1e3 / exportMs, cpOut, bytes / 1e3 / cpOut, exportMs / cpOut);
     return 0;

@@ -23,14 +23,6 @@ qint64 folderBytes(const QString &folder)
     return total;
 }
 
-double shellMs(const QString &command)
-{
-    QElapsedTimer t;
-    t.start();
-    QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), command});
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -66,7 +58,7 @@ int main(int argc, char **argv)
     std::printf("store: %.0f MB, half of its pictures deleted\n", before / 1e6);
 
     // The baseline first, on the uncompacted file.
-    const double cp = shellMs(QStringLiteral("cp '%1' '%2/copy.pdb' && sync").arg(store, dir.path()));
+    const double cp = Bench::ShellMs(QStringLiteral("cp '%1' '%2/copy.pdb' && sync").arg(store, dir.path()));
     QFile::remove(dir.filePath(QStringLiteral("copy.pdb")));
 
     // The compaction in a child process, the folder watched from here.
@@ -91,7 +83,7 @@ int main(int argc, char **argv)
     t.restart();
     const bool ok = dm.BackupStore(store, dir.filePath(QStringLiteral("backup")));
     const double backupMs = double(t.nsecsElapsed()) / 1e6;
-    const double cp2 = shellMs(QStringLiteral("cp '%1' '%2/copy2.pdb' && sync").arg(store, dir.path()));
+    const double cp2 = Bench::ShellMs(QStringLiteral("cp '%1' '%2/copy2.pdb' && sync").arg(store, dir.path()));
     std::printf("backup (%s) %28.0f ms\ncp + sync of the store file %15.0f ms\nratio %.2f\n", ok ? "made" : "FAILED",
                 backupMs, cp2, backupMs / cp2);
     return 0;

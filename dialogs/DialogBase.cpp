@@ -13,6 +13,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QImageReader>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -50,6 +51,44 @@ void TDialogBase::showEvent(QShowEvent *event)
                                                                  : QRect());
     if (over.isValid())
         move(over.center() - QPoint(width() / 2, height() / 2));
+}
+
+void TDialogBase::closeEvent(QCloseEvent *event)
+{
+    if (m_running) {
+        m_closeAfterRun = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void TDialogBase::FinishRun()
+{
+    if (m_closeAfterRun) {
+        m_closeAfterRun = false;
+        close();
+    }
+}
+
+bool TDialogBase::AlbumAccessGranted(TAlbumCombo *combo, const QString &album, const QString &wrongMessage,
+                                     bool resetBeforeWarning)
+{
+    if (!PicDM->AlbumHasPassword(album))
+        return true;
+    const QString answer =
+        TrimText(PicDM->AskPassword(QStringLiteral("访问密码"), QStringLiteral("该相册已设置访问密码,请输入密码:")));
+    if (answer.isEmpty()) {
+        combo->setCurrentIndex(0);
+        return false;
+    }
+    if (PicDM->CheckAlbumPassword(album, answer))
+        return true;
+    if (resetBeforeWarning)
+        combo->setCurrentIndex(0);
+    PicDM->ShowWarning(QStringLiteral("警告"), wrongMessage);
+    combo->setCurrentIndex(0);
+    return false;
 }
 
 QLabel *TDialogBase::addBanner(int height)

@@ -26,6 +26,21 @@ protected:
     // Esc closes nothing and Enter presses nothing.
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    // While a run lasts, closing the dialog waits for its end.
+    void closeEvent(QCloseEvent *event) override;
+
+    // A long run (an import, an export) begins and ends; after its last
+    // message, FinishRun closes the dialog when that was asked meanwhile.
+    void BeginRun() { m_running = true; }
+    void EndRun() { m_running = false; }
+    void FinishRun();
+
+    // Asks a protected album's access password when it is chosen. False,
+    // with the chooser back at the placeholder, when the answer is empty or
+    // wrong (a wrong one is told with wrongMessage, before or after the
+    // reset).
+    bool AlbumAccessGranted(TAlbumCombo *combo, const QString &album, const QString &wrongMessage,
+                            bool resetBeforeWarning);
 
     QLabel *addBanner(int height);
     QLabel *addLabel(const QString &text, int left, int top);
@@ -35,6 +50,10 @@ protected:
     QLineEdit *addPasswordEntry(const char *name, const QRect &geometry, int maxBytes);
     // An album chooser named LibCom, holding the placeholder alone.
     TAlbumCombo *addAlbumChooser(const QRect &geometry, const QString &placeholder);
+
+private:
+    bool m_running = false;
+    bool m_closeAfterRun = false;
 };
 
 // Refills an album chooser from the store: the placeholder, chosen, then

@@ -4,7 +4,6 @@
 #include "PicDMUnit.h"
 #include "TextRules.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -84,19 +83,8 @@ void TSaveAllPicForm::LibComChange()
     const QString album = TrimText(LibCom->currentText());
     if (album == kPlaceholder)
         return;
-    if (PicDM->AlbumHasPassword(album)) {
-        const QString answer = TrimText(
-            PicDM->AskPassword(QStringLiteral("访问密码"), QStringLiteral("该相册已设置访问密码,请输入密码:")));
-        if (answer.isEmpty()) {
-            LibCom->setCurrentIndex(0);
-            return;
-        }
-        if (!PicDM->CheckAlbumPassword(album, answer)) {
-            LibCom->setCurrentIndex(0);
-            PicDM->ShowWarning(QStringLiteral("警告"), QStringLiteral("访问密码不正确,不能导出该相册的相片!"));
-            return;
-        }
-    }
+    if (!AlbumAccessGranted(LibCom, album, QStringLiteral("访问密码不正确,不能导出该相册的相片!"), true))
+        return;
     LibTool->setText(QStringLiteral("当前相册: ") + LibCom->currentText() + QStringLiteral("  "));
 }
 
@@ -168,7 +156,7 @@ void TSaveAllPicForm::run(const QString &folder, int albumId)
         TSaveAllPicForm *form;
         explicit Running(TSaveAllPicForm *f) : form(f)
         {
-            form->m_running = true;
+            form->BeginRun();
             form->spSkinButton2->setEnabled(false);
             form->process->show();
         }
@@ -176,7 +164,7 @@ void TSaveAllPicForm::run(const QString &folder, int albumId)
         {
             form->process->hide();
             form->spSkinButton2->setEnabled(true);
-            form->m_running = false;
+            form->EndRun();
         }
     };
     bool failed = false;
@@ -201,19 +189,7 @@ void TSaveAllPicForm::run(const QString &folder, int albumId)
         PicDM->ShowError(QStringLiteral("错误"), QStringLiteral("导出图片失败!"));
     else
         PicDM->ShowInfo(QStringLiteral("提示"), QStringLiteral("导出图片已完成!"));
-    if (m_closeAfterRun)
-        close();
+    FinishRun();
 }
 
 void TSaveAllPicForm::spSkinButton1Click() { close(); }
-
-void TSaveAllPicForm::closeEvent(QCloseEvent *event)
-{
-    // Closing during a run takes effect when the run and its message are over.
-    if (m_running) {
-        m_closeAfterRun = true;
-        event->ignore();
-        return;
-    }
-    TDialogBase::closeEvent(event);
-}

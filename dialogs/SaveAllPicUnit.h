@@ -37,13 +37,8 @@ public:
     QLabel *LibTool = nullptr;
     QLabel *process = nullptr;
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
     void run(const QString &folder, int albumId);
 
     QString m_lastFolder;
-    bool m_running = false;
-    bool m_closeAfterRun = false;
 };

@@ -4,7 +4,6 @@
 #include "PicDMUnit.h"
 #include "TextRules.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QFileInfo>
@@ -121,19 +120,8 @@ void TexportPic::LibComChange()
     const QString album = TrimText(LibCom->currentText());
     if (album == kPlaceholder)
         return;
-    if (PicDM->AlbumHasPassword(album)) {
-        const QString answer = TrimText(
-            PicDM->AskPassword(QStringLiteral("访问密码"), QStringLiteral("该相册已设置访问密码,请输入密码:")));
-        if (answer.isEmpty()) {
-            LibCom->setCurrentIndex(0);
-            return;
-        }
-        if (!PicDM->CheckAlbumPassword(album, answer)) {
-            PicDM->ShowWarning(QStringLiteral("警告"), QStringLiteral("访问密码不正确,不能向该相册导入相片!"));
-            LibCom->setCurrentIndex(0);
-            return;
-        }
-    }
+    if (!AlbumAccessGranted(LibCom, album, QStringLiteral("访问密码不正确,不能向该相册导入相片!"), false))
+        return;
     setStatus(QStringLiteral("当前相册: "), true);
 }
 
@@ -225,7 +213,7 @@ void TexportPic::exportBtnClick()
         files.append(PicList->item(i)->text());
     const int n = int(files.size());
     bool failed = false;
-    m_running = true;
+    BeginRun();
     exportBtn->setEnabled(false);
     processtool->setRange(0, n);
     processtool->setValue(n);
@@ -242,29 +230,17 @@ void TexportPic::exportBtnClick()
     }
     exportBtn->setEnabled(true);
     processtool->hide();
-    m_running = false;
+    EndRun();
     if (failed) {
         PicDM->ShowError(QStringLiteral("错误"), QStringLiteral("部份图片导入失败,可能该相册中包含有相同的图片名称!"));
     } else {
         Imported = true;
         PicDM->ShowInfo(QStringLiteral("提示"), QStringLiteral("图片导入完成!"));
     }
-    if (m_closeAfterRun)
-        close();
+    FinishRun();
 }
 
 void TexportPic::spSkinButton3Click() { close(); }
-
-void TexportPic::closeEvent(QCloseEvent *event)
-{
-    // Closing during a run takes effect when the run is over.
-    if (m_running) {
-        m_closeAfterRun = true;
-        event->ignore();
-        return;
-    }
-    TDialogBase::closeEvent(event);
-}
 
 bool TexportPic::eventFilter(QObject *watched, QEvent *event)
 {

@@ -49,7 +49,6 @@ public:
     QProgressBar *processtool = nullptr;
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -58,6 +57,4 @@ private:
     void setStatus(const QString &prefix, bool withAlbum);
 
     QString m_lastPicture;
-    bool m_running = false;
-    bool m_closeAfterRun = false;
 };

@@ -238,6 +238,9 @@ private:
     // Selects node without auto-expanding it, then removes remove if given.
     void selectByCode(QTreeWidgetItem *node, QTreeWidgetItem *remove = nullptr);
     void setWallpaper(int style, int tile);
+    // Asks a protected album's password as the tree does; true when the
+    // right one was given (a wrong one is told, an empty one is not).
+    bool albumPasswordGiven(const QString &album);
     void expandGuarded(QTreeWidgetItem *node, bool expand);
     void setImage(QTreeWidgetItem *node, int index);
     void turn(bool clockwise);

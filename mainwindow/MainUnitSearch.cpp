@@ -67,16 +67,8 @@ void TMainForm::SearcBtnClick()
     }
     // A protected album's pictures are shown only for its password, as in
     // the tree.
-    if (PicDM->AlbumHasPassword(album)) {
-        const QString answer =
-            TrimText(PicDM->AskPassword(QStringLiteral("密码认证"), QStringLiteral("相册已被密码保护!      ")));
-        if (answer.isEmpty())
-            return;
-        if (!PicDM->CheckAlbumPassword(album, answer)) {
-            PicDM->ShowInfo(QStringLiteral("提示"), QStringLiteral("密码错误,拒绝访问该相册!"));
-            return;
-        }
-    }
+    if (PicDM->AlbumHasPassword(album) && !albumPasswordGiven(album))
+        return;
     const int pictureId = PicDM->FindPictureId(PicDM->FindAlbumId(album), keyword);
     if (pictureId == -1)
         return;

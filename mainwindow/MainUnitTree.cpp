@@ -191,13 +191,19 @@ void TMainForm::PicLibViewExpanding(QTreeWidgetItem *node)
         expandGuarded(node, true);
         return;
     }
+    if (albumPasswordGiven(album))
+        expandGuarded(node, true);
+}
+
+bool TMainForm::albumPasswordGiven(const QString &album)
+{
     const QString answer = TrimText(PicDM->AskPassword(QStringLiteral("密码认证"), QStringLiteral("相册已被密码保护!      ")));
     if (answer.isEmpty())
-        return;
+        return false;
     if (PicDM->CheckAlbumPassword(album, answer))
-        expandGuarded(node, true);
-    else
-        PicDM->ShowInfo(QStringLiteral("提示"), QStringLiteral("密码错误,拒绝访问该相册!"));
+        return true;
+    PicDM->ShowInfo(QStringLiteral("提示"), QStringLiteral("密码错误,拒绝访问该相册!"));
+    return false;
 }
 
 void TMainForm::PicLibViewChange()

@@ -1,6 +1,10 @@
 #include "FileIO.h"
 
+#include <QFile>
 #include <QSaveFile>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *error)
 {
@@ -11,5 +15,15 @@ bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *e
             *error = file.errorString();
         file.cancelWriting();
     }
+    return ok;
+}
+
+bool FlushToDisk(const QString &path, bool folder)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
     return ok;
 }

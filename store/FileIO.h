@@ -9,3 +9,6 @@
 // True when the whole file was written; on false, *error (when given) holds
 // the system's message and nothing is left behind.
 bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *error = nullptr);
+
+// Flushes a file, or a folder's entries, to disk; false when that fails.
+bool FlushToDisk(const QString &path, bool folder = false);

@@ -1,6 +1,7 @@
 // Store maintenance: compaction into a fresh keyed copy that replaces the
 // store in one atomic rename, and backup copies that never replace a file.
 
+#include "FileIO.h"
 #include "PicDMUnit.h"
 #include "StoreSchema.h"
 #include "TextRules.h"
@@ -17,16 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool fsyncPath(const QString &path, int flags)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
 
 void removeWorkingFile(const QString &path)
 {
@@ -152,7 +143,7 @@ bool TPicDM::CompactStore(const QString &storePath)
         }
         db.execFixed("DETACH DATABASE compacted");
 
-        if (!fsyncPath(working, O_RDONLY) || !verifyCopy(working, albums, pictures, data)) {
+        if (!FlushToDisk(working) || !verifyCopy(working, albums, pictures, data)) {
             removeWorkingFile(working);
             return false;
         }
@@ -166,7 +157,7 @@ bool TPicDM::CompactStore(const QString &storePath)
     CloseStore();
     const bool replaced = ::rename(QFile::encodeName(working).constData(), QFile::encodeName(storePath).constData()) == 0;
     if (replaced)
-        fsyncPath(store.absolutePath(), O_RDONLY | O_DIRECTORY);
+        FlushToDisk(store.absolutePath(), true);
     else
         removeWorkingFile(working);
     if (!OpenStore(m_connectionString))
@@ -204,6 +195,6 @@ bool TPicDM::BackupStore(const QString &storePath, const QString &target)
         QFile::remove(path);
         return false;
     }
-    fsyncPath(QFileInfo(path).absolutePath(), O_RDONLY | O_DIRECTORY);
+    FlushToDisk(QFileInfo(path).absolutePath(), true);
     return true;
 }

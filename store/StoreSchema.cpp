@@ -1,5 +1,6 @@
 #include "StoreSchema.h"
 
+#include "FileIO.h"
 #include "SqlDb.h"
 
 #include <QDir>
@@ -33,16 +34,6 @@ const TableColumns *findTable(const QString &table)
         if (table.compare(QLatin1String(t.table), Qt::CaseInsensitive) == 0)
             return &t;
     return nullptr;
-}
-
-bool fsyncPath(const QString &path, int flags)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
 }
 
 } // namespace
@@ -131,7 +122,7 @@ bool CreateEmptyStore(const QString &path, QString *error)
         return failWith(QStringLiteral("cannot create the store: %1").arg(QString::fromUtf8(e.what())));
     }
 
-    if (!fsyncPath(tempPath, O_RDONLY)) {
+    if (!FlushToDisk(tempPath)) {
         QFile::remove(tempPath);
         return failWith(QStringLiteral("cannot flush %1").arg(tempPath));
     }
@@ -143,7 +134,7 @@ bool CreateEmptyStore(const QString &path, QString *error)
         return failWith(QStringLiteral("cannot create %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(err))));
     }
     QFile::remove(tempPath);
-    fsyncPath(folder, O_RDONLY | O_DIRECTORY);
+    FlushToDisk(folder, true);
     return true;
 }
 

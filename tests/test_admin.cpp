@@ -25,15 +25,6 @@ void choose(TAlbumCombo *combo, const QString &album)
     combo->setCurrentIndex(combo->findText(album));
 }
 
-class LinkCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};
-
 // Notes the gauge's text and the button's state each time the gauge is drawn.
 class GaugeRecorder : public QObject
 {

@@ -3,6 +3,7 @@
 // exit.
 
 #include "FormFixture.h"
+#include "Modal.h"
 #include "PicDMUnit.h"
 
 #include <QAction>
@@ -35,15 +36,6 @@ QStringList layout(const QMenu *menu)
     }
     return items;
 }
-
-class LinkCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};
 
 } // namespace
 
