@@ -151,8 +151,10 @@ bool TexportPic::AddFiles(const QStringList &paths)
         return false;
     }
     const QIcon icon(Artwork::ImageList().value(4));
-    for (const QString &path : paths)
-        new QListWidgetItem(icon, path, PicList);
+    for (const QString &path : paths) {
+        auto *item = new QListWidgetItem(icon, path, PicList);
+        item->setSizeHint(QSize(0, 20));
+    }
     setStatus(QStringLiteral("当前相册:  "), true);
     return true;
 }
