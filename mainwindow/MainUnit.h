@@ -165,6 +165,9 @@ public:
     QMenu *LeftMenu = nullptr;
 
     // ---- viewer
+    // Shows a stored picture as loaded (it becomes WorkBitmap), fitted and
+    // centred. Passes store and decoder errors on.
+    void ShowPicture(int pictureId);
     void FitImage(TImageControl *image);
     void CenterImage(TImageControl *image);
     void PicSrollResize();

@@ -72,10 +72,5 @@ void TMainForm::SearcBtnClick()
     const int pictureId = PicDM->FindPictureId(PicDM->FindAlbumId(album), keyword);
     if (pictureId == -1)
         return;
-    QImage picture;
-    PicDM->LoadPicture(&picture, pictureId);
-    MainImage->SetPicture(picture);
-    PicDM->WorkBitmap = picture;
-    FitImage(MainImage);
-    CenterImage(MainImage);
+    ShowPicture(pictureId);
 }

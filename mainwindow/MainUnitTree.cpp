@@ -218,12 +218,7 @@ void TMainForm::PicLibViewChange()
     CurLibNode = node->parent();
     const int albumId = PicDM->FindAlbumId(CurLibNode->text(0));
     const int pictureId = PicDM->FindPictureId(albumId, TrimText(node->text(0)));
-    QImage picture;
-    PicDM->LoadPicture(&picture, pictureId);
-    MainImage->SetPicture(picture);
-    PicDM->WorkBitmap = picture;
-    FitImage(MainImage);
-    CenterImage(MainImage);
+    ShowPicture(pictureId);
 }
 
 void TMainForm::BeginRename(QTreeWidgetItem *node)

@@ -5,6 +5,18 @@
 #include "MainUnit.h"
 #include "PicDMUnit.h"
 
+void TMainForm::ShowPicture(int pictureId)
+{
+    // Decoded first: when that fails, the viewer and WorkBitmap are left
+    // as they were.
+    QImage picture;
+    PicDM->LoadPicture(&picture, pictureId);
+    MainImage->SetPicture(picture);
+    PicDM->WorkBitmap = picture;
+    FitImage(MainImage);
+    CenterImage(MainImage);
+}
+
 void TMainForm::FitImage(TImageControl *image)
 {
     if (Zoomed)
