@@ -146,6 +146,20 @@ private slots:
         QCOMPARE(m_form->MainImage->size(), size);
     }
 
+    void deletingTheShownPicturesAlbumEmptiesTheViewer()
+    {
+        m_form->PicLibView->expandItem(m_form->PicLibView->topLevelItem(0));
+        m_form->PicLibView->setCurrentItem(Album(*m_form, "open"));
+        choose(QStringLiteral("open"));
+        m_form->SearcEdit->setText(QStringLiteral("cat"));
+        m_form->SearcBtn->click();
+        QVERIFY(!m_form->MainImage->Picture().isNull());
+        m_f.prompts->QueueYesNo(IdYes);
+        m_form->N2Click();
+        QCOMPARE(m_f.dm->FindAlbumId(QStringLiteral("open")), -1);
+        QVERIFY(m_form->MainImage->Picture().isNull());
+    }
+
     void openingTheListResetsTheChoice()
     {
         choose(QStringLiteral("open"));
