@@ -32,8 +32,10 @@ QAction *TMainForm::addCommand(QMenu *menu, const char *name, const QString &cap
 {
     auto *action = new QAction(caption, this);
     action->setObjectName(QString::fromLatin1(name));
+    // An error a command does not catch is reported here, without
+    // unwinding through the menu's own code.
     if (handler)
-        connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, this, [this, handler] { TApplication::Guard([&] { (this->*handler)(); }); });
     menu->addAction(action);
     return action;
 }
