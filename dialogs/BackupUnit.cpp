@@ -17,8 +17,7 @@ TBackupForm::TBackupForm(const QString &storePath, QWidget *owner)
     // This one dialog may be resized.
     setMinimumSize(319, 144);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    addBanner(43);
-    addLine(QRect(0, 43, width(), 2))->setObjectName(QStringLiteral("RzSeparator1"));
+    addBannerWithSeparator(43);
     addLabel(QStringLiteral("请选择备份到的目录： "), 16, 60);
     DirEdit = new QLineEdit(this);
     DirEdit->setObjectName(QStringLiteral("DirEdit"));

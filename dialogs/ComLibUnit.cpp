@@ -9,8 +9,7 @@ TComLibForm::TComLibForm(const QString &storePath, QWidget *owner)
     : TDialogBase(QStringLiteral("压缩相册库"), QSize(377, 124), owner), m_storePath(storePath)
 {
     setObjectName(QStringLiteral("ComLibForm"));
-    addBanner(45);
-    addLine(QRect(0, 45, width(), 2))->setObjectName(QStringLiteral("RzSeparator1"));
+    addBannerWithSeparator(45);
     process = new QProgressBar(this);
     process->setObjectName(QStringLiteral("process"));
     process->setGeometry(12, 84, 261, 20);

@@ -101,6 +101,12 @@ QLabel *TDialogBase::addBanner(int height)
     return banner;
 }
 
+void TDialogBase::addBannerWithSeparator(int height)
+{
+    addBanner(height);
+    addLine(QRect(0, height, width(), 2))->setObjectName(QStringLiteral("RzSeparator1"));
+}
+
 QLabel *TDialogBase::addLabel(const QString &text, int left, int top)
 {
     auto *label = new QLabel(text, this);

@@ -43,6 +43,8 @@ protected:
                             bool resetBeforeWarning);
 
     QLabel *addBanner(int height);
+    // The banner with the separator line RzSeparator1 under it.
+    void addBannerWithSeparator(int height);
     QLabel *addLabel(const QString &text, int left, int top);
     QPushButton *addButton(const QString &text, const QRect &geometry);
     QFrame *addLine(const QRect &geometry);

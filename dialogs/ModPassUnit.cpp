@@ -20,8 +20,7 @@ constexpr int kPassMaxBytes = 15;
 TModPassForm::TModPassForm(QWidget *owner) : TDialogBase(QStringLiteral("相册密码修改"), QSize(321, 211), owner)
 {
     setObjectName(QStringLiteral("ModPassForm"));
-    addBanner(43);
-    addLine(QRect(0, 43, width(), 2))->setObjectName(QStringLiteral("RzSeparator1"));
+    addBannerWithSeparator(43);
     addLabel(QStringLiteral("选择相册： "), 33, 64);
     LibCom = addAlbumChooser(QRect(99, 61, 191, 20), kPlaceholder);
     connect(LibCom, &TAlbumCombo::dropDown, this, &TModPassForm::LibComDropDown);

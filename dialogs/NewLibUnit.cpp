@@ -28,8 +28,7 @@ bool allowedInPass(QChar c)
 TNewLibForm::TNewLibForm(QWidget *owner) : TDialogBase(QStringLiteral("新建相册"), QSize(309, 159), owner)
 {
     setObjectName(QStringLiteral("NewLibForm"));
-    addBanner(39);
-    addLine(QRect(0, 39, width(), 2))->setObjectName(QStringLiteral("RzSeparator1"));
+    addBannerWithSeparator(39);
     addLabel(QStringLiteral("相册："), 17, 58)->setObjectName(QStringLiteral("spSkinStdLabel2"));
     LibName = new QLineEdit(this);
     LibName->setObjectName(QStringLiteral("LibName"));

@@ -29,8 +29,7 @@ bool safeEntryName(const QString &name)
 TSaveAllPicForm::TSaveAllPicForm(QWidget *owner) : TDialogBase(QStringLiteral("相册导出"), QSize(384, 194), owner)
 {
     setObjectName(QStringLiteral("SaveAllPicForm"));
-    addBanner(43);
-    addLine(QRect(0, 43, width(), 2));
+    addBannerWithSeparator(43);
     addLabel(QStringLiteral("相册："), 29, 72);
     LibCom = new TAlbumCombo(this);
     LibCom->setObjectName(QStringLiteral("LibCom"));

@@ -20,8 +20,7 @@ constexpr int kPassMaxBytes = 15;
 TSetpassForm::TSetpassForm(QWidget *owner) : TDialogBase(QStringLiteral("设置相册密码"), QSize(322, 184), owner)
 {
     setObjectName(QStringLiteral("SetpassForm"));
-    addBanner(43);
-    addLine(QRect(0, 43, width(), 2))->setObjectName(QStringLiteral("RzSeparator1"));
+    addBannerWithSeparator(43);
     addLabel(QStringLiteral("选择相册："), 18, 58);
     LibCom = addAlbumChooser(QRect(88, 56, 207, 20), kPlaceholder);
     connect(LibCom, &TAlbumCombo::dropDown, this, &TSetpassForm::LibComDropDown);
