@@ -6,7 +6,7 @@
 
 namespace Artwork {
 
-QPixmap Render(const QString &name, const QSize &size)
+QPixmap render(const QString &name, const QSize &size)
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -18,7 +18,7 @@ QPixmap Render(const QString &name, const QSize &size)
     return QPixmap::fromImage(image);
 }
 
-QList<QPixmap> ImageList()
+QList<QPixmap> imageList()
 {
     static const char *const names[] = {
         "images/0-collapsed.svg", "images/1-expanded.svg", "images/2-album-closed.svg",
@@ -26,11 +26,11 @@ QList<QPixmap> ImageList()
     };
     QList<QPixmap> list;
     for (const char *n : names)
-        list.append(Render(QString::fromLatin1(n), QSize(16, 16)));
+        list.append(render(QString::fromLatin1(n), QSize(16, 16)));
     return list;
 }
 
-QString StyleSheet()
+QString styleSheet()
 {
     QFile f(QStringLiteral(":/artwork/skin.qss"));
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();

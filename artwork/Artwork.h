@@ -11,12 +11,12 @@
 namespace Artwork {
 
 // A picture of the resource folder (e.g. "glyphs/zoom-in.svg") drawn at size.
-QPixmap Render(const QString &name, const QSize &size);
+QPixmap render(const QString &name, const QSize &size);
 
 // The six 16 x 16 images of the shared image list, in their order.
-QList<QPixmap> ImageList();
+QList<QPixmap> imageList();
 
 // The skin style sheet.
-QString StyleSheet();
+QString styleSheet();
 
 } // namespace Artwork

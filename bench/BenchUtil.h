@@ -1,9 +1,10 @@
 #pragma once
 // Timing helpers shared by the benchmarks: the median of repeated runs.
 
+#include "AlbumStore.h"
 #include "ConnectionString.h"
-#include "PicDMUnit.h"
-#include "QtPrompts.h"
+#include "Prompts.h"
+#include "QtPromptHandler.h"
 #include "StoreSchema.h"
 
 #include <QElapsedTimer>
@@ -19,7 +20,7 @@
 namespace Bench {
 
 // Median wall time in milliseconds of runs calls of f, after one warm-up.
-inline double MedianMs(int runs, const std::function<void()> &f)
+inline double medianMs(int runs, const std::function<void()> &f)
 {
     f();
     std::vector<double> times;
@@ -33,20 +34,21 @@ inline double MedianMs(int runs, const std::function<void()> &f)
     return times[times.size() / 2];
 }
 
-// Makes an empty store in dir and opens it in dm; returns its path.
-inline QString OpenNewStore(const QTemporaryDir &dir, TPicDM &dm)
+// Makes an empty store in dir and opens it in store, with the Qt prompts;
+// returns its path.
+inline QString openNewStore(const QTemporaryDir &dir, AlbumStore &store)
 {
     const QString path = dir.filePath(QStringLiteral("pdate.pdb"));
-    if (!StoreSchema::CreateEmptyStore(path) || !dm.OpenStore(ConnectionString::ForStore(path))) {
+    if (!StoreSchema::createEmptyStore(path) || !store.openStore(ConnectionString::forStore(path))) {
         std::fprintf(stderr, "cannot make a store in %s\n", qPrintable(dir.path()));
         std::exit(1);
     }
-    dm.SetPrompts(std::make_unique<TQtPrompts>());
+    Prompts::install(std::make_unique<QtPromptHandler>());
     return path;
 }
 
 // Wall time in milliseconds of a shell command.
-inline double ShellMs(const QString &command)
+inline double shellMs(const QString &command)
 {
     QElapsedTimer t;
     t.start();
@@ -54,7 +56,7 @@ inline double ShellMs(const QString &command)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-inline void Report(const char *what, double ours, const char *baseline, double base, double limit)
+inline void report(const char *what, double ours, const char *baseline, double base, double limit)
 {
     const double ratio = ours / base;
     std::printf("%-34s %9.2f ms\n%-34s %9.2f ms\nratio %.2f (target at most %.1f): %s\n", what, ours, baseline, base,

@@ -3,10 +3,12 @@
 // the album through the export dialog, against `cp` of the same files from a
 // plain folder followed by `sync`. One run each, in one process.
 
+#include "AlbumExportDialog.h"
+#include "AlbumStore.h"
 #include "BenchUtil.h"
 #include "JpegCodec.h"
-#include "SaveAllPicUnit.h"
-#include "exportPicUnit.h"
+#include "PictureImportDialog.h"
+#include "Prompts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,16 +23,16 @@
 namespace {
 
 // Answers every prompt at once, so the dialogs run unattended.
-class SilentPrompts : public IPrompts
+class SilentPrompts : public PromptHandler
 {
 public:
-    int Message(PromptKind, const QString &, const QString &text) override
+    int message(PromptKind, const QString &, const QString &text) override
     {
         last = text;
         return IdOk;
     }
-    int AskYesNo(const QString &, const QString &) override { return IdYes; }
-    QString AskPassword(const QString &, const QString &) override { return QString(); }
+    int askYesNo(const QString &, const QString &) override { return IdYes; }
+    QString askPassword(const QString &, const QString &) override { return QString(); }
     QString last;
 };
 
@@ -41,12 +43,12 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir(QDir::current().filePath(QStringLiteral("bench-XXXXXX")));
-    TPicDM dm;
-    Bench::OpenNewStore(dir, dm);
+    AlbumStore store;
+    Bench::openNewStore(dir, store);
     auto prompts = std::make_unique<SilentPrompts>();
     SilentPrompts *said = prompts.get();
-    dm.SetPrompts(std::move(prompts));
-    dm.AddAlbum(QStringLiteral("camera"), QString());
+    Prompts::install(std::move(prompts));
+    store.addAlbum(QStringLiteral("camera"), QString());
 
     // One 12-megapixel picture with fine noise, about 5 MB; 50 files of it,
     // each made distinct by a trailing tag as cameras' files differ.
@@ -57,7 +59,7 @@ int main(int argc, char **argv)
         for (int x = 0; x < image.width(); ++x)
             line[x] = qRgb(int(rng() % 256), (x + int(rng() % 64)) % 256, (y + int(rng() % 64)) % 256);
     }
-    const QByteArray jpeg = JpegCodec::Encode(image, 75);
+    const QByteArray jpeg = JpegCodec::encode(image, 75);
     const QString source = dir.filePath(QStringLiteral("source"));
     QDir().mkpath(source);
     QStringList files;
@@ -74,32 +76,32 @@ int main(int argc, char **argv)
     QProcess::execute(QStringLiteral("sync"), {});
 
     // Import through the dialog.
-    TexportPic import;
-    import.LibCom->Fill(QStringLiteral("<请选择相册>"), {QStringLiteral("camera")});
-    import.LibCom->setCurrentIndex(1);
-    import.AddFiles(files);
+    PictureImportDialog import;
+    import.albumChooser->fill(QStringLiteral("<请选择相册>"), {QStringLiteral("camera")});
+    import.albumChooser->setCurrentIndex(1);
+    import.addFiles(files);
     QElapsedTimer t;
     t.start();
-    import.exportBtnClick();
+    import.startImport();
     const double importMs = double(t.nsecsElapsed()) / 1e6;
     std::printf("import: %s\n", qPrintable(said->last));
-    const double cpIn = Bench::ShellMs(QStringLiteral("mkdir %1/cp-in && cp %2/* %1/cp-in/ && sync").arg(dir.path(), source));
+    const double cpIn = Bench::shellMs(QStringLiteral("mkdir %1/cp-in && cp %2/* %1/cp-in/ && sync").arg(dir.path(), source));
     std::printf("import of 50 files %26.0f ms (%.0f MB/s)\ncp + sync of the same files %16.0f ms (%.0f MB/s)\nratio %.2f\n\n",
                 importMs, bytes / 1e3 / importMs, cpIn, bytes / 1e3 / cpIn, importMs / cpIn);
 
     // Export through the dialog.
-    TSaveAllPicForm exportForm;
-    exportForm.LibCom->Fill(QStringLiteral("<选择相册>"), {QStringLiteral("camera")});
-    exportForm.LibCom->setCurrentIndex(1);
+    AlbumExportDialog exportDialog;
+    exportDialog.albumChooser->fill(QStringLiteral("<选择相册>"), {QStringLiteral("camera")});
+    exportDialog.albumChooser->setCurrentIndex(1);
     const QString out = dir.filePath(QStringLiteral("out"));
     QDir().mkpath(out);
-    exportForm.SaveToDirEdit->setText(out);
+    exportDialog.targetFolderEdit->setText(out);
     QProcess::execute(QStringLiteral("sync"), {});
     t.restart();
-    exportForm.spSkinButton2Click();
+    exportDialog.startExport();
     const double exportMs = double(t.nsecsElapsed()) / 1e6;
     std::printf("export: %s\n", qPrintable(said->last));
-    const double cpOut = Bench::ShellMs(QStringLiteral("mkdir %1/cp-out && cp %2/* %1/cp-out/ && sync").arg(dir.path(), source));
+    const double cpOut = Bench::shellMs(QStringLiteral("mkdir %1/cp-out && cp %2/* %1/cp-out/ && sync").arg(dir.path(), source));
     std::printf("export of the album %25.0f ms (%.0f MB/s)\ncp + sync from a plain folder %15.0f ms (%.0f MB/s)\nratio %.2f\n",
                 exportMs, bytes / 1e3 / exportMs, cpOut, bytes / 1e3 / cpOut, exportMs / cpOut);
     return 0;

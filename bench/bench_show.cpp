@@ -1,12 +1,12 @@
 // Showing a selected 12-megapixel 4:2:0 JPEG (tree selection to bitmap
 // ready) against a plain libjpeg-turbo decode of the same bytes from memory.
 
+#include "AlbumStore.h"
 #include "BenchUtil.h"
 #include "ConnectionString.h"
 #include "JpegCodec.h"
-#include "MainUnit.h"
-#include "PicDMUnit.h"
-#include "QtPrompts.h"
+#include "MainWindow.h"
+#include "QtPromptHandler.h"
 #include "StoreSchema.h"
 
 #include <QApplication>
@@ -14,9 +14,8 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
-#include <turbojpeg.h>
-
 #include <random>
+#include <turbojpeg.h>
 
 namespace {
 
@@ -46,41 +45,41 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    TPicDM dm;
-    const QString path = Bench::OpenNewStore(dir, dm);
-    dm.AddAlbum(QStringLiteral("相册"), QString());
-    const QByteArray jpeg = JpegCodec::Encode(photo(), 92);
+    AlbumStore store;
+    const QString path = Bench::openNewStore(dir, store);
+    store.addAlbum(QStringLiteral("相册"), QString());
+    const QByteArray jpeg = JpegCodec::encode(photo(), 92);
     const QString file = dir.filePath(QStringLiteral("IMG_0001.jpg"));
     {
         QFile f(file);
         f.open(QIODevice::WriteOnly);
         f.write(jpeg);
     }
-    dm.AddPicture(1, file);
+    store.addPicture(1, file);
     std::printf("picture: 4000 x 3000, 4:2:0, %.1f MB\n", jpeg.size() / 1e6);
 
-    TMainForm form(path);
-    form.show();
-    QTreeWidgetItem *album = form.PicLibView->topLevelItem(0)->child(0);
+    MainWindow window(path);
+    window.show();
+    QTreeWidgetItem *album = window.albumTree->topLevelItem(0)->child(0);
     QTreeWidgetItem *picture = album->child(0);
-    const double show = Bench::MedianMs(9, [&] {
-        form.PicLibView->setCurrentItem(album);
-        form.PicLibView->setCurrentItem(picture);
-        if (dm.WorkBitmap.width() != 4000)
+    const double show = Bench::medianMs(9, [&] {
+        window.albumTree->setCurrentItem(album);
+        window.albumTree->setCurrentItem(picture);
+        if (window.loadedPicture.width() != 4000)
             std::printf("picture not shown\n");
     });
 
     std::vector<unsigned char> pixels(size_t(4000) * 3000 * 4);
-    const double plain = Bench::MedianMs(9, [&] {
+    const double plain = Bench::medianMs(9, [&] {
         tjhandle h = tjInitDecompress();
         tjDecompress2(h, reinterpret_cast<const unsigned char *>(jpeg.constData()), static_cast<unsigned long>(jpeg.size()),
                       pixels.data(), 4000, 0, 3000, TJPF_BGRX, 0);
         tjDestroy(h);
     });
-    const double decodeOnly = Bench::MedianMs(9, [&] { JpegCodec::Decode(jpeg); });
-    const double readOnly = Bench::MedianMs(9, [&] { dm.PictureData(1); });
+    const double decodeOnly = Bench::medianMs(9, [&] { JpegCodec::decode(jpeg); });
+    const double readOnly = Bench::medianMs(9, [&] { store.pictureData(1); });
     std::printf("of which: decode %.2f ms, blob read from the store %.2f ms\n", decodeOnly, readOnly);
-    const double plainFresh = Bench::MedianMs(9, [&] {
+    const double plainFresh = Bench::medianMs(9, [&] {
         std::vector<unsigned char> fresh(size_t(4000) * 3000 * 4);
         tjhandle h = tjInitDecompress();
         tjDecompress2(h, reinterpret_cast<const unsigned char *>(jpeg.constData()), static_cast<unsigned long>(jpeg.size()),
@@ -90,6 +89,6 @@ int main(int argc, char **argv)
     std::printf("plain decode into a fresh buffer each time: %.2f ms\n", plainFresh);
     // The baseline decodes into one buffer reused across runs, whose pages
     // are already mapped: the strictest comparison.
-    Bench::Report("show selected picture", show, "plain libjpeg-turbo decode", plain, 1.3);
+    Bench::report("show selected picture", show, "plain libjpeg-turbo decode", plain, 1.3);
     return 0;
 }

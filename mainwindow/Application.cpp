@@ -1,38 +1,38 @@
 #include "Application.h"
 
-#include "PicDMUnit.h"
+#include "Prompts.h"
 
 #include <exception>
 
-TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
+Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
-    setApplicationName(Title());
+    setApplicationName(title());
 }
 
-QString TApplication::Title() { return QStringLiteral("Quilbo 2009"); }
+QString Application::title() { return QStringLiteral("Quilbo 2009"); }
 
-bool TApplication::notify(QObject *receiver, QEvent *event)
+bool Application::notify(QObject *receiver, QEvent *event)
 {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &e) {
-        ReportError(QString::fromUtf8(e.what()));
+        reportError(QString::fromUtf8(e.what()));
     } catch (...) {
-        ReportError(QStringLiteral("未知错误"));
+        reportError(QStringLiteral("未知错误"));
     }
     return false;
 }
 
-void TApplication::ReportError(const QString &text)
+void Application::reportError(const QString &text)
 {
-    const QString title = Title();
+    const QString caption = title();
     try {
-        if (PicDM && PicDM->Prompts()) {
-            PicDM->ShowError(title, text);
+        if (Prompts::installed()) {
+            Prompts::showError(caption, text);
             return;
         }
     } catch (...) {
         // Fall through: the report itself must never throw.
     }
-    qCritical("%s: %s", qPrintable(title), qPrintable(text));
+    qCritical("%s: %s", qPrintable(caption), qPrintable(text));
 }

@@ -7,31 +7,31 @@
 
 #include <exception>
 
-class TApplication : public QApplication
+class Application : public QApplication
 {
     Q_OBJECT
 public:
-    TApplication(int &argc, char **argv);
+    Application(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 
     // The application title, which also titles the general error report.
-    static QString Title();
+    static QString title();
 
     // Shows the general error report for an error's text.
-    static void ReportError(const QString &text);
+    static void reportError(const QString &text);
 
     // Runs a handler and reports an error it does not catch. For handlers
     // called from inside Qt's own processing (item views, delegates), where
     // an error must not unwind through Qt.
     template <typename F>
-    static void Guard(F &&handler)
+    static void guard(F &&handler)
     {
         try {
             handler();
         } catch (const std::exception &e) {
-            ReportError(QString::fromUtf8(e.what()));
+            reportError(QString::fromUtf8(e.what()));
         } catch (...) {
-            ReportError(QStringLiteral("未知错误"));
+            reportError(QStringLiteral("未知错误"));
         }
     }
 };

@@ -63,13 +63,13 @@ QList<QPair<QString, QString>> parse(const QString &connection)
 
 } // namespace
 
-QString ForStore(const QString &path)
+QString forStore(const QString &path)
 {
     return QStringLiteral("Provider=SQLCipher;Data Source=%1;Persist Security Info=False;Database Password=%2")
-        .arg(quoted(path), quoted(QString::fromLatin1(StoreSchema::DatabasePassword())));
+        .arg(quoted(path), quoted(QString::fromLatin1(StoreSchema::databasePassword())));
 }
 
-QString Value(const QString &connection, const QString &key, bool *found)
+QString value(const QString &connection, const QString &key, bool *found)
 {
     for (const auto &pair : parse(connection)) {
         if (pair.first.compare(key, Qt::CaseInsensitive) == 0) {

@@ -9,10 +9,10 @@ namespace ConnectionString {
 
 // The connection string for the store file at path, with the database
 // password.
-QString ForStore(const QString &path);
+QString forStore(const QString &path);
 
 // The value of key (matched without regard to letter case) in a connection
 // string; empty when the key is absent. *found tells whether it was there.
-QString Value(const QString &connection, const QString &key, bool *found = nullptr);
+QString value(const QString &connection, const QString &key, bool *found = nullptr);
 
 } // namespace ConnectionString

@@ -1,7 +1,7 @@
 #include "StoreSchema.h"
 
 #include "FileIO.h"
-#include "SqlDb.h"
+#include "Sql.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,45 +38,43 @@ const TableColumns *findTable(const QString &table)
 
 } // namespace
 
-QByteArray DatabasePassword() { return QByteArrayLiteral("qe!vorn.7315"); }
+QByteArray databasePassword() { return QByteArrayLiteral("qe!vorn.7315"); }
 
-void KeyConnection(SqlDb &db)
+void keyConnection(SqlConnection &db)
 {
-    db.key(DatabasePassword());
+    db.key(databasePassword());
     db.execFixed("PRAGMA cipher_page_size = 4096");
 }
 
-void CreateTables(SqlDb &db)
+void createTables(SqlConnection &db)
 {
     // NOCASE folds ASCII only, but keeps the store readable by the standard
     // sqlcipher shell (a custom collation would not be).
-    db.execFixed(
-        "PRAGMA user_version = 1;"
-        "CREATE TABLE PicLibTable ("
-        "  PicLibID INTEGER NOT NULL PRIMARY KEY,"
-        "  PicLibName TEXT NOT NULL COLLATE NOCASE,"
-        "  PicPass TEXT NOT NULL DEFAULT '' COLLATE NOCASE);"
-        "CREATE INDEX PicLibNameIdx ON PicLibTable(PicLibName);"
-        "CREATE TABLE PicInfoTable ("
-        "  PicInfoID INTEGER NOT NULL PRIMARY KEY,"
-        "  PicLibID INTEGER NOT NULL REFERENCES PicLibTable(PicLibID) ON DELETE CASCADE,"
-        "  PicName TEXT NOT NULL COLLATE NOCASE,"
-        "  PicExt TEXT NOT NULL DEFAULT '' COLLATE NOCASE,"
-        "  UNIQUE (PicLibID, PicName));"
-        "CREATE TABLE PicTable ("
-        "  PicInfoID INTEGER NOT NULL PRIMARY KEY"
-        "    REFERENCES PicInfoTable(PicInfoID) ON DELETE CASCADE,"
-        "  Pic BLOB);");
-    static_assert(SchemaVersion == 1, "CreateTables writes user_version 1");
+    db.execFixed("PRAGMA user_version = 1");
+    db.execFixed("CREATE TABLE PicLibTable ("
+                 " PicLibID INTEGER NOT NULL PRIMARY KEY,"
+                 " PicLibName TEXT NOT NULL COLLATE NOCASE,"
+                 " PicPass TEXT NOT NULL DEFAULT '' COLLATE NOCASE)");
+    db.execFixed("CREATE INDEX PicLibNameIdx ON PicLibTable (PicLibName)");
+    db.execFixed("CREATE TABLE PicInfoTable ("
+                 " PicInfoID INTEGER NOT NULL PRIMARY KEY,"
+                 " PicLibID INTEGER NOT NULL REFERENCES PicLibTable (PicLibID) ON DELETE CASCADE,"
+                 " PicName TEXT NOT NULL COLLATE NOCASE,"
+                 " PicExt TEXT NOT NULL DEFAULT '' COLLATE NOCASE,"
+                 " UNIQUE (PicLibID, PicName))");
+    db.execFixed("CREATE TABLE PicTable ("
+                 " PicInfoID INTEGER NOT NULL PRIMARY KEY REFERENCES PicInfoTable (PicInfoID) ON DELETE CASCADE,"
+                 " Pic BLOB)");
+    static_assert(SchemaVersion == 1, "createTables writes user_version 1");
 }
 
-QString CanonicalTable(const QString &table)
+QString canonicalTable(const QString &table)
 {
     const TableColumns *t = findTable(table);
     return t ? QString::fromLatin1(t->table) : QString();
 }
 
-QString CanonicalColumn(const QString &table, const QString &column)
+QString canonicalColumn(const QString &table, const QString &column)
 {
     const TableColumns *t = findTable(table);
     if (!t)
@@ -87,7 +85,7 @@ QString CanonicalColumn(const QString &table, const QString &column)
     return QString();
 }
 
-bool CreateEmptyStore(const QString &path, QString *error)
+bool createEmptyStore(const QString &path, QString *error)
 {
     auto failWith = [error](const QString &message) {
         if (error)
@@ -112,17 +110,17 @@ bool CreateEmptyStore(const QString &path, QString *error)
     }
 
     try {
-        SqlDb db;
+        SqlConnection db;
         db.open(tempPath);
-        KeyConnection(db);
-        CreateTables(db);
+        keyConnection(db);
+        createTables(db);
         db.close();
     } catch (const SqlError &e) {
         QFile::remove(tempPath);
         return failWith(QStringLiteral("cannot create the store: %1").arg(QString::fromUtf8(e.what())));
     }
 
-    if (!FlushToDisk(tempPath)) {
+    if (!flushToDisk(tempPath)) {
         QFile::remove(tempPath);
         return failWith(QStringLiteral("cannot flush %1").arg(tempPath));
     }
@@ -134,7 +132,7 @@ bool CreateEmptyStore(const QString &path, QString *error)
         return failWith(QStringLiteral("cannot create %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(err))));
     }
     QFile::remove(tempPath);
-    FlushToDisk(folder, true);
+    flushToDisk(folder, true);
     return true;
 }
 

@@ -5,12 +5,12 @@
 #include <QByteArray>
 #include <QString>
 
-class SqlDb;
+class SqlConnection;
 
 namespace StoreSchema {
 
 // The database password every store is keyed with.
-QByteArray DatabasePassword();
+QByteArray databasePassword();
 
 // Page size set on every connection before its first read; a store made
 // with one page size cannot be read with another.
@@ -21,21 +21,21 @@ constexpr int SchemaVersion = 1;
 
 // Keys a freshly opened connection and sets its cipher parameters. Must run
 // before the connection's first read.
-void KeyConnection(SqlDb &db);
+void keyConnection(SqlConnection &db);
 
 // Creates the three tables on an empty, keyed connection.
-void CreateTables(SqlDb &db);
+void createTables(SqlConnection &db);
 
 // The exact spelling of a table or column of the schema for a name given in
 // any letter case; empty when the name is not one of the schema's. A column
 // is accepted only together with the table that holds it.
-QString CanonicalTable(const QString &table);
-QString CanonicalColumn(const QString &table, const QString &column);
+QString canonicalTable(const QString &table);
+QString canonicalColumn(const QString &table, const QString &column);
 
 // Creates an empty store at path. Never replaces an existing file: the store
 // is built under a temporary name in the same folder and then linked into
 // place, which fails if anything appeared there. Returns false with a
 // message in *error on failure; nothing is left behind.
-bool CreateEmptyStore(const QString &path, QString *error = nullptr);
+bool createEmptyStore(const QString &path, QString *error = nullptr);
 
 } // namespace StoreSchema

@@ -6,7 +6,7 @@
 //   empty: no pictures
 
 #include "JpegFixtures.h"
-#include "MainUnit.h"
+#include "MainWindow.h"
 #include "TestStore.h"
 
 #include <QTest>
@@ -14,27 +14,27 @@
 
 namespace FormFixture {
 
-inline void MakeAlbums(TestStore::Fixture &f)
+inline void makeAlbums(TestStore::Fixture &f)
 {
-    TPicDM &dm = *f.dm;
-    dm.AddAlbum(QStringLiteral("open"), QString());
-    dm.AddAlbum(QStringLiteral("secret"), QStringLiteral("pw1"));
-    dm.AddAlbum(QStringLiteral("other"), QStringLiteral("xyz"));
-    dm.AddAlbum(QStringLiteral("empty"), QString());
-    const QByteArray jpeg = JpegFixtures::Make(JpegFixtures::Quarters(64, 48), JpegFixtures::Kind::Baseline);
-    TestStore::AddPictureBytes(f.dir, 1, QStringLiteral("cat"), jpeg);
-    TestStore::AddPictureBytes(f.dir, 1, QStringLiteral("dog"), jpeg);
-    TestStore::AddPictureBytes(f.dir, 1, QStringLiteral("bmp"), JpegFixtures::Bmp(JpegFixtures::Quarters(8, 8)));
-    TestStore::AddPictureBytes(f.dir, 2, QStringLiteral("hidden"), jpeg);
-    TestStore::AddPictureBytes(f.dir, 3, QStringLiteral("x"), jpeg);
+    AlbumStore &store = *f.store;
+    store.addAlbum(QStringLiteral("open"), QString());
+    store.addAlbum(QStringLiteral("secret"), QStringLiteral("pw1"));
+    store.addAlbum(QStringLiteral("other"), QStringLiteral("xyz"));
+    store.addAlbum(QStringLiteral("empty"), QString());
+    const QByteArray jpeg = JpegFixtures::make(JpegFixtures::quarters(64, 48), JpegFixtures::Kind::Baseline);
+    TestStore::addPictureBytes(f.dir, 1, QStringLiteral("cat"), jpeg);
+    TestStore::addPictureBytes(f.dir, 1, QStringLiteral("dog"), jpeg);
+    TestStore::addPictureBytes(f.dir, 1, QStringLiteral("bmp"), JpegFixtures::bmp(JpegFixtures::quarters(8, 8)));
+    TestStore::addPictureBytes(f.dir, 2, QStringLiteral("hidden"), jpeg);
+    TestStore::addPictureBytes(f.dir, 3, QStringLiteral("x"), jpeg);
 }
 
 // Opens the main window on the fixture's store and shows it.
-inline std::unique_ptr<TMainForm> Open(TestStore::Fixture &f)
+inline std::unique_ptr<MainWindow> open(TestStore::Fixture &f)
 {
-    f.dm->CloseStore();
-    auto form = std::make_unique<TMainForm>(f.path);
-    if (!form->StoreOpened())
+    f.store->closeStore();
+    auto form = std::make_unique<MainWindow>(f.path);
+    if (!form->storeOpened())
         QTest::qFail("the main window did not open its store", __FILE__, __LINE__);
     form->show();
     if (!QTest::qWaitForWindowExposed(form.get()))
@@ -42,9 +42,9 @@ inline std::unique_ptr<TMainForm> Open(TestStore::Fixture &f)
     return form;
 }
 
-inline QTreeWidgetItem *Album(TMainForm &form, const QString &name)
+inline QTreeWidgetItem *albumNode(MainWindow &form, const QString &name)
 {
-    QTreeWidgetItem *root = form.PicLibView->topLevelItem(0);
+    QTreeWidgetItem *root = form.albumTree->topLevelItem(0);
     for (int i = 0; i < root->childCount(); ++i)
         if (root->child(i)->text(0) == name)
             return root->child(i);

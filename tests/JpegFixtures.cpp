@@ -5,12 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-
 #include <jpeglib.h>
 
 namespace JpegFixtures {
 
-QByteArray Make(const QImage &source, Kind kind)
+QByteArray make(const QImage &source, Kind kind)
 {
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
     jpeg_compress_struct cinfo{};
@@ -73,7 +72,7 @@ QByteArray Make(const QImage &source, Kind kind)
     return out;
 }
 
-QImage Quarters(int width, int height)
+QImage quarters(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
@@ -86,7 +85,7 @@ QImage Quarters(int width, int height)
     return image;
 }
 
-QByteArray Bmp(const QImage &image)
+QByteArray bmp(const QImage &image)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);

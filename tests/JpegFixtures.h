@@ -12,12 +12,12 @@ enum class Kind { Baseline, Greyscale, AdobeCmyk, Progressive };
 // Encodes image (RGB32) as the given kind, at quality 95. For AdobeCmyk the
 // colours are written as inverted CMYK with the Adobe marker, as
 // Photoshop does.
-QByteArray Make(const QImage &image, Kind kind);
+QByteArray make(const QImage &image, Kind kind);
 
 // A picture of four solid quarters: red, green, blue, white.
-QImage Quarters(int width, int height);
+QImage quarters(int width, int height);
 
 // A minimal BMP file of the image.
-QByteArray Bmp(const QImage &image);
+QByteArray bmp(const QImage &image);
 
 } // namespace JpegFixtures

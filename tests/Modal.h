@@ -9,7 +9,7 @@
 
 #include <functional>
 
-inline void OnNextModal(std::function<void(QDialog *)> action)
+inline void onNextModal(std::function<void(QDialog *)> action)
 {
     auto *timer = new QTimer;
     timer->setInterval(10);

@@ -1,6 +1,6 @@
 #include "ScriptedPrompts.h"
 
-#include "PicDMUnit.h"
+#include "Prompts.h"
 
 #include <QTest>
 
@@ -30,23 +30,23 @@ char *toString(const PromptRecord &r)
     return QTest::toString(QStringLiteral("%1 \"%2\": \"%3\"").arg(QLatin1String(kindName(r.kind)), r.title, r.text));
 }
 
-ScriptedPrompts *ScriptedPrompts::Install(TPicDM &dm)
+ScriptedPrompts *ScriptedPrompts::install()
 {
     auto prompts = std::make_unique<ScriptedPrompts>();
     ScriptedPrompts *raw = prompts.get();
-    dm.SetPrompts(std::move(prompts));
+    Prompts::install(std::move(prompts));
     return raw;
 }
 
-int ScriptedPrompts::Message(PromptKind kind, const QString &title, const QString &text)
+int ScriptedPrompts::message(PromptKind kind, const QString &title, const QString &text)
 {
-    Messages.append({kind, title, text});
+    messages.append({kind, title, text});
     return IdOk;
 }
 
 bool ScriptedPrompts::take(PromptKind kind, const QString &title, const QString &text, Answer *answer)
 {
-    Messages.append({kind, title, text});
+    messages.append({kind, title, text});
     if (m_answers.isEmpty() || m_answers.first().kind != kind) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected %1 prompt \"%2\": \"%3\"")
                                     .arg(QLatin1String(kindName(kind)), title, text)),
@@ -57,13 +57,13 @@ bool ScriptedPrompts::take(PromptKind kind, const QString &title, const QString 
     return true;
 }
 
-int ScriptedPrompts::AskYesNo(const QString &title, const QString &text)
+int ScriptedPrompts::askYesNo(const QString &title, const QString &text)
 {
     Answer a;
     return take(PromptKind::YesNo, title, text, &a) ? a.code : int(IdNo);
 }
 
-QString ScriptedPrompts::AskPassword(const QString &title, const QString &prompt)
+QString ScriptedPrompts::askPassword(const QString &title, const QString &prompt)
 {
     Answer a;
     return take(PromptKind::Password, title, prompt, &a) ? a.text : QString();

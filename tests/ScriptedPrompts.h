@@ -8,8 +8,6 @@
 #include <QList>
 #include <QString>
 
-class TPicDM;
-
 struct PromptRecord
 {
     PromptKind kind;
@@ -20,21 +18,21 @@ struct PromptRecord
 
 char *toString(const PromptRecord &r); // for QCOMPARE
 
-class ScriptedPrompts : public IPrompts
+class ScriptedPrompts : public PromptHandler
 {
 public:
-    // Installs a new answerer in dm and returns it (dm owns it).
-    static ScriptedPrompts *Install(TPicDM &dm);
+    // Installs a new answerer as the program's prompts and returns it.
+    static ScriptedPrompts *install();
 
-    void QueueYesNo(int code) { m_answers.append({PromptKind::YesNo, code, QString()}); }
-    void QueuePassword(const QString &text) { m_answers.append({PromptKind::Password, 0, text}); }
-    int PendingAnswers() const { return int(m_answers.size()); }
+    void queueYesNo(int code) { m_answers.append({PromptKind::YesNo, code, QString()}); }
+    void queuePassword(const QString &text) { m_answers.append({PromptKind::Password, 0, text}); }
+    int pendingAnswers() const { return int(m_answers.size()); }
 
-    QList<PromptRecord> Messages;
+    QList<PromptRecord> messages;
 
-    int Message(PromptKind kind, const QString &title, const QString &text) override;
-    int AskYesNo(const QString &title, const QString &text) override;
-    QString AskPassword(const QString &title, const QString &prompt) override;
+    int message(PromptKind kind, const QString &title, const QString &text) override;
+    int askYesNo(const QString &title, const QString &text) override;
+    QString askPassword(const QString &title, const QString &prompt) override;
 
 private:
     struct Answer

@@ -4,21 +4,23 @@
 #include "FormFixture.h"
 #include "JpegCodec.h"
 #include "Modal.h"
-#include "PicDMUnit.h"
+#include "AlbumStore.h"
+#include "PictureSaveDialog.h"
+#include "Wallpaper.h"
 
 #include <QDir>
 #include <QLineEdit>
 
-using FormFixture::Album;
+using FormFixture::albumNode;
 
 namespace {
 
-class RecordingRunner : public ICommandRunner
+class RecordingRunner : public CommandRunner
 {
 public:
     QList<QStringList> commands;
-    QString Find(const QString &program) override { return QStringLiteral("/usr/bin/") + program; }
-    CommandResult Run(const QString &program, const QStringList &args) override
+    QString find(const QString &program) override { return QStringLiteral("/usr/bin/") + program; }
+    CommandResult run(const QString &program, const QStringList &args) override
     {
         commands.append(QStringList{program} + args);
         return {true, 0, QByteArray()};
@@ -34,118 +36,118 @@ class TestCommands : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_f.Setup());
-        FormFixture::MakeAlbums(m_f);
+        QVERIFY(m_f.setUp());
+        FormFixture::makeAlbums(m_f);
         // A last album with one picture, after the empty one.
-        m_f.dm->AddAlbum(QStringLiteral("last"), QString());
-        TestStore::AddPictureBytes(m_f.dir, m_f.dm->FindAlbumId(QStringLiteral("last")), QStringLiteral("end"),
-                                   JpegFixtures::Make(JpegFixtures::Quarters(40, 30), JpegFixtures::Kind::Baseline));
-        m_form = FormFixture::Open(m_f);
-        m_form->PicLibView->expandItem(m_form->PicLibView->topLevelItem(0));
+        m_f.store->addAlbum(QStringLiteral("last"), QString());
+        TestStore::addPictureBytes(m_f.dir, m_f.store->findAlbumId(QStringLiteral("last")), QStringLiteral("end"),
+                                   JpegFixtures::make(JpegFixtures::quarters(40, 30), JpegFixtures::Kind::Baseline));
+        m_form = FormFixture::open(m_f);
+        m_form->albumTree->expandItem(m_form->albumTree->topLevelItem(0));
     }
     void cleanup()
     {
         m_form.reset();
-        m_f.Teardown();
+        m_f.tearDown();
     }
 
     void treeOrder()
     {
-        QTreeWidgetItem *root = m_form->PicLibView->topLevelItem(0);
+        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
         QStringList forward;
-        for (QTreeWidgetItem *n = root; n; n = TMainForm::NextNode(n))
+        for (QTreeWidgetItem *n = root; n; n = MainWindow::nextNode(n))
             forward.append(n->text(0));
         QCOMPARE(forward, (QStringList{"所有相册", "open", "cat", "dog", "bmp", "secret", "hidden", "other", "x",
                                        "empty", "last", "end"}));
         QStringList backward;
-        for (QTreeWidgetItem *n = Album(*m_form, "last")->child(0); n; n = TMainForm::PreviousNode(n))
+        for (QTreeWidgetItem *n = albumNode(*m_form, "last")->child(0); n; n = MainWindow::previousNode(n))
             backward.prepend(n->text(0));
         QCOMPARE(backward, forward);
     }
 
     void previousAndNext()
     {
-        QTreeWidgetItem *open = Album(*m_form, "open");
+        QTreeWidgetItem *open = albumNode(*m_form, "open");
         select(open->child(1)); // dog
-        m_form->N21Click();
-        QCOMPARE(m_form->PicLibView->currentItem(), open->child(2));
+        m_form->showNextPicture();
+        QCOMPARE(m_form->albumTree->currentItem(), open->child(2));
         // Past the last picture: the next album's node, no password asked
         // although it is protected, and an empty viewer.
-        m_form->spSkinSpeedButton5->click();
-        QCOMPARE(m_form->PicLibView->currentItem(), Album(*m_form, "secret"));
-        QVERIFY(!Album(*m_form, "secret")->isExpanded());
-        QVERIFY(m_form->MainImage->Picture().isNull());
-        QVERIFY(m_form->CurLibNode == nullptr);
-        m_form->N21Click(); // nothing now
-        QCOMPARE(m_form->PicLibView->currentItem(), Album(*m_form, "secret"));
-        m_form->N20Click();
-        QCOMPARE(m_form->PicLibView->currentItem(), Album(*m_form, "secret"));
+        m_form->nextButton->click();
+        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "secret"));
+        QVERIFY(!albumNode(*m_form, "secret")->isExpanded());
+        QVERIFY(m_form->pictureView->picture().isNull());
+        QVERIFY(m_form->currentAlbumNode == nullptr);
+        m_form->showNextPicture(); // nothing now
+        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "secret"));
+        m_form->showPreviousPicture();
+        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "secret"));
 
         select(open->child(0)); // cat
-        m_form->N17Click();
-        m_form->spSkinSpeedButton4->click(); // previous
-        QCOMPARE(m_form->PicLibView->currentItem(), open);
-        QVERIFY(!m_form->Zoomed);
-        QVERIFY(m_form->MainImage->Picture().isNull());
+        m_form->zoomIn();
+        m_form->previousButton->click(); // previous
+        QCOMPARE(m_form->albumTree->currentItem(), open);
+        QVERIFY(!m_form->zoomed);
+        QVERIFY(m_form->pictureView->picture().isNull());
 
         // After the last picture of the last album, next does nothing.
-        QTreeWidgetItem *end = Album(*m_form, "last")->child(0);
+        QTreeWidgetItem *end = albumNode(*m_form, "last")->child(0);
         select(end);
-        m_form->N21Click();
-        QCOMPARE(m_form->PicLibView->currentItem(), end);
-        QVERIFY(!m_form->MainImage->Picture().isNull());
+        m_form->showNextPicture();
+        QCOMPARE(m_form->albumTree->currentItem(), end);
+        QVERIFY(!m_form->pictureView->picture().isNull());
         // Only the picture that is not a JPEG said anything on the way.
-        QCOMPARE(m_f.prompts->Messages,
+        QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("JPEG error #53")}}));
     }
 
     void deletePicture()
     {
         // Nothing, the root or an album selected.
-        m_form->N8Click();
-        select(Album(*m_form, "open"));
-        m_form->spSkinSpeedButton8->click();
+        m_form->deleteSelectedPicture();
+        select(albumNode(*m_form, "open"));
+        m_form->deleteButton->click();
         const PromptRecord choose{PromptKind::Info, QStringLiteral("提示"), QStringLiteral("请选择图片!")};
-        QCOMPARE(m_f.prompts->Messages, (QList<PromptRecord>{choose, choose}));
-        m_f.prompts->Messages.clear();
+        QCOMPARE(m_f.prompts->messages, (QList<PromptRecord>{choose, choose}));
+        m_f.prompts->messages.clear();
 
         const PromptRecord question{PromptKind::YesNo, QStringLiteral("提示"), QStringLiteral("确定要删除该图片吗?")};
-        QTreeWidgetItem *open = Album(*m_form, "open");
+        QTreeWidgetItem *open = albumNode(*m_form, "open");
         select(open->child(0));
-        m_f.prompts->QueueYesNo(IdNo);
-        m_form->N8Click();
+        m_f.prompts->queueYesNo(IdNo);
+        m_form->deleteSelectedPicture();
         QCOMPARE(open->childCount(), 3);
-        QCOMPARE(m_f.dm->FindPictureId(1, QStringLiteral("cat")), 1);
+        QCOMPARE(m_f.store->findPictureId(1, QStringLiteral("cat")), 1);
 
         // Yes: gone from the store and the tree; the next picture is shown.
-        m_f.prompts->QueueYesNo(IdYes);
-        m_form->N8Click();
-        QCOMPARE(m_f.dm->FindPictureId(1, QStringLiteral("cat")), -1);
+        m_f.prompts->queueYesNo(IdYes);
+        m_form->deleteSelectedPicture();
+        QCOMPARE(m_f.store->findPictureId(1, QStringLiteral("cat")), -1);
         QCOMPARE(open->childCount(), 2);
-        QCOMPARE(m_form->PicLibView->currentItem(), open->child(0));
-        QCOMPARE(m_form->CurLibNode, open);
-        QVERIFY(!m_form->MainImage->Picture().isNull());
-        QCOMPARE(m_f.prompts->Messages, (QList<PromptRecord>{question, question}));
+        QCOMPARE(m_form->albumTree->currentItem(), open->child(0));
+        QCOMPARE(m_form->currentAlbumNode, open);
+        QVERIFY(!m_form->pictureView->picture().isNull());
+        QCOMPARE(m_f.prompts->messages, (QList<PromptRecord>{question, question}));
 
         // The only picture of an album: the album node is selected after.
-        QTreeWidgetItem *last = Album(*m_form, "last");
-        m_form->PicLibView->expandItem(last);
+        QTreeWidgetItem *last = albumNode(*m_form, "last");
+        m_form->albumTree->expandItem(last);
         select(last->child(0));
-        m_f.prompts->QueueYesNo(IdYes);
-        m_form->N8Click();
+        m_f.prompts->queueYesNo(IdYes);
+        m_form->deleteSelectedPicture();
         QCOMPARE(last->childCount(), 0);
-        QCOMPARE(m_form->PicLibView->currentItem(), last);
-        QVERIFY(m_form->MainImage->Picture().isNull());
-        QCOMPARE(TMainForm::ImageIndex(last), 2);
+        QCOMPARE(m_form->albumTree->currentItem(), last);
+        QVERIFY(m_form->pictureView->picture().isNull());
+        QCOMPARE(MainWindow::imageIndex(last), 2);
 
         // The store fails: the tree is left as it was.
         select(open->child(0));
-        m_f.dm->CloseStore();
-        m_f.prompts->Messages.clear();
-        m_f.prompts->QueueYesNo(IdYes);
-        m_form->N8Click();
+        m_f.store->closeStore();
+        m_f.prompts->messages.clear();
+        m_f.prompts->queueYesNo(IdYes);
+        m_form->deleteSelectedPicture();
         QCOMPARE(open->childCount(), 2);
-        QCOMPARE(m_f.prompts->Messages.last(),
+        QCOMPARE(m_f.prompts->messages.last(),
                  (PromptRecord{PromptKind::Error, QStringLiteral("错误"), QStringLiteral("删除指定图片失败!")}));
     }
 
@@ -165,96 +167,96 @@ private slots:
     {
         QFETCH(QString, chosen);
         QFETCH(QString, written);
-        QCOMPARE(TMainForm::JoinSaveName(chosen), written);
+        QCOMPARE(MainWindow::joinSaveName(chosen), written);
     }
 
     void saveAs()
     {
         // With nothing shown, no dialog opens.
-        m_form->N10Click();
+        m_form->savePictureAs();
 
-        QTreeWidgetItem *open = Album(*m_form, "open");
+        QTreeWidgetItem *open = albumNode(*m_form, "open");
         select(open->child(0));
-        m_form->N17Click(); // the shown picture, zoomed, is what is saved
-        const QSize shown = m_form->MainImage->Picture().size();
+        m_form->zoomIn(); // the shown picture, zoomed, is what is saved
+        const QSize shown = m_form->pictureView->picture().size();
         const QString folder = m_f.dir.filePath(QStringLiteral("saved"));
         QVERIFY(QDir().mkpath(folder));
         QString title;
         QString filter;
-        OnNextModal([&](QDialog *d) {
-            auto *dialog = qobject_cast<TSavePicDlg *>(d);
+        onNextModal([&](QDialog *d) {
+            auto *dialog = qobject_cast<PictureSaveDialog *>(d);
             QVERIFY(dialog);
             title = dialog->windowTitle();
             filter = dialog->nameFilters().join(QLatin1Char('|'));
             QCOMPARE(dialog->directory().absolutePath(), QCoreApplication::applicationDirPath());
             choose(dialog, folder, QStringLiteral("holiday"));
         });
-        m_form->spSkinSpeedButton9->click();
+        m_form->saveButton->click();
         QCOMPARE(title, QStringLiteral("Save file"));
         QCOMPARE(filter, QStringLiteral("jpg文件(*.jpg)"));
         const QString file = folder + QStringLiteral("/holiday.jpg");
-        QCOMPARE(JpegCodec::Decode(TestStore::ReadFile(file)).size(), shown);
+        QCOMPARE(JpegCodec::decode(TestStore::readFile(file)).size(), shown);
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
         // The next time the dialog starts at that file; it replaces it
         // without asking.
         QString startFolder;
         QString startName;
-        OnNextModal([&](QDialog *d) {
-            auto *dialog = qobject_cast<TSavePicDlg *>(d);
+        onNextModal([&](QDialog *d) {
+            auto *dialog = qobject_cast<PictureSaveDialog *>(d);
             startFolder = dialog->directory().absolutePath();
             startName = dialog->findChild<QLineEdit *>()->text();
             static_cast<QDialog *>(dialog)->accept();
         });
-        m_form->N10Click();
+        m_form->savePictureAs();
         QCOMPARE(startFolder, folder);
         QCOMPARE(startName, QStringLiteral("holiday.jpg"));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("holiday.jpg")});
 
         // Cancelled: nothing written, nothing said.
-        OnNextModal([&](QDialog *d) { d->reject(); });
-        m_form->N10Click();
-        QCOMPARE(m_f.prompts->Messages.size(), 0);
+        onNextModal([&](QDialog *d) { d->reject(); });
+        m_form->savePictureAs();
+        QCOMPARE(m_f.prompts->messages.size(), 0);
     }
 
     void saveAsOnAFullDisk()
     {
         TestStore::SmallDisk disk(m_f.dir.filePath(QStringLiteral("small")), 16 * 1024);
-        if (!disk.Mounted())
+        if (!disk.isMounted())
             QSKIP("cannot mount a small tmpfs here (needs root)");
-        m_f.dm->WorkBitmap = QImage();
-        select(Album(*m_form, "open")->child(0));
-        // Zoomed far in, the picture's JPEG data outgrow the small disk.
+        m_form->loadedPicture = QImage();
+        select(albumNode(*m_form, "open")->child(0));
+        // zoomed far in, the picture's JPEG data outgrow the small disk.
         for (int i = 0; i < 12; ++i)
-            m_form->N17Click();
-        OnNextModal([&](QDialog *d) {
-            auto *dialog = qobject_cast<TSavePicDlg *>(d);
-            choose(dialog, disk.Path(), QStringLiteral("big.jpg"));
+            m_form->zoomIn();
+        onNextModal([&](QDialog *d) {
+            auto *dialog = qobject_cast<PictureSaveDialog *>(d);
+            choose(dialog, disk.path(), QStringLiteral("big.jpg"));
         });
-        m_form->N10Click();
-        QCOMPARE(m_f.prompts->Messages,
+        m_form->savePictureAs();
+        QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("错误"),
                                        QStringLiteral("图片另存为失败!,请检查磁盘是否已满!")}}));
-        QCOMPARE(QDir(disk.Path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
+        QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
     }
 
     void renameAndPrint()
     {
-        select(Album(*m_form, "open"));
-        m_form->N9Click();
-        QTreeWidgetItem *cat = Album(*m_form, "open")->child(0);
+        select(albumNode(*m_form, "open"));
+        m_form->renameSelectedPicture();
+        QTreeWidgetItem *cat = albumNode(*m_form, "open")->child(0);
         select(cat);
-        m_form->N17Click();
-        m_form->Action("N42")->trigger(); // the tree menu's rename
-        QVERIFY(!m_form->Zoomed);
-        QCOMPARE(m_form->MainImage->size(), QSize(m_form->PicSroll->width() - 80, m_form->PicSroll->height()));
-        auto *editor = m_form->PicLibView->findChild<QLineEdit *>();
+        m_form->zoomIn();
+        m_form->action("treeRenamePictureAction")->trigger(); // the tree menu's rename
+        QVERIFY(!m_form->zoomed);
+        QCOMPARE(m_form->pictureView->size(), QSize(m_form->viewer->width() - 80, m_form->viewer->height()));
+        auto *editor = m_form->albumTree->findChild<QLineEdit *>();
         QVERIFY(editor);
         QCOMPARE(editor->text(), QStringLiteral("cat"));
         QTest::keyClick(editor, Qt::Key_Escape);
 
-        m_form->spSkinSpeedButton10->click();
-        QCOMPARE(m_f.prompts->Messages,
+        m_form->printButton->click();
+        QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{
                      {PromptKind::Info, QStringLiteral("提示"), QStringLiteral("请选择一张图片")},
                      {PromptKind::Info, QStringLiteral("提示"),
@@ -270,32 +272,32 @@ private slots:
         qputenv("DISPLAY", ":99");
         auto runner = std::make_unique<RecordingRunner>();
         RecordingRunner *commands = runner.get();
-        m_f.dm->SetCommandRunner(std::move(runner));
+        Wallpaper::setCommandRunner(std::move(runner));
 
-        m_form->N24Click(); // nothing shown: nothing happens
+        m_form->setWallpaperCentred(); // nothing shown: nothing happens
         QVERIFY(commands->commands.isEmpty());
 
-        select(Album(*m_form, "open")->child(0));
-        m_form->N17Click();
-        m_form->N901Click();
-        const QImage shown = m_form->MainImage->Picture();
-        m_form->Action("N26")->trigger();
+        select(albumNode(*m_form, "open")->child(0));
+        m_form->zoomIn();
+        m_form->turnClockwise();
+        const QImage shown = m_form->pictureView->picture();
+        m_form->action("wallpaperStretchedAction")->trigger();
         const QString file = data.path() + QStringLiteral("/quilbo2009/wallpaper/wallpaperimage.jpg");
         QCOMPARE(commands->commands, (QList<QStringList>{{"/usr/bin/feh", "--bg-scale", file}}));
-        QCOMPARE(JpegCodec::Decode(TestStore::ReadFile(file)).size(), shown.size());
-        QVERIFY(m_form->Zoomed); // unchanged by the command
+        QCOMPARE(JpegCodec::decode(TestStore::readFile(file)).size(), shown.size());
+        QVERIFY(m_form->zoomed); // unchanged by the command
 
         // When it cannot be done, the user is told.
         qunsetenv("DISPLAY");
         qputenv("XDG_CURRENT_DESKTOP", "");
-        m_form->N25Click();
-        QCOMPARE(m_f.prompts->Messages,
+        m_form->setWallpaperTiled();
+        QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Warning, QStringLiteral("警告"),
                                        QStringLiteral("无法设置桌面壁纸: 不能识别当前的桌面环境!")}}));
     }
 
 private:
-    void select(QTreeWidgetItem *node) { m_form->PicLibView->setCurrentItem(node); }
+    void select(QTreeWidgetItem *node) { m_form->albumTree->setCurrentItem(node); }
 
     // Types a name into the save dialog in a folder and accepts it.
     static void choose(QFileDialog *dialog, const QString &folder, const QString &name)
@@ -306,7 +308,7 @@ private:
     }
 
     TestStore::Fixture m_f;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<MainWindow> m_form;
 };
 
 QTEST_MAIN(TestCommands)

@@ -3,12 +3,13 @@
 
 #include "FormFixture.h"
 #include "Modal.h"
-#include "PicDMUnit.h"
-#include "SaveAllPicUnit.h"
+#include "AlbumStore.h"
+#include "AlbumExportDialog.h"
 #include "TestStore.h"
 #include "JpegFixtures.h"
-#include "SqlDb.h"
+#include "Sql.h"
 
+#include <QFileDialog>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,42 +45,42 @@ class TestExport : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_f.Setup());
-        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("旅行"), QString()));
-        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("secret"), QStringLiteral("pw1")));
-        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("empty"), QString()));
+        QVERIFY(m_f.setUp());
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("旅行"), QString()));
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("secret"), QStringLiteral("pw1")));
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("empty"), QString()));
         m_files.clear();
         // Camera files, a picture that is not a JPEG, and one with metadata
         // a re-encoding would drop.
-        m_files[QStringLiteral("beach")] = JpegFixtures::Make(JpegFixtures::Quarters(64, 48), JpegFixtures::Kind::Progressive);
-        m_files[QStringLiteral("海边")] = JpegFixtures::Make(JpegFixtures::Quarters(30, 20), JpegFixtures::Kind::Baseline)
+        m_files[QStringLiteral("beach")] = JpegFixtures::make(JpegFixtures::quarters(64, 48), JpegFixtures::Kind::Progressive);
+        m_files[QStringLiteral("海边")] = JpegFixtures::make(JpegFixtures::quarters(30, 20), JpegFixtures::Kind::Baseline)
                                           + QByteArray("trailing bytes of a camera");
-        m_files[QStringLiteral("drawing")] = JpegFixtures::Bmp(JpegFixtures::Quarters(8, 8));
+        m_files[QStringLiteral("drawing")] = JpegFixtures::bmp(JpegFixtures::quarters(8, 8));
         for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
-            TestStore::AddPictureBytes(m_f.dir, 1, it.key(), it.value());
+            TestStore::addPictureBytes(m_f.dir, 1, it.key(), it.value());
         m_target = m_f.dir.filePath(QStringLiteral("out%1").arg(++m_run));
         QVERIFY(QDir().mkpath(m_target));
-        m_form = std::make_unique<TSaveAllPicForm>();
+        m_form = std::make_unique<AlbumExportDialog>();
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }
     void cleanup()
     {
         m_form.reset();
-        m_f.Teardown();
+        m_f.tearDown();
     }
 
     void layout()
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("相册导出"));
         QCOMPARE(m_form->size(), QSize(384, 194));
-        QCOMPARE(m_form->LibCom->geometry(), QRect(72, 69, 283, 20));
-        QCOMPARE(m_form->SaveToDirEdit->geometry(), QRect(72, 105, 265, 18));
-        QCOMPARE(m_form->spSkinButton2->text(), QStringLiteral("开始导出"));
-        QCOMPARE(m_form->spSkinButton1->text(), QStringLiteral("关闭"));
-        QCOMPARE(m_form->LibTool->text(), QStringLiteral("当前相册："));
-        QCOMPARE(m_form->LibCom->currentText(), QStringLiteral("<选择相册>"));
-        QVERIFY(!m_form->process->isVisible());
+        QCOMPARE(m_form->albumChooser->geometry(), QRect(72, 69, 283, 20));
+        QCOMPARE(m_form->targetFolderEdit->geometry(), QRect(72, 105, 265, 18));
+        QCOMPARE(m_form->exportButton->text(), QStringLiteral("开始导出"));
+        QCOMPARE(m_form->closeButton->text(), QStringLiteral("关闭"));
+        QCOMPARE(m_form->albumStatus->text(), QStringLiteral("当前相册："));
+        QCOMPARE(m_form->albumChooser->currentText(), QStringLiteral("<选择相册>"));
+        QVERIFY(!m_form->progressLabel->isVisible());
     }
 
     void exportFolderRule_data()
@@ -99,22 +100,22 @@ private slots:
         QFETCH(QString, target);
         QFETCH(QString, album);
         QFETCH(QString, folder);
-        QCOMPARE(TSaveAllPicForm::ExportFolder(target, album), folder);
+        QCOMPARE(AlbumExportDialog::exportFolder(target, album), folder);
     }
 
     void startChecks()
     {
-        m_form->SaveToDirEdit->setText(m_target);
-        m_form->spSkinButton2->click();
-        QCOMPARE(QApplication::focusWidget(), m_form->LibCom);
+        m_form->targetFolderEdit->setText(m_target);
+        m_form->exportButton->click();
+        QCOMPARE(QApplication::focusWidget(), m_form->albumChooser);
         choose(QStringLiteral("旅行"));
-        m_form->SaveToDirEdit->setText(QStringLiteral("   "));
-        m_form->spSkinButton2->click();
-        QCOMPARE(QApplication::focusWidget(), m_form->SaveToDirEdit);
-        m_form->SaveToDirEdit->setText(m_f.dir.filePath(QStringLiteral("no/such/folder")));
-        m_form->spSkinButton2->click();
+        m_form->targetFolderEdit->setText(QStringLiteral("   "));
+        m_form->exportButton->click();
+        QCOMPARE(QApplication::focusWidget(), m_form->targetFolderEdit);
+        m_form->targetFolderEdit->setText(m_f.dir.filePath(QStringLiteral("no/such/folder")));
+        m_form->exportButton->click();
         QVERIFY(!QFileInfo::exists(m_f.dir.filePath(QStringLiteral("no"))));
-        QCOMPARE(m_f.prompts->Messages,
+        QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{
                      {PromptKind::Info, QStringLiteral("提示"), QStringLiteral("请选择一个相册!")},
                      {PromptKind::Info, QStringLiteral("提示"), QStringLiteral("请选择将导出到的目录")},
@@ -134,23 +135,23 @@ private slots:
     {
         QFETCH(QString, answer);
         QFETCH(bool, chosen);
-        m_f.prompts->QueuePassword(answer);
+        m_f.prompts->queuePassword(answer);
         choose(QStringLiteral("secret"));
-        QCOMPARE(m_form->LibCom->currentIndex() != 0, chosen);
-        QCOMPARE(m_form->LibTool->text(), chosen ? QStringLiteral("当前相册: secret  ") : QStringLiteral("当前相册: "));
+        QCOMPARE(m_form->albumChooser->currentIndex() != 0, chosen);
+        QCOMPARE(m_form->albumStatus->text(), chosen ? QStringLiteral("当前相册: secret  ") : QStringLiteral("当前相册: "));
         const bool warned = !chosen && !answer.isEmpty();
-        QCOMPARE(m_f.prompts->Messages.size(), warned ? 2 : 1);
+        QCOMPARE(m_f.prompts->messages.size(), warned ? 2 : 1);
         if (warned)
-            QCOMPARE(m_f.prompts->Messages.last().text, QStringLiteral("访问密码不正确,不能导出该相册的相片!"));
+            QCOMPARE(m_f.prompts->messages.last().text, QStringLiteral("访问密码不正确,不能导出该相册的相片!"));
     }
 
     void roundTripIsByteIdentical()
     {
         choose(QStringLiteral("旅行"));
-        m_form->SaveToDirEdit->setText(m_target + QLatin1Char('/'));
+        m_form->targetFolderEdit->setText(m_target + QLatin1Char('/'));
         TextRecorder recorder;
-        m_form->process->installEventFilter(&recorder);
-        m_form->spSkinButton2->click();
+        m_form->progressLabel->installEventFilter(&recorder);
+        m_form->exportButton->click();
         const QString folder = m_target + QStringLiteral("/旅行");
         QStringList expected;
         for (const QString &name : m_files.keys())
@@ -158,28 +159,28 @@ private slots:
         expected.sort();
         QCOMPARE(entries(folder), expected);
         for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
-            QCOMPARE(TestStore::ReadFile(folder + QLatin1Char('/') + it.key() + QStringLiteral(".jpg")), it.value());
+            QCOMPARE(TestStore::readFile(folder + QLatin1Char('/') + it.key() + QStringLiteral(".jpg")), it.value());
         QVERIFY(recorder.texts.contains(QStringLiteral("正在导出:   ") + folder + QStringLiteral("/1")));
-        QCOMPARE(m_f.prompts->Messages.last(),
+        QCOMPARE(m_f.prompts->messages.last(),
                  (PromptRecord{PromptKind::Info, QStringLiteral("提示"), QStringLiteral("导出图片已完成!")}));
-        QVERIFY(!m_form->process->isVisible());
-        QVERIFY(m_form->spSkinButton2->isEnabled());
+        QVERIFY(!m_form->progressLabel->isVisible());
+        QVERIFY(m_form->exportButton->isEnabled());
 
         // Again into the same folder: every file replaced, the same bytes.
-        TestStore::WriteFile(folder + QStringLiteral("/beach.jpg"), "stale");
-        m_form->spSkinButton2->click();
-        QCOMPARE(TestStore::ReadFile(folder + QStringLiteral("/beach.jpg")), m_files.value(QStringLiteral("beach")));
+        TestStore::writeFile(folder + QStringLiteral("/beach.jpg"), "stale");
+        m_form->exportButton->click();
+        QCOMPARE(TestStore::readFile(folder + QStringLiteral("/beach.jpg")), m_files.value(QStringLiteral("beach")));
         QCOMPARE(entries(folder), expected);
-        QCOMPARE(m_f.prompts->Messages.last().text, QStringLiteral("导出图片已完成!"));
+        QCOMPARE(m_f.prompts->messages.last().text, QStringLiteral("导出图片已完成!"));
     }
 
     void emptyAlbum()
     {
         choose(QStringLiteral("empty"));
-        m_form->SaveToDirEdit->setText(m_target);
-        m_form->spSkinButton2->click();
+        m_form->targetFolderEdit->setText(m_target);
+        m_form->exportButton->click();
         QVERIFY(QFileInfo(m_target + QStringLiteral("/empty")).isDir());
-        QCOMPARE(m_f.prompts->Messages.last().text, QStringLiteral("该相册下暂未发现图片!"));
+        QCOMPARE(m_f.prompts->messages.last().text, QStringLiteral("该相册下暂未发现图片!"));
     }
 
     void pictureNamesNeverLeaveTheFolder_data()
@@ -192,12 +193,12 @@ private slots:
     {
         QFETCH(QString, name);
         // A name only an older store or a direct edit could hold.
-        SqlStatement rename(m_f.dm->Db(), QStringLiteral("Update PicInfoTable Set PicName = ? Where PicName = 'drawing'"));
+        SqlStatement rename(m_f.store->connection(), QStringLiteral("Update PicInfoTable Set PicName = ? Where PicName = 'drawing'"));
         rename.bind(1, name).exec();
         choose(QStringLiteral("旅行"));
-        m_form->SaveToDirEdit->setText(m_target);
-        m_form->spSkinButton2->click();
-        QCOMPARE(m_f.prompts->Messages.last(),
+        m_form->targetFolderEdit->setText(m_target);
+        m_form->exportButton->click();
+        QCOMPARE(m_f.prompts->messages.last(),
                  (PromptRecord{PromptKind::Error, QStringLiteral("错误"), QStringLiteral("导出图片失败!")}));
         QCOMPARE(entries(m_target), QStringList{QStringLiteral("旅行")});
         QVERIFY(!QFileInfo::exists(m_f.dir.filePath(QStringLiteral("escaped.jpg"))));
@@ -208,46 +209,46 @@ private slots:
     void fullDiskLeavesOnlyWholeFiles()
     {
         TestStore::SmallDisk disk(m_f.dir.filePath(QStringLiteral("small")), 64 * 1024);
-        if (!disk.Mounted())
+        if (!disk.isMounted())
             QSKIP("cannot mount a small tmpfs here (needs root)");
         QByteArray big(100 * 1024, 'x');
-        big.prepend(JpegFixtures::Make(JpegFixtures::Quarters(8, 8), JpegFixtures::Kind::Baseline));
-        TestStore::AddPictureBytes(m_f.dir, 3, QStringLiteral("a-small"), m_files.value(QStringLiteral("beach")));
-        TestStore::AddPictureBytes(m_f.dir, 3, QStringLiteral("b-big"), big);
+        big.prepend(JpegFixtures::make(JpegFixtures::quarters(8, 8), JpegFixtures::Kind::Baseline));
+        TestStore::addPictureBytes(m_f.dir, 3, QStringLiteral("a-small"), m_files.value(QStringLiteral("beach")));
+        TestStore::addPictureBytes(m_f.dir, 3, QStringLiteral("b-big"), big);
         choose(QStringLiteral("empty"));
-        m_form->SaveToDirEdit->setText(disk.Path());
-        m_form->spSkinButton2->click();
-        QCOMPARE(m_f.prompts->Messages.last().text, QStringLiteral("导出图片失败!"));
-        const QString folder = disk.Path() + QStringLiteral("/empty");
+        m_form->targetFolderEdit->setText(disk.path());
+        m_form->exportButton->click();
+        QCOMPARE(m_f.prompts->messages.last().text, QStringLiteral("导出图片失败!"));
+        const QString folder = disk.path() + QStringLiteral("/empty");
         QCOMPARE(entries(folder), QStringList{QStringLiteral("a-small.jpg")});
-        QCOMPARE(TestStore::ReadFile(folder + QStringLiteral("/a-small.jpg")), m_files.value(QStringLiteral("beach")));
+        QCOMPARE(TestStore::readFile(folder + QStringLiteral("/a-small.jpg")), m_files.value(QStringLiteral("beach")));
     }
 
     void exportCommandOpensTheDialog()
     {
         m_form.reset();
-        auto main = FormFixture::Open(m_f);
+        auto main = FormFixture::open(m_f);
         QWidget *owner = nullptr;
-        OnNextModal([&](QDialog *d) {
-            if (qobject_cast<TSaveAllPicForm *>(d))
+        onNextModal([&](QDialog *d) {
+            if (qobject_cast<AlbumExportDialog *>(d))
                 owner = d->parentWidget();
             d->close();
         });
-        main->Action("N5")->trigger();
+        main->action("exportAlbumAction")->trigger();
         QCOMPARE(owner, main.get());
     }
 
 private:
     void choose(const QString &album)
     {
-        m_form->LibComDropDown();
-        const int index = m_form->LibCom->findText(album);
-        m_form->LibCom->setCurrentIndex(index);
-        emit m_form->LibCom->activated(index);
+        m_form->albumListOpening();
+        const int index = m_form->albumChooser->findText(album);
+        m_form->albumChooser->setCurrentIndex(index);
+        emit m_form->albumChooser->activated(index);
     }
 
     TestStore::Fixture m_f;
-    std::unique_ptr<TSaveAllPicForm> m_form;
+    std::unique_ptr<AlbumExportDialog> m_form;
     QMap<QString, QByteArray> m_files;
     QString m_target;
     int m_run = 0;

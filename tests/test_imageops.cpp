@@ -1,7 +1,6 @@
 // Zoom sizes and stretching, and the quarter turns' exact pixel mapping.
 
 #include "ImageOps.h"
-#include "PicDMUnit.h"
 
 #include <QTest>
 
@@ -59,7 +58,7 @@ private slots:
         QFETCH(bool, clockwise);
         QFETCH(QStringList, turned);
         QImage image = grid(source);
-        ImageOps::RotateQuarter(image, clockwise);
+        ImageOps::rotateQuarter(image, clockwise);
         QCOMPARE(letters(image), turned);
         QCOMPARE(image, grid(turned));
     }
@@ -69,13 +68,13 @@ private slots:
         const QImage start = grid({"abcde", "fghij", "klmno"});
         QImage image = start;
         for (int i = 0; i < 4; ++i)
-            ImageOps::RotateQuarter(image, true);
+            ImageOps::rotateQuarter(image, true);
         QCOMPARE(image, start);
-        ImageOps::RotateQuarter(image, true);
-        ImageOps::RotateQuarter(image, false);
+        ImageOps::rotateQuarter(image, true);
+        ImageOps::rotateQuarter(image, false);
         QCOMPARE(image, start);
         QImage empty;
-        ImageOps::RotateQuarter(empty, true);
+        ImageOps::rotateQuarter(empty, true);
         QVERIFY(empty.isNull());
     }
 
@@ -84,7 +83,7 @@ private slots:
         QImage image(2, 1, QImage::Format_ARGB32);
         image.setPixel(0, 0, qRgba(10, 20, 30, 0));
         image.setPixel(1, 0, qRgba(200, 100, 50, 77));
-        ImageOps::RotateQuarter(image, true);
+        ImageOps::rotateQuarter(image, true);
         QCOMPARE(image.format(), QImage::Format_RGB32);
         QCOMPARE(image.size(), QSize(1, 2));
         QCOMPARE(image.pixel(0, 0), qRgb(10, 20, 30));
@@ -107,11 +106,9 @@ private slots:
         QFETCH(QSize, control);
         QFETCH(long double, factor);
         QFETCH(QSize, zoomed);
-        QCOMPARE(ImageOps::ZoomSize(control, factor, factor), zoomed);
-        TPicDM dm;
-        dm.WorkBitmap = grid({"ab", "cd"});
+        QCOMPARE(ImageOps::zoomSize(control, factor, factor), zoomed);
         QImage result;
-        QVERIFY(dm.ZoomImage(control, factor, factor, &result));
+        QVERIFY(ImageOps::zoom(grid({"ab", "cd"}), control, factor, factor, &result));
         QCOMPARE(result.size(), zoomed);
         QCOMPARE(result.format(), QImage::Format_RGB32);
     }
@@ -132,13 +129,11 @@ private slots:
     {
         QFETCH(QSize, size);
         QFETCH(bool, allowed);
-        QCOMPARE(ImageOps::ZoomAllowed(size), allowed);
-        TPicDM dm;
-        dm.WorkBitmap = grid({"ab"});
+        QCOMPARE(ImageOps::zoomAllowed(size), allowed);
         QImage result = grid({"z"});
         // A refused zoom leaves the result alone.
         if (!allowed) {
-            QVERIFY(!dm.ZoomImage(size, 1.0, 1.0, &result));
+            QVERIFY(!ImageOps::zoom(grid({"ab"}), size, 1.0, 1.0, &result));
             QCOMPARE(result, grid({"z"}));
         }
     }
@@ -151,16 +146,16 @@ private slots:
             image.setPixel(1, y, qRgb(200, 100, 40));
             image.setPixel(3, y, qRgb(200, 100, 40));
         }
-        const QImage half = ImageOps::Stretch(image, QSize(2, 1));
+        const QImage half = ImageOps::stretch(image, QSize(2, 1));
         QCOMPARE(half.size(), QSize(2, 1));
         for (int x = 0; x < 2; ++x) {
             QVERIFY(std::abs(qRed(half.pixel(x, 0)) - 100) <= 2);
             QVERIFY(std::abs(qGreen(half.pixel(x, 0)) - 50) <= 2);
         }
         // Stretched to fill exactly, proportions not kept.
-        QCOMPARE(ImageOps::Stretch(image, QSize(3, 9)).size(), QSize(3, 9));
+        QCOMPARE(ImageOps::stretch(image, QSize(3, 9)).size(), QSize(3, 9));
         // Nothing to copy: a picture of the size all the same.
-        QCOMPARE(ImageOps::Stretch(QImage(), QSize(5, 4)).size(), QSize(5, 4));
+        QCOMPARE(ImageOps::stretch(QImage(), QSize(5, 4)).size(), QSize(5, 4));
     }
 };
 

@@ -2,8 +2,8 @@
 // kill at any moment and a full disk) and backup copies.
 
 #include "ConnectionString.h"
-#include "PicDMUnit.h"
-#include "SqlDb.h"
+#include "AlbumStore.h"
+#include "Sql.h"
 #include "TestStore.h"
 
 #include <QCryptographicHash>
@@ -29,62 +29,62 @@ class TestMaintenance : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY(m_f.Setup()); }
-    void cleanup() { m_f.Teardown(); }
+    void init() { QVERIFY(m_f.setUp()); }
+    void cleanup() { m_f.tearDown(); }
 
     void compactionShrinksAndKeepsEveryPicture()
     {
         fill(12, 300 * 1024);
         QStringList names;
-        m_f.dm->ListPictureNames(1, &names);
+        m_f.store->listPictureNames(1, &names);
         for (int i = 0; i < names.size(); i += 2)
-            QVERIFY(m_f.dm->DeletePicture(1, names[i]));
+            QVERIFY(m_f.store->deletePicture(1, names[i]));
         const qint64 before = QFileInfo(m_f.path).size();
         for (int round = 0; round < 2; ++round) {
-            QVERIFY(m_f.dm->CompactStore(m_f.path));
-            QVERIFY(m_f.dm->Connected());
+            QVERIFY(m_f.store->compactStore(m_f.path));
+            QVERIFY(m_f.store->isOpen());
             checkPictures();
         }
         const qint64 after = QFileInfo(m_f.path).size();
         QVERIFY2(after < before * 6 / 10, qPrintable(QStringLiteral("%1 -> %2 bytes").arg(before).arg(after)));
-        SqlStatement version(m_f.dm->Db(), QStringLiteral("PRAGMA user_version"));
+        SqlStatement version(m_f.store->connection(), QStringLiteral("PRAGMA user_version"));
         QVERIFY(version.next());
         QCOMPARE(int(version.int64(0)), 1);
         QCOMPARE(workingFiles(), QStringList());
         // The connection works as before.
-        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("after"), QString()));
-        QCOMPARE(m_f.dm->FindAlbumId(QStringLiteral("after")), 2);
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("after"), QString()));
+        QCOMPARE(m_f.store->findAlbumId(QStringLiteral("after")), 2);
     }
 
     void compactionOfAMissingStore()
     {
-        QVERIFY(!m_f.dm->CompactStore(m_f.dir.filePath(QStringLiteral("nothing.pdb"))));
-        QVERIFY(m_f.dm->Connected());
+        QVERIFY(!m_f.store->compactStore(m_f.dir.filePath(QStringLiteral("nothing.pdb"))));
+        QVERIFY(m_f.store->isOpen());
     }
 
     void compactionOnAFullDiskLeavesTheStore()
     {
         fill(4, 200 * 1024);
-        m_f.dm->CloseStore();
+        m_f.store->closeStore();
         const qint64 size = QFileInfo(m_f.path).size();
         TestStore::SmallDisk disk(m_f.dir.filePath(QStringLiteral("small")), size + size / 2);
-        if (!disk.Mounted())
+        if (!disk.isMounted())
             QSKIP("cannot mount a small tmpfs here (needs root)");
-        const QString store = disk.Path() + QStringLiteral("/pdate.pdb");
+        const QString store = disk.path() + QStringLiteral("/pdate.pdb");
         QVERIFY(QFile::copy(m_f.path, store));
-        const QByteArray before = TestStore::ReadFile(store);
-        QVERIFY(m_f.dm->OpenStore(ConnectionString::ForStore(store)));
-        QVERIFY(!m_f.dm->CompactStore(store));
-        QCOMPARE(TestStore::ReadFile(store), before);
-        QCOMPARE(QDir(disk.Path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("pdate.pdb")});
-        QVERIFY(m_f.dm->Connected());
-        m_f.dm->CloseStore();
+        const QByteArray before = TestStore::readFile(store);
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(store)));
+        QVERIFY(!m_f.store->compactStore(store));
+        QCOMPARE(TestStore::readFile(store), before);
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("pdate.pdb")});
+        QVERIFY(m_f.store->isOpen());
+        m_f.store->closeStore();
     }
 
     void killedCompactionNeverLosesTheStore()
     {
         fill(10, 1536 * 1024);
-        m_f.dm->CloseStore();
+        m_f.store->closeStore();
         const QString tool = QStringLiteral(QUILBO_COMPACTSTORE);
         // How long one compaction takes here, to spread the kills over it.
         QElapsedTimer timer;
@@ -99,13 +99,13 @@ private slots:
             QTest::qSleep(int(rng.bounded(span)));
             child.kill(); // SIGKILL
             child.waitForFinished();
-            QVERIFY2(m_f.dm->OpenStore(ConnectionString::ForStore(m_f.path)),
+            QVERIFY2(m_f.store->openStore(ConnectionString::forStore(m_f.path)),
                      qPrintable(QStringLiteral("trial %1: the store does not open").arg(trial)));
-            SqlStatement check(m_f.dm->Db(), QStringLiteral("PRAGMA integrity_check"));
+            SqlStatement check(m_f.store->connection(), QStringLiteral("PRAGMA integrity_check"));
             QVERIFY(check.next());
             QCOMPARE(check.text(0), QStringLiteral("ok"));
             checkPictures();
-            m_f.dm->CloseStore();
+            m_f.store->closeStore();
         }
     }
 
@@ -122,7 +122,7 @@ private slots:
     {
         QFETCH(QString, target);
         QFETCH(QString, file);
-        QCOMPARE(TPicDM::BackupTarget(QStringLiteral("/opt/quilbo/date/pdate.pdb"), target), file);
+        QCOMPARE(AlbumStore::backupTarget(QStringLiteral("/opt/quilbo/date/pdate.pdb"), target), file);
     }
 
     void backupCopiesAndNeverReplaces()
@@ -130,28 +130,28 @@ private slots:
         fill(3, 100 * 1024);
         const QString folder = m_f.dir.filePath(QStringLiteral("backup"));
         QVERIFY(QDir().mkpath(folder));
-        QVERIFY(m_f.dm->BackupStore(m_f.path, QStringLiteral("  ") + folder + QStringLiteral("/album ")));
+        QVERIFY(m_f.store->backupStore(m_f.path, QStringLiteral("  ") + folder + QStringLiteral("/album ")));
         const QString copy = folder + QStringLiteral("/album.pdb");
-        QCOMPARE(TestStore::ReadFile(copy), TestStore::ReadFile(m_f.path));
+        QCOMPARE(TestStore::readFile(copy), TestStore::readFile(m_f.path));
         // A second backup to the same target fails and leaves the first.
-        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("later"), QString()));
-        QVERIFY(!m_f.dm->BackupStore(m_f.path, folder + QStringLiteral("/album")));
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("later"), QString()));
+        QVERIFY(!m_f.store->backupStore(m_f.path, folder + QStringLiteral("/album")));
         // The copy opens with the password and holds the same pictures.
-        TPicDM other;
-        QVERIFY(other.OpenStore(ConnectionString::ForStore(copy)));
-        QCOMPARE(other.FindAlbumId(QStringLiteral("later")), -1);
+        AlbumStore other;
+        QVERIFY(other.openStore(ConnectionString::forStore(copy)));
+        QCOMPARE(other.findAlbumId(QStringLiteral("later")), -1);
         for (auto it = m_bytes.cbegin(); it != m_bytes.cend(); ++it)
-            QCOMPARE(other.PictureData(other.FindPictureId(1, it.key())), it.value());
+            QCOMPARE(other.pictureData(other.findPictureId(1, it.key())), it.value());
 
         // A folder's path names the file beside it.
-        QVERIFY(m_f.dm->BackupStore(m_f.path, folder));
+        QVERIFY(m_f.store->backupStore(m_f.path, folder));
         QVERIFY(QFileInfo(folder + QStringLiteral(".pdb")).isFile());
         // Missing folder, an existing folder (with a dot), nothing at all.
         const QString dotted = m_f.dir.filePath(QStringLiteral("my.folder"));
         QVERIFY(QDir().mkpath(dotted));
-        QVERIFY(!m_f.dm->BackupStore(m_f.path, m_f.dir.filePath(QStringLiteral("no/such/album"))));
-        QVERIFY(!m_f.dm->BackupStore(m_f.path, dotted));
-        QVERIFY(!m_f.dm->BackupStore(m_f.path, QStringLiteral("   ")));
+        QVERIFY(!m_f.store->backupStore(m_f.path, m_f.dir.filePath(QStringLiteral("no/such/album"))));
+        QVERIFY(!m_f.store->backupStore(m_f.path, dotted));
+        QVERIFY(!m_f.store->backupStore(m_f.path, QStringLiteral("   ")));
         QVERIFY(QFileInfo(dotted).isDir());
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("album.pdb")});
     }
@@ -160,23 +160,23 @@ private slots:
     {
         fill(3, 200 * 1024);
         TestStore::SmallDisk disk(m_f.dir.filePath(QStringLiteral("small")), 128 * 1024);
-        if (!disk.Mounted())
+        if (!disk.isMounted())
             QSKIP("cannot mount a small tmpfs here (needs root)");
-        QVERIFY(!m_f.dm->BackupStore(m_f.path, disk.Path() + QStringLiteral("/album")));
-        QCOMPARE(QDir(disk.Path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QVERIFY(!m_f.store->backupStore(m_f.path, disk.path() + QStringLiteral("/album")));
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
 private:
     // An album of n pictures of random bytes of the size.
     void fill(int n, int size)
     {
-        if (m_f.dm->FindAlbumId(QStringLiteral("album")) < 0)
-            QVERIFY(m_f.dm->AddAlbum(QStringLiteral("album"), QString()));
+        if (m_f.store->findAlbumId(QStringLiteral("album")) < 0)
+            QVERIFY(m_f.store->addAlbum(QStringLiteral("album"), QString()));
         m_bytes.clear();
         for (int i = 0; i < n; ++i) {
             const QString name = QStringLiteral("p%1").arg(i);
             m_bytes[name] = randomBytes(size, quint32(i + 1));
-            TestStore::AddPictureBytes(m_f.dir, 1, name, m_bytes[name]);
+            TestStore::addPictureBytes(m_f.dir, 1, name, m_bytes[name]);
         }
     }
 
@@ -184,10 +184,10 @@ private:
     void checkPictures()
     {
         QStringList names;
-        m_f.dm->ListPictureNames(1, &names);
+        m_f.store->listPictureNames(1, &names);
         QVERIFY(!names.isEmpty());
         for (const QString &name : names)
-            QCOMPARE(m_f.dm->PictureData(m_f.dm->FindPictureId(1, name)), m_bytes.value(name));
+            QCOMPARE(m_f.store->pictureData(m_f.store->findPictureId(1, name)), m_bytes.value(name));
     }
 
     QStringList workingFiles() const

@@ -2,8 +2,8 @@
 // places of the panels at several widths, and the general error report.
 
 #include "Application.h"
-#include "MainUnit.h"
-#include "PicDMUnit.h"
+#include "MainWindow.h"
+#include "AlbumStore.h"
 #include "ScriptedPrompts.h"
 #include "TestStore.h"
 
@@ -20,11 +20,11 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY(m_f.Setup()); }
+    void init() { QVERIFY(m_f.setUp()); }
     void cleanup()
     {
         m_form.reset();
-        m_f.Teardown();
+        m_f.tearDown();
     }
 
     void startsWithoutAStore_data()
@@ -41,17 +41,17 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("date/pdate.pdb"));
         if (!content.isNull()) {
             QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("date"))));
-            QVERIFY(TestStore::WriteFile(path, content.toUtf8()));
+            QVERIFY(TestStore::writeFile(path, content.toUtf8()));
         }
-        m_form = std::make_unique<TMainForm>(path);
-        QVERIFY(!m_form->StoreOpened());
+        m_form = std::make_unique<MainWindow>(path);
+        QVERIFY(!m_form->storeOpened());
         QVERIFY(!m_form->isVisible());
         const QList<PromptRecord> expected = {
             {PromptKind::Error, QStringLiteral("错误"), QStringLiteral("找不到相册库文件!")}};
-        QCOMPARE(m_f.prompts->Messages, expected);
+        QCOMPARE(m_f.prompts->messages, expected);
         QCOMPARE(QFileInfo::exists(path), !content.isNull());
         if (!content.isNull())
-            QCOMPARE(TestStore::ReadFile(path), content.toUtf8());
+            QCOMPARE(TestStore::readFile(path), content.toUtf8());
     }
 
     void startsWithAStore()
@@ -59,20 +59,20 @@ private slots:
         openForm();
         QCOMPARE(m_form->windowTitle(), QStringLiteral("Quilbo 2009"));
         QCOMPARE(m_form->frameGeometry().size(), QSize(760, 530));
-        QVERIFY(!m_form->Zoomed);
-        QVERIFY(m_form->CurLibNode == nullptr);
-        QVERIFY(m_form->OldPicName.isEmpty());
-        QVERIFY(m_form->PicListGroup->isVisible());
-        QVERIFY(!m_form->MainSearcPanle->isVisible());
-        QVERIFY(m_form->MainImage->Picture().isNull());
-        QCOMPARE(m_form->PicLibView->topLevelItemCount(), 1);
-        QTreeWidgetItem *root = m_form->PicLibView->topLevelItem(0);
+        QVERIFY(!m_form->zoomed);
+        QVERIFY(m_form->currentAlbumNode == nullptr);
+        QVERIFY(m_form->oldPictureName.isEmpty());
+        QVERIFY(m_form->albumListPanel->isVisible());
+        QVERIFY(!m_form->searchPanel->isVisible());
+        QVERIFY(m_form->pictureView->picture().isNull());
+        QCOMPARE(m_form->albumTree->topLevelItemCount(), 1);
+        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
         QCOMPARE(root->text(0), QStringLiteral("所有相册"));
         QVERIFY(!root->isExpanded());
-        QCOMPARE(m_f.prompts->Messages.size(), 0);
+        QCOMPARE(m_f.prompts->messages.size(), 0);
 
-        QCOMPARE(m_form->ImageList1.size(), 6);
-        for (const QPixmap &image : m_form->ImageList1) {
+        QCOMPARE(m_form->nodeImages.size(), 6);
+        for (const QPixmap &image : m_form->nodeImages) {
             QCOMPARE(image.size(), QSize(16, 16));
             // On a white background, with a drawing on it.
             const QImage pixels = image.toImage();
@@ -84,24 +84,24 @@ private slots:
     void panelSizes()
     {
         openForm();
-        QCOMPARE(m_form->TitlePanle->geometry(), QRect(0, 0, m_form->width(), 37));
-        QCOMPARE(m_form->Image5->geometry(), m_form->TitlePanle->rect());
-        QCOMPARE(m_form->spSkinPanel3->height(), 54);
-        QCOMPARE(m_form->spSkinPanel3->geometry().bottom(), m_form->height() - 1);
-        QCOMPARE(m_form->Image2->geometry(), m_form->spSkinPanel3->rect());
-        QCOMPARE(m_form->NavPanle->size(), QSize(412, 37));
-        QCOMPARE(m_form->MenuPanle->size(), QSize(313, 33));
-        QCOMPARE(m_form->quilbonet->size(), QSize(134, 16));
-        QCOMPARE(m_form->PicListGroup->width(), 150);
-        QCOMPARE(m_form->PicListGroup->mapTo(m_form.get(), QPoint(0, 0)), QPoint(0, 37));
-        QCOMPARE(m_form->PicListGroup->height(), m_form->height() - 37 - 54);
-        QCOMPARE(m_form->Splitter1->handleWidth(), 1);
-        QCOMPARE(m_form->Splitter1->handle(1)->cursor().shape(), Qt::ArrowCursor);
-        QCOMPARE(m_form->spSkinPanel1->width(), m_form->width() - 151);
-        QCOMPARE(m_form->MainSearcPanle->height(), 27);
-        QCOMPARE(m_form->PicSroll->size(), m_form->spSkinPanel1->size());
-        QCOMPARE(m_form->PicLibView->indentation(), 19);
-        QVERIFY(m_form->PicLibView->isHeaderHidden());
+        QCOMPARE(m_form->titleBar->geometry(), QRect(0, 0, m_form->width(), 37));
+        QCOMPARE(m_form->titleBanner->geometry(), m_form->titleBar->rect());
+        QCOMPARE(m_form->navigationBar->height(), 54);
+        QCOMPARE(m_form->navigationBar->geometry().bottom(), m_form->height() - 1);
+        QCOMPARE(m_form->navigationBanner->geometry(), m_form->navigationBar->rect());
+        QCOMPARE(m_form->navigationButtons->size(), QSize(412, 37));
+        QCOMPARE(m_form->menuButtons->size(), QSize(313, 33));
+        QCOMPARE(m_form->webLogLink->size(), QSize(134, 16));
+        QCOMPARE(m_form->albumListPanel->width(), 150);
+        QCOMPARE(m_form->albumListPanel->mapTo(m_form.get(), QPoint(0, 0)), QPoint(0, 37));
+        QCOMPARE(m_form->albumListPanel->height(), m_form->height() - 37 - 54);
+        QCOMPARE(m_form->splitter->handleWidth(), 1);
+        QCOMPARE(m_form->splitter->handle(1)->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(m_form->viewerPanel->width(), m_form->width() - 151);
+        QCOMPARE(m_form->searchPanel->height(), 27);
+        QCOMPARE(m_form->viewer->size(), m_form->viewerPanel->size());
+        QCOMPARE(m_form->albumTree->indentation(), 19);
+        QVERIFY(m_form->albumTree->isHeaderHidden());
     }
 
     void arrangePanels_data()
@@ -120,10 +120,10 @@ private slots:
         openForm();
         m_form->resize(width - (m_form->frameGeometry().width() - m_form->width()), m_form->height());
         QTRY_COMPARE(m_form->frameGeometry().width(), width);
-        QCOMPARE(m_form->NavPanle->pos(), QPoint(navLeft, 10));
-        QCOMPARE(m_form->MenuPanle->pos(), QPoint(10, 3));
-        QCOMPARE(m_form->quilbonet->pos(), QPoint(m_form->TitlePanle->width() - 134 - 10, 16));
-        QCOMPARE(m_form->quilbonet->geometry().right() + 1, m_form->TitlePanle->width() - 10);
+        QCOMPARE(m_form->navigationButtons->pos(), QPoint(navLeft, 10));
+        QCOMPARE(m_form->menuButtons->pos(), QPoint(10, 3));
+        QCOMPARE(m_form->webLogLink->pos(), QPoint(m_form->titleBar->width() - 134 - 10, 16));
+        QCOMPARE(m_form->webLogLink->geometry().right() + 1, m_form->titleBar->width() - 10);
     }
 
     void titleBarButtons_data()
@@ -132,9 +132,9 @@ private slots:
         QTest::addColumn<QRect>("geometry");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("hint");
-        QTest::newRow("UserMenu") << "UserMenu" << QRect(0, 0, 103, 33) << "功能" << "从这里开始";
-        QTest::newRow("HelpMenu") << "HelpMenu" << QRect(103, 0, 103, 33) << "帮助" << "点击此处可获得帮助";
-        QTest::newRow("SearcMenu") << "SearcMenu" << QRect(206, 0, 107, 33) << "搜索" << "这里可以搜索相册库中的图片";
+        QTest::newRow("functionMenuButton") << "functionMenuButton" << QRect(0, 0, 103, 33) << "功能" << "从这里开始";
+        QTest::newRow("helpMenuButton") << "helpMenuButton" << QRect(103, 0, 103, 33) << "帮助" << "点击此处可获得帮助";
+        QTest::newRow("searchMenuButton") << "searchMenuButton" << QRect(206, 0, 107, 33) << "搜索" << "这里可以搜索相册库中的图片";
     }
     void titleBarButtons()
     {
@@ -143,15 +143,15 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QString, hint);
         openForm();
-        auto *b = m_form->MenuPanle->findChild<QToolButton *>(name);
+        auto *b = m_form->menuButtons->findChild<QToolButton *>(name);
         QVERIFY(b);
         QCOMPARE(b->geometry(), geometry);
         QCOMPARE(b->text(), caption);
         QCOMPARE(b->toolTip(), hint);
         QVERIFY(!b->icon().isNull());
-        QCOMPARE(m_form->quilbonet->text(), QStringLiteral("我要与作者交流!"));
-        QVERIFY(m_form->quilbonet->font().italic() && m_form->quilbonet->font().underline());
-        QCOMPARE(m_form->quilbonet->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(m_form->webLogLink->text(), QStringLiteral("我要与作者交流!"));
+        QVERIFY(m_form->webLogLink->font().italic() && m_form->webLogLink->font().underline());
+        QCOMPARE(m_form->webLogLink->cursor().shape(), Qt::PointingHandCursor);
     }
 
     void navigationButtons_data()
@@ -159,16 +159,16 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("left");
         QTest::addColumn<QString>("hint");
-        QTest::newRow("2") << "spSkinSpeedButton2" << 22 << "逆时针转90度";
-        QTest::newRow("3") << "spSkinSpeedButton3" << 50 << "顺时针转90度";
-        QTest::newRow("6") << "spSkinSpeedButton6" << 90 << "放大图片";
-        QTest::newRow("7") << "spSkinSpeedButton7" << 121 << "缩小图片";
-        QTest::newRow("1") << "spSkinSpeedButton1" << 152 << "实际大小";
-        QTest::newRow("4") << "spSkinSpeedButton4" << 191 << "上一张";
-        QTest::newRow("5") << "spSkinSpeedButton5" << 221 << "下一张";
-        QTest::newRow("8") << "spSkinSpeedButton8" << 274 << "删除当前图片";
-        QTest::newRow("9") << "spSkinSpeedButton9" << 306 << "保存当前图片";
-        QTest::newRow("10") << "spSkinSpeedButton10" << 350 << "打印当前图片";
+        QTest::newRow("2") << "turnLeftButton" << 22 << "逆时针转90度";
+        QTest::newRow("3") << "turnRightButton" << 50 << "顺时针转90度";
+        QTest::newRow("6") << "zoomInButton" << 90 << "放大图片";
+        QTest::newRow("7") << "zoomOutButton" << 121 << "缩小图片";
+        QTest::newRow("1") << "actualSizeButton" << 152 << "实际大小";
+        QTest::newRow("4") << "previousButton" << 191 << "上一张";
+        QTest::newRow("5") << "nextButton" << 221 << "下一张";
+        QTest::newRow("8") << "deleteButton" << 274 << "删除当前图片";
+        QTest::newRow("9") << "saveButton" << 306 << "保存当前图片";
+        QTest::newRow("10") << "printButton" << 350 << "打印当前图片";
     }
     void navigationButtons()
     {
@@ -176,7 +176,7 @@ private slots:
         QFETCH(int, left);
         QFETCH(QString, hint);
         openForm();
-        auto *b = m_form->NavPanle->findChild<QToolButton *>(name);
+        auto *b = m_form->navigationButtons->findChild<QToolButton *>(name);
         QVERIFY(b);
         QCOMPARE(b->geometry(), QRect(left, 8, 26, 24));
         QCOMPARE(b->toolTip(), hint);
@@ -188,10 +188,10 @@ private slots:
     void separators()
     {
         openForm();
-        const QList<QPair<QFrame *, int>> bevels = {{m_form->spSkinBevel1, 83},
-                                                    {m_form->spSkinBevel2, 186},
-                                                    {m_form->spSkinBevel3, 258},
-                                                    {m_form->spSkinBevel4, 338}};
+        const QList<QPair<QFrame *, int>> bevels = {{m_form->turnSeparator, 83},
+                                                    {m_form->zoomSeparator, 186},
+                                                    {m_form->stepSeparator, 258},
+                                                    {m_form->fileSeparator, 338}};
         for (const auto &[bevel, left] : bevels) {
             QCOMPARE(bevel->x(), left);
             QCOMPARE(bevel->y(), 11);
@@ -214,26 +214,26 @@ private slots:
         QTest::mouseClick(&button, Qt::LeftButton);
         QCOMPARE(clicks, 2);
         const PromptRecord report{PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("JPEG error #53")};
-        QCOMPARE(m_f.prompts->Messages, (QList<PromptRecord>{report, report}));
+        QCOMPARE(m_f.prompts->messages, (QList<PromptRecord>{report, report}));
         QVERIFY(m_form->isVisible());
     }
 
 private:
     void openForm()
     {
-        m_form = std::make_unique<TMainForm>(m_f.path);
-        QVERIFY(m_form->StoreOpened());
+        m_form = std::make_unique<MainWindow>(m_f.path);
+        QVERIFY(m_form->storeOpened());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }
 
     TestStore::Fixture m_f;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<MainWindow> m_form;
 };
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
+    Application app(argc, argv);
     TestMainWindow test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -4,7 +4,8 @@
 
 #include "FormFixture.h"
 #include "Modal.h"
-#include "PicDMUnit.h"
+#include "AboutDialog.h"
+#include "AlbumStore.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -13,7 +14,7 @@
 #include <QLabel>
 #include <QMenu>
 
-using FormFixture::Album;
+using FormFixture::albumNode;
 
 namespace {
 
@@ -46,34 +47,34 @@ class TestMenus : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_f.Setup());
-        FormFixture::MakeAlbums(m_f);
-        m_form = FormFixture::Open(m_f);
-        m_form->PicLibView->expandItem(m_form->PicLibView->topLevelItem(0));
+        QVERIFY(m_f.setUp());
+        FormFixture::makeAlbums(m_f);
+        m_form = FormFixture::open(m_f);
+        m_form->albumTree->expandItem(m_form->albumTree->topLevelItem(0));
     }
     void cleanup()
     {
         QApplication::closeAllWindows();
         m_form.reset();
-        m_f.Teardown();
+        m_f.tearDown();
     }
 
     void menuItems()
     {
-        QCOMPARE(layout(m_form->Menu1),
-                 (QStringList{"N1:新建相册", "N2:删除相册", "-", "N4:导入图片", "N5:批量导出图片", "N8:删除图片",
-                              "N10:图片另存为...", "N9:重命名图片", "N11:打印图片...", "-", "N13:查看", ">",
-                              "N14:相册列表 [v]", "N34:搜索栏 [v]", "<", "-", "N16:图像", ">", "N17:放大", "N18:缩小",
-                              "N35:实际大小", "N901:顺时针转90度", "N902:逆时针转90度", "-", "N20:上一张", "N21:下一张",
-                              "-", "N23:设置桌面壁纸", ">", "N24:居中", "N25:平铺", "N26:拉伸", "<", "<", "-",
-                              "N28:压缩相册库", "N29:备份相册库", "N30:设置相册密码", "N31:修改相册密码", "-", "N33:退出"}));
-        QCOMPARE(layout(m_form->Menu2), (QStringList{"N6:如何使用(&H)", "N7:关于(&A)"}));
-        QCOMPARE(layout(m_form->LeftMenu),
-                 (QStringList{"N1:新建相册", "N2:删除相册", "-", "N4:导入图片", "N8:删除图片", "N41:图片另存为",
-                              "N42:重命名", "-", "N30:设置相册密码", "N31:修改相册密码", "-", "N47:刷新"}));
+        QCOMPARE(layout(m_form->functionMenu),
+                 (QStringList{"newAlbumAction:新建相册", "deleteAlbumAction:删除相册", "-", "importPicturesAction:导入图片", "exportAlbumAction:批量导出图片", "deletePictureAction:删除图片",
+                              "savePictureAsAction:图片另存为...", "renamePictureAction:重命名图片", "printPictureAction:打印图片...", "-", "viewMenuAction:查看", ">",
+                              "albumListAction:相册列表 [v]", "searchBarAction:搜索栏 [v]", "<", "-", "imageMenuAction:图像", ">", "zoomInAction:放大", "zoomOutAction:缩小",
+                              "actualSizeAction:实际大小", "turnClockwiseAction:顺时针转90度", "turnCounterClockwiseAction:逆时针转90度", "-", "previousPictureAction:上一张", "nextPictureAction:下一张",
+                              "-", "wallpaperMenuAction:设置桌面壁纸", ">", "wallpaperCentredAction:居中", "wallpaperTiledAction:平铺", "wallpaperStretchedAction:拉伸", "<", "<", "-",
+                              "compactStoreAction:压缩相册库", "backupStoreAction:备份相册库", "setAlbumPasswordAction:设置相册密码", "changeAlbumPasswordAction:修改相册密码", "-", "exitAction:退出"}));
+        QCOMPARE(layout(m_form->helpMenu), (QStringList{"howToUseAction:如何使用(&H)", "aboutAction:关于(&A)"}));
+        QCOMPARE(layout(m_form->treeMenu),
+                 (QStringList{"newAlbumAction:新建相册", "deleteAlbumAction:删除相册", "-", "importPicturesAction:导入图片", "deletePictureAction:删除图片", "treeSavePictureAsAction:图片另存为",
+                              "treeRenamePictureAction:重命名", "-", "setAlbumPasswordAction:设置相册密码", "changeAlbumPasswordAction:修改相册密码", "-", "refreshAction:刷新"}));
         // One action per command, shared by the menus; none disabled, no
         // shortcuts.
-        QCOMPARE(m_form->LeftMenu->actions().at(0), m_form->Action("N1"));
+        QCOMPARE(m_form->treeMenu->actions().at(0), m_form->action("newAlbumAction"));
         for (QAction *a : m_form->findChildren<QAction *>()) {
             QVERIFY(a->isEnabled());
             QVERIFY(a->shortcut().isEmpty());
@@ -82,57 +83,57 @@ private slots:
 
     void menusOpenUnderTheTitleBar()
     {
-        QTest::mousePress(m_form->UserMenu, Qt::LeftButton);
-        QTRY_VERIFY(m_form->Menu1->isVisible());
-        QCOMPARE(m_form->Menu1->pos(), m_form->mapToGlobal(QPoint(10, 38)));
-        QCOMPARE(m_form->UserMenu->GlyphIndex, 1);
-        QVERIFY(m_form->Action("N14")->isChecked());
-        QVERIFY(!m_form->Action("N34")->isChecked());
-        m_form->Menu1->close();
-        QCOMPARE(m_form->UserMenu->GlyphIndex, 0);
+        QTest::mousePress(m_form->functionMenuButton, Qt::LeftButton);
+        QTRY_VERIFY(m_form->functionMenu->isVisible());
+        QCOMPARE(m_form->functionMenu->pos(), m_form->mapToGlobal(QPoint(10, 38)));
+        QCOMPARE(m_form->functionMenuButton->glyphIndex, 1);
+        QVERIFY(m_form->action("albumListAction")->isChecked());
+        QVERIFY(!m_form->action("searchBarAction")->isChecked());
+        m_form->functionMenu->close();
+        QCOMPARE(m_form->functionMenuButton->glyphIndex, 0);
 
-        QTest::mouseClick(m_form->HelpMenu, Qt::LeftButton);
-        QTRY_VERIFY(m_form->Menu2->isVisible());
-        QCOMPARE(m_form->Menu2->pos(), m_form->mapToGlobal(QPoint(113, 38)));
-        QCOMPARE(m_form->HelpMenu->GlyphIndex, 1);
-        m_form->Action("N6")->trigger(); // does nothing
-        m_form->Menu2->close();
-        QCOMPARE(m_form->HelpMenu->GlyphIndex, 0);
-        QCOMPARE(m_f.prompts->Messages.size(), 0);
+        QTest::mouseClick(m_form->helpMenuButton, Qt::LeftButton);
+        QTRY_VERIFY(m_form->helpMenu->isVisible());
+        QCOMPARE(m_form->helpMenu->pos(), m_form->mapToGlobal(QPoint(113, 38)));
+        QCOMPARE(m_form->helpMenuButton->glyphIndex, 1);
+        m_form->action("howToUseAction")->trigger(); // does nothing
+        m_form->helpMenu->close();
+        QCOMPARE(m_form->helpMenuButton->glyphIndex, 0);
+        QCOMPARE(m_f.prompts->messages.size(), 0);
     }
 
     void searchBarAndAlbumList()
     {
-        QTreeWidgetItem *cat = Album(*m_form, "open")->child(0);
-        m_form->PicLibView->setCurrentItem(cat);
-        m_form->N17Click();
-        m_form->Action("N34")->trigger();
-        QVERIFY(!m_form->MainSearcPanle->isHidden());
-        QVERIFY(!m_form->Zoomed);
-        QCOMPARE(m_form->SearcMenu->GlyphIndex, 0); // only its own button turns it
-        m_form->Menu1Popup();
-        QVERIFY(m_form->Action("N34")->isChecked());
-        m_form->Menu1MenuClose();
-        QTRY_COMPARE(m_form->PicSroll->height(), m_form->spSkinPanel1->height() - 27);
-        QCOMPARE(m_form->MainImage->size(), QSize(m_form->PicSroll->width() - 80, m_form->PicSroll->height()));
+        QTreeWidgetItem *cat = albumNode(*m_form, "open")->child(0);
+        m_form->albumTree->setCurrentItem(cat);
+        m_form->zoomIn();
+        m_form->action("searchBarAction")->trigger();
+        QVERIFY(!m_form->searchPanel->isHidden());
+        QVERIFY(!m_form->zoomed);
+        QCOMPARE(m_form->searchMenuButton->glyphIndex, 0); // only its own button turns it
+        m_form->functionMenuAboutToShow();
+        QVERIFY(m_form->action("searchBarAction")->isChecked());
+        m_form->functionMenuClosed();
+        QTRY_COMPARE(m_form->viewer->height(), m_form->viewerPanel->height() - 27);
+        QCOMPARE(m_form->pictureView->size(), QSize(m_form->viewer->width() - 80, m_form->viewer->height()));
 
-        QTest::mouseClick(m_form->SearcMenu, Qt::LeftButton);
-        QVERIFY(m_form->MainSearcPanle->isHidden());
-        QCOMPARE(m_form->SearcMenu->GlyphIndex, 0);
-        QTest::mouseClick(m_form->SearcMenu, Qt::LeftButton);
-        QVERIFY(!m_form->MainSearcPanle->isHidden());
-        QCOMPARE(m_form->SearcMenu->GlyphIndex, 1);
-        QVERIFY(m_form->Action("N34")->isChecked());
+        QTest::mouseClick(m_form->searchMenuButton, Qt::LeftButton);
+        QVERIFY(m_form->searchPanel->isHidden());
+        QCOMPARE(m_form->searchMenuButton->glyphIndex, 0);
+        QTest::mouseClick(m_form->searchMenuButton, Qt::LeftButton);
+        QVERIFY(!m_form->searchPanel->isHidden());
+        QCOMPARE(m_form->searchMenuButton->glyphIndex, 1);
+        QVERIFY(m_form->action("searchBarAction")->isChecked());
 
-        const int wide = m_form->PicSroll->width();
-        m_form->Action("N14")->trigger();
-        QVERIFY(m_form->PicListGroup->isHidden());
-        QVERIFY(!m_form->Action("N14")->isChecked());
-        QTRY_VERIFY(m_form->PicSroll->width() > wide);
-        QCOMPARE(m_form->MainImage->size(), QSize(m_form->PicSroll->width() - 80, m_form->PicSroll->height()));
-        m_form->N14Click();
-        QVERIFY(!m_form->PicListGroup->isHidden());
-        QVERIFY(m_form->Action("N14")->isChecked());
+        const int wide = m_form->viewer->width();
+        m_form->action("albumListAction")->trigger();
+        QVERIFY(m_form->albumListPanel->isHidden());
+        QVERIFY(!m_form->action("albumListAction")->isChecked());
+        QTRY_VERIFY(m_form->viewer->width() > wide);
+        QCOMPARE(m_form->pictureView->size(), QSize(m_form->viewer->width() - 80, m_form->viewer->height()));
+        m_form->toggleAlbumList();
+        QVERIFY(!m_form->albumListPanel->isHidden());
+        QVERIFY(m_form->action("albumListAction")->isChecked());
     }
 
     void deleteAlbum_data()
@@ -156,21 +157,21 @@ private slots:
         QFETCH(int, answer);
         QFETCH(bool, deleted);
         QFETCH(QString, error);
-        QTreeWidgetItem *node = Album(*m_form, album);
-        QTreeWidgetItem *next = FormFixture::Album(*m_form, album == QLatin1String("open") ? "secret" : "other");
+        QTreeWidgetItem *node = albumNode(*m_form, album);
+        QTreeWidgetItem *next = FormFixture::albumNode(*m_form, album == QLatin1String("open") ? "secret" : "other");
         // Selecting a protected album asks for its password to open it:
         // answered with nothing, it stays closed and selected.
         const bool protectedAlbum = password != QLatin1String("-");
         if (protectedAlbum)
-            m_f.prompts->QueuePassword(QString());
-        m_form->PicLibView->setCurrentItem(node);
-        QCOMPARE(m_f.prompts->Messages.size(), protectedAlbum ? 1 : 0);
-        m_f.prompts->Messages.clear();
+            m_f.prompts->queuePassword(QString());
+        m_form->albumTree->setCurrentItem(node);
+        QCOMPARE(m_f.prompts->messages.size(), protectedAlbum ? 1 : 0);
+        m_f.prompts->messages.clear();
         if (password != QLatin1String("-"))
-            m_f.prompts->QueuePassword(password);
+            m_f.prompts->queuePassword(password);
         if (answer)
-            m_f.prompts->QueueYesNo(answer);
-        m_form->Action("N2")->trigger();
+            m_f.prompts->queueYesNo(answer);
+        m_form->action("deleteAlbumAction")->trigger();
 
         QList<PromptRecord> expected;
         if (password != QLatin1String("-"))
@@ -180,64 +181,64 @@ private slots:
         if (answer)
             expected.append({PromptKind::YesNo, QStringLiteral("提示"),
                              QStringLiteral("您确定要删除： ") + album + QStringLiteral("  这个相册吗?")});
-        QCOMPARE(m_f.prompts->Messages, expected);
-        QCOMPARE(m_f.dm->FindAlbumId(album) < 0, deleted);
-        QCOMPARE(Album(*m_form, album) == nullptr, deleted);
+        QCOMPARE(m_f.prompts->messages, expected);
+        QCOMPARE(m_f.store->findAlbumId(album) < 0, deleted);
+        QCOMPARE(albumNode(*m_form, album) == nullptr, deleted);
         if (deleted) {
-            QCOMPARE(m_form->PicLibView->currentItem(), next);
-            QVERIFY(m_form->MainImage->Picture().isNull());
+            QCOMPARE(m_form->albumTree->currentItem(), next);
+            QVERIFY(m_form->pictureView->picture().isNull());
         }
     }
 
     void deleteAlbumNeedsAnAlbum()
     {
-        m_form->N2Click();
-        m_form->PicLibView->setCurrentItem(Album(*m_form, "open")->child(0));
-        m_form->N2Click();
+        m_form->deleteSelectedAlbum();
+        m_form->albumTree->setCurrentItem(albumNode(*m_form, "open")->child(0));
+        m_form->deleteSelectedAlbum();
         const PromptRecord choose{PromptKind::Info, QStringLiteral("提示"), QStringLiteral("请您选择一个待删除的相册!")};
-        QCOMPARE(m_f.prompts->Messages, (QList<PromptRecord>{choose, choose}));
+        QCOMPARE(m_f.prompts->messages, (QList<PromptRecord>{choose, choose}));
 
         // The last album: the root is selected after; a store failure says so.
-        m_form->PicLibView->setCurrentItem(Album(*m_form, "empty"));
-        m_f.prompts->QueueYesNo(IdYes);
-        m_form->N2Click();
-        QCOMPARE(m_form->PicLibView->currentItem(), m_form->PicLibView->topLevelItem(0));
-        m_form->PicLibView->setCurrentItem(Album(*m_form, "open"));
-        m_f.dm->CloseStore();
-        m_f.prompts->Messages.clear();
-        QVERIFY_THROWS_EXCEPTION(SqlError, m_form->N2Click()); // the password test passes the error on
+        m_form->albumTree->setCurrentItem(albumNode(*m_form, "empty"));
+        m_f.prompts->queueYesNo(IdYes);
+        m_form->deleteSelectedAlbum();
+        QCOMPARE(m_form->albumTree->currentItem(), m_form->albumTree->topLevelItem(0));
+        m_form->albumTree->setCurrentItem(albumNode(*m_form, "open"));
+        m_f.store->closeStore();
+        m_f.prompts->messages.clear();
+        QVERIFY_THROWS_EXCEPTION(SqlError, m_form->deleteSelectedAlbum()); // the password test passes the error on
     }
 
     void rightClickKeepsTheSelection()
     {
-        QTreeWidgetItem *cat = Album(*m_form, "open")->child(0);
-        m_form->PicLibView->expandItem(Album(*m_form, "open"));
-        m_form->PicLibView->setCurrentItem(cat);
-        const QRect other = m_form->PicLibView->visualItemRect(Album(*m_form, "empty"));
-        QTest::mouseClick(m_form->PicLibView->viewport(), Qt::RightButton, {}, other.center());
-        QCOMPARE(m_form->PicLibView->currentItem(), cat);
-        QContextMenuEvent menu(QContextMenuEvent::Mouse, other.center(), m_form->PicLibView->viewport()->mapToGlobal(other.center()));
-        QApplication::sendEvent(m_form->PicLibView->viewport(), &menu);
-        QTRY_VERIFY(m_form->LeftMenu->isVisible());
-        m_form->LeftMenu->close();
+        QTreeWidgetItem *cat = albumNode(*m_form, "open")->child(0);
+        m_form->albumTree->expandItem(albumNode(*m_form, "open"));
+        m_form->albumTree->setCurrentItem(cat);
+        const QRect other = m_form->albumTree->visualItemRect(albumNode(*m_form, "empty"));
+        QTest::mouseClick(m_form->albumTree->viewport(), Qt::RightButton, {}, other.center());
+        QCOMPARE(m_form->albumTree->currentItem(), cat);
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, other.center(), m_form->albumTree->viewport()->mapToGlobal(other.center()));
+        QApplication::sendEvent(m_form->albumTree->viewport(), &menu);
+        QTRY_VERIFY(m_form->treeMenu->isVisible());
+        m_form->treeMenu->close();
     }
 
     void linkAndExit()
     {
         LinkCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-        QTest::mouseClick(m_form->quilbonet, Qt::LeftButton);
+        QTest::mouseClick(m_form->webLogLink, Qt::LeftButton);
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QCOMPARE(catcher.opened, QList<QUrl>{WebLogUrl()});
+        QCOMPARE(catcher.opened, QList<QUrl>{webLogUrl()});
 
-        m_form->Action("N33")->trigger();
+        m_form->action("exitAction")->trigger();
         QVERIFY(!m_form->isVisible());
-        QCOMPARE(m_f.prompts->Messages.size(), 0);
+        QCOMPARE(m_f.prompts->messages.size(), 0);
     }
 
 private:
     TestStore::Fixture m_f;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<MainWindow> m_form;
 };
 
 QTEST_MAIN(TestMenus)

@@ -4,7 +4,7 @@
 #include "ConnectionString.h"
 #include "JpegCodec.h"
 #include "JpegFixtures.h"
-#include "PicDMUnit.h"
+#include "AlbumStore.h"
 #include "ScriptedPrompts.h"
 #include "TestStore.h"
 
@@ -59,13 +59,13 @@ class TestPictures : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_f.Setup());
-        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("a"), QString()));
+        QVERIFY(m_f.setUp());
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("a"), QString()));
     }
     void cleanup()
     {
-        QCOMPARE(m_f.prompts->Messages.size(), 0);
-        m_f.Teardown();
+        QCOMPARE(m_f.prompts->messages.size(), 0);
+        m_f.tearDown();
     }
 
     void loadsEveryKindWithItsColours_data()
@@ -79,10 +79,10 @@ private slots:
     void loadsEveryKindWithItsColours()
     {
         QFETCH(int, kind);
-        const QImage source = JpegFixtures::Quarters(64, 48);
-        const int id = store(JpegFixtures::Make(source, Kind(kind)));
+        const QImage source = JpegFixtures::quarters(64, 48);
+        const int id = store(JpegFixtures::make(source, Kind(kind)));
         QImage picture;
-        m_f.dm->LoadPicture(&picture, id);
+        m_f.store->loadPicture(&picture, id);
         QCOMPARE(picture.size(), QSize(64, 48));
         QCOMPARE(picture.format(), QImage::Format_RGB32);
         const QPoint samples[] = {{8, 8}, {56, 8}, {8, 40}, {56, 40}};
@@ -106,11 +106,11 @@ private slots:
     void loadsTheReferencePictures()
     {
         QFETCH(QString, file);
-        const QString data = TestStore::TestData();
+        const QString data = TestStore::testData();
         if (data.isEmpty())
             QSKIP("../shared/testdata is absent");
         QImage picture;
-        m_f.dm->LoadPicture(&picture, store(TestStore::ReadFile(data + QLatin1Char('/') + file)));
+        m_f.store->loadPicture(&picture, store(TestStore::readFile(data + QLatin1Char('/') + file)));
         QCOMPARE(picture.size(), QSize(227, 149));
     }
 
@@ -118,8 +118,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QString>("message");
-        const QByteArray jpeg = JpegFixtures::Make(JpegFixtures::Quarters(32, 32), Kind::Baseline);
-        QTest::newRow("BMP") << JpegFixtures::Bmp(JpegFixtures::Quarters(8, 8)) << "JPEG error #53";
+        const QByteArray jpeg = JpegFixtures::make(JpegFixtures::quarters(32, 32), Kind::Baseline);
+        QTest::newRow("BMP") << JpegFixtures::bmp(JpegFixtures::quarters(8, 8)) << "JPEG error #53";
         QTest::newRow("empty") << QByteArray() << "JPEG error #42";
         QTest::newRow("header only") << jpeg.left(2) << "JPEG error #";
         QTest::newRow("too wide") << withDeclaredSize(jpeg, 65001, 10) << "图片太大,无法显示: 65001 × 10 像素";
@@ -131,10 +131,10 @@ private slots:
         QFETCH(QByteArray, data);
         QFETCH(QString, message);
         const int id = store(data);
-        QImage picture = JpegFixtures::Quarters(4, 4);
+        QImage picture = JpegFixtures::quarters(4, 4);
         const QImage before = picture;
         try {
-            m_f.dm->LoadPicture(&picture, id);
+            m_f.store->loadPicture(&picture, id);
             QFAIL("the picture must be refused");
         } catch (const JpegCodec::JpegError &e) {
             QVERIFY2(QString::fromUtf8(e.what()).startsWith(message), e.what());
@@ -144,21 +144,21 @@ private slots:
 
     void twelveBitPictureIsRefusedCleanly()
     {
-        const QString data = TestStore::TestData();
+        const QString data = TestStore::testData();
         if (data.isEmpty())
             QSKIP("../shared/testdata is absent");
         QImage picture;
-        const int id = store(TestStore::ReadFile(data + QStringLiteral("/jpeg/monkey12.jpg")));
-        QVERIFY_THROWS_EXCEPTION(JpegCodec::JpegError, m_f.dm->LoadPicture(&picture, id));
+        const int id = store(TestStore::readFile(data + QStringLiteral("/jpeg/monkey12.jpg")));
+        QVERIFY_THROWS_EXCEPTION(JpegCodec::JpegError, m_f.store->loadPicture(&picture, id));
         QVERIFY(picture.isNull());
     }
 
     void truncatedPictureShowsWhatCouldBeDecoded()
     {
-        const QImage source = JpegFixtures::Quarters(256, 256);
-        const QByteArray jpeg = JpegFixtures::Make(source, Kind::Baseline);
+        const QImage source = JpegFixtures::quarters(256, 256);
+        const QByteArray jpeg = JpegFixtures::make(source, Kind::Baseline);
         QImage picture;
-        m_f.dm->LoadPicture(&picture, store(jpeg.left(jpeg.size() * 6 / 10)));
+        m_f.store->loadPicture(&picture, store(jpeg.left(jpeg.size() * 6 / 10)));
         QCOMPARE(picture.size(), QSize(256, 256));
         QVERIFY(near(picture.pixel(20, 20), source.pixel(20, 20)));
         QVERIFY(near(picture.pixel(230, 20), source.pixel(230, 20)));
@@ -166,29 +166,29 @@ private slots:
 
     void missingPictureLeavesTheObjectAlone()
     {
-        QImage picture = JpegFixtures::Quarters(4, 4);
+        QImage picture = JpegFixtures::quarters(4, 4);
         const QImage before = picture;
-        m_f.dm->LoadPicture(&picture, -1);
+        m_f.store->loadPicture(&picture, -1);
         QCOMPARE(picture, before);
-        m_f.dm->LoadPicture(nullptr, store(JpegFixtures::Make(before, Kind::Baseline)));
-        m_f.dm->CloseStore();
-        QVERIFY_THROWS_EXCEPTION(SqlError, m_f.dm->LoadPicture(&picture, 1));
+        m_f.store->loadPicture(nullptr, store(JpegFixtures::make(before, Kind::Baseline)));
+        m_f.store->closeStore();
+        QVERIFY_THROWS_EXCEPTION(SqlError, m_f.store->loadPicture(&picture, 1));
     }
 
     void exifOrientationTurnsPicturesUpright()
     {
-        const QString data = TestStore::TestData();
+        const QString data = TestStore::testData();
         if (data.isEmpty())
             QSKIP("../shared/testdata is absent");
         QImage upright;
-        m_f.dm->LoadPicture(&upright, store(TestStore::ReadFile(data + QStringLiteral("/exif-orientation/Landscape_1.jpg"))));
+        m_f.store->loadPicture(&upright, store(TestStore::readFile(data + QStringLiteral("/exif-orientation/Landscape_1.jpg"))));
         QCOMPARE(upright.size(), QSize(1800, 1200));
         const QImage reference = upright.scaled(180, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         for (int o = 0; o <= 8; ++o) {
             const QByteArray bytes =
-                TestStore::ReadFile(data + QStringLiteral("/exif-orientation/Landscape_%1.jpg").arg(o));
-            QCOMPARE(JpegCodec::ExifOrientation(bytes), o == 0 ? 1 : o);
-            const QImage picture = JpegCodec::Decode(bytes);
+                TestStore::readFile(data + QStringLiteral("/exif-orientation/Landscape_%1.jpg").arg(o));
+            QCOMPARE(JpegCodec::exifOrientation(bytes), o == 0 ? 1 : o);
+            const QImage picture = JpegCodec::decode(bytes);
             QCOMPARE(picture.size(), QSize(1800, 1200));
             const double diff =
                 meanDifference(picture.scaled(180, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), reference);
@@ -198,31 +198,31 @@ private slots:
 
     void savePictureFile()
     {
-        const QImage picture = JpegFixtures::Quarters(120, 80);
+        const QImage picture = JpegFixtures::quarters(120, 80);
         const QString base = m_f.dir.filePath(QStringLiteral("sea"));
-        QVERIFY(m_f.dm->SavePictureFile(&picture, base, QStringLiteral("jpg")));
-        const QByteArray written = TestStore::ReadFile(base + QStringLiteral(".jpg"));
+        QVERIFY(m_f.store->savePictureFile(&picture, base, QStringLiteral("jpg")));
+        const QByteArray written = TestStore::readFile(base + QStringLiteral(".jpg"));
         QVERIFY(written.startsWith("\xff\xd8"));
-        const QImage back = JpegCodec::Decode(written);
+        const QImage back = JpegCodec::decode(written);
         QCOMPARE(back.size(), picture.size());
         QVERIFY(meanDifference(back, picture) < 3);
 
         // An existing file is replaced whole.
-        QVERIFY(TestStore::WriteFile(base + QStringLiteral(".JPG"), QByteArray(1000000, 'x')));
-        QVERIFY(m_f.dm->SavePictureFile(&picture, base, QStringLiteral("JPG")));
-        QCOMPARE(TestStore::ReadFile(base + QStringLiteral(".JPG")), written);
+        QVERIFY(TestStore::writeFile(base + QStringLiteral(".JPG"), QByteArray(1000000, 'x')));
+        QVERIFY(m_f.store->savePictureFile(&picture, base, QStringLiteral("JPG")));
+        QCOMPARE(TestStore::readFile(base + QStringLiteral(".JPG")), written);
 
         // No picture object; an empty one writes nothing.
-        QVERIFY(!m_f.dm->SavePictureFile(nullptr, base, QStringLiteral("jpg")));
+        QVERIFY(!m_f.store->savePictureFile(nullptr, base, QStringLiteral("jpg")));
         const QImage empty;
-        QVERIFY(m_f.dm->SavePictureFile(&empty, m_f.dir.filePath(QStringLiteral("nothing")), QStringLiteral("jpg")));
+        QVERIFY(m_f.store->savePictureFile(&empty, m_f.dir.filePath(QStringLiteral("nothing")), QStringLiteral("jpg")));
         QVERIFY(!QFileInfo::exists(m_f.dir.filePath(QStringLiteral("nothing.jpg"))));
     }
 
     void savePictureFileFailsCleanly()
     {
-        const QImage picture = JpegFixtures::Quarters(40, 40);
-        QVERIFY(!m_f.dm->SavePictureFile(&picture, m_f.dir.filePath(QStringLiteral("no/such/folder/sea")), QStringLiteral("jpg")));
+        const QImage picture = JpegFixtures::quarters(40, 40);
+        QVERIFY(!m_f.store->savePictureFile(&picture, m_f.dir.filePath(QStringLiteral("no/such/folder/sea")), QStringLiteral("jpg")));
         // A folder without write permission (root may write anyway).
         const QString locked = m_f.dir.filePath(QStringLiteral("locked"));
         QVERIFY(QDir().mkpath(locked));
@@ -231,7 +231,7 @@ private slots:
             QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
             QSKIP("running as root: permissions do not stop writing");
         }
-        QVERIFY(!m_f.dm->SavePictureFile(&picture, locked + QStringLiteral("/sea"), QStringLiteral("jpg")));
+        QVERIFY(!m_f.store->savePictureFile(&picture, locked + QStringLiteral("/sea"), QStringLiteral("jpg")));
         QCOMPARE(QDir(locked).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
         QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
@@ -239,15 +239,15 @@ private slots:
     void savePictureFileOnAFullDisk()
     {
         TestStore::SmallDisk disk(m_f.dir.filePath(QStringLiteral("small")), 64 * 1024);
-        if (!disk.Mounted())
+        if (!disk.isMounted())
             QSKIP("cannot mount a small tmpfs here (needs root)");
         // Noise does not compress: the JPEG data are far larger than the disk.
         QImage picture(800, 800, QImage::Format_RGB32);
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x)
                 picture.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 256, (x * y * 31) % 256, (x ^ y) % 256));
-        QVERIFY(!m_f.dm->SavePictureFile(&picture, disk.Path() + QStringLiteral("/sea"), QStringLiteral("jpg")));
-        QCOMPARE(QDir(disk.Path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
+        QVERIFY(!m_f.store->savePictureFile(&picture, disk.path() + QStringLiteral("/sea"), QStringLiteral("jpg")));
+        QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
     }
 
 private:
@@ -258,16 +258,16 @@ private:
         if (bytes.isEmpty()) {
             // No import stores empty data, but an older store may hold such
             // a picture.
-            const int id = m_f.dm->NextId(QStringLiteral("PicInfoTable"), QStringLiteral("PicInfoID"));
-            SqlStatement(m_f.dm->Db(), QStringLiteral("Insert into PicInfoTable(PicInfoID, PicLibID, PicName) Values(%1, 1, 'p%2')")
+            const int id = m_f.store->nextId(QStringLiteral("PicInfoTable"), QStringLiteral("PicInfoID"));
+            SqlStatement(m_f.store->connection(), QStringLiteral("Insert into PicInfoTable(PicInfoID, PicLibID, PicName) Values(%1, 1, 'p%2')")
                                            .arg(id).arg(n)).exec();
-            SqlStatement(m_f.dm->Db(), QStringLiteral("Insert into PicTable(PicInfoID, Pic) Values(%1, zeroblob(0))").arg(id)).exec();
+            SqlStatement(m_f.store->connection(), QStringLiteral("Insert into PicTable(PicInfoID, Pic) Values(%1, zeroblob(0))").arg(id)).exec();
             return id;
         }
         const QString file = m_f.dir.filePath(QStringLiteral("p%1.jpg").arg(n));
-        if (!TestStore::WriteFile(file, bytes) || !m_f.dm->AddPicture(1, file))
+        if (!TestStore::writeFile(file, bytes) || !m_f.store->addPicture(1, file))
             QTest::qFail("cannot store a fixture", __FILE__, __LINE__);
-        return m_f.dm->FindPictureId(1, QStringLiteral("p%1").arg(n));
+        return m_f.store->findPictureId(1, QStringLiteral("p%1").arg(n));
     }
 
     TestStore::Fixture m_f;

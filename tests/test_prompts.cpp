@@ -1,9 +1,10 @@
-// The prompts: the data module forwards to the installed answerer; the Qt
-// boxes are laid out to their measures and answer with the right codes.
+// The prompts: each goes to the installed answerer; the Qt boxes are laid
+// out to their measures and answer with the right codes.
 
-#include "PicDMUnit.h"
-#include "QtPrompts.h"
 #include "Modal.h"
+#include "PasswordPromptBox.h"
+#include "PromptMessageBox.h"
+#include "QtPromptHandler.h"
 #include "ScriptedPrompts.h"
 
 #include <QApplication>
@@ -28,17 +29,16 @@ class TestPrompts : public QObject
     Q_OBJECT
 
 private slots:
-    void dataModuleForwardsTitleFirst()
+    void promptsForwardTitleFirst()
     {
-        TPicDM dm;
-        ScriptedPrompts *p = ScriptedPrompts::Install(dm);
-        p->QueueYesNo(IdNo);
-        p->QueuePassword(QStringLiteral(" pw "));
-        QCOMPARE(dm.ShowInfo(QStringLiteral("提示"), QStringLiteral("i")), int(IdOk));
-        dm.ShowError(QStringLiteral("错误"), QStringLiteral("e"));
-        dm.ShowWarning(QStringLiteral("警告"), QStringLiteral("w"));
-        QCOMPARE(dm.AskYesNo(QStringLiteral("提示"), QStringLiteral("q")), int(IdNo));
-        QCOMPARE(dm.AskPassword(QStringLiteral("密码认证"), QStringLiteral("p")), QStringLiteral(" pw "));
+        ScriptedPrompts *p = ScriptedPrompts::install();
+        p->queueYesNo(IdNo);
+        p->queuePassword(QStringLiteral(" pw "));
+        QCOMPARE(Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("i")), int(IdOk));
+        Prompts::showError(QStringLiteral("错误"), QStringLiteral("e"));
+        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("w"));
+        QCOMPARE(Prompts::askYesNo(QStringLiteral("提示"), QStringLiteral("q")), int(IdNo));
+        QCOMPARE(Prompts::askPassword(QStringLiteral("密码认证"), QStringLiteral("p")), QStringLiteral(" pw "));
         const QList<PromptRecord> expected = {
             {PromptKind::Info, QStringLiteral("提示"), QStringLiteral("i")},
             {PromptKind::Error, QStringLiteral("错误"), QStringLiteral("e")},
@@ -46,8 +46,8 @@ private slots:
             {PromptKind::YesNo, QStringLiteral("提示"), QStringLiteral("q")},
             {PromptKind::Password, QStringLiteral("密码认证"), QStringLiteral("p")},
         };
-        QCOMPARE(p->Messages, expected);
-        QCOMPARE(p->PendingAnswers(), 0);
+        QCOMPARE(p->messages, expected);
+        QCOMPARE(p->pendingAnswers(), 0);
     }
 
     void messageBoxLayout_data()
@@ -62,16 +62,16 @@ private slots:
     {
         QFETCH(int, kind);
         QFETCH(QString, text);
-        TMesBox box(PromptKind(kind), QStringLiteral("标题"), text);
+        PromptMessageBox box(PromptKind(kind), QStringLiteral("标题"), text);
         QCOMPARE(box.windowTitle(), QStringLiteral("标题"));
-        const QLabel *label = box.TextLabel();
+        const QLabel *label = box.textLabel();
         QCOMPARE(label->pos(), QPoint(50, 15));
         QCOMPARE(label->text(), text);
         QVERIFY(!label->wordWrap());
-        QCOMPARE(box.IconLabel()->geometry(),
+        QCOMPARE(box.iconLabel()->geometry(),
                  QRect(5, std::max(10, 15 + label->height() / 2 - 16), 32, 32));
 
-        const QList<QPushButton *> buttons = box.Buttons();
+        const QList<QPushButton *> buttons = box.buttons();
         const QStringList captions = PromptKind(kind) == PromptKind::YesNo
                                          ? QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}
                                          : QStringList{QStringLiteral("OK")};
@@ -91,14 +91,14 @@ private slots:
 
     void messageBoxGrowsWithItsText()
     {
-        TMesBox one(PromptKind::Info, QStringLiteral("t"), QStringLiteral("一行"));
-        TMesBox two(PromptKind::Info, QStringLiteral("t"), QStringLiteral("一行\n两行"));
+        PromptMessageBox one(PromptKind::Info, QStringLiteral("t"), QStringLiteral("一行"));
+        PromptMessageBox two(PromptKind::Info, QStringLiteral("t"), QStringLiteral("一行\n两行"));
         QVERIFY(two.height() > one.height());
-        QCOMPARE(two.height() - one.height(), two.TextLabel()->height() - one.TextLabel()->height());
-        TMesBox wide(PromptKind::Info, QStringLiteral("t"), QString(60, QChar(0x5bbd)));
+        QCOMPARE(two.height() - one.height(), two.textLabel()->height() - one.textLabel()->height());
+        PromptMessageBox wide(PromptKind::Info, QStringLiteral("t"), QString(60, QChar(0x5bbd)));
         QVERIFY(wide.width() > one.width());
         const int screenWidth = QGuiApplication::primaryScreen()->availableGeometry().width();
-        TMesBox huge(PromptKind::Info, QStringLiteral("t"), QString(2000, QLatin1Char('W')));
+        PromptMessageBox huge(PromptKind::Info, QStringLiteral("t"), QString(2000, QLatin1Char('W')));
         QCOMPARE(huge.width(), screenWidth);
     }
 
@@ -123,7 +123,7 @@ private slots:
         QFETCH(QString, how);
         QFETCH(int, expected);
         QString seenTitle;
-        OnNextModal([how, &seenTitle](QDialog *d) {
+        onNextModal([how, &seenTitle](QDialog *d) {
             seenTitle = d->windowTitle();
             if (how == QLatin1String("enter"))
                 press(d, Qt::Key_Return);
@@ -132,12 +132,12 @@ private slots:
             else if (how == QLatin1String("close"))
                 d->close();
             else
-                static_cast<TMesBox *>(d)->Buttons().at(how.right(1).toInt())->click();
+                static_cast<PromptMessageBox *>(d)->buttons().at(how.right(1).toInt())->click();
         });
-        TQtPrompts prompts;
+        QtPromptHandler prompts;
         const int result = PromptKind(kind) == PromptKind::YesNo
-                               ? prompts.AskYesNo(QStringLiteral("提示"), QStringLiteral("确定?"))
-                               : prompts.Message(PromptKind(kind), QStringLiteral("提示"), QStringLiteral("消息"));
+                               ? prompts.askYesNo(QStringLiteral("提示"), QStringLiteral("确定?"))
+                               : prompts.message(PromptKind(kind), QStringLiteral("提示"), QStringLiteral("消息"));
         QCOMPARE(result, expected);
         QCOMPARE(seenTitle, QStringLiteral("提示"));
     }
@@ -161,46 +161,46 @@ private slots:
         QFETCH(QString, expected);
         bool masked = false;
         bool startedEmpty = false;
-        OnNextModal([&](QDialog *d) {
-            auto *box = static_cast<TPasswordBox *>(d);
-            masked = box->Entry()->echoMode() == QLineEdit::Password;
-            startedEmpty = box->Entry()->text().isEmpty();
-            QTest::keyClicks(box->Entry(), typed);
+        onNextModal([&](QDialog *d) {
+            auto *box = static_cast<PasswordPromptBox *>(d);
+            masked = box->entry()->echoMode() == QLineEdit::Password;
+            startedEmpty = box->entry()->text().isEmpty();
+            QTest::keyClicks(box->entry(), typed);
             if (how == QLatin1String("ok"))
-                box->OkButton()->click();
+                box->okButton()->click();
             else if (how == QLatin1String("enter"))
-                QTest::keyClick(box->Entry(), Qt::Key_Return);
+                QTest::keyClick(box->entry(), Qt::Key_Return);
             else if (how == QLatin1String("cancel"))
-                box->CancelButton()->click();
+                box->cancelButton()->click();
             else if (how == QLatin1String("esc"))
-                QTest::keyClick(box->Entry(), Qt::Key_Escape);
+                QTest::keyClick(box->entry(), Qt::Key_Escape);
             else
                 box->close();
         });
-        TQtPrompts prompts;
-        QCOMPARE(prompts.AskPassword(QStringLiteral("密码认证"), QStringLiteral("相册已被密码保护!      ")), expected);
+        QtPromptHandler prompts;
+        QCOMPARE(prompts.askPassword(QStringLiteral("密码认证"), QStringLiteral("相册已被密码保护!      ")), expected);
         QVERIFY(masked);
         QVERIFY(startedEmpty);
     }
 
     void passwordBoxLayout()
     {
-        TPasswordBox box(QStringLiteral("访问密码"), QStringLiteral("相册已被密码保护!      "));
+        PasswordPromptBox box(QStringLiteral("访问密码"), QStringLiteral("相册已被密码保护!      "));
         QCOMPARE(box.windowTitle(), QStringLiteral("访问密码"));
-        const QLabel *prompt = box.PromptLabel();
-        const QLineEdit *entry = box.Entry();
+        const QLabel *prompt = box.promptLabel();
+        const QLineEdit *entry = box.entry();
         QCOMPARE(entry->x(), prompt->x());
         QCOMPARE(entry->y(), prompt->y() + prompt->height() + 5);
-        QCOMPARE(box.OkButton()->y(), entry->y() + entry->height() + 15);
-        QCOMPARE(box.CancelButton()->y(), box.OkButton()->y());
-        QVERIFY(box.OkButton()->x() < box.CancelButton()->x());
-        QCOMPARE(box.OkButton()->text(), QStringLiteral("OK"));
-        QCOMPARE(box.CancelButton()->text(), QStringLiteral("Cancel"));
-        QVERIFY(box.OkButton()->isDefault());
-        QCOMPARE(box.height(), box.OkButton()->geometry().bottom() + 1 + 13);
+        QCOMPARE(box.okButton()->y(), entry->y() + entry->height() + 15);
+        QCOMPARE(box.cancelButton()->y(), box.okButton()->y());
+        QVERIFY(box.okButton()->x() < box.cancelButton()->x());
+        QCOMPARE(box.okButton()->text(), QStringLiteral("OK"));
+        QCOMPARE(box.cancelButton()->text(), QStringLiteral("Cancel"));
+        QVERIFY(box.okButton()->isDefault());
+        QCOMPARE(box.height(), box.okButton()->geometry().bottom() + 1 + 13);
         QVERIFY(entry->geometry().right() < box.width());
         // The entry holds at most 255 bytes of GBK text.
-        QLineEdit *edit = box.Entry();
+        QLineEdit *edit = box.entry();
         edit->setText(QString(127, QChar(0x5bc6)) + QStringLiteral("a"));
         QCOMPARE(edit->text().size(), 128);
         QTest::keyClick(edit, Qt::Key_End);

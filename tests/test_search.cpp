@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-using FormFixture::Album;
+using FormFixture::albumNode;
 
 class TestSearch : public QObject
 {
@@ -16,32 +16,32 @@ class TestSearch : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_f.Setup());
-        FormFixture::MakeAlbums(m_f);
-        TestStore::AddPictureBytes(m_f.dir, 1, QStringLiteral("Big"),
-                                   JpegFixtures::Make(JpegFixtures::Quarters(900, 700), JpegFixtures::Kind::Baseline));
-        m_form = FormFixture::Open(m_f);
-        m_form->Action("N34")->trigger();
-        QTRY_VERIFY(m_form->MainSearcPanle->isVisible());
+        QVERIFY(m_f.setUp());
+        FormFixture::makeAlbums(m_f);
+        TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("Big"),
+                                   JpegFixtures::make(JpegFixtures::quarters(900, 700), JpegFixtures::Kind::Baseline));
+        m_form = FormFixture::open(m_f);
+        m_form->action("searchBarAction")->trigger();
+        QTRY_VERIFY(m_form->searchPanel->isVisible());
     }
     void cleanup()
     {
         m_form.reset();
-        m_f.Teardown();
+        m_f.tearDown();
     }
 
     void barLayout()
     {
-        QCOMPARE(m_form->SearcPanle->size(), QSize(288, 18));
-        QCOMPARE(m_form->SearcPanle->y(), 5);
-        QCOMPARE(m_form->SearcPanle->geometry().right() + 1, m_form->MainSearcPanle->width() - 5);
+        QCOMPARE(m_form->searchBar->size(), QSize(288, 18));
+        QCOMPARE(m_form->searchBar->y(), 5);
+        QCOMPARE(m_form->searchBar->geometry().right() + 1, m_form->searchPanel->width() - 5);
         m_form->resize(m_form->width() + 123, m_form->height());
-        QTRY_COMPARE(m_form->SearcPanle->geometry().right() + 1, m_form->MainSearcPanle->width() - 5);
-        QCOMPARE(m_form->SearcCom->geometry(), QRect(22, 0, 120, 18));
-        QCOMPARE(m_form->SearcEdit->size(), QSize(121, 17));
-        QCOMPARE(m_form->SearcBtn->size(), QSize(20, 18));
-        QCOMPARE(m_form->SearcEdit->text(), QStringLiteral("关键词"));
-        QCOMPARE(m_form->SearcCom->currentText(), QStringLiteral("<选择相册>"));
+        QTRY_COMPARE(m_form->searchBar->geometry().right() + 1, m_form->searchPanel->width() - 5);
+        QCOMPARE(m_form->searchAlbumChooser->geometry(), QRect(22, 0, 120, 18));
+        QCOMPARE(m_form->searchNameEdit->size(), QSize(121, 17));
+        QCOMPARE(m_form->searchButton->size(), QSize(20, 18));
+        QCOMPARE(m_form->searchNameEdit->text(), QStringLiteral("关键词"));
+        QCOMPARE(m_form->searchAlbumChooser->currentText(), QStringLiteral("<选择相册>"));
     }
 
     void incompleteInput_data()
@@ -58,51 +58,51 @@ private slots:
         QFETCH(QString, keyword);
         if (!album.isEmpty())
             choose(album);
-        m_form->SearcEdit->setText(keyword);
-        m_form->SearcBtn->click();
-        QCOMPARE(m_f.prompts->Messages,
+        m_form->searchNameEdit->setText(keyword);
+        m_form->searchButton->click();
+        QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Info, QStringLiteral("提示"), QStringLiteral("搜索条件不足!")}}));
-        QVERIFY(m_form->MainImage->Picture().isNull());
+        QVERIFY(m_form->pictureView->picture().isNull());
     }
 
     void exactMatchIgnoringCase()
     {
         choose(QStringLiteral("open"));
-        m_form->SearcEdit->setText(QStringLiteral("   "));
-        m_form->SearcBtn->click(); // blanks pass the checks and find nothing
-        QVERIFY(m_form->MainImage->Picture().isNull());
-        m_form->SearcEdit->setText(QStringLiteral("bi"));
-        m_form->SearcBtn->click(); // no partial match
-        QVERIFY(m_form->MainImage->Picture().isNull());
-        m_form->SearcEdit->setText(QStringLiteral(" big "));
-        m_form->SearcBtn->click();
-        QCOMPARE(m_form->MainImage->Picture().size(), QSize(900, 700));
-        QCOMPARE(m_f.dm->WorkBitmap.size(), QSize(900, 700));
-        QCOMPARE(m_form->MainImage->geometry(), QRect(40, 0, m_form->PicSroll->width() - 80, m_form->PicSroll->height()));
+        m_form->searchNameEdit->setText(QStringLiteral("   "));
+        m_form->searchButton->click(); // blanks pass the checks and find nothing
+        QVERIFY(m_form->pictureView->picture().isNull());
+        m_form->searchNameEdit->setText(QStringLiteral("bi"));
+        m_form->searchButton->click(); // no partial match
+        QVERIFY(m_form->pictureView->picture().isNull());
+        m_form->searchNameEdit->setText(QStringLiteral(" big "));
+        m_form->searchButton->click();
+        QCOMPARE(m_form->pictureView->picture().size(), QSize(900, 700));
+        QCOMPARE(m_form->loadedPicture.size(), QSize(900, 700));
+        QCOMPARE(m_form->pictureView->geometry(), QRect(40, 0, m_form->viewer->width() - 80, m_form->viewer->height()));
         // The tree is left alone; zoom works on the found picture.
-        QVERIFY(m_form->PicLibView->currentItem() == nullptr);
-        QVERIFY(!Album(*m_form, "open")->isExpanded());
-        m_form->N17Click();
-        QCOMPARE(m_form->MainImage->Picture().size(), m_form->MainImage->size());
+        QVERIFY(m_form->albumTree->currentItem() == nullptr);
+        QVERIFY(!albumNode(*m_form, "open")->isExpanded());
+        m_form->zoomIn();
+        QCOMPARE(m_form->pictureView->picture().size(), m_form->pictureView->size());
         // A name the album does not hold leaves the picture shown.
-        const QImage shown = m_form->MainImage->Picture();
-        m_form->SearcEdit->setText(QStringLiteral("nothing"));
-        m_form->SearcBtn->click();
-        QCOMPARE(m_form->MainImage->Picture(), shown);
-        QCOMPARE(m_f.prompts->Messages.size(), 0);
+        const QImage shown = m_form->pictureView->picture();
+        m_form->searchNameEdit->setText(QStringLiteral("nothing"));
+        m_form->searchButton->click();
+        QCOMPARE(m_form->pictureView->picture(), shown);
+        QCOMPARE(m_f.prompts->messages.size(), 0);
     }
 
     void zoomedViewerIsNotRefitted()
     {
-        m_form->PicLibView->setCurrentItem(Album(*m_form, "open")->child(0));
-        m_form->N17Click();
-        const QSize zoomed = m_form->MainImage->size();
+        m_form->albumTree->setCurrentItem(albumNode(*m_form, "open")->child(0));
+        m_form->zoomIn();
+        const QSize zoomed = m_form->pictureView->size();
         choose(QStringLiteral("open"));
-        m_form->SearcEdit->setText(QStringLiteral("Big"));
-        m_form->SearcBtn->click();
-        QVERIFY(m_form->Zoomed);
-        QCOMPARE(m_form->MainImage->size(), zoomed);
-        QCOMPARE(m_form->MainImage->Picture().size(), QSize(900, 700));
+        m_form->searchNameEdit->setText(QStringLiteral("Big"));
+        m_form->searchButton->click();
+        QVERIFY(m_form->zoomed);
+        QCOMPARE(m_form->pictureView->size(), zoomed);
+        QCOMPARE(m_form->pictureView->picture().size(), QSize(900, 700));
     }
 
     void protectedAlbumAsksItsPassword_data()
@@ -120,63 +120,63 @@ private slots:
         QFETCH(bool, shown);
         QFETCH(bool, refused);
         choose(QStringLiteral("secret"));
-        m_form->SearcEdit->setText(QStringLiteral("hidden"));
-        m_f.prompts->QueuePassword(answer);
-        m_form->SearcBtn->click();
-        QCOMPARE(!m_form->MainImage->Picture().isNull(), shown);
+        m_form->searchNameEdit->setText(QStringLiteral("hidden"));
+        m_f.prompts->queuePassword(answer);
+        m_form->searchButton->click();
+        QCOMPARE(!m_form->pictureView->picture().isNull(), shown);
         QList<PromptRecord> expected = {
             {PromptKind::Password, QStringLiteral("密码认证"), QStringLiteral("相册已被密码保护!      ")}};
         if (refused)
             expected.append({PromptKind::Info, QStringLiteral("提示"), QStringLiteral("密码错误,拒绝访问该相册!")});
-        QCOMPARE(m_f.prompts->Messages, expected);
-        QVERIFY(!Album(*m_form, "secret")->isExpanded());
+        QCOMPARE(m_f.prompts->messages, expected);
+        QVERIFY(!albumNode(*m_form, "secret")->isExpanded());
     }
 
     void notAJpegIsReported()
     {
-        m_form->PicLibView->setCurrentItem(Album(*m_form, "open")->child(0));
-        const QImage before = m_f.dm->WorkBitmap;
-        const QSize size = m_form->MainImage->size();
+        m_form->albumTree->setCurrentItem(albumNode(*m_form, "open")->child(0));
+        const QImage before = m_form->loadedPicture;
+        const QSize size = m_form->pictureView->size();
         choose(QStringLiteral("open"));
-        m_form->SearcEdit->setText(QStringLiteral("bmp"));
-        m_form->SearcBtn->click();
-        QCOMPARE(m_f.prompts->Messages,
+        m_form->searchNameEdit->setText(QStringLiteral("bmp"));
+        m_form->searchButton->click();
+        QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("JPEG error #53")}}));
-        QCOMPARE(m_f.dm->WorkBitmap, before);
-        QCOMPARE(m_form->MainImage->size(), size);
+        QCOMPARE(m_form->loadedPicture, before);
+        QCOMPARE(m_form->pictureView->size(), size);
     }
 
     void deletingTheShownPicturesAlbumEmptiesTheViewer()
     {
-        m_form->PicLibView->expandItem(m_form->PicLibView->topLevelItem(0));
-        m_form->PicLibView->setCurrentItem(Album(*m_form, "open"));
+        m_form->albumTree->expandItem(m_form->albumTree->topLevelItem(0));
+        m_form->albumTree->setCurrentItem(albumNode(*m_form, "open"));
         choose(QStringLiteral("open"));
-        m_form->SearcEdit->setText(QStringLiteral("cat"));
-        m_form->SearcBtn->click();
-        QVERIFY(!m_form->MainImage->Picture().isNull());
-        m_f.prompts->QueueYesNo(IdYes);
-        m_form->N2Click();
-        QCOMPARE(m_f.dm->FindAlbumId(QStringLiteral("open")), -1);
-        QVERIFY(m_form->MainImage->Picture().isNull());
+        m_form->searchNameEdit->setText(QStringLiteral("cat"));
+        m_form->searchButton->click();
+        QVERIFY(!m_form->pictureView->picture().isNull());
+        m_f.prompts->queueYesNo(IdYes);
+        m_form->deleteSelectedAlbum();
+        QCOMPARE(m_f.store->findAlbumId(QStringLiteral("open")), -1);
+        QVERIFY(m_form->pictureView->picture().isNull());
     }
 
     void openingTheListResetsTheChoice()
     {
         choose(QStringLiteral("open"));
-        m_form->SearcComDropDown();
-        QCOMPARE(m_form->SearcCom->currentIndex(), 0);
-        QCOMPARE(m_form->SearcCom->count(), 5);
+        m_form->refillSearchAlbums();
+        QCOMPARE(m_form->searchAlbumChooser->currentIndex(), 0);
+        QCOMPARE(m_form->searchAlbumChooser->count(), 5);
     }
 
 private:
     void choose(const QString &album)
     {
-        m_form->SearcComDropDown();
-        m_form->SearcCom->setCurrentIndex(m_form->SearcCom->findText(album));
+        m_form->refillSearchAlbums();
+        m_form->searchAlbumChooser->setCurrentIndex(m_form->searchAlbumChooser->findText(album));
     }
 
     TestStore::Fixture m_f;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<MainWindow> m_form;
 };
 
 QTEST_MAIN(TestSearch)

@@ -1,10 +1,10 @@
 // The album store: opening (and refusing) files, the statement runner,
-// CountWhere, NextId, transactions and the schema's rules.
+// countWhere, nextId, transactions and the schema's rules.
 
 #include "ConnectionString.h"
-#include "PicDMUnit.h"
+#include "AlbumStore.h"
 #include "ScriptedPrompts.h"
-#include "SqlDb.h"
+#include "Sql.h"
 #include "StoreSchema.h"
 #include "TestStore.h"
 #include "TextRules.h"
@@ -20,29 +20,28 @@ namespace {
 
 QByteArray digest(const QString &path)
 {
-    return QCryptographicHash::hash(TestStore::ReadFile(path), QCryptographicHash::Sha256);
+    return QCryptographicHash::hash(TestStore::readFile(path), QCryptographicHash::Sha256);
 }
 
-void insertAlbum(TPicDM &dm, int id, const QString &name, const QString &pass = QString())
+void insertAlbum(AlbumStore &store, int id, const QString &name, const QString &pass = QString())
 {
-    SqlStatement q(dm.Db(), QStringLiteral("Insert into PicLibTable(PicLibID, PicLibName, PicPass) Values(?, ?, ?)"));
+    SqlStatement q(store.connection(),
+                   QStringLiteral("INSERT INTO PicLibTable (PicLibID, PicLibName, PicPass) VALUES (?, ?, ?)"));
     q.bind(1, id).bind(2, name).bind(3, pass).exec();
 }
 
-void insertPicture(TPicDM &dm, int id, int album, const QString &name, const QByteArray &bytes)
+void insertPicture(AlbumStore &store, int id, int album, const QString &name, const QByteArray &bytes)
 {
-    SqlStatement info(dm.Db(),
-                      QStringLiteral("Insert into PicInfoTable(PicInfoID, PicLibID, PicName, PicExt) "
-                                     "Values(:s_PicInfoID,:s_PicLibID,:s_PicName,:s_PicExt)"));
-    info.bind(":s_PicInfoID", id).bind(":s_PicLibID", album).bind(":s_picName", name).bind(":s_PicExt", QStringLiteral("jpg"));
-    info.exec();
-    SqlStatement pic(dm.Db(), QStringLiteral("Insert into PicTable(PicInfoID,Pic) Values(:ss_PicInfoId,:ss_Pic)"));
-    pic.bind(":ss_PicInfoId", id).bindBlob(":ss_Pic", bytes).exec();
+    SqlStatement info(store.connection(), QStringLiteral("INSERT INTO PicInfoTable (PicInfoID, PicLibID, PicName, PicExt) "
+                                                         "VALUES (?, ?, ?, ?)"));
+    info.bind(1, id).bind(2, album).bind(3, name).bind(4, QStringLiteral("jpg")).exec();
+    SqlStatement pic(store.connection(), QStringLiteral("INSERT INTO PicTable (PicInfoID, Pic) VALUES (?, ?)"));
+    pic.bind(1, id).bindBlob(2, bytes).exec();
 }
 
-int rows(TPicDM &dm, const char *table)
+int rows(AlbumStore &store, const char *table)
 {
-    SqlStatement q(dm.Db(), QStringLiteral("Select count(*) From %1").arg(QLatin1String(table)));
+    SqlStatement q(store.connection(), QStringLiteral("Select count(*) From %1").arg(QLatin1String(table)));
     q.next();
     return int(q.int64(0));
 }
@@ -56,26 +55,26 @@ class TestStoreDb : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_f.Setup(false));
+        QVERIFY(m_f.setUp(false));
     }
     void cleanup()
     {
-        // The data module reports nothing by itself.
-        QCOMPARE(m_f.prompts->Messages.size(), 0);
-        m_f.Teardown();
+        // The store reports nothing by itself.
+        QCOMPARE(m_f.prompts->messages.size(), 0);
+        m_f.tearDown();
     }
 
     void openStoreAcceptsAStore()
     {
-        const QString path = TestStore::Make(m_f.dir, QStringLiteral("good.pdb"));
-        QVERIFY(m_f.dm->OpenStore(ConnectionString::ForStore(path)));
-        QVERIFY(m_f.dm->Connected());
-        QCOMPARE(m_f.dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("x")), 0);
+        const QString path = TestStore::makeStore(m_f.dir, QStringLiteral("good.pdb"));
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(path)));
+        QVERIFY(m_f.store->isOpen());
+        QCOMPARE(m_f.store->countWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("x")), 0);
         // Foreign keys are switched on for the connection.
-        SqlStatement fk(m_f.dm->Db(), QStringLiteral("PRAGMA foreign_keys"));
+        SqlStatement fk(m_f.store->connection(), QStringLiteral("PRAGMA foreign_keys"));
         QVERIFY(fk.next());
         QCOMPARE(fk.int64(0), 1);
-        SqlStatement sd(m_f.dm->Db(), QStringLiteral("PRAGMA secure_delete"));
+        SqlStatement sd(m_f.store->connection(), QStringLiteral("PRAGMA secure_delete"));
         QVERIFY(sd.next());
         QCOMPARE(sd.int64(0), 0);
     }
@@ -99,9 +98,9 @@ private slots:
         if (kind == QLatin1String("missing-folder"))
             path = m_f.dir.filePath(QStringLiteral("date/pdate.pdb"));
         else if (kind == QLatin1String("empty"))
-            QVERIFY(TestStore::WriteFile(path, QByteArray()));
+            QVERIFY(TestStore::writeFile(path, QByteArray()));
         else if (kind == QLatin1String("text"))
-            QVERIFY(TestStore::WriteFile(path, "These are not the photos you are looking for.\n"));
+            QVERIFY(TestStore::writeFile(path, "These are not the photos you are looking for.\n"));
         else if (kind == QLatin1String("folder"))
             QVERIFY(QDir().mkpath(path));
         else if (kind != QLatin1String("missing"))
@@ -111,11 +110,11 @@ private slots:
         const QByteArray before = QFileInfo(path).isFile() ? digest(path) : QByteArray();
 
         // An open connection is closed by a failed open.
-        const QString good = TestStore::Make(m_f.dir, QStringLiteral("open-first-") + kind + QStringLiteral(".pdb"));
-        QVERIFY(m_f.dm->OpenStore(ConnectionString::ForStore(good)));
-        QVERIFY(!m_f.dm->OpenStore(ConnectionString::ForStore(path)));
-        QVERIFY(!m_f.dm->Connected());
-        QCOMPARE(m_f.dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QString()), 0);
+        const QString good = TestStore::makeStore(m_f.dir, QStringLiteral("open-first-") + kind + QStringLiteral(".pdb"));
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(good)));
+        QVERIFY(!m_f.store->openStore(ConnectionString::forStore(path)));
+        QVERIFY(!m_f.store->isOpen());
+        QCOMPARE(m_f.store->countWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QString()), 0);
 
         // Nothing is created, modified or truncated.
         QCOMPARE(QFileInfo::exists(path), existed);
@@ -127,31 +126,31 @@ private slots:
 
     void openStoreRefusesAWrongPassword()
     {
-        const QString path = TestStore::Make(m_f.dir, QStringLiteral("pw.pdb"));
-        QString connection = ConnectionString::ForStore(path);
-        connection.replace(QString::fromLatin1(StoreSchema::DatabasePassword()), QStringLiteral("qe!vorn.7316"));
-        QVERIFY(!m_f.dm->OpenStore(connection));
-        QVERIFY(!m_f.dm->Connected());
+        const QString path = TestStore::makeStore(m_f.dir, QStringLiteral("pw.pdb"));
+        QString connection = ConnectionString::forStore(path);
+        connection.replace(QString::fromLatin1(StoreSchema::databasePassword()), QStringLiteral("qe!vorn.7316"));
+        QVERIFY(!m_f.store->openStore(connection));
+        QVERIFY(!m_f.store->isOpen());
     }
 
     void openStoreReopensAndTrims()
     {
         QTemporaryDir odd(m_f.dir.filePath(QStringLiteral("a folder; with \"odd\" name XXXXXX")));
         QVERIFY(odd.isValid());
-        const QString first = TestStore::Make(m_f.dir, QStringLiteral("first.pdb"));
-        const QString second = TestStore::Make(odd, QStringLiteral(" second store.pdb"));
-        QVERIFY(m_f.dm->OpenStore(ConnectionString::ForStore(first)));
-        insertAlbum(*m_f.dm, 1, QStringLiteral("Only in first"));
+        const QString first = TestStore::makeStore(m_f.dir, QStringLiteral("first.pdb"));
+        const QString second = TestStore::makeStore(odd, QStringLiteral(" second store.pdb"));
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(first)));
+        insertAlbum(*m_f.store, 1, QStringLiteral("Only in first"));
 
         // A connection string framed by blanks, naming another store: the
         // open connection is replaced.
-        const QString connection = QStringLiteral("  \t") + ConnectionString::ForStore(second) + QStringLiteral("  ");
-        QVERIFY(m_f.dm->OpenStore(connection));
-        QCOMPARE(m_f.dm->ConnectionString(), connection.trimmed());
-        QCOMPARE(m_f.dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Only in first")), 0);
-        insertAlbum(*m_f.dm, 1, QStringLiteral("Only in second"));
-        QVERIFY(m_f.dm->OpenStore(ConnectionString::ForStore(first)));
-        QCOMPARE(m_f.dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Only in first")), 1);
+        const QString connection = QStringLiteral("  \t") + ConnectionString::forStore(second) + QStringLiteral("  ");
+        QVERIFY(m_f.store->openStore(connection));
+        QCOMPARE(m_f.store->connectionString(), connection.trimmed());
+        QCOMPARE(m_f.store->countWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Only in first")), 0);
+        insertAlbum(*m_f.store, 1, QStringLiteral("Only in second"));
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(first)));
+        QCOMPARE(m_f.store->countWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Only in first")), 1);
     }
 
     void connectionStringKeepsAnyPath_data()
@@ -167,9 +166,9 @@ private slots:
     void connectionStringKeepsAnyPath()
     {
         QFETCH(QString, path);
-        const QString c = ConnectionString::ForStore(path);
-        QCOMPARE(ConnectionString::Value(c, QStringLiteral("data source")), path);
-        QCOMPARE(ConnectionString::Value(c, QStringLiteral("Database Password")).toLatin1(), StoreSchema::DatabasePassword());
+        const QString c = ConnectionString::forStore(path);
+        QCOMPARE(ConnectionString::value(c, QStringLiteral("data source")), path);
+        QCOMPARE(ConnectionString::value(c, QStringLiteral("Database Password")).toLatin1(), StoreSchema::databasePassword());
     }
 
     void countWhere_data()
@@ -198,86 +197,86 @@ private slots:
         QFETCH(QString, value);
         QFETCH(int, expected);
         openNewStore();
-        insertAlbum(*m_f.dm, 1, QStringLiteral("Trip"));
-        insertAlbum(*m_f.dm, 2, QStringLiteral("ABC"));
-        insertAlbum(*m_f.dm, 3, QStringLiteral("O'Brien"));
-        insertAlbum(*m_f.dm, 4, QStringLiteral("家庭相册"));
-        insertPicture(*m_f.dm, 1, 1, QStringLiteral("cat"), "a");
-        insertPicture(*m_f.dm, 2, 2, QStringLiteral("Cat"), "b");
-        QCOMPARE(m_f.dm->CountWhere(table, column, value), expected);
+        insertAlbum(*m_f.store, 1, QStringLiteral("Trip"));
+        insertAlbum(*m_f.store, 2, QStringLiteral("ABC"));
+        insertAlbum(*m_f.store, 3, QStringLiteral("O'Brien"));
+        insertAlbum(*m_f.store, 4, QStringLiteral("家庭相册"));
+        insertPicture(*m_f.store, 1, 1, QStringLiteral("cat"), "a");
+        insertPicture(*m_f.store, 2, 2, QStringLiteral("Cat"), "b");
+        QCOMPARE(m_f.store->countWhere(table, column, value), expected);
     }
 
     void countWhereOnAClosedConnection()
     {
-        QCOMPARE(m_f.dm->CountWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Trip")), 0);
+        QCOMPARE(m_f.store->countWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), QStringLiteral("Trip")), 0);
     }
 
     void nextId()
     {
         openNewStore();
-        QCOMPARE(m_f.dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 1);
-        QCOMPARE(m_f.dm->NextId(QStringLiteral("PicInfoTable"), QStringLiteral("PicInfoId")), 1);
-        insertAlbum(*m_f.dm, 1, QStringLiteral("a"));
-        insertAlbum(*m_f.dm, 2, QStringLiteral("b"));
-        insertAlbum(*m_f.dm, 7, QStringLiteral("c"));
-        QCOMPARE(m_f.dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 8);
+        QCOMPARE(m_f.store->nextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 1);
+        QCOMPARE(m_f.store->nextId(QStringLiteral("PicInfoTable"), QStringLiteral("PicInfoId")), 1);
+        insertAlbum(*m_f.store, 1, QStringLiteral("a"));
+        insertAlbum(*m_f.store, 2, QStringLiteral("b"));
+        insertAlbum(*m_f.store, 7, QStringLiteral("c"));
+        QCOMPARE(m_f.store->nextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 8);
         // The id of a deleted largest row is handed out again.
-        SqlStatement(m_f.dm->Db(), QStringLiteral("Delete from PicLibTable Where PicLibID = 7")).exec();
-        QCOMPARE(m_f.dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 3);
+        SqlStatement(m_f.store->connection(), QStringLiteral("Delete from PicLibTable Where PicLibID = 7")).exec();
+        QCOMPARE(m_f.store->nextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")), 3);
     }
 
     void nextIdPassesErrorsOn()
     {
-        QVERIFY_THROWS_EXCEPTION(SqlError, m_f.dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")));
+        QVERIFY_THROWS_EXCEPTION(SqlError, m_f.store->nextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID")));
         openNewStore();
-        QVERIFY_THROWS_EXCEPTION(SqlError, m_f.dm->NextId(QStringLiteral("PicLibTable"), QStringLiteral("PicName")));
-        QVERIFY_THROWS_EXCEPTION(SqlError, m_f.dm->NextId(QStringLiteral("sqlite_master"), QStringLiteral("rowid")));
+        QVERIFY_THROWS_EXCEPTION(SqlError, m_f.store->nextId(QStringLiteral("PicLibTable"), QStringLiteral("PicName")));
+        QVERIFY_THROWS_EXCEPTION(SqlError, m_f.store->nextId(QStringLiteral("sqlite_master"), QStringLiteral("rowid")));
     }
 
     void transactionRollsBackUnlessCommitted()
     {
         openNewStore();
         {
-            SqlTransaction t(m_f.dm->Db());
-            insertAlbum(*m_f.dm, 1, QStringLiteral("gone"));
-            insertPicture(*m_f.dm, 1, 1, QStringLiteral("p"), "x");
+            SqlTransaction t(m_f.store->connection());
+            insertAlbum(*m_f.store, 1, QStringLiteral("gone"));
+            insertPicture(*m_f.store, 1, 1, QStringLiteral("p"), "x");
         }
-        QCOMPARE(rows(*m_f.dm, "PicLibTable"), 0);
-        QCOMPARE(rows(*m_f.dm, "PicTable"), 0);
+        QCOMPARE(rows(*m_f.store, "PicLibTable"), 0);
+        QCOMPARE(rows(*m_f.store, "PicTable"), 0);
         {
-            SqlTransaction t(m_f.dm->Db());
-            insertAlbum(*m_f.dm, 1, QStringLiteral("kept"));
+            SqlTransaction t(m_f.store->connection());
+            insertAlbum(*m_f.store, 1, QStringLiteral("kept"));
             t.commit();
             QVERIFY_THROWS_EXCEPTION(SqlError, t.commit());
         }
-        QCOMPARE(rows(*m_f.dm, "PicLibTable"), 1);
+        QCOMPARE(rows(*m_f.store, "PicLibTable"), 1);
         // A failed statement inside a transaction leaves nothing behind.
         try {
-            SqlTransaction t(m_f.dm->Db());
-            insertPicture(*m_f.dm, 5, 1, QStringLiteral("one"), "1");
-            insertPicture(*m_f.dm, 5, 1, QStringLiteral("two"), "2"); // id taken
+            SqlTransaction t(m_f.store->connection());
+            insertPicture(*m_f.store, 5, 1, QStringLiteral("one"), "1");
+            insertPicture(*m_f.store, 5, 1, QStringLiteral("two"), "2"); // id taken
             t.commit();
             QFAIL("the second insert must fail");
         } catch (const SqlError &) {
         }
-        QCOMPARE(rows(*m_f.dm, "PicInfoTable"), 0);
-        QCOMPARE(rows(*m_f.dm, "PicTable"), 0);
+        QCOMPARE(rows(*m_f.store, "PicInfoTable"), 0);
+        QCOMPARE(rows(*m_f.store, "PicTable"), 0);
     }
 
     void blobsSurviveWhole()
     {
         openNewStore();
-        insertAlbum(*m_f.dm, 1, QStringLiteral("a"));
+        insertAlbum(*m_f.store, 1, QStringLiteral("a"));
         QByteArray bytes(100000, '\0');
         for (int i = 0; i < bytes.size(); ++i)
             bytes[i] = char(i * 7 % 256);
-        insertPicture(*m_f.dm, 1, 1, QStringLiteral("nul"), bytes);
-        insertPicture(*m_f.dm, 2, 1, QStringLiteral("empty"), QByteArray());
-        SqlStatement q(m_f.dm->Db(), QStringLiteral("Select PicInfoID,Pic From PicTable Where PicInfoID = ?"));
+        insertPicture(*m_f.store, 1, 1, QStringLiteral("nul"), bytes);
+        insertPicture(*m_f.store, 2, 1, QStringLiteral("empty"), QByteArray());
+        SqlStatement q(m_f.store->connection(), QStringLiteral("Select PicInfoID,Pic From PicTable Where PicInfoID = ?"));
         q.bind(1, 1);
         QVERIFY(q.next());
         QCOMPARE(q.blob(q.column("pic")), bytes);
-        SqlStatement e(m_f.dm->Db(), QStringLiteral("Select Pic, typeof(Pic) From PicTable Where PicInfoID = 2"));
+        SqlStatement e(m_f.store->connection(), QStringLiteral("Select Pic, typeof(Pic) From PicTable Where PicInfoID = 2"));
         QVERIFY(e.next());
         QCOMPARE(e.text(1), QStringLiteral("blob"));
     }
@@ -285,39 +284,39 @@ private slots:
     void schemaRules()
     {
         openNewStore();
-        insertAlbum(*m_f.dm, 1, QStringLiteral("a"));
-        insertAlbum(*m_f.dm, 2, QStringLiteral("b"));
-        insertPicture(*m_f.dm, 1, 1, QStringLiteral("cat"), "1");
+        insertAlbum(*m_f.store, 1, QStringLiteral("a"));
+        insertAlbum(*m_f.store, 2, QStringLiteral("b"));
+        insertPicture(*m_f.store, 1, 1, QStringLiteral("cat"), "1");
         // Picture names are unique within an album, without regard to case;
         // the same name in another album is fine.
-        QVERIFY_THROWS_EXCEPTION(SqlError, insertPicture(*m_f.dm, 2, 1, QStringLiteral("CAT"), "2"));
-        insertPicture(*m_f.dm, 2, 2, QStringLiteral("CAT"), "2");
+        QVERIFY_THROWS_EXCEPTION(SqlError, insertPicture(*m_f.store, 2, 1, QStringLiteral("CAT"), "2"));
+        insertPicture(*m_f.store, 2, 2, QStringLiteral("CAT"), "2");
         // A picture must belong to an album.
-        QVERIFY_THROWS_EXCEPTION(SqlError, insertPicture(*m_f.dm, 3, 99, QStringLiteral("orphan"), "3"));
+        QVERIFY_THROWS_EXCEPTION(SqlError, insertPicture(*m_f.store, 3, 99, QStringLiteral("orphan"), "3"));
         // Deleting an album takes its pictures and their bytes with it, so a
         // reused id never meets an old row.
-        SqlStatement(m_f.dm->Db(), QStringLiteral("Delete from PicLibTable Where PicLibName = 'A'")).exec();
-        QCOMPARE(rows(*m_f.dm, "PicInfoTable"), 1);
-        QCOMPARE(rows(*m_f.dm, "PicTable"), 1);
-        SqlStatement(m_f.dm->Db(), QStringLiteral("Delete from PicInfoTable Where PicInfoID = 2")).exec();
-        QCOMPARE(rows(*m_f.dm, "PicTable"), 0);
+        SqlStatement(m_f.store->connection(), QStringLiteral("Delete from PicLibTable Where PicLibName = 'A'")).exec();
+        QCOMPARE(rows(*m_f.store, "PicInfoTable"), 1);
+        QCOMPARE(rows(*m_f.store, "PicTable"), 1);
+        SqlStatement(m_f.store->connection(), QStringLiteral("Delete from PicInfoTable Where PicInfoID = 2")).exec();
+        QCOMPARE(rows(*m_f.store, "PicTable"), 0);
     }
 
     void storeFileIsEncryptedAndNeverReplaced()
     {
-        const QString path = TestStore::Make(m_f.dir, QStringLiteral("shipped.pdb"));
-        const QByteArray head = TestStore::ReadFile(path).left(16);
+        const QString path = TestStore::makeStore(m_f.dir, QStringLiteral("shipped.pdb"));
+        const QByteArray head = TestStore::readFile(path).left(16);
         QVERIFY(!head.startsWith("SQLite format 3"));
-        QVERIFY(m_f.dm->OpenStore(ConnectionString::ForStore(path)));
-        SqlStatement v(m_f.dm->Db(), QStringLiteral("PRAGMA user_version"));
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(path)));
+        SqlStatement v(m_f.store->connection(), QStringLiteral("PRAGMA user_version"));
         QVERIFY(v.next());
         QCOMPARE(int(v.int64(0)), StoreSchema::SchemaVersion);
-        insertAlbum(*m_f.dm, 1, QStringLiteral("precious"));
-        m_f.dm->CloseStore();
+        insertAlbum(*m_f.store, 1, QStringLiteral("precious"));
+        m_f.store->closeStore();
         const QByteArray before = digest(path);
 
         QString error;
-        QVERIFY(!StoreSchema::CreateEmptyStore(path, &error));
+        QVERIFY(!StoreSchema::createEmptyStore(path, &error));
         QVERIFY(!error.isEmpty());
         QProcess tool;
         tool.start(QStringLiteral(QUILBO_MKSTORE), {QStringLiteral("--if-missing"), path});
@@ -335,9 +334,9 @@ private slots:
         const QString sqlcipher = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
         if (sqlcipher.isEmpty())
             QSKIP("the sqlcipher shell is not installed");
-        const QString path = TestStore::Make(m_f.dir, QStringLiteral("shell.pdb"));
+        const QString path = TestStore::makeStore(m_f.dir, QStringLiteral("shell.pdb"));
         const QString script = QStringLiteral("PRAGMA key='%1';\nPRAGMA cipher_page_size=4096;\n.tables\n")
-                                   .arg(QString::fromLatin1(StoreSchema::DatabasePassword()));
+                                   .arg(QString::fromLatin1(StoreSchema::databasePassword()));
         QCOMPARE(runShell(sqlcipher, path, script).simplified(), QStringLiteral("PicInfoTable PicLibTable PicTable"));
 
         const QString sqlite3 = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
@@ -348,37 +347,37 @@ private slots:
 
     void textRules()
     {
-        QCOMPARE(TrimText(QStringLiteral("  Trip  ")), QStringLiteral("Trip"));
-        QCOMPARE(TrimText(QStringLiteral("\t\x01\r\nTrip\x1f ")), QStringLiteral("Trip"));
+        QCOMPARE(trimText(QStringLiteral("  Trip  ")), QStringLiteral("Trip"));
+        QCOMPARE(trimText(QStringLiteral("\t\x01\r\nTrip\x1f ")), QStringLiteral("Trip"));
         // The ideographic space is a character of the name, not a blank.
-        QCOMPARE(TrimText(QStringLiteral("\u3000相册\u3000")), QStringLiteral("\u3000相册\u3000"));
-        QCOMPARE(TrimText(QStringLiteral(" \t ")), QString());
-        QCOMPARE(GbkByteLength(QStringLiteral("abc")), 3);
-        QCOMPARE(GbkByteLength(QStringLiteral("家庭a")), 5);
-        QCOMPARE(GbkTruncate(QStringLiteral("家庭相册"), 5), QStringLiteral("家庭"));
-        QCOMPARE(GbkTruncate(QStringLiteral("ab家"), 3), QStringLiteral("ab"));
+        QCOMPARE(trimText(QStringLiteral("\u3000相册\u3000")), QStringLiteral("\u3000相册\u3000"));
+        QCOMPARE(trimText(QStringLiteral(" \t ")), QString());
+        QCOMPARE(gbkByteLength(QStringLiteral("abc")), 3);
+        QCOMPARE(gbkByteLength(QStringLiteral("家庭a")), 5);
+        QCOMPARE(gbkTruncate(QStringLiteral("家庭相册"), 5), QStringLiteral("家庭"));
+        QCOMPARE(gbkTruncate(QStringLiteral("ab家"), 3), QStringLiteral("ab"));
     }
 
 private:
     void openNewStore()
     {
         static int n = 0;
-        const QString path = TestStore::Make(m_f.dir, QStringLiteral("store%1.pdb").arg(++n));
-        QVERIFY(m_f.dm->OpenStore(ConnectionString::ForStore(path)));
+        const QString path = TestStore::makeStore(m_f.dir, QStringLiteral("store%1.pdb").arg(++n));
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(path)));
     }
 
     void makeDatabase(const QString &path, const QString &kind)
     {
-        SqlDb db;
+        SqlConnection db;
         db.open(path, true);
         if (kind == QLatin1String("other-key")) {
             db.key("another password");
             db.execFixed("PRAGMA cipher_page_size = 4096");
-            StoreSchema::CreateTables(db);
+            StoreSchema::createTables(db);
         } else if (kind == QLatin1String("plain")) {
-            StoreSchema::CreateTables(db);
+            StoreSchema::createTables(db);
         } else { // keyed, but without the tables
-            StoreSchema::KeyConnection(db);
+            StoreSchema::keyConnection(db);
             db.execFixed("CREATE TABLE Other(x)");
         }
     }

@@ -3,8 +3,8 @@
 
 #include "ConnectionString.h"
 #include "JpegFixtures.h"
-#include "MainUnit.h"
-#include "PicDMUnit.h"
+#include "MainWindow.h"
+#include "AlbumStore.h"
 #include "ScriptedPrompts.h"
 #include "TestStore.h"
 
@@ -20,26 +20,26 @@ class TestViewer : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_f.Setup());
-        QVERIFY(m_f.dm->AddAlbum(QStringLiteral("trip"), QString()));
-        TestStore::AddPictureBytes(m_f.dir, 1, QStringLiteral("big"), JpegFixtures::Make(JpegFixtures::Quarters(800, 600), Kind::Baseline));
-        TestStore::AddPictureBytes(m_f.dir, 1, QStringLiteral("small"), JpegFixtures::Make(JpegFixtures::Quarters(300, 200), Kind::Baseline));
-        TestStore::AddPictureBytes(m_f.dir, 1, QStringLiteral("narrow"), JpegFixtures::Make(JpegFixtures::Quarters(49, 30), Kind::Baseline));
-        m_f.dm->CloseStore();
-        m_form = std::make_unique<TMainForm>(m_f.path);
-        QVERIFY(m_form->StoreOpened());
+        QVERIFY(m_f.setUp());
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QString()));
+        TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("big"), JpegFixtures::make(JpegFixtures::quarters(800, 600), Kind::Baseline));
+        TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("small"), JpegFixtures::make(JpegFixtures::quarters(300, 200), Kind::Baseline));
+        TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("narrow"), JpegFixtures::make(JpegFixtures::quarters(49, 30), Kind::Baseline));
+        m_f.store->closeStore();
+        m_form = std::make_unique<MainWindow>(m_f.path);
+        QVERIFY(m_form->storeOpened());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         // A viewer of 545 x 259: the tree and splitter take 151 across, the
         // bars 91 down.
         m_form->resize(545 + 151, 259 + 91);
-        QTRY_COMPARE(m_form->PicSroll->size(), QSize(545, 259));
+        QTRY_COMPARE(m_form->viewer->size(), QSize(545, 259));
     }
     void cleanup()
     {
-        QCOMPARE(m_f.prompts->Messages.size(), 0);
+        QCOMPARE(m_f.prompts->messages.size(), 0);
         m_form.reset();
-        m_f.Teardown();
+        m_f.tearDown();
     }
 
     void fitsAndCentresThePicture_data()
@@ -54,11 +54,11 @@ private slots:
         QFETCH(QString, picture);
         QFETCH(QRect, drawn);
         select(picture);
-        QCOMPARE(m_form->MainImage->geometry(), QRect(40, 0, 465, 259));
-        QCOMPARE(TImageControl::DrawRect(m_form->MainImage->Picture().size(), m_form->MainImage->size()), drawn);
-        QCOMPARE(m_f.dm->WorkBitmap, m_form->MainImage->Picture());
-        QVERIFY(!m_form->Zoomed);
-        QCOMPARE(m_form->CurLibNode, m_form->PicLibView->topLevelItem(0)->child(0));
+        QCOMPARE(m_form->pictureView->geometry(), QRect(40, 0, 465, 259));
+        QCOMPARE(PictureView::drawRect(m_form->pictureView->picture().size(), m_form->pictureView->size()), drawn);
+        QCOMPARE(m_form->loadedPicture, m_form->pictureView->picture());
+        QVERIFY(!m_form->zoomed);
+        QCOMPARE(m_form->currentAlbumNode, m_form->albumTree->topLevelItem(0)->child(0));
     }
 
     void drawingRule_data()
@@ -79,116 +79,116 @@ private slots:
         QFETCH(QSize, picture);
         QFETCH(QSize, control);
         QFETCH(QRect, drawn);
-        QCOMPARE(TImageControl::DrawRect(picture, control), drawn);
+        QCOMPARE(PictureView::drawRect(picture, control), drawn);
     }
 
     void zoomIn()
     {
         select(QStringLiteral("big"));
-        m_form->spSkinSpeedButton6->click();
-        QVERIFY(m_form->Zoomed);
-        QCOMPARE(m_form->MainImage->geometry(), QRect(17, -12, 511, 284));
-        QCOMPARE(m_form->MainImage->Picture().size(), QSize(511, 284));
-        m_form->N17Click();
-        QCOMPARE(m_form->MainImage->size(), QSize(562, 312));
+        m_form->zoomInButton->click();
+        QVERIFY(m_form->zoomed);
+        QCOMPARE(m_form->pictureView->geometry(), QRect(17, -12, 511, 284));
+        QCOMPARE(m_form->pictureView->picture().size(), QSize(511, 284));
+        m_form->zoomIn();
+        QCOMPARE(m_form->pictureView->size(), QSize(562, 312));
         // While zoomed, a resize of the viewer only centres the picture.
         m_form->resize(m_form->width() + 100, m_form->height());
-        QTRY_COMPARE(m_form->PicSroll->width(), 645);
-        QCOMPARE(m_form->MainImage->geometry(), QRect((645 - 562) / 2, (259 - 312) / 2, 562, 312));
+        QTRY_COMPARE(m_form->viewer->width(), 645);
+        QCOMPARE(m_form->pictureView->geometry(), QRect((645 - 562) / 2, (259 - 312) / 2, 562, 312));
         // Selecting a picture fits it again.
         select(QStringLiteral("small"));
-        QVERIFY(!m_form->Zoomed);
-        QCOMPARE(m_form->MainImage->size(), QSize(565, 259));
+        QVERIFY(!m_form->zoomed);
+        QCOMPARE(m_form->pictureView->size(), QSize(565, 259));
     }
 
     void zoomOut()
     {
         select(QStringLiteral("big"));
-        m_form->spSkinSpeedButton7->click();
-        QCOMPARE(m_form->MainImage->size(), QSize(418, 233));
-        QCOMPARE(m_form->MainImage->Picture().size(), QSize(418, 233));
+        m_form->zoomOutButton->click();
+        QCOMPARE(m_form->pictureView->size(), QSize(418, 233));
+        QCOMPARE(m_form->pictureView->picture().size(), QSize(418, 233));
 
         // A shown bitmap under 50 wide is not reduced, but counts as zoomed.
         select(QStringLiteral("narrow"));
-        const QRect fitted = m_form->MainImage->geometry();
-        m_form->N18Click();
-        QVERIFY(m_form->Zoomed);
-        QCOMPARE(m_form->MainImage->geometry(), fitted);
-        QCOMPARE(m_form->MainImage->Picture().size(), QSize(49, 30));
+        const QRect fitted = m_form->pictureView->geometry();
+        m_form->zoomOut();
+        QVERIFY(m_form->zoomed);
+        QCOMPARE(m_form->pictureView->geometry(), fitted);
+        QCOMPARE(m_form->pictureView->picture().size(), QSize(49, 30));
         m_form->resize(m_form->width() + 40, m_form->height());
-        QTRY_COMPARE(m_form->PicSroll->width(), 585);
-        QCOMPARE(m_form->MainImage->size(), fitted.size());
+        QTRY_COMPARE(m_form->viewer->width(), 585);
+        QCOMPARE(m_form->pictureView->size(), fitted.size());
     }
 
     void turnsAndActualSize()
     {
         select(QStringLiteral("small"));
-        const QImage loaded = m_form->MainImage->Picture();
-        const QRect place = m_form->MainImage->geometry();
-        m_form->spSkinSpeedButton3->click(); // clockwise
-        QCOMPARE(m_form->MainImage->Picture().size(), QSize(200, 300));
-        QCOMPARE(m_form->MainImage->Picture().pixel(190, 10), loaded.pixel(10, 9));
-        QCOMPARE(m_form->MainImage->Picture().pixel(10, 290), loaded.pixel(290, 189));
-        QCOMPARE(m_form->MainImage->geometry(), place);
-        QVERIFY(!m_form->Zoomed);
-        QCOMPARE(m_f.dm->WorkBitmap, loaded);
-        m_form->spSkinSpeedButton2->click(); // counter-clockwise
-        QCOMPARE(m_form->MainImage->Picture(), loaded);
+        const QImage loaded = m_form->pictureView->picture();
+        const QRect place = m_form->pictureView->geometry();
+        m_form->turnRightButton->click(); // clockwise
+        QCOMPARE(m_form->pictureView->picture().size(), QSize(200, 300));
+        QCOMPARE(m_form->pictureView->picture().pixel(190, 10), loaded.pixel(10, 9));
+        QCOMPARE(m_form->pictureView->picture().pixel(10, 290), loaded.pixel(290, 189));
+        QCOMPARE(m_form->pictureView->geometry(), place);
+        QVERIFY(!m_form->zoomed);
+        QCOMPARE(m_form->loadedPicture, loaded);
+        m_form->turnLeftButton->click(); // counter-clockwise
+        QCOMPARE(m_form->pictureView->picture(), loaded);
 
-        m_form->N902Click();
-        m_form->N17Click(); // the zoom shows the picture unturned
-        QCOMPARE(m_form->MainImage->Picture().size(), QSize(511, 284));
-        QVERIFY(std::abs(qRed(m_form->MainImage->Picture().pixel(5, 5)) - qRed(loaded.pixel(5, 5))) < 16);
-        m_form->N901Click();
-        m_form->spSkinSpeedButton1->click(); // actual size: unturned, unzoomed
-        QVERIFY(!m_form->Zoomed);
-        QCOMPARE(m_form->MainImage->Picture(), loaded);
-        QCOMPARE(m_form->MainImage->geometry(), QRect(40, 0, 465, 259));
+        m_form->turnCounterClockwise();
+        m_form->zoomIn(); // the zoom shows the picture unturned
+        QCOMPARE(m_form->pictureView->picture().size(), QSize(511, 284));
+        QVERIFY(std::abs(qRed(m_form->pictureView->picture().pixel(5, 5)) - qRed(loaded.pixel(5, 5))) < 16);
+        m_form->turnClockwise();
+        m_form->actualSizeButton->click(); // actual size: unturned, unzoomed
+        QVERIFY(!m_form->zoomed);
+        QCOMPARE(m_form->pictureView->picture(), loaded);
+        QCOMPARE(m_form->pictureView->geometry(), QRect(40, 0, 465, 259));
     }
 
     void commandsOnAnEmptyViewerDoNothing()
     {
         select(QStringLiteral("small"));
-        m_form->PicLibView->setCurrentItem(m_form->PicLibView->topLevelItem(0));
-        QVERIFY(m_form->MainImage->Picture().isNull());
-        QVERIFY(m_form->CurLibNode == nullptr);
-        const QRect place = m_form->MainImage->geometry();
-        m_form->N17Click();
-        m_form->N18Click();
-        m_form->N35Click();
-        m_form->N901Click();
-        m_form->N902Click();
-        QVERIFY(m_form->MainImage->Picture().isNull());
-        QCOMPARE(m_form->MainImage->geometry(), place);
-        QVERIFY(!m_form->Zoomed);
+        m_form->albumTree->setCurrentItem(m_form->albumTree->topLevelItem(0));
+        QVERIFY(m_form->pictureView->picture().isNull());
+        QVERIFY(m_form->currentAlbumNode == nullptr);
+        const QRect place = m_form->pictureView->geometry();
+        m_form->zoomIn();
+        m_form->zoomOut();
+        m_form->showActualSize();
+        m_form->turnClockwise();
+        m_form->turnCounterClockwise();
+        QVERIFY(m_form->pictureView->picture().isNull());
+        QCOMPARE(m_form->pictureView->geometry(), place);
+        QVERIFY(!m_form->zoomed);
     }
 
     void zoomTooLargeIsRefused()
     {
         select(QStringLiteral("small"));
-        m_form->N17Click();
-        m_form->MainImage->resize(31000, 100);
-        const QImage shown = m_form->MainImage->Picture();
-        m_form->N17Click(); // 34100 wide: refused
-        QCOMPARE(m_form->MainImage->size(), QSize(31000, 100));
-        QCOMPARE(m_form->MainImage->Picture(), shown);
+        m_form->zoomIn();
+        m_form->pictureView->resize(31000, 100);
+        const QImage shown = m_form->pictureView->picture();
+        m_form->zoomIn(); // 34100 wide: refused
+        QCOMPARE(m_form->pictureView->size(), QSize(31000, 100));
+        QCOMPARE(m_form->pictureView->picture(), shown);
     }
 
 private:
     void select(const QString &name)
     {
-        QTreeWidgetItem *album = m_form->PicLibView->topLevelItem(0)->child(0);
+        QTreeWidgetItem *album = m_form->albumTree->topLevelItem(0)->child(0);
         for (int i = 0; i < album->childCount(); ++i)
             if (album->child(i)->text(0) == name) {
-                m_form->PicLibView->setCurrentItem(album->child(i));
-                QVERIFY(!m_form->MainImage->Picture().isNull());
+                m_form->albumTree->setCurrentItem(album->child(i));
+                QVERIFY(!m_form->pictureView->picture().isNull());
                 return;
             }
         QFAIL("no such picture node");
     }
 
     TestStore::Fixture m_f;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<MainWindow> m_form;
 };
 
 QTEST_MAIN(TestViewer)

@@ -4,7 +4,7 @@
 
 #include "JpegCodec.h"
 #include "JpegFixtures.h"
-#include "PicDMUnit.h"
+#include "ProcessRunner.h"
 #include "TestStore.h"
 #include "Wallpaper.h"
 
@@ -18,7 +18,7 @@ namespace {
 
 // Records every command; programs are "installed" when listed in
 // installed, and succeed unless listed in failing.
-class ScriptedRunner : public ICommandRunner
+class ScriptedRunner : public CommandRunner
 {
 public:
     QStringList installed;
@@ -26,11 +26,11 @@ public:
     QMap<QString, QByteArray> outputs; // by the command's first argument
     QList<QStringList> commands;       // program name, then the arguments
 
-    QString Find(const QString &program) override
+    QString find(const QString &program) override
     {
         return installed.contains(program) ? QStringLiteral("/usr/bin/") + program : QString();
     }
-    CommandResult Run(const QString &program, const QStringList &args) override
+    CommandResult run(const QString &program, const QStringList &args) override
     {
         const QString name = QFileInfo(program).fileName();
         commands.append(QStringList{name} + args);
@@ -56,13 +56,12 @@ private slots:
         QVERIFY(QDir(m_data.path()).removeRecursively() && QDir().mkpath(m_data.path()));
         qputenv("XDG_DATA_HOME", m_data.path().toUtf8());
         qputenv("DISPLAY", ":99");
-        m_dm = std::make_unique<TPicDM>();
         auto runner = std::make_unique<ScriptedRunner>();
         m_runner = runner.get();
-        m_dm->SetCommandRunner(std::move(runner));
-        m_picture = JpegFixtures::Quarters(80, 60);
+        Wallpaper::setCommandRunner(std::move(runner));
+        m_picture = JpegFixtures::quarters(80, 60);
     }
-    void cleanup() { m_dm.reset(); }
+    void cleanup() { Wallpaper::setCommandRunner(nullptr); }
 
     void detectAndModes_data()
     {
@@ -83,10 +82,10 @@ private slots:
         QFETCH(QString, current);
         QFETCH(bool, display);
         QFETCH(int, desktop);
-        QCOMPARE(int(Wallpaper::Detect(current, display)), desktop);
-        QCOMPARE(Wallpaper::ModeFor(0, 0), Wallpaper::Mode::Centred);
-        QCOMPARE(Wallpaper::ModeFor(0, 1), Wallpaper::Mode::Tiled);
-        QCOMPARE(Wallpaper::ModeFor(2, 1), Wallpaper::Mode::Stretched);
+        QCOMPARE(int(Wallpaper::detectDesktop(current, display)), desktop);
+        QCOMPARE(Wallpaper::modeFor(0, 0), Wallpaper::Mode::Centred);
+        QCOMPARE(Wallpaper::modeFor(0, 1), Wallpaper::Mode::Tiled);
+        QCOMPARE(Wallpaper::modeFor(2, 1), Wallpaper::Mode::Stretched);
     }
 
     void gnomeCommands()
@@ -94,7 +93,7 @@ private slots:
         qputenv("XDG_CURRENT_DESKTOP", "GNOME");
         m_runner->installed = {QStringLiteral("gsettings")};
         m_runner->outputs[QStringLiteral("list-keys")] = "picture-options\npicture-uri\npicture-uri-dark\n";
-        QCOMPARE(m_dm->SetWallpaper(&m_picture, 2, 1), QString());
+        QCOMPARE(Wallpaper::set(&m_picture, 2, 1), QString());
         const QString file = wallpaperFolder() + QStringLiteral("/wallpaperimage.jpg");
         const QString uri = QUrl::fromLocalFile(file).toString();
         const QString schema = QStringLiteral("org.gnome.desktop.background");
@@ -105,11 +104,11 @@ private slots:
                                          {"gsettings", "set", schema, "picture-uri-dark", uri},
                                      }));
         // The picture as JPEG data, at its own size.
-        QCOMPARE(JpegCodec::Decode(TestStore::ReadFile(file)).size(), QSize(80, 60));
+        QCOMPARE(JpegCodec::decode(TestStore::readFile(file)).size(), QSize(80, 60));
         // An older desktop without the dark key: it is not set.
         m_runner->commands.clear();
         m_runner->outputs[QStringLiteral("list-keys")] = "picture-options\npicture-uri\n";
-        QCOMPARE(m_dm->SetWallpaper(&m_picture, 0, 0), QString());
+        QCOMPARE(Wallpaper::set(&m_picture, 0, 0), QString());
         QCOMPARE(m_runner->commands.size(), 3);
         QCOMPARE(m_runner->commands[1].last(), QStringLiteral("centered"));
     }
@@ -118,8 +117,8 @@ private slots:
     {
         qputenv("XDG_CURRENT_DESKTOP", "KDE");
         m_runner->installed = {QStringLiteral("plasma-apply-wallpaperimage")};
-        QCOMPARE(m_dm->SetWallpaper(&m_picture, 0, 1), QString());
-        QCOMPARE(m_dm->SetWallpaper(&m_picture, 0, 0), QString());
+        QCOMPARE(Wallpaper::set(&m_picture, 0, 1), QString());
+        QCOMPARE(Wallpaper::set(&m_picture, 0, 0), QString());
         const QString a = wallpaperFolder() + QStringLiteral("/wallpaperimage-a.jpg");
         const QString b = wallpaperFolder() + QStringLiteral("/wallpaperimage-b.jpg");
         QCOMPARE(m_runner->commands, (QList<QStringList>{
@@ -133,7 +132,7 @@ private slots:
         // Without the tool, the shell's script through qdbus.
         m_runner->installed = {QStringLiteral("qdbus")};
         m_runner->commands.clear();
-        QCOMPARE(m_dm->SetWallpaper(&m_picture, 2, 1), QString());
+        QCOMPARE(Wallpaper::set(&m_picture, 2, 1), QString());
         QCOMPARE(m_runner->commands.size(), 1);
         const QStringList call = m_runner->commands.first();
         QCOMPARE(call.mid(0, 4), (QStringList{"qdbus", "org.kde.plasmashell", "/PlasmaShell",
@@ -150,7 +149,7 @@ private slots:
             "/backdrop/screen0/monitorHDMI-1/workspace0/last-image\n"
             "/backdrop/screen0/monitorHDMI-1/workspace0/image-style\n"
             "/backdrop/screen0/monitoreDP-1/workspace0/last-image\n";
-        QCOMPARE(m_dm->SetWallpaper(&m_picture, 0, 1), QString());
+        QCOMPARE(Wallpaper::set(&m_picture, 0, 1), QString());
         const QString file = wallpaperFolder() + QStringLiteral("/wallpaperimage.jpg");
         const QString p1 = QStringLiteral("/backdrop/screen0/monitorHDMI-1/workspace0/");
         const QString p2 = QStringLiteral("/backdrop/screen0/monitoreDP-1/workspace0/");
@@ -181,7 +180,7 @@ private slots:
         QFETCH(QString, option);
         qputenv("XDG_CURRENT_DESKTOP", "i3");
         m_runner->installed = {QStringLiteral("feh")};
-        QCOMPARE(m_dm->SetWallpaper(&m_picture, style, tile), QString());
+        QCOMPARE(Wallpaper::set(&m_picture, style, tile), QString());
         QCOMPARE(m_runner->commands,
                  (QList<QStringList>{{"feh", option, wallpaperFolder() + QStringLiteral("/wallpaperimage.jpg")}}));
     }
@@ -190,33 +189,33 @@ private slots:
     {
         // No picture: nothing at all.
         const QImage empty;
-        QCOMPARE(m_dm->SetWallpaper(&empty, 0, 0), QString());
-        QCOMPARE(m_dm->SetWallpaper(nullptr, 0, 0), QString());
+        QCOMPARE(Wallpaper::set(&empty, 0, 0), QString());
+        QCOMPARE(Wallpaper::set(nullptr, 0, 0), QString());
         QVERIFY(m_runner->commands.isEmpty());
 
         // No desktop known and no X display: not even the file is written.
         QDir(wallpaperFolder()).removeRecursively();
         qputenv("XDG_CURRENT_DESKTOP", "");
         qunsetenv("DISPLAY");
-        QCOMPARE(m_dm->SetWallpaper(&m_picture, 0, 0), QStringLiteral("无法设置桌面壁纸: 不能识别当前的桌面环境!"));
+        QCOMPARE(Wallpaper::set(&m_picture, 0, 0), QStringLiteral("无法设置桌面壁纸: 不能识别当前的桌面环境!"));
         QVERIFY(!QDir(wallpaperFolder()).exists());
 
         // The tool is missing, or it fails.
         qputenv("XDG_CURRENT_DESKTOP", "GNOME");
-        QCOMPARE(m_dm->SetWallpaper(&m_picture, 0, 0), QStringLiteral("无法设置桌面壁纸: 找不到程序 gsettings,请先安装它!"));
+        QCOMPARE(Wallpaper::set(&m_picture, 0, 0), QStringLiteral("无法设置桌面壁纸: 找不到程序 gsettings,请先安装它!"));
         m_runner->installed = {QStringLiteral("gsettings")};
         m_runner->failing = {QStringLiteral("gsettings")};
-        QCOMPARE(m_dm->SetWallpaper(&m_picture, 0, 0), QStringLiteral("设置桌面壁纸失败,桌面没有接受新的壁纸!"));
+        QCOMPARE(Wallpaper::set(&m_picture, 0, 0), QStringLiteral("设置桌面壁纸失败,桌面没有接受新的壁纸!"));
         qputenv("XDG_CURRENT_DESKTOP", "XFCE");
         m_runner->installed = {QStringLiteral("xfconf-query")};
         m_runner->failing.clear();
-        QCOMPARE(m_dm->SetWallpaper(&m_picture, 0, 0), QStringLiteral("设置桌面壁纸失败,桌面没有接受新的壁纸!"));
+        QCOMPARE(Wallpaper::set(&m_picture, 0, 0), QStringLiteral("设置桌面壁纸失败,桌面没有接受新的壁纸!"));
 
         // The folder cannot be made: a file stands in its place.
         QVERIFY(QDir(m_data.filePath(QStringLiteral("quilbo2009"))).removeRecursively());
-        QVERIFY(TestStore::WriteFile(m_data.filePath(QStringLiteral("quilbo2009")), "in the way"));
+        QVERIFY(TestStore::writeFile(m_data.filePath(QStringLiteral("quilbo2009")), "in the way"));
         qputenv("XDG_CURRENT_DESKTOP", "GNOME");
-        QVERIFY(m_dm->SetWallpaper(&m_picture, 0, 0).startsWith(QStringLiteral("无法设置桌面壁纸: 不能建立文件夹")));
+        QVERIFY(Wallpaper::set(&m_picture, 0, 0).startsWith(QStringLiteral("无法设置桌面壁纸: 不能建立文件夹")));
     }
 
     void gnomeWithTheRealGsettings()
@@ -236,7 +235,7 @@ private slots:
         };
         if (get(QStringLiteral("picture-uri")).isEmpty())
             QSKIP("GNOME's background schema is not installed");
-        m_dm->SetCommandRunner(std::make_unique<TProcessRunner>());
+        Wallpaper::setCommandRunner(std::make_unique<ProcessRunner>());
 
         const QString uri = QUrl::fromLocalFile(wallpaperFolder() + QStringLiteral("/wallpaperimage.jpg")).toString();
         const struct
@@ -245,7 +244,7 @@ private slots:
             const char *options;
         } cases[] = {{0, 0, "'centered'"}, {0, 1, "'wallpaper'"}, {2, 1, "'stretched'"}};
         for (const auto &c : cases) {
-            QCOMPARE(m_dm->SetWallpaper(&m_picture, c.style, c.tile), QString());
+            QCOMPARE(Wallpaper::set(&m_picture, c.style, c.tile), QString());
             QCOMPARE(get(QStringLiteral("picture-options")), QString::fromLatin1(c.options));
             QCOMPARE(get(QStringLiteral("picture-uri")), QLatin1Char('\'') + uri + QLatin1Char('\''));
             QCOMPARE(get(QStringLiteral("picture-uri-dark")), QLatin1Char('\'') + uri + QLatin1Char('\''));
@@ -258,7 +257,6 @@ private:
     QString wallpaperFolder() const { return m_data.path() + QStringLiteral("/quilbo2009/wallpaper"); }
 
     QTemporaryDir m_data;
-    std::unique_ptr<TPicDM> m_dm;
     ScriptedRunner *m_runner = nullptr;
     QImage m_picture;
 };

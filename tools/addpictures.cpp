@@ -3,8 +3,8 @@
 // dialog is at hand.
 //   addpictures STORE ALBUM [--password PW] FILE...
 
+#include "AlbumStore.h"
 #include "ConnectionString.h"
-#include "PicDMUnit.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -25,20 +25,20 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: addpictures STORE ALBUM [--password PW] FILE...\n");
         return 2;
     }
-    TPicDM dm;
-    if (!dm.OpenStore(ConnectionString::ForStore(args.at(0)))) {
+    AlbumStore store;
+    if (!store.openStore(ConnectionString::forStore(args.at(0)))) {
         std::fprintf(stderr, "addpictures: cannot open the store %s\n", qPrintable(args.at(0)));
         return 1;
     }
     const QString album = args.at(1);
-    if (dm.FindAlbumId(album) < 0 && !dm.AddAlbum(album, password)) {
+    if (store.findAlbumId(album) < 0 && !store.addAlbum(album, password)) {
         std::fprintf(stderr, "addpictures: cannot add the album %s\n", qPrintable(album));
         return 1;
     }
-    const int id = dm.FindAlbumId(album);
+    const int id = store.findAlbumId(album);
     int failed = 0;
     for (const QString &file : args.mid(2)) {
-        if (!dm.AddPicture(id, file)) {
+        if (!store.addPicture(id, file)) {
             std::fprintf(stderr, "addpictures: %s was not added\n", qPrintable(file));
             ++failed;
         }

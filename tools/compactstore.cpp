@@ -2,8 +2,8 @@
 // the test that kills a compaction at random moments.
 //   compactstore STORE [TIMES]
 
+#include "AlbumStore.h"
 #include "ConnectionString.h"
-#include "PicDMUnit.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -18,14 +18,14 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: compactstore STORE [TIMES]\n");
         return 2;
     }
-    TPicDM dm;
-    if (!dm.OpenStore(ConnectionString::ForStore(args.at(0)))) {
+    AlbumStore store;
+    if (!store.openStore(ConnectionString::forStore(args.at(0)))) {
         std::fprintf(stderr, "compactstore: cannot open %s\n", qPrintable(args.at(0)));
         return 1;
     }
     const int times = args.size() > 1 ? args.at(1).toInt() : 1;
     for (int i = 0; i < times; ++i) {
-        if (!dm.CompactStore(args.at(0))) {
+        if (!store.compactStore(args.at(0))) {
             std::fprintf(stderr, "compactstore: compaction %d failed\n", i + 1);
             return 1;
         }

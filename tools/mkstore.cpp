@@ -28,7 +28,7 @@ int main(int argc, char **argv)
         return 1;
     }
     QString error;
-    if (!StoreSchema::CreateEmptyStore(path, &error)) {
+    if (!StoreSchema::createEmptyStore(path, &error)) {
         std::fprintf(stderr, "mkstore: %s\n", qPrintable(error));
         return 1;
     }

@@ -1,0 +1,14 @@
+#pragma once
+// Writing files so that a failure never leaves a partial file under the
+// real name: the data go to a temporary file in the same folder, are flushed
+// to disk, and the temporary file is renamed into place.
+
+#include <QByteArray>
+#include <QString>
+
+// True when the whole file was written; on false, *error (when given) holds
+// the system's message and nothing is left behind.
+bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error = nullptr);
+
+// Flushes a file, or a folder's entries, to disk; false when that fails.
+bool flushToDisk(const QString &path, bool folder = false);

@@ -1,0 +1,45 @@
+#include "TextRules.h"
+
+#include <QList>
+
+namespace {
+
+bool isTrimmed(QChar c) { return c.unicode() <= 32; }
+
+int gbkBytes(char32_t ucs) { return ucs < 0x80 ? 1 : 2; }
+
+} // namespace
+
+QString trimText(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isTrimmed(text.at(begin)))
+        ++begin;
+    while (end > begin && isTrimmed(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+int gbkByteLength(const QString &text)
+{
+    int n = 0;
+    for (char32_t c : text.toUcs4())
+        n += gbkBytes(c);
+    return n;
+}
+
+QString gbkTruncate(const QString &text, int maxBytes)
+{
+    int n = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const char32_t c = pair ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
+        if (n + gbkBytes(c) > maxBytes)
+            break;
+        n += gbkBytes(c);
+        i += pair ? 2 : 1;
+    }
+    return text.left(i);
+}

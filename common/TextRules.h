@@ -1,0 +1,17 @@
+#pragma once
+// Text rules shared by every window: trimming and lengths counted in GBK bytes.
+
+#include <QString>
+
+// Removes leading and trailing characters of codes 0 to 32 (space and the
+// control characters); other white space, such as the ideographic space,
+// is kept.
+QString trimText(const QString &text);
+
+// Length of the text in the GBK code page: 1 byte for ASCII, 2 for every
+// other character.
+int gbkByteLength(const QString &text);
+
+// The longest prefix of text whose GBK length is at most maxBytes; a
+// surrogate pair is never split.
+QString gbkTruncate(const QString &text, int maxBytes);

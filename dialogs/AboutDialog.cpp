@@ -1,0 +1,87 @@
+#include "AboutDialog.h"
+
+#include "Artwork.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTabWidget>
+#include <QUrl>
+
+namespace {
+
+QLabel *blueLabel(const QString &text, QWidget *page, int left, int top)
+{
+    auto *label = new QLabel(text, page);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, QColor(30, 86, 255));
+    label->setPalette(pal);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+QUrl webLogUrl()
+{
+    // The program's own guide, the README of its source folder.
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    for (const QString &candidate : {programDir.filePath(QStringLiteral("../README.md")),
+                                     programDir.filePath(QStringLiteral("README.md"))})
+        if (QFileInfo::exists(candidate))
+            return QUrl::fromLocalFile(QFileInfo(candidate).canonicalFilePath());
+    return QUrl::fromLocalFile(programDir.filePath(QStringLiteral("../README.md")));
+}
+
+
+AboutDialog::AboutDialog(QWidget *owner) : DialogBase(QStringLiteral("关于"), QSize(323, 153), owner)
+{
+    setObjectName(QStringLiteral("aboutDialog"));
+    pages = new QTabWidget(this);
+    pages->setObjectName(QStringLiteral("pages"));
+    pages->setGeometry(14, 14, 285, 117);
+
+    auto *software = new QWidget;
+    software->setObjectName(QStringLiteral("softwarePage"));
+    auto *icon = new QLabel(software);
+    icon->setObjectName(QStringLiteral("albumIcon"));
+    icon->setGeometry(18, 12, 39, 35);
+    icon->setAlignment(Qt::AlignCenter);
+    icon->setPixmap(Artwork::render(QStringLiteral("images/5-album.svg"), QSize(32, 32)));
+    blueLabel(QStringLiteral("Quilbo 2009 相册管理"), software, 67, 20)->setObjectName(QStringLiteral("titleLabel"));
+    blueLabel(QStringLiteral("当前版本：1.0.2"), software, 67, 40)->setObjectName(QStringLiteral("versionLabel"));
+    blueLabel(QStringLiteral("版权所有 (C) 2009-2026 Quilbo 开发组"), software, 67, 58)
+        ->setObjectName(QStringLiteral("copyrightLabel"));
+    pages->addTab(software, QStringLiteral("软件信息"));
+
+    auto *author = new QWidget;
+    author->setObjectName(QStringLiteral("authorPage"));
+    blueLabel(QStringLiteral("作者: Quilbo 开发组"), author, 36, 16)->setObjectName(QStringLiteral("authorLabel"));
+    blueLabel(QStringLiteral("意见与建议请写在使用说明中的联系方式"), author, 36, 34)
+        ->setObjectName(QStringLiteral("feedbackLabel"));
+    blueLabel(QStringLiteral("感谢您使用本软件!"), author, 36, 52)->setObjectName(QStringLiteral("thanksLabel"));
+    webLogLabel = blueLabel(QStringLiteral("官方博客：") + webLogUrl().toString(), author, 36, 72);
+    webLogLabel->setObjectName(QStringLiteral("webLogLabel"));
+    webLogLabel->setFixedWidth(227);
+    webLogLabel->setCursor(Qt::PointingHandCursor);
+    webLogLabel->setToolTip(webLogUrl().toString());
+    webLogLabel->installEventFilter(this);
+    pages->addTab(author, QStringLiteral("作者信息"));
+    pages->setCurrentIndex(0);
+}
+
+void AboutDialog::openWebLog() { QDesktopServices::openUrl(webLogUrl()); }
+
+bool AboutDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == webLogLabel && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        openWebLog();
+        return true;
+    }
+    return DialogBase::eventFilter(watched, event);
+}

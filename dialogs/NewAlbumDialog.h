@@ -1,0 +1,30 @@
+#pragma once
+// The new album dialog: asks for the name and the optional password of a new
+// album, refuses a name an album already has, and hands both back trimmed.
+
+#include "DialogBase.h"
+
+class QLineEdit;
+
+class NewAlbumDialog : public DialogBase
+{
+    Q_OBJECT
+public:
+    explicit NewAlbumDialog(QWidget *owner = nullptr);
+
+    // The results, read after the dialog has closed: empty unless an album
+    // may be created.
+    QString newAlbumName;
+    QString newAlbumPassword;
+
+    void createAlbum();
+    void closeWithoutAlbum();
+
+    QLineEdit *nameEdit = nullptr;
+    QLineEdit *passwordEdit = nullptr;
+    QPushButton *createButton = nullptr;
+    QPushButton *closeButton = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+};

@@ -1,0 +1,285 @@
+#include "PictureImportDialog.h"
+
+#include "PreviewFileDialog.h"
+
+#include "AlbumStore.h"
+#include "Artwork.h"
+#include "Prompts.h"
+#include "TextRules.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace {
+
+const QString kPlaceholder = QStringLiteral("<请选择相册>");
+
+bool isJpegFile(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.compare(QLatin1String("jpg"), Qt::CaseInsensitive) == 0
+           || suffix.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+PictureImportDialog::PictureImportDialog(QWidget *owner) : DialogBase(QStringLiteral("图片导入"), QSize(596, 401), owner)
+{
+    setObjectName(QStringLiteral("pictureImportDialog"));
+    addBanner(55);
+    QLabel *title = addLabel(QStringLiteral("图片导入向导"), 18, 12);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    title->adjustSize();
+    addLabel(QStringLiteral("可批量导入图片，每次最多可以添加50张图片"), 40, 30);
+    addLine(QRect(0, 55, width(), 1));
+    addLine(QRect(0, 57, width(), 1));
+
+    albumChooser = new AlbumChooser(this);
+    albumChooser->setObjectName(QStringLiteral("albumChooser"));
+    albumChooser->setGeometry(18, 74, 429, 20);
+    connect(albumChooser, &AlbumChooser::dropDown, this, &PictureImportDialog::albumListOpening);
+    connect(albumChooser, &QComboBox::activated, this, &PictureImportDialog::albumChosen);
+
+    fileList = new QListWidget(this);
+    fileList->setObjectName(QStringLiteral("fileList"));
+    fileList->setGeometry(18, 97, 429, 204);
+    fileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    fileList->setIconSize(QSize(16, 16));
+    fileList->setUniformItemSizes(true);
+    fileList->setAcceptDrops(true);
+    fileList->viewport()->setAcceptDrops(true);
+    fileList->viewport()->installEventFilter(this);
+
+    auto *column = new QFrame(this);
+    column->setFrameShape(QFrame::StyledPanel);
+    column->setGeometry(452, 72, 124, 229);
+    column->lower();
+    choosePicturesButton = addButton(QStringLiteral("选择图片"), QRect(464, 80, 99, 25));
+    deleteItemButton = addButton(QStringLiteral("删除"), QRect(464, 115, 99, 25));
+    clearListButton = addButton(QStringLiteral("清空列表"), QRect(464, 150, 99, 25));
+    importButton = addButton(QStringLiteral("开始导入"), QRect(464, 262, 99, 25));
+    addLine(QRect(2, 313, 597, 6));
+    closeButton = addButton(QStringLiteral("关闭"), QRect(464, 331, 99, 25));
+    connect(choosePicturesButton, &QPushButton::clicked, this, &PictureImportDialog::choosePictures);
+    connect(deleteItemButton, &QPushButton::clicked, this, &PictureImportDialog::deleteSelectedListItem);
+    connect(clearListButton, &QPushButton::clicked, this, &PictureImportDialog::clearList);
+    connect(importButton, &QPushButton::clicked, this, &PictureImportDialog::startImport);
+    connect(closeButton, &QPushButton::clicked, this, &PictureImportDialog::closeDialog);
+
+    statusBar = new QStatusBar(this);
+    statusBar->setObjectName(QStringLiteral("statusBar"));
+    statusBar->setSizeGripEnabled(false);
+    statusBar->setGeometry(0, height() - 21, width(), 21);
+    albumStatus = new QLabel(statusBar);
+    albumStatus->setObjectName(QStringLiteral("albumStatus"));
+    countStatus = new QLabel(statusBar);
+    countStatus->setObjectName(QStringLiteral("countStatus"));
+    progressBar = new QProgressBar(statusBar);
+    progressBar->setObjectName(QStringLiteral("progressBar"));
+    progressBar->setFixedWidth(205);
+    progressBar->setToolTip(QStringLiteral("正在导入图片...请您稍后!"));
+    progressBar->setTextVisible(true);
+    statusBar->addWidget(albumStatus);
+    statusBar->addWidget(countStatus);
+    statusBar->addPermanentWidget(progressBar);
+    resetForm();
+    resetAlbumChooser();
+}
+
+void PictureImportDialog::resetForm()
+{
+    imported = false;
+    progressBar->hide();
+    albumStatus->setText(QStringLiteral("当前相册:   "));
+    countStatus->setText(QStringLiteral("  共有项目0个"));
+}
+
+void PictureImportDialog::resetAlbumChooser() { albumChooser->fill(kPlaceholder, {}); }
+
+void PictureImportDialog::setStatus(const QString &prefix, bool withAlbum)
+{
+    albumStatus->setText(withAlbum ? prefix + albumChooser->currentText() + QStringLiteral("  ") : prefix);
+    countStatus->setText(QStringLiteral("  共有项目%1个").arg(fileList->count()));
+}
+
+void PictureImportDialog::albumListOpening()
+{
+    refillAlbumChooser(albumChooser, kPlaceholder);
+    setStatus(QStringLiteral("当前相册: "), false);
+}
+
+void PictureImportDialog::albumChosen()
+{
+    const QString album = trimText(albumChooser->currentText());
+    if (album == kPlaceholder)
+        return;
+    if (!albumAccessGranted(albumChooser, album, QStringLiteral("访问密码不正确,不能向该相册导入相片!"), false))
+        return;
+    setStatus(QStringLiteral("当前相册: "), true);
+}
+
+QStringList PictureImportDialog::runPictureChooser()
+{
+    PreviewFileDialog dialog(QStringLiteral("选择图片(可多选)"), QStringLiteral("图片文件(*.jpg *.jpeg)"), this);
+    dialog.setObjectName(QStringLiteral("pictureChooser"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setFilter(dialog.filter() | QDir::Hidden);
+    dialog.setDirectory(m_lastPicture.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                : QFileInfo(m_lastPicture).absolutePath());
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    QStringList files;
+    for (const QString &f : dialog.selectedFiles())
+        if (QFileInfo(f).isFile())
+            files.append(f);
+    if (!files.isEmpty())
+        m_lastPicture = files.last();
+    return files;
+}
+
+bool PictureImportDialog::addFiles(const QStringList &paths)
+{
+    if (paths.size() > MaxFiles || paths.size() + fileList->count() > MaxFiles) {
+        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("每次导入图片的数量最多为50,请重新选择"));
+        return false;
+    }
+    const QIcon icon(Artwork::imageList().value(4));
+    for (const QString &path : paths) {
+        auto *item = new QListWidgetItem(icon, path, fileList);
+        item->setSizeHint(QSize(0, 20));
+    }
+    setStatus(QStringLiteral("当前相册:  "), true);
+    return true;
+}
+
+void PictureImportDialog::choosePictures()
+{
+    if (fileList->count() >= MaxFiles) {
+        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("列表中的图片项已满,请在下次执行此操作"));
+        return;
+    }
+    const QStringList files = runPictureChooser();
+    if (!files.isEmpty())
+        addFiles(files);
+}
+
+void PictureImportDialog::deleteSelectedListItem()
+{
+    if (fileList->count() == 0) {
+        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请在列表中选择需删除的图片项!"));
+        return;
+    }
+    const int row = fileList->currentRow();
+    if (row >= 0)
+        delete fileList->takeItem(row);
+    else
+        Prompts::showError(QStringLiteral("错误"), QStringLiteral("删除失败!"));
+    setStatus(QStringLiteral("当前相册:  "), true);
+}
+
+void PictureImportDialog::clearList()
+{
+    fileList->clear();
+    setStatus(QStringLiteral("当前相册: "), true);
+}
+
+void PictureImportDialog::startImport()
+{
+    if (fileList->count() == 0) {
+        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("列表中没有可导入的图片!"));
+        return;
+    }
+    const QString album = trimText(albumChooser->currentText());
+    if (album.isEmpty() || album == kPlaceholder) {
+        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择图片将要导入的相册!"));
+        albumChooser->setFocus();
+        return;
+    }
+    const int albumId = AlbumStore::instance()->findAlbumId(albumChooser->currentText());
+    if (albumId == -1) {
+        Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册库中不存在该相册!"));
+        return;
+    }
+
+    // The run works on the list as it stands now: what is added, deleted or
+    // cleared meanwhile does not change it.
+    QStringList files;
+    for (int i = 0; i < fileList->count(); ++i)
+        files.append(fileList->item(i)->text());
+    const int n = int(files.size());
+    bool failed = false;
+    beginRun();
+    importButton->setEnabled(false);
+    progressBar->setRange(0, n);
+    progressBar->setValue(n);
+    progressBar->show();
+    for (int i = 0; i < n; ++i) {
+        QCoreApplication::processEvents();
+        progressBar->setFormat(QStringLiteral("正导入: %1/%2").arg(i + 1).arg(n));
+        progressBar->repaint();
+        if (!AlbumStore::instance()->addPicture(albumId, trimText(files.at(i)))) {
+            failed = true;
+            break;
+        }
+        anyImported = true;
+    }
+    importButton->setEnabled(true);
+    progressBar->hide();
+    endRun();
+    if (failed) {
+        Prompts::showError(QStringLiteral("错误"), QStringLiteral("部份图片导入失败,可能该相册中包含有相同的图片名称!"));
+    } else {
+        imported = true;
+        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("图片导入完成!"));
+    }
+    finishRun();
+}
+
+void PictureImportDialog::closeDialog() { close(); }
+
+bool PictureImportDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    // Picture files dropped from a file manager join the list under the
+    // same rule as chosen ones.
+    if (watched == fileList->viewport()) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto *drag = static_cast<QDropEvent *>(event);
+            if (drag->mimeData()->hasUrls()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+        } else if (event->type() == QEvent::Drop) {
+            auto *drop = static_cast<QDropEvent *>(event);
+            QStringList files;
+            bool skipped = false;
+            for (const QUrl &url : drop->mimeData()->urls()) {
+                const QString path = url.toLocalFile();
+                if (QFileInfo(path).isFile() && isJpegFile(path))
+                    files.append(path);
+                else
+                    skipped = true;
+            }
+            drop->acceptProposedAction();
+            if (fileList->count() >= MaxFiles && !files.isEmpty())
+                Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("列表中的图片项已满,请在下次执行此操作"));
+            else if (!files.isEmpty())
+                addFiles(files);
+            if (skipped)
+                Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("只能导入JPG图片文件,其他文件已略过!"));
+            return true;
+        }
+    }
+    return DialogBase::eventFilter(watched, event);
+}

@@ -1,0 +1,222 @@
+#pragma once
+// The main window: title bar with the menu buttons and the link, the album
+// tree on the left, the viewer, and the navigation bar at the bottom.
+
+#include "AlbumChooser.h"
+#include "MenuButton.h"
+#include "PictureView.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+class QFrame;
+class QToolButton;
+class QLineEdit;
+class QGroupBox;
+class QLabel;
+class QSplitter;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QIcon;
+class QAction;
+class QMenu;
+
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    // Opens the album store at storePath; when that fails the error has been
+    // shown and storeOpened() is false: the program must end.
+    explicit MainWindow(const QString &storePath, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // <folder of the executable>/date/pdate.pdb
+    static QString defaultStorePath();
+
+    bool storeOpened() const { return m_storeOpened; }
+
+    // Places the navigation buttons, the menu buttons and the link after a
+    // change of size.
+    void arrangePanels();
+
+    // ---- album tree
+    // Clears the tree and fills root, albums and pictures from the store.
+    void buildAlbumTree();
+    // Appends an album node under the root.
+    void addAlbumNode(const QString &name);
+    // Sets the image a node shows for its level and state.
+    void updateNodeImage(QTreeWidgetItem *node);
+    // Asks a protected album's password before letting it expand.
+    void guardAlbumExpansion(QTreeWidgetItem *node);
+    // Shows what the new selection shows.
+    void showSelectedNode();
+    // Opens the label editor on a picture node to rename it.
+    void beginRename(QTreeWidgetItem *node);
+    void renameEditorOpened(QTreeWidgetItem *node);
+    void applyRename(QTreeWidgetItem *node, const QString &text);
+    void refreshTree();
+
+    enum class NodeLevel { None, Root, Album, Picture };
+    static NodeLevel levelOf(const QTreeWidgetItem *node);
+    // The index into nodeImages of the image a node shows.
+    static int imageIndex(const QTreeWidgetItem *node);
+    static constexpr int ImageIndexRole = Qt::UserRole + 1;
+
+    // ---- picture commands
+    void showPreviousPicture();
+    void showNextPicture();
+    void savePictureAs();
+    void renameSelectedPicture();
+    void deleteSelectedPicture();
+    void printPicture();
+    void setWallpaperCentred();
+    void setWallpaperTiled();
+    void setWallpaperStretched();
+    // The tree's full top-to-bottom order, collapsed branches included.
+    static QTreeWidgetItem *nextNode(QTreeWidgetItem *node);
+    static QTreeWidgetItem *previousNode(QTreeWidgetItem *node);
+    // The file the save-as command writes for the name chosen in its
+    // dialog: the name with ".jpg" added unless it already ends in .jpg or
+    // .jpeg, in any letter case.
+    static QString joinSaveName(const QString &chosen);
+    // Runs the save dialog; the chosen file, or empty when cancelled.
+    QString runSaveDialog();
+
+    // ---- dialogs
+    void newAlbum();
+    void importPictures();
+    void exportAlbum();
+    void compactAlbumStore();
+    void backUpAlbumStore();
+    void setAlbumPasswordCommand();
+    void changeAlbumPasswordCommand();
+    void showAbout();
+    // The store the window opened.
+    const QString &storePath() const { return m_storePath; }
+
+    // ---- search bar
+    void placeSearchBar();
+    void refillSearchAlbums();
+    void searchPicture();
+    QWidget *searchBar = nullptr;
+    AlbumChooser *searchAlbumChooser = nullptr;
+    QLineEdit *searchNameEdit = nullptr;
+    QToolButton *searchButton = nullptr;
+
+    // ---- menus and commands
+    void openFunctionMenu();
+    void openHelpMenu();
+    void toggleSearchBarFromTitle();
+    void functionMenuAboutToShow();
+    void functionMenuClosed();
+    void helpMenuAboutToShow();
+    void helpMenuClosed();
+    void deleteSelectedAlbum();
+    void toggleAlbumList();
+    void toggleSearchBar();
+    void exitProgram();
+    void openWebLog();
+    // The command of that object name (newAlbumAction ... refreshAction),
+    // shared by every menu showing it.
+    QAction *action(const char *name) const;
+
+    QMenu *functionMenu = nullptr;
+    QMenu *helpMenu = nullptr;
+    QMenu *treeMenu = nullptr;
+
+    // ---- viewer
+    // Shows a stored picture as loaded (it becomes loadedPicture), fitted and
+    // centred. Passes store and decoder errors on.
+    void showPicture(int pictureId);
+    void fitImage(PictureView *image);
+    void centerImage(PictureView *image);
+    void viewerResized();
+    void zoomIn();
+    void zoomOut();
+    void showActualSize();
+    void turnClockwise();
+    void turnCounterClockwise();
+
+    // ---- state
+    bool zoomed = false;
+    QString oldPictureName;
+    QTreeWidgetItem *currentAlbumNode = nullptr;
+    QList<QPixmap> nodeImages;
+    // The picture last shown from the tree or the search, as loaded: the
+    // source of every zoom.
+    QImage loadedPicture;
+
+    // ---- designed controls
+    QWidget *titleBar = nullptr;
+    QLabel *titleBanner = nullptr;
+    QWidget *menuButtons = nullptr;
+    MenuButton *functionMenuButton = nullptr;
+    MenuButton *helpMenuButton = nullptr;
+    MenuButton *searchMenuButton = nullptr;
+    QLabel *webLogLink = nullptr;
+    QWidget *navigationBar = nullptr;
+    QLabel *navigationBanner = nullptr;
+    QWidget *navigationButtons = nullptr;
+    QToolButton *actualSizeButton = nullptr;
+    QToolButton *turnLeftButton = nullptr;
+    QToolButton *turnRightButton = nullptr;
+    QToolButton *previousButton = nullptr;
+    QToolButton *nextButton = nullptr;
+    QToolButton *zoomInButton = nullptr;
+    QToolButton *zoomOutButton = nullptr;
+    QToolButton *deleteButton = nullptr;
+    QToolButton *saveButton = nullptr;
+    QToolButton *printButton = nullptr;
+    QFrame *turnSeparator = nullptr;
+    QFrame *zoomSeparator = nullptr;
+    QFrame *stepSeparator = nullptr;
+    QFrame *fileSeparator = nullptr;
+    QGroupBox *albumListPanel = nullptr;
+    QWidget *albumTreeBox = nullptr;
+    QTreeWidget *albumTree = nullptr;
+    QSplitter *splitter = nullptr;
+    QWidget *viewerPanel = nullptr;
+    QFrame *searchPanel = nullptr;
+    QWidget *viewer = nullptr;
+    PictureView *pictureView = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createWindow(const QString &storePath);
+    void createTitleBar();
+    void createNavigationBar();
+    void createClientArea();
+    QToolButton *navButton(const char *name, int left, const char *glyph, const QString &hint);
+    QFrame *navSeparator(const char *name, int left);
+    void holdOuterSize();
+    QPixmap menuGlyph(int index) const;
+    void createTreeHandlers();
+    void createMenus();
+    void createSearchBar();
+    QAction *addCommand(QMenu *menu, const char *name, const QString &caption, void (MainWindow::*handler)());
+    void setMenuGlyph(MenuButton *button, int index);
+    // Selects node without auto-expanding it, then removes remove if given.
+    void selectByCode(QTreeWidgetItem *node, QTreeWidgetItem *remove = nullptr);
+    void setWallpaper(int style, int tile);
+    // Asks a protected album's password as the tree does; true when the
+    // right one was given (a wrong one is told, an empty one is not).
+    bool albumPasswordGiven(const QString &album);
+    void expandGuarded(QTreeWidgetItem *node, bool expand);
+    void setImage(QTreeWidgetItem *node, int index);
+    void turn(bool clockwise);
+    void zoom(long double factor);
+
+    QList<QIcon> m_icons;
+    bool m_expandGuard = false;
+    bool m_selectingByCode = false;
+    QString m_lastSaveFile;
+    QString m_storePath;
+
+    bool m_storeOpened = false;
+    bool m_outerSizeHeld = false;
+};

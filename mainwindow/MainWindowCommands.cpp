@@ -1,0 +1,184 @@
+// Commands on the shown picture: previous and next, save as, rename, delete,
+// print, and the desktop wallpaper.
+
+#include "MainWindow.h"
+
+#include "AlbumStore.h"
+#include "Application.h"
+#include "PictureSaveDialog.h"
+#include "Prompts.h"
+#include "TextRules.h"
+#include "Wallpaper.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTreeWidget>
+
+// ---------------------------------------------------------------- previous / next
+
+QTreeWidgetItem *MainWindow::nextNode(QTreeWidgetItem *node)
+{
+    if (!node)
+        return nullptr;
+    if (node->childCount() > 0)
+        return node->child(0);
+    for (QTreeWidgetItem *n = node; n; n = n->parent()) {
+        QTreeWidgetItem *parent = n->parent();
+        if (!parent) {
+            QTreeWidget *tree = n->treeWidget();
+            const int i = tree ? tree->indexOfTopLevelItem(n) : -1;
+            return tree && i + 1 < tree->topLevelItemCount() ? tree->topLevelItem(i + 1) : nullptr;
+        }
+        const int i = parent->indexOfChild(n);
+        if (i + 1 < parent->childCount())
+            return parent->child(i + 1);
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem *MainWindow::previousNode(QTreeWidgetItem *node)
+{
+    if (!node)
+        return nullptr;
+    QTreeWidgetItem *parent = node->parent();
+    QTreeWidgetItem *previous = nullptr;
+    if (parent) {
+        const int i = parent->indexOfChild(node);
+        previous = i > 0 ? parent->child(i - 1) : nullptr;
+    } else if (QTreeWidget *tree = node->treeWidget()) {
+        const int i = tree->indexOfTopLevelItem(node);
+        previous = i > 0 ? tree->topLevelItem(i - 1) : nullptr;
+    }
+    if (!previous)
+        return parent;
+    while (previous->childCount() > 0)
+        previous = previous->child(previous->childCount() - 1);
+    return previous;
+}
+
+void MainWindow::selectByCode(QTreeWidgetItem *node, QTreeWidgetItem *remove)
+{
+    // Moves made by commands do not auto-expand, so stepping onto a
+    // protected album does not ask for its password; nor does the tree's own
+    // move when a node is removed.
+    m_selectingByCode = true;
+    albumTree->setCurrentItem(node);
+    delete remove;
+    m_selectingByCode = false;
+}
+
+void MainWindow::showPreviousPicture()
+{
+    zoomed = false;
+    if (!currentAlbumNode)
+        return;
+    if (QTreeWidgetItem *node = previousNode(albumTree->currentItem()))
+        selectByCode(node);
+}
+
+void MainWindow::showNextPicture()
+{
+    zoomed = false;
+    if (!currentAlbumNode)
+        return;
+    if (QTreeWidgetItem *node = nextNode(albumTree->currentItem()))
+        selectByCode(node);
+}
+
+// ---------------------------------------------------------------- save as
+
+QString MainWindow::joinSaveName(const QString &chosen)
+{
+    const QString suffix = QFileInfo(chosen).suffix();
+    if (suffix.compare(QLatin1String("jpg"), Qt::CaseInsensitive) == 0
+        || suffix.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0)
+        return chosen;
+    return chosen + QStringLiteral(".jpg");
+}
+
+QString MainWindow::runSaveDialog()
+{
+    const QString start = m_lastSaveFile.isEmpty() ? QCoreApplication::applicationDirPath() : m_lastSaveFile;
+    PictureSaveDialog dialog(start, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    m_lastSaveFile = dialog.selectedFiles().first();
+    return m_lastSaveFile;
+}
+
+void MainWindow::savePictureAs()
+{
+    const QImage picture = pictureView->picture();
+    if (picture.isNull())
+        return;
+    const QString chosen = runSaveDialog();
+    if (chosen.isEmpty())
+        return;
+    // The name and the extension are joined once: holiday and holiday.jpg
+    // both give holiday.jpg.
+    const QString file = joinSaveName(chosen);
+    const QString suffix = QFileInfo(file).suffix();
+    const QString base = file.chopped(int(suffix.size()) + 1);
+    if (!AlbumStore::instance()->savePictureFile(&picture, base, suffix))
+        Prompts::showError(QStringLiteral("错误"), QStringLiteral("图片另存为失败!,请检查磁盘是否已满!"));
+}
+
+// ---------------------------------------------------------------- rename, delete, print
+
+void MainWindow::renameSelectedPicture()
+{
+    zoomed = false;
+    viewerResized();
+    QTreeWidgetItem *node = albumTree->currentItem();
+    if (levelOf(node) == NodeLevel::Picture)
+        beginRename(node);
+    else
+        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择一张图片"));
+}
+
+void MainWindow::deleteSelectedPicture()
+{
+    zoomed = false;
+    QTreeWidgetItem *node = albumTree->currentItem();
+    if (levelOf(node) != NodeLevel::Picture) {
+        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择图片!"));
+        return;
+    }
+    QTreeWidgetItem *album = node->parent();
+    const int albumId = AlbumStore::instance()->findAlbumId(trimText(album->text(0)));
+    if (Prompts::askYesNo(QStringLiteral("提示"), QStringLiteral("确定要删除该图片吗?")) == IdNo)
+        return;
+    if (!AlbumStore::instance()->deletePicture(albumId, trimText(node->text(0)))) {
+        Prompts::showError(QStringLiteral("错误"), QStringLiteral("删除指定图片失败!"));
+        return;
+    }
+    // The selection goes to the next picture, or to the album after the last.
+    const int i = album->indexOfChild(node);
+    selectByCode(i + 1 < album->childCount() ? album->child(i + 1) : album, node);
+    if (album->childCount() == 0) {
+        album->setExpanded(false);
+        updateNodeImage(album);
+    }
+}
+
+void MainWindow::printPicture()
+{
+    Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("当前版本不支持图片的打印功能,请及时关注本软件的最新版本!"));
+}
+
+// ---------------------------------------------------------------- wallpaper
+
+void MainWindow::setWallpaper(int style, int tile)
+{
+    const QImage picture = pictureView->picture();
+    if (picture.isNull())
+        return;
+    const QString problem = Wallpaper::set(&picture, style, tile);
+    if (!problem.isEmpty())
+        Prompts::showWarning(QStringLiteral("警告"), problem);
+}
+
+void MainWindow::setWallpaperCentred() { setWallpaper(0, 0); }
+void MainWindow::setWallpaperTiled() { setWallpaper(0, 1); }
+void MainWindow::setWallpaperStretched() { setWallpaper(2, 1); }

@@ -1,0 +1,298 @@
+// The menus: every command is one QAction, created once under its item name
+// and shown by every menu that offers it; the navigation buttons trigger the
+// same actions.
+
+#include "MainWindow.h"
+
+#include "AboutDialog.h"
+#include "AlbumExportDialog.h"
+#include "AlbumStore.h"
+#include "Application.h"
+#include "BackupStoreDialog.h"
+#include "ChangeAlbumPasswordDialog.h"
+#include "CompactStoreDialog.h"
+#include "NewAlbumDialog.h"
+#include "PictureImportDialog.h"
+#include "Prompts.h"
+#include "SetAlbumPasswordDialog.h"
+#include "TextRules.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QUrl>
+
+QAction *MainWindow::addCommand(QMenu *menu, const char *name, const QString &caption, void (MainWindow::*handler)())
+{
+    auto *action = new QAction(caption, this);
+    action->setObjectName(QString::fromLatin1(name));
+    // An error a command does not catch is reported here, without
+    // unwinding through the menu's own code.
+    if (handler)
+        connect(action, &QAction::triggered, this, [this, handler] { Application::guard([&] { (this->*handler)(); }); });
+    menu->addAction(action);
+    return action;
+}
+
+QAction *MainWindow::action(const char *name) const { return findChild<QAction *>(QString::fromLatin1(name)); }
+
+void MainWindow::createMenus()
+{
+    functionMenu = new QMenu(this);
+    functionMenu->setObjectName(QStringLiteral("functionMenu"));
+    addCommand(functionMenu, "newAlbumAction", QStringLiteral("新建相册"), &MainWindow::newAlbum);
+    addCommand(functionMenu, "deleteAlbumAction", QStringLiteral("删除相册"), &MainWindow::deleteSelectedAlbum);
+    functionMenu->addSeparator();
+    addCommand(functionMenu, "importPicturesAction", QStringLiteral("导入图片"), &MainWindow::importPictures);
+    addCommand(functionMenu, "exportAlbumAction", QStringLiteral("批量导出图片"), &MainWindow::exportAlbum);
+    addCommand(functionMenu, "deletePictureAction", QStringLiteral("删除图片"), &MainWindow::deleteSelectedPicture);
+    addCommand(functionMenu, "savePictureAsAction", QStringLiteral("图片另存为..."), &MainWindow::savePictureAs);
+    addCommand(functionMenu, "renamePictureAction", QStringLiteral("重命名图片"), &MainWindow::renameSelectedPicture);
+    addCommand(functionMenu, "printPictureAction", QStringLiteral("打印图片..."), &MainWindow::printPicture);
+    functionMenu->addSeparator();
+    QMenu *view = functionMenu->addMenu(QStringLiteral("查看"));
+    view->menuAction()->setObjectName(QStringLiteral("viewMenuAction"));
+    QAction *n14 = addCommand(view, "albumListAction", QStringLiteral("相册列表"), &MainWindow::toggleAlbumList);
+    n14->setCheckable(true);
+    QAction *n34 = addCommand(view, "searchBarAction", QStringLiteral("搜索栏"), &MainWindow::toggleSearchBar);
+    n34->setCheckable(true);
+    functionMenu->addSeparator();
+    QMenu *image = functionMenu->addMenu(QStringLiteral("图像"));
+    image->menuAction()->setObjectName(QStringLiteral("imageMenuAction"));
+    addCommand(image, "zoomInAction", QStringLiteral("放大"), &MainWindow::zoomIn);
+    addCommand(image, "zoomOutAction", QStringLiteral("缩小"), &MainWindow::zoomOut);
+    addCommand(image, "actualSizeAction", QStringLiteral("实际大小"), &MainWindow::showActualSize);
+    addCommand(image, "turnClockwiseAction", QStringLiteral("顺时针转90度"), &MainWindow::turnClockwise);
+    addCommand(image, "turnCounterClockwiseAction", QStringLiteral("逆时针转90度"), &MainWindow::turnCounterClockwise);
+    image->addSeparator();
+    addCommand(image, "previousPictureAction", QStringLiteral("上一张"), &MainWindow::showPreviousPicture);
+    addCommand(image, "nextPictureAction", QStringLiteral("下一张"), &MainWindow::showNextPicture);
+    image->addSeparator();
+    QMenu *wallpaper = image->addMenu(QStringLiteral("设置桌面壁纸"));
+    wallpaper->menuAction()->setObjectName(QStringLiteral("wallpaperMenuAction"));
+    addCommand(wallpaper, "wallpaperCentredAction", QStringLiteral("居中"), &MainWindow::setWallpaperCentred);
+    addCommand(wallpaper, "wallpaperTiledAction", QStringLiteral("平铺"), &MainWindow::setWallpaperTiled);
+    addCommand(wallpaper, "wallpaperStretchedAction", QStringLiteral("拉伸"), &MainWindow::setWallpaperStretched);
+    functionMenu->addSeparator();
+    addCommand(functionMenu, "compactStoreAction", QStringLiteral("压缩相册库"), &MainWindow::compactAlbumStore);
+    addCommand(functionMenu, "backupStoreAction", QStringLiteral("备份相册库"), &MainWindow::backUpAlbumStore);
+    addCommand(functionMenu, "setAlbumPasswordAction", QStringLiteral("设置相册密码"), &MainWindow::setAlbumPasswordCommand);
+    addCommand(functionMenu, "changeAlbumPasswordAction", QStringLiteral("修改相册密码"), &MainWindow::changeAlbumPasswordCommand);
+    functionMenu->addSeparator();
+    addCommand(functionMenu, "exitAction", QStringLiteral("退出"), &MainWindow::exitProgram);
+    connect(functionMenu, &QMenu::aboutToShow, this, &MainWindow::functionMenuAboutToShow);
+    connect(functionMenu, &QMenu::aboutToHide, this, &MainWindow::functionMenuClosed);
+
+    helpMenu = new QMenu(this);
+    helpMenu->setObjectName(QStringLiteral("helpMenu"));
+    addCommand(helpMenu, "howToUseAction", QStringLiteral("如何使用(&H)"), nullptr);
+    addCommand(helpMenu, "aboutAction", QStringLiteral("关于(&A)"), &MainWindow::showAbout);
+    connect(helpMenu, &QMenu::aboutToShow, this, &MainWindow::helpMenuAboutToShow);
+    connect(helpMenu, &QMenu::aboutToHide, this, &MainWindow::helpMenuClosed);
+
+    // The tree's menu shows the same commands; where its caption differs,
+    // an action of its own runs the same handler.
+    treeMenu = new QMenu(this);
+    treeMenu->setObjectName(QStringLiteral("treeMenu"));
+    treeMenu->addAction(action("newAlbumAction"));
+    treeMenu->addAction(action("deleteAlbumAction"));
+    treeMenu->addSeparator();
+    treeMenu->addAction(action("importPicturesAction"));
+    treeMenu->addAction(action("deletePictureAction"));
+    addCommand(treeMenu, "treeSavePictureAsAction", QStringLiteral("图片另存为"), &MainWindow::savePictureAs);
+    addCommand(treeMenu, "treeRenamePictureAction", QStringLiteral("重命名"), &MainWindow::renameSelectedPicture);
+    treeMenu->addSeparator();
+    treeMenu->addAction(action("setAlbumPasswordAction"));
+    treeMenu->addAction(action("changeAlbumPasswordAction"));
+    treeMenu->addSeparator();
+    addCommand(treeMenu, "refreshAction", QStringLiteral("刷新"), &MainWindow::refreshTree);
+    connect(albumTree, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { treeMenu->popup(albumTree->viewport()->mapToGlobal(pos)); });
+    // A right click opens the menu without moving the selection.
+    albumTree->viewport()->installEventFilter(this);
+
+    const QList<QPair<QToolButton *, const char *>> buttons = {
+        {turnLeftButton, "turnCounterClockwiseAction"},
+        {turnRightButton, "turnClockwiseAction"},
+        {zoomInButton, "zoomInAction"},
+        {zoomOutButton, "zoomOutAction"},
+        {actualSizeButton, "actualSizeAction"},
+        {previousButton, "previousPictureAction"},
+        {nextButton, "nextPictureAction"},
+        {deleteButton, "deletePictureAction"},
+        {saveButton, "savePictureAsAction"},
+        {printButton, "printPictureAction"},
+    };
+    for (const auto &[button, name] : buttons)
+        connect(button, &QToolButton::clicked, action(name), &QAction::trigger);
+
+    functionMenuButton->installEventFilter(this);
+    connect(helpMenuButton, &QToolButton::clicked, this, &MainWindow::openHelpMenu);
+    connect(searchMenuButton, &QToolButton::clicked, this, &MainWindow::toggleSearchBarFromTitle);
+    webLogLink->installEventFilter(this);
+}
+
+void MainWindow::setMenuGlyph(MenuButton *button, int index)
+{
+    button->glyphIndex = index;
+    button->setIcon(QIcon(menuGlyph(index)));
+}
+
+void MainWindow::openFunctionMenu()
+{
+    functionMenu->popup(mapToGlobal(QPoint(functionMenuButton->x() + 10, functionMenuButton->height() + 5)));
+}
+
+void MainWindow::openHelpMenu() { helpMenu->popup(mapToGlobal(QPoint(helpMenuButton->x() + 10, helpMenuButton->height() + 5))); }
+
+void MainWindow::functionMenuAboutToShow()
+{
+    action("searchBarAction")->setChecked(!searchPanel->isHidden());
+    action("albumListAction")->setChecked(!albumListPanel->isHidden());
+    setMenuGlyph(functionMenuButton, 1);
+}
+
+void MainWindow::functionMenuClosed() { setMenuGlyph(functionMenuButton, 0); }
+void MainWindow::helpMenuAboutToShow() { setMenuGlyph(helpMenuButton, 1); }
+void MainWindow::helpMenuClosed() { setMenuGlyph(helpMenuButton, 0); }
+
+void MainWindow::toggleAlbumList()
+{
+    zoomed = false;
+    albumListPanel->setVisible(albumListPanel->isHidden());
+    action("albumListAction")->setChecked(!albumListPanel->isHidden());
+    viewerResized();
+}
+
+void MainWindow::toggleSearchBar()
+{
+    zoomed = false;
+    searchPanel->setVisible(searchPanel->isHidden());
+    action("searchBarAction")->setChecked(!searchPanel->isHidden());
+    viewerResized();
+}
+
+void MainWindow::toggleSearchBarFromTitle()
+{
+    toggleSearchBar();
+    setMenuGlyph(searchMenuButton, searchPanel->isHidden() ? 0 : 1);
+}
+
+void MainWindow::exitProgram()
+{
+    close();
+    QCoreApplication::quit();
+}
+
+void MainWindow::deleteSelectedAlbum()
+{
+    QTreeWidgetItem *node = albumTree->currentItem();
+    if (levelOf(node) != NodeLevel::Album) {
+        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请您选择一个待删除的相册!"));
+        return;
+    }
+    const QString name = trimText(node->text(0));
+    if (AlbumStore::instance()->albumHasPassword(name)) {
+        const QString answer =
+            trimText(Prompts::askPassword(QStringLiteral("密码认证"), QStringLiteral("提示: 该相册已设置了访问密码!")));
+        if (answer.isEmpty())
+            return;
+        if (!AlbumStore::instance()->checkAlbumPassword(name, answer)) {
+            Prompts::showError(QStringLiteral("错误"), QStringLiteral("访问密码不正确,不能删除该相册!"));
+            return;
+        }
+    }
+    if (Prompts::askYesNo(QStringLiteral("提示"), QStringLiteral("您确定要删除： ") + node->text(0) + QStringLiteral("  这个相册吗?"))
+        == IdNo)
+        return;
+    if (!AlbumStore::instance()->deleteAlbum(name)) {
+        Prompts::showError(QStringLiteral("错误"), QStringLiteral("删除相册时出错!"));
+        return;
+    }
+    // The selection goes to the next album, or to the root after the last.
+    QTreeWidgetItem *root = node->parent();
+    const int i = root->indexOfChild(node);
+    selectByCode(i + 1 < root->childCount() ? root->child(i + 1) : root, node);
+    if (root->childCount() == 0) {
+        root->setExpanded(false);
+        updateNodeImage(root);
+    }
+}
+
+void MainWindow::newAlbum()
+{
+    QString name;
+    QString password;
+    {
+        NewAlbumDialog dialog(this);
+        dialog.exec();
+        name = dialog.newAlbumName;
+        password = dialog.newAlbumPassword;
+    }
+    if (name.isEmpty())
+        return;
+    if (AlbumStore::instance()->addAlbum(name, password))
+        addAlbumNode(name);
+    else
+        Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册新建失败!"));
+}
+
+void MainWindow::importPictures()
+{
+    bool rebuild = false;
+    {
+        PictureImportDialog dialog(this);
+        dialog.exec();
+        // Also after a run that stopped part way: the tree shows what the
+        // store now holds.
+        rebuild = dialog.imported || dialog.anyImported;
+    }
+    if (rebuild)
+        buildAlbumTree();
+}
+
+void MainWindow::exportAlbum()
+{
+    AlbumExportDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::compactAlbumStore()
+{
+    CompactStoreDialog dialog(m_storePath, this);
+    dialog.exec();
+}
+
+void MainWindow::backUpAlbumStore()
+{
+    BackupStoreDialog dialog(m_storePath, this);
+    dialog.exec();
+}
+
+void MainWindow::setAlbumPasswordCommand()
+{
+    SetAlbumPasswordDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::changeAlbumPasswordCommand()
+{
+    ChangeAlbumPasswordDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::showAbout()
+{
+    AboutDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::openWebLog() { QDesktopServices::openUrl(webLogUrl()); }

@@ -1,0 +1,79 @@
+// The search bar: one picture of a chosen album, found by its exact name,
+// shown in the viewer without going through the tree.
+
+#include "MainWindow.h"
+
+#include "AlbumChooser.h"
+#include "AlbumStore.h"
+#include "Application.h"
+#include "Artwork.h"
+#include "Prompts.h"
+#include "TextRules.h"
+
+#include <QFrame>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+
+const QString kPlaceholder = QStringLiteral("<选择相册>");
+const QString kKeyword = QStringLiteral("关键词");
+
+} // namespace
+
+void MainWindow::createSearchBar()
+{
+    searchBar = new QWidget(searchPanel);
+    searchBar->setObjectName(QStringLiteral("searchBar"));
+    searchBar->setGeometry(0, 5, 288, 18);
+    searchAlbumChooser = new AlbumChooser(searchBar);
+    searchAlbumChooser->setObjectName(QStringLiteral("searchAlbumChooser"));
+    searchAlbumChooser->setGeometry(22, 0, 120, 18);
+    searchAlbumChooser->fill(kPlaceholder, {});
+    QPalette grey = searchAlbumChooser->palette();
+    grey.setColor(QPalette::ButtonText, Qt::gray);
+    grey.setColor(QPalette::Text, Qt::gray);
+    searchAlbumChooser->setPalette(grey);
+    connect(searchAlbumChooser, &AlbumChooser::dropDown, this, &MainWindow::refillSearchAlbums);
+    searchButton = new QToolButton(searchBar);
+    searchButton->setObjectName(QStringLiteral("searchButton"));
+    searchButton->setAutoRaise(true);
+    searchButton->setGeometry(288 - 20, 0, 20, 18);
+    searchButton->setIcon(QIcon(Artwork::render(QStringLiteral("glyphs/search.svg"), QSize(16, 16))));
+    connect(searchButton, &QToolButton::clicked, this, [this] { Application::guard([this] { searchPicture(); }); });
+    searchNameEdit = new QLineEdit(kKeyword, searchBar);
+    searchNameEdit->setObjectName(QStringLiteral("searchNameEdit"));
+    searchNameEdit->setGeometry(288 - 20 - 121, 0, 121, 17);
+    QPalette silver = searchNameEdit->palette();
+    silver.setColor(QPalette::Text, QColor(0xc0, 0xc0, 0xc0));
+    searchNameEdit->setPalette(silver);
+    searchPanel->installEventFilter(this);
+}
+
+void MainWindow::placeSearchBar()
+{
+    searchBar->move(searchPanel->width() - searchBar->width() - 5, searchBar->y());
+}
+
+void MainWindow::refillSearchAlbums()
+{
+    refillAlbumChooser(searchAlbumChooser, kPlaceholder);
+}
+
+void MainWindow::searchPicture()
+{
+    const QString album = trimText(searchAlbumChooser->currentText());
+    const QString keyword = trimText(searchNameEdit->text());
+    if (album.isEmpty() || album == kPlaceholder || keyword == kKeyword || searchNameEdit->text().isEmpty()) {
+        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("搜索条件不足!"));
+        return;
+    }
+    // A protected album's pictures are shown only for its password, as in
+    // the tree.
+    if (AlbumStore::instance()->albumHasPassword(album) && !albumPasswordGiven(album))
+        return;
+    const int pictureId = AlbumStore::instance()->findPictureId(AlbumStore::instance()->findAlbumId(album), keyword);
+    if (pictureId == -1)
+        return;
+    showPicture(pictureId);
+}

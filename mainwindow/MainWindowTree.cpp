@@ -1,0 +1,260 @@
+// The album tree: filling it, node images, password-guarded expansion,
+// showing the selected picture, and renaming a picture in place.
+
+#include "MainWindow.h"
+
+#include "AlbumStore.h"
+#include "Application.h"
+#include "Prompts.h"
+#include "TextRules.h"
+
+#include <QLineEdit>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+
+namespace {
+
+const QString kRootText = QStringLiteral("所有相册");
+
+// Ends the rename edit through the window's handlers: the edited text is
+// handed to applyRename instead of being written into the node, and
+// the tree is read-only again however the edit ends.
+class RenameDelegate : public QStyledItemDelegate
+{
+public:
+    explicit RenameDelegate(MainWindow *form) : QStyledItemDelegate(form->albumTree), m_form(form)
+    {
+        connect(this, &QAbstractItemDelegate::closeEditor, this, [this] { endEdit(); });
+    }
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
+    {
+        m_node = m_form->albumTree->itemFromIndex(index);
+        m_form->renameEditorOpened(m_node);
+        return QStyledItemDelegate::createEditor(parent, option, index);
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *, const QModelIndex &index) const override
+    {
+        auto *line = qobject_cast<QLineEdit *>(editor);
+        QTreeWidgetItem *node = m_form->albumTree->itemFromIndex(index);
+        if (line && node)
+            Application::guard([&] { m_form->applyRename(node, line->text()); });
+    }
+
+private:
+    void endEdit() const
+    {
+        if (m_node)
+            m_node->setFlags(m_node->flags() & ~Qt::ItemIsEditable);
+        m_node = nullptr;
+    }
+
+    MainWindow *m_form;
+    mutable QTreeWidgetItem *m_node = nullptr;
+};
+
+} // namespace
+
+MainWindow::NodeLevel MainWindow::levelOf(const QTreeWidgetItem *node)
+{
+    if (!node)
+        return NodeLevel::None;
+    const QTreeWidgetItem *parent = node->parent();
+    if (!parent)
+        return NodeLevel::Root;
+    return parent->parent() ? NodeLevel::Picture : NodeLevel::Album;
+}
+
+void MainWindow::createTreeHandlers()
+{
+    for (const QPixmap &image : nodeImages)
+        m_icons.append(QIcon(image));
+    albumTree->setItemDelegate(new RenameDelegate(this));
+    // The selection is not highlighted while the tree does not have the focus.
+    QPalette pal = albumTree->palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Base));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::Text));
+    albumTree->setPalette(pal);
+
+    connect(albumTree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *node) {
+        Application::guard([&] { guardAlbumExpansion(node); });
+    });
+    connect(albumTree, &QTreeWidget::itemCollapsed, this, &MainWindow::updateNodeImage);
+    connect(albumTree, &QTreeWidget::currentItemChanged, this,
+            [this] { Application::guard([&] { showSelectedNode(); }); });
+    // Auto-expand: a node the user selects opens too. Not on the current
+    // node the view sets when it first gets the focus, which selects nothing.
+    connect(albumTree, &QTreeWidget::itemSelectionChanged, this, [this] {
+        QTreeWidgetItem *current = albumTree->currentItem();
+        if (current && current->isSelected() && !m_selectingByCode && current->childCount() > 0
+            && !current->isExpanded())
+            current->setExpanded(true);
+    });
+}
+
+void MainWindow::buildAlbumTree()
+{
+    albumTree->setUpdatesEnabled(false);
+    albumTree->clear();
+    auto *root = new QTreeWidgetItem(QStringList(kRootText));
+    setImage(root, 0);
+    try {
+        QStringList albums;
+        AlbumStore::instance()->listAlbums(&albums);
+        QStringList names;
+        QList<QTreeWidgetItem *> albumNodes;
+        albumNodes.reserve(albums.size());
+        for (const QString &album : albums) {
+            auto *albumNode = new QTreeWidgetItem(QStringList(album));
+            setImage(albumNode, 2);
+            AlbumStore::instance()->listPictureNames(AlbumStore::instance()->findAlbumId(album), &names);
+            QList<QTreeWidgetItem *> pictures;
+            pictures.reserve(names.size());
+            for (const QString &name : names) {
+                auto *pictureNode = new QTreeWidgetItem(QStringList(name));
+                setImage(pictureNode, 4);
+                pictures.append(pictureNode);
+            }
+            albumNode->addChildren(pictures);
+            albumNodes.append(albumNode);
+        }
+        root->addChildren(albumNodes);
+    } catch (const std::exception &e) {
+        // The tree keeps its root; the error is told as any other.
+        albumTree->addTopLevelItem(root);
+        albumTree->setUpdatesEnabled(true);
+        Application::reportError(QString::fromUtf8(e.what()));
+        return;
+    }
+    albumTree->addTopLevelItem(root);
+    albumTree->setUpdatesEnabled(true);
+}
+
+void MainWindow::addAlbumNode(const QString &name)
+{
+    QTreeWidgetItem *root = albumTree->topLevelItem(0);
+    if (!root)
+        return;
+    auto *node = new QTreeWidgetItem(root, QStringList(name));
+    updateNodeImage(node);
+}
+
+void MainWindow::setImage(QTreeWidgetItem *node, int index)
+{
+    node->setIcon(0, m_icons.value(index));
+    node->setData(0, ImageIndexRole, index);
+}
+
+int MainWindow::imageIndex(const QTreeWidgetItem *node)
+{
+    return node ? node->data(0, ImageIndexRole).toInt() : -1;
+}
+
+void MainWindow::updateNodeImage(QTreeWidgetItem *node)
+{
+    switch (levelOf(node)) {
+    case NodeLevel::Root:
+        setImage(node, node->isExpanded() ? 1 : 0);
+        break;
+    case NodeLevel::Album:
+        setImage(node, node->isExpanded() ? 3 : 2);
+        break;
+    case NodeLevel::Picture:
+        setImage(node, 4);
+        break;
+    case NodeLevel::None:
+        break;
+    }
+}
+
+void MainWindow::expandGuarded(QTreeWidgetItem *node, bool expand)
+{
+    m_expandGuard = true;
+    node->setExpanded(expand);
+    m_expandGuard = false;
+    updateNodeImage(node);
+}
+
+void MainWindow::guardAlbumExpansion(QTreeWidgetItem *node)
+{
+    if (m_expandGuard)
+        return;
+    if (levelOf(node) != NodeLevel::Album) {
+        updateNodeImage(node);
+        return;
+    }
+    const QString album = trimText(node->text(0));
+    // The view has expanded the node already: close it again at once, before
+    // anything is drawn, and open it only for the right password.
+    expandGuarded(node, false);
+    if (!AlbumStore::instance()->albumHasPassword(album)) {
+        expandGuarded(node, true);
+        return;
+    }
+    if (albumPasswordGiven(album))
+        expandGuarded(node, true);
+}
+
+bool MainWindow::albumPasswordGiven(const QString &album)
+{
+    const QString answer = trimText(Prompts::askPassword(QStringLiteral("密码认证"), QStringLiteral("相册已被密码保护!      ")));
+    if (answer.isEmpty())
+        return false;
+    if (AlbumStore::instance()->checkAlbumPassword(album, answer))
+        return true;
+    Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("密码错误,拒绝访问该相册!"));
+    return false;
+}
+
+void MainWindow::showSelectedNode()
+{
+    zoomed = false;
+    pictureView->setPicture(QImage());
+    QTreeWidgetItem *node = albumTree->currentItem();
+    if (levelOf(node) != NodeLevel::Picture) {
+        currentAlbumNode = nullptr;
+        return;
+    }
+    currentAlbumNode = node->parent();
+    const int albumId = AlbumStore::instance()->findAlbumId(currentAlbumNode->text(0));
+    const int pictureId = AlbumStore::instance()->findPictureId(albumId, trimText(node->text(0)));
+    showPicture(pictureId);
+}
+
+void MainWindow::beginRename(QTreeWidgetItem *node)
+{
+    if (levelOf(node) != NodeLevel::Picture)
+        return;
+    node->setFlags(node->flags() | Qt::ItemIsEditable);
+    albumTree->editItem(node);
+}
+
+void MainWindow::renameEditorOpened(QTreeWidgetItem *node)
+{
+    oldPictureName = node ? trimText(node->text(0)) : QString();
+}
+
+void MainWindow::applyRename(QTreeWidgetItem *node, const QString &text)
+{
+    const QString newName = trimText(text);
+    // The name becomes a file name when the album is exported.
+    if (newName.isEmpty()) {
+        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("图片名称不能为空!"));
+        return;
+    }
+    if (newName.contains(QLatin1Char('/'))) {
+        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("图片名称不能包含字符\"/\"!"));
+        return;
+    }
+    const int albumId = AlbumStore::instance()->findAlbumId(node->parent()->text(0));
+    if (!AlbumStore::instance()->renamePicture(albumId, oldPictureName, newName)) {
+        // The label keeps the name the store has.
+        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("该相册中已有同名的图片,请换一个名称!"));
+        return;
+    }
+    node->setText(0, newName);
+}
+
+void MainWindow::refreshTree() { buildAlbumTree(); }

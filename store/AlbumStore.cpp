@@ -1,0 +1,105 @@
+#include "AlbumStore.h"
+
+#include "ConnectionString.h"
+#include "StoreSchema.h"
+#include "TextRules.h"
+
+#include <QFileInfo>
+
+namespace {
+
+AlbumStore *programStore = nullptr;
+
+} // namespace
+
+AlbumStore::AlbumStore() { programStore = this; }
+
+AlbumStore::~AlbumStore()
+{
+    closeStore();
+    if (programStore == this)
+        programStore = nullptr;
+}
+
+AlbumStore *AlbumStore::instance() { return programStore; }
+
+// ---------------------------------------------------------------- connection
+
+bool AlbumStore::openStore(const QString &connectionString)
+{
+    closeStore();
+    m_connectionString = trimText(connectionString);
+    bool hasPath = false;
+    const QString path = ConnectionString::value(m_connectionString, QStringLiteral("Data Source"), &hasPath);
+    const QByteArray password =
+        ConnectionString::value(m_connectionString, QStringLiteral("Database Password")).toUtf8();
+    // A folder or a special file is never a store; SQLite would report it
+    // only at the first read.
+    if (!hasPath || path.isEmpty() || !QFileInfo(path).isFile())
+        return false;
+    try {
+        m_connection.open(path);
+        // With plain SQLite linked in by mistake the key would be ignored and
+        // the file written unencrypted: insist on the cipher being there.
+        {
+            SqlStatement version(m_connection, QStringLiteral("PRAGMA cipher_version"));
+            if (!version.next() || version.text(0).isEmpty())
+                throw SqlError(1, "SQLCipher is not available");
+        }
+        m_connection.key(password);
+        m_connection.execFixed("PRAGMA cipher_page_size = 4096");
+        // The first read: a wrong key or a foreign file fails here (code 26),
+        // before anything could be written. Then the three tables with their
+        // columns must all be there.
+        m_connection.execFixed("SELECT count(*) FROM sqlite_master");
+        SqlStatement(m_connection, QStringLiteral("SELECT PicLibID, PicLibName, PicPass FROM PicLibTable LIMIT 0"));
+        SqlStatement(m_connection,
+                     QStringLiteral("SELECT PicInfoID, PicLibID, PicName, PicExt FROM PicInfoTable LIMIT 0"));
+        SqlStatement(m_connection, QStringLiteral("SELECT PicInfoID, Pic FROM PicTable LIMIT 0"));
+        m_connection.execFixed("PRAGMA foreign_keys = ON");
+        // The file is encrypted: overwriting freed pages buys nothing and
+        // makes deleting pictures four times slower.
+        m_connection.execFixed("PRAGMA secure_delete = OFF");
+        return true;
+    } catch (const SqlError &) {
+        m_connection.close();
+        return false;
+    }
+}
+
+void AlbumStore::closeStore() { m_connection.close(); }
+
+SqlConnection &AlbumStore::connection()
+{
+    if (!m_connection.isOpen())
+        throw SqlError(21, "the album store is not open");
+    return m_connection;
+}
+
+int AlbumStore::countWhere(const QString &table, const QString &column, const QString &value)
+{
+    const QString t = StoreSchema::canonicalTable(table);
+    const QString c = StoreSchema::canonicalColumn(table, column);
+    if (t.isEmpty() || c.isEmpty())
+        return 0;
+    try {
+        // The names come from the schema's own list; the value is bound.
+        SqlStatement q(connection(), QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ?").arg(t, c));
+        q.bind(1, value);
+        return q.next() ? int(q.int64(0)) : 0;
+    } catch (const SqlError &) {
+        return 0;
+    }
+}
+
+int AlbumStore::nextId(const QString &table, const QString &column)
+{
+    const QString t = StoreSchema::canonicalTable(table);
+    const QString c = StoreSchema::canonicalColumn(table, column);
+    if (t.isEmpty() || c.isEmpty())
+        throw SqlError(1, "no such table or column: " + table.toStdString() + "." + column.toStdString());
+    SqlStatement q(connection(), QStringLiteral("SELECT max(%1) FROM %2").arg(c, t));
+    if (!q.next() || q.isNull(0))
+        return 1;
+    return int(q.int64(0)) + 1;
+}

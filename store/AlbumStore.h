@@ -1,0 +1,119 @@
+#pragma once
+// The album store: the one connection to the store file, every statement
+// run against it, and compaction and backup of the file. Windows name
+// albums and pictures by their names; ids are looked up when needed.
+
+#include "Sql.h"
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+class AlbumStore
+{
+public:
+    // Becomes the program's store (instance()); the connection is closed.
+    AlbumStore();
+    ~AlbumStore();
+    AlbumStore(const AlbumStore &) = delete;
+    AlbumStore &operator=(const AlbumStore &) = delete;
+
+    // ---- connection
+    // Opens the store named by the connection string (trimmed), closing any
+    // open connection first. Never creates a file. False when the file is
+    // missing, the password is wrong, the file is not a store or lacks the
+    // tables; the connection is then closed. Reports nothing.
+    bool openStore(const QString &connectionString);
+    void closeStore();
+    bool isOpen() const { return m_connection.isOpen(); }
+    const QString &connectionString() const { return m_connectionString; }
+
+    // The store the program works on: the one made last and not yet gone.
+    static AlbumStore *instance();
+
+    // The statement runner: every statement runs on this one connection,
+    // with bound parameters. Throws SqlError when closed.
+    SqlConnection &connection();
+
+    // Number of rows of table whose column equals value (compared as the
+    // column's collation does). Only the schema's own table and column names
+    // are accepted; any other name, a closed connection or a store error
+    // gives 0.
+    int countWhere(const QString &table, const QString &column, const QString &value);
+
+    // Largest id of column plus 1; 1 on an empty table. Throws SqlError on a
+    // store error or a name that is not the schema's.
+    int nextId(const QString &table, const QString &column);
+
+    // ---- albums (named by their names; ids looked up when needed)
+    // Fills list with every album name, in the store's order. Passes store
+    // errors on, leaving the list as it was. Does nothing without a list.
+    void listAlbums(QStringList *list);
+    // The album's id, or -1 when no album has that name or on any failure.
+    int findAlbumId(const QString &name);
+    // Adds an album with the name and password trimmed; false on failure.
+    bool addAlbum(const QString &name, const QString &password);
+    // Deletes every album of that name with its pictures; false on failure.
+    bool deleteAlbum(const QString &name);
+    // True when the album exists and its trimmed password is not empty.
+    // Passes store errors on.
+    bool albumHasPassword(const QString &name);
+    // True when the entered password equals the album's, letter case aside;
+    // false otherwise and on any failure.
+    bool checkAlbumPassword(const QString &name, const QString &password);
+    // Writes the password trimmed; false when no album has that name.
+    // Passes store errors on.
+    bool setAlbumPassword(const QString &name, const QString &password);
+
+    // ---- pictures
+    // The file name up to its first dot, trimmed.
+    static QString pictureNameOf(const QString &path);
+    // The file name's last extension without its dot, trimmed.
+    static QString pictureExtensionOf(const QString &path);
+    // Stores the file's bytes, unchanged, as a new picture of the album. All
+    // or nothing: false (and nothing added) on a duplicate name in the
+    // album, an unreadable or empty file or a store error.
+    bool addPicture(int albumId, const QString &path);
+    // Deletes the album's pictures of that name; false on failure.
+    bool deletePicture(int albumId, const QString &name);
+    // Renames the album's pictures of the old name (written as given); false
+    // on failure, such as a name another picture of the album has.
+    bool renamePicture(int albumId, const QString &oldName, const QString &newName);
+    // The picture's id, or -1 when not found or on any failure.
+    int findPictureId(int albumId, const QString &name);
+    // The picture's name; empty when not found. Passes store errors on.
+    QString pictureName(int pictureId);
+    // The album's picture ids (as decimal text) and names; empty on failure.
+    void listPictureIds(int albumId, QStringList *list);
+    void listPictureNames(int albumId, QStringList *list);
+    // The picture's stored bytes; empty when not found. Passes errors on.
+    QByteArray pictureData(int pictureId);
+    // Decodes the stored picture into *picture (an RGB32 bitmap, upright).
+    // Without a picture, does nothing; with no such picture, leaves it
+    // unchanged. Passes store and decoder errors on ("JPEG error #%d"),
+    // leaving *picture unchanged.
+    void loadPicture(QImage *picture, int pictureId);
+    // Writes the picture as JPEG data to path + "." + ext, atomically. False
+    // without a picture or on any failure (no partial file is left); a null
+    // picture writes nothing and gives true.
+    bool savePictureFile(const QImage *picture, const QString &path, const QString &ext);
+
+    // ---- store maintenance
+    // Compacts the store file: a keyed copy is written beside it, flushed,
+    // checked (it must open with the password, pass the integrity check and
+    // hold every row) and renamed over the store, after which the
+    // connection is opened again. False, with the store untouched and no
+    // working file left, when no store file is there or any step fails.
+    // Throws SqlError when the store cannot be opened again afterwards.
+    bool compactStore(const QString &storePath);
+    // Copies the store file to the target (trimmed; the store's extension
+    // added when it holds no dot at all). Never replaces an existing file;
+    // the copy is flushed to disk, and a partial copy is removed on failure.
+    bool backupStore(const QString &storePath, const QString &target);
+    // The file a backup to target is written to.
+    static QString backupTarget(const QString &storePath, const QString &target);
+
+private:
+    SqlConnection m_connection;
+    QString m_connectionString;
+};

@@ -1,0 +1,200 @@
+// Store maintenance: compaction into a fresh keyed copy that replaces the
+// store in one atomic rename, and backup copies that never replace a file.
+
+#include "AlbumStore.h"
+#include "FileIO.h"
+#include "StoreSchema.h"
+#include "TextRules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+void removeWorkingFile(const QString &path)
+{
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
+}
+
+qint64 rowCount(SqlConnection &db, const char *table)
+{
+    SqlStatement q(db, QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)));
+    return q.next() ? q.int64(0) : -1;
+}
+
+// The copy must open with the database password, pass SQLite's own check
+// and hold as many rows as the store.
+bool verifyCopy(const QString &path, qint64 albums, qint64 pictures, qint64 data)
+{
+    try {
+        SqlConnection copy;
+        copy.open(path);
+        StoreSchema::keyConnection(copy);
+        SqlStatement check(copy, QStringLiteral("PRAGMA integrity_check"));
+        if (!check.next() || check.text(0) != QLatin1String("ok"))
+            return false;
+        return rowCount(copy, "PicLibTable") == albums && rowCount(copy, "PicInfoTable") == pictures
+               && rowCount(copy, "PicTable") == data;
+    } catch (const SqlError &) {
+        return false;
+    }
+}
+
+// Copies the whole of in to out, in the kernel where it can.
+bool copyAll(int in, int out)
+{
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+        if (n == 0)
+            return true;
+        if (n > 0)
+            continue;
+        if (errno == EINTR)
+            continue;
+        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+            return false;
+        break; // not here: copy through a buffer from where it stands
+    }
+    std::vector<char> buffer(size_t(4) << 20);
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n == 0)
+            return true;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(out, buffer.data() + done, size_t(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                return false;
+            done += w;
+        }
+    }
+}
+
+} // namespace
+
+bool AlbumStore::compactStore(const QString &storePath)
+{
+    const QFileInfo store(storePath);
+    if (!store.isFile())
+        return false;
+    const bool wasOpen = isOpen();
+    if (!wasOpen && !openStore(m_connectionString))
+        return false;
+
+    // Working files of a compaction that was cut short (the program killed
+    // or the machine stopped) hold nothing the store does not have.
+    const QString workingPattern = QStringLiteral(".") + store.fileName() + QStringLiteral(".compact-*");
+    for (const QString &stale : QDir(store.absolutePath()).entryList({workingPattern}, QDir::Files | QDir::Hidden))
+        QFile::remove(store.absoluteDir().filePath(stale));
+
+    // The working file lies beside the store, on the same file system, so
+    // that it can replace the store in one rename.
+    QString working;
+    {
+        QTemporaryFile reserve(store.absolutePath() + QStringLiteral("/.") + store.fileName()
+                               + QStringLiteral(".compact-XXXXXX"));
+        // Left in place, empty: the connection, which never creates files,
+        // attaches it and the engine writes the copy into it.
+        reserve.setAutoRemove(false);
+        if (!reserve.open())
+            return false;
+        working = reserve.fileName();
+    }
+
+    try {
+        SqlConnection &db = connection();
+        const qint64 albums = rowCount(db, "PicLibTable");
+        const qint64 pictures = rowCount(db, "PicInfoTable");
+        const qint64 data = rowCount(db, "PicTable");
+        qint64 userVersion = 0;
+        {
+            SqlStatement version(db, QStringLiteral("PRAGMA user_version"));
+            userVersion = version.next() ? version.int64(0) : 0;
+        }
+
+        db.execFixed("PRAGMA cipher_default_page_size = 4096");
+        {
+            SqlStatement attach(db, QStringLiteral("ATTACH DATABASE ? AS compacted KEY ?"));
+            attach.bind(1, working).bind(2, QString::fromLatin1(StoreSchema::databasePassword())).exec();
+        }
+        try {
+            db.execFixed("SELECT sqlcipher_export('compacted')");
+            // The export does not carry the schema's version over.
+            const QByteArray setVersion = "PRAGMA compacted.user_version = " + QByteArray::number(userVersion);
+            db.execFixed(setVersion.constData());
+        } catch (const SqlError &) {
+            db.execFixed("DETACH DATABASE compacted");
+            throw;
+        }
+        db.execFixed("DETACH DATABASE compacted");
+
+        if (!flushToDisk(working) || !verifyCopy(working, albums, pictures, data)) {
+            removeWorkingFile(working);
+            return false;
+        }
+    } catch (const SqlError &) {
+        removeWorkingFile(working);
+        return false;
+    }
+
+    // At every instant the store's path holds the old or the new store,
+    // whole.
+    closeStore();
+    const bool replaced = ::rename(QFile::encodeName(working).constData(), QFile::encodeName(storePath).constData()) == 0;
+    if (replaced)
+        flushToDisk(store.absolutePath(), true);
+    else
+        removeWorkingFile(working);
+    if (!openStore(m_connectionString))
+        throw SqlError(14, "相册库压缩后无法重新打开: " + storePath.toStdString());
+    return replaced;
+}
+
+QString AlbumStore::backupTarget(const QString &storePath, const QString &target)
+{
+    const QString file = QFileInfo(storePath).fileName();
+    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : file.mid(dot);
+    return target.contains(QLatin1Char('.')) ? target : target + extension;
+}
+
+bool AlbumStore::backupStore(const QString &storePath, const QString &target)
+{
+    const QString path = backupTarget(storePath, trimText(target));
+    if (trimText(target).isEmpty())
+        return false;
+    const int in = ::open(QFile::encodeName(storePath).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    // O_EXCL: an existing file, or a link to one, is never replaced.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = copyAll(in, fd);
+    ::close(in);
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+        QFile::remove(path);
+        return false;
+    }
+    flushToDisk(QFileInfo(path).absolutePath(), true);
+    return true;
+}

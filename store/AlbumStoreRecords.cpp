@@ -1,0 +1,241 @@
+// Album and picture records: every statement runs on the one connection with
+// bound parameters. Which operations catch errors and which pass them on is
+// part of each operation's contract (see AlbumStore.h).
+
+#include "AlbumStore.h"
+#include "FileIO.h"
+#include "JpegCodec.h"
+#include "StoreSchema.h"
+#include "TextRules.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+// ---------------------------------------------------------------- albums
+
+// Albums are listed in the order they were made, so that a new album, which
+// the tree appends at the end, stays there after a rebuild.
+void AlbumStore::listAlbums(QStringList *list)
+{
+    if (!list)
+        return;
+    SqlStatement q(connection(), QStringLiteral("SELECT PicLibName FROM PicLibTable ORDER BY PicLibID"));
+    QStringList names;
+    while (q.next())
+        names.append(q.text(0));
+    *list = names;
+}
+
+int AlbumStore::findAlbumId(const QString &name)
+{
+    try {
+        SqlStatement q(connection(), QStringLiteral("SELECT PicLibID FROM PicLibTable WHERE PicLibName = ?"));
+        q.bind(1, name);
+        return q.next() ? int(q.int64(0)) : -1;
+    } catch (const SqlError &) {
+        return -1;
+    }
+}
+
+bool AlbumStore::addAlbum(const QString &name, const QString &password)
+{
+    try {
+        SqlTransaction t(connection());
+        const int id = nextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID"));
+        SqlStatement q(connection(),
+                       QStringLiteral("INSERT INTO PicLibTable (PicLibID, PicLibName, PicPass) VALUES (?, ?, ?)"));
+        q.bind(1, id).bind(2, trimText(name)).bind(3, trimText(password)).exec();
+        t.commit();
+        return true;
+    } catch (const SqlError &) {
+        return false;
+    }
+}
+
+bool AlbumStore::deleteAlbum(const QString &name)
+{
+    try {
+        SqlStatement q(connection(), QStringLiteral("DELETE FROM PicLibTable WHERE PicLibName = ?"));
+        q.bind(1, name).exec();
+        return true;
+    } catch (const SqlError &) {
+        return false;
+    }
+}
+
+bool AlbumStore::albumHasPassword(const QString &name)
+{
+    SqlStatement q(connection(), QStringLiteral("SELECT PicPass FROM PicLibTable WHERE PicLibName = ?"));
+    q.bind(1, name);
+    return q.next() && !trimText(q.text(0)).isEmpty();
+}
+
+bool AlbumStore::checkAlbumPassword(const QString &name, const QString &password)
+{
+    try {
+        // The store's own comparison, which ignores letter case.
+        SqlStatement q(connection(), QStringLiteral("SELECT PicPass = ? FROM PicLibTable WHERE PicLibName = ?"));
+        q.bind(1, password).bind(2, name);
+        return q.next() && q.int64(0) == 1;
+    } catch (const SqlError &) {
+        return false;
+    }
+}
+
+bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)
+{
+    // Only the first album of that name is written, as a lookup finds it.
+    SqlStatement q(connection(), QStringLiteral("UPDATE PicLibTable SET PicPass = ? WHERE PicLibID = "
+                                                "(SELECT PicLibID FROM PicLibTable WHERE PicLibName = ? LIMIT 1)"));
+    q.bind(1, trimText(password)).bind(2, name).exec();
+    return connection().changes() > 0;
+}
+
+// ---------------------------------------------------------------- pictures
+
+QString AlbumStore::pictureNameOf(const QString &path)
+{
+    const QString file = QFileInfo(path).fileName();
+    const qsizetype dot = file.indexOf(QLatin1Char('.'));
+    return trimText(dot < 0 ? file : file.left(dot));
+}
+
+QString AlbumStore::pictureExtensionOf(const QString &path)
+{
+    const QString file = QFileInfo(path).fileName();
+    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : trimText(file.mid(dot + 1));
+}
+
+bool AlbumStore::addPicture(int albumId, const QString &path)
+{
+    try {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray bytes = file.readAll();
+        // An empty file is no picture: it could never be shown or exported.
+        if (file.error() != QFileDevice::NoError || bytes.isEmpty())
+            return false;
+
+        SqlTransaction t(connection());
+        // The id is taken inside the transaction, so nothing can take it in
+        // between.
+        const int id = nextId(QStringLiteral("PicInfoTable"), QStringLiteral("PicInfoID"));
+        SqlStatement info(connection(), QStringLiteral("INSERT INTO PicInfoTable (PicInfoID, PicLibID, PicName, PicExt) "
+                                                       "VALUES (?, ?, ?, ?)"));
+        info.bind(1, id).bind(2, albumId).bind(3, pictureNameOf(path)).bind(4, pictureExtensionOf(path)).exec();
+        SqlStatement data(connection(), QStringLiteral("INSERT INTO PicTable (PicInfoID, Pic) VALUES (?, ?)"));
+        data.bind(1, id).bindBlob(2, bytes).exec();
+        t.commit();
+        return true;
+    } catch (const SqlError &) {
+        return false;
+    }
+}
+
+bool AlbumStore::deletePicture(int albumId, const QString &name)
+{
+    try {
+        SqlStatement q(connection(), QStringLiteral("DELETE FROM PicInfoTable WHERE PicLibID = ? AND PicName = ?"));
+        q.bind(1, albumId).bind(2, name).exec();
+        return true;
+    } catch (const SqlError &) {
+        return false;
+    }
+}
+
+bool AlbumStore::renamePicture(int albumId, const QString &oldName, const QString &newName)
+{
+    try {
+        SqlStatement q(connection(),
+                       QStringLiteral("UPDATE PicInfoTable SET PicName = ? WHERE PicName = ? AND PicLibID = ?"));
+        q.bind(1, newName).bind(2, oldName).bind(3, albumId).exec();
+        return true;
+    } catch (const SqlError &) {
+        return false;
+    }
+}
+
+int AlbumStore::findPictureId(int albumId, const QString &name)
+{
+    try {
+        SqlStatement q(connection(),
+                       QStringLiteral("SELECT PicInfoID FROM PicInfoTable WHERE PicName = ? AND PicLibID = ?"));
+        q.bind(1, name).bind(2, albumId);
+        return q.next() ? int(q.int64(0)) : -1;
+    } catch (const SqlError &) {
+        return -1;
+    }
+}
+
+QString AlbumStore::pictureName(int pictureId)
+{
+    SqlStatement q(connection(), QStringLiteral("SELECT PicName FROM PicInfoTable WHERE PicInfoID = ?"));
+    q.bind(1, pictureId);
+    return q.next() ? q.text(0) : QString();
+}
+
+namespace {
+
+// Pictures are listed in the order they were imported.
+void listAlbumColumn(AlbumStore &store, const char *column, int albumId, QStringList *list)
+{
+    if (!list)
+        return;
+    list->clear();
+    try {
+        SqlStatement q(store.connection(),
+                       QStringLiteral("SELECT %1 FROM PicInfoTable WHERE PicLibID = ? ORDER BY PicInfoID")
+                           .arg(QLatin1String(column)));
+        q.bind(1, albumId);
+        while (q.next())
+            list->append(q.text(0));
+    } catch (const SqlError &) {
+        list->clear();
+    }
+}
+
+} // namespace
+
+void AlbumStore::listPictureIds(int albumId, QStringList *list)
+{
+    listAlbumColumn(*this, "PicInfoID", albumId, list);
+}
+
+void AlbumStore::listPictureNames(int albumId, QStringList *list)
+{
+    listAlbumColumn(*this, "PicName", albumId, list);
+}
+
+QByteArray AlbumStore::pictureData(int pictureId)
+{
+    SqlStatement q(connection(), QStringLiteral("SELECT Pic FROM PicTable WHERE PicInfoID = ?"));
+    q.bind(1, pictureId);
+    return q.next() ? q.blob(0) : QByteArray();
+}
+
+void AlbumStore::loadPicture(QImage *picture, int pictureId)
+{
+    if (!picture)
+        return;
+    SqlStatement q(connection(), QStringLiteral("SELECT Pic FROM PicTable WHERE PicInfoID = ?"));
+    q.bind(1, pictureId);
+    if (!q.next())
+        return;
+    // Decoded straight from the store's own buffer, without a copy.
+    *picture = JpegCodec::decode(q.blobView(0));
+}
+
+bool AlbumStore::savePictureFile(const QImage *picture, const QString &path, const QString &ext)
+{
+    if (!picture)
+        return false;
+    if (picture->isNull())
+        return true;
+    try {
+        return writeFileAtomically(path + QLatin1Char('.') + ext, JpegCodec::encode(*picture, JpegCodec::SaveQuality));
+    } catch (const std::exception &) {
+        return false;
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+// A thin wrapper over the SQLCipher C API: one connection. Every failed call
+// throws SqlError carrying SQLite's result code.
+
+#include "SqlError.h"
+
+#include <QByteArray>
+#include <QString>
+
+struct sqlite3;
+
+class SqlConnection
+{
+public:
+    SqlConnection() = default;
+    ~SqlConnection();
+    SqlConnection(const SqlConnection &) = delete;
+    SqlConnection &operator=(const SqlConnection &) = delete;
+
+    // Opens an existing file read-write; never creates one. With create set,
+    // a missing file is created. Throws SqlError; the connection stays closed
+    // on failure.
+    void open(const QString &path, bool create = false);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+
+    // Keys the connection (before its first read). The key is applied through
+    // the codec API, never spliced into a statement.
+    void key(const QByteArray &password);
+
+    // Runs statement text without parameters, for schema and pragmas built
+    // from fixed text only. Throws SqlError.
+    void execFixed(const char *sql);
+
+    // Rows changed by the last action statement.
+    int changes() const;
+
+    sqlite3 *handle() const { return m_db; }
+    [[noreturn]] void fail(int rc) const;
+
+private:
+    sqlite3 *m_db = nullptr;
+};

@@ -1,0 +1,43 @@
+cmake_minimum_required(VERSION 3.22)
+# Checks that the folders depend one way: a file may include the headers of
+# its own folder and of the folders listed for it, never of a folder that
+# depends on it. Run with -DSOURCE_DIR=<project root>.
+set(allowed_common "")
+set(allowed_imaging "")
+set(allowed_store common imaging)
+set(allowed_desktop common imaging)
+set(allowed_artwork "")
+set(allowed_dialogs common imaging store desktop artwork)
+set(allowed_mainwindow common imaging store desktop artwork dialogs)
+set(allowed_app common imaging store desktop artwork dialogs mainwindow)
+set(allowed_tools common imaging store)
+set(layers common imaging store desktop artwork dialogs mainwindow app tools)
+
+# Which folder each header lives in.
+foreach(layer IN LISTS layers)
+  file(GLOB headers RELATIVE "${SOURCE_DIR}/${layer}" "${SOURCE_DIR}/${layer}/*.h")
+  foreach(header IN LISTS headers)
+    set(home_${header} ${layer})
+  endforeach()
+endforeach()
+
+set(failures "")
+foreach(layer IN LISTS layers)
+  file(GLOB sources "${SOURCE_DIR}/${layer}/*.cpp" "${SOURCE_DIR}/${layer}/*.h")
+  foreach(source IN LISTS sources)
+    file(STRINGS "${source}" includes REGEX "^#include \"")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" header "${line}")
+      set(home "${home_${header}}")
+      if(home AND NOT home STREQUAL layer AND NOT home IN_LIST allowed_${layer})
+        list(APPEND failures "${source} includes ${header} of ${home}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(failures)
+  list(JOIN failures "\n" text)
+  message(FATAL_ERROR "Headers of a higher layer included:\n${text}")
+endif()
+message(STATUS "layers depend one way")
