@@ -89,7 +89,9 @@ PromptMessageBox::PromptMessageBox(PromptKind kind, const QString &title, const 
 void PromptMessageBox::addButton(const QString &caption, int code)
 {
     auto *b = new QPushButton(caption, this);
-    b->setAutoDefault(false);
+    // A button that takes the focus becomes the one Enter presses, so that
+    // Enter never answers Yes while the focus ring is on No.
+    b->setAutoDefault(true);
     connect(b, &QPushButton::clicked, this, [this, code] { done(code); });
     m_buttons.append(b);
 }

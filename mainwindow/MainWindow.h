@@ -49,6 +49,8 @@ public:
     void updateNodeImage(QTreeWidgetItem *node);
     // Asks a protected album's password before letting it expand.
     void guardAlbumExpansion(QTreeWidgetItem *node);
+    // Moves a selection hidden by the collapse to the collapsed node.
+    void nodeCollapsed(QTreeWidgetItem *node);
     // Shows what the new selection shows.
     void showSelectedNode();
     // Opens the label editor on a picture node to rename it.
@@ -99,6 +101,8 @@ public:
     void placeSearchBar();
     void refillSearchAlbums();
     void searchPicture();
+    // The node of an album's picture; null when the tree does not hold it.
+    QTreeWidgetItem *findPictureNode(const QString &album, const QString &picture) const;
     QWidget *searchBar = nullptr;
     AlbumChooser *searchAlbumChooser = nullptr;
     QLineEdit *searchNameEdit = nullptr;
@@ -203,6 +207,7 @@ private:
     // Selects node without auto-expanding it, then removes remove if given.
     void selectByCode(QTreeWidgetItem *node, QTreeWidgetItem *remove = nullptr);
     void setWallpaper(int style, int tile);
+    void selectShownPicture(const QString &album, const QString &picture);
     // Asks a protected album's password as the tree does; true when the
     // right one was given (a wrong one is told, an empty one is not).
     bool albumPasswordGiven(const QString &album);
@@ -214,6 +219,8 @@ private:
     QList<QIcon> m_icons;
     bool m_expandGuard = false;
     bool m_selectingByCode = false;
+    // Set while the selection moves to a picture already on screen.
+    bool m_keepViewer = false;
     QString m_lastSaveFile;
     QString m_storePath;
 

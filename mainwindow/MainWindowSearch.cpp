@@ -13,6 +13,7 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QTreeWidget>
 
 namespace {
 
@@ -72,8 +73,40 @@ void MainWindow::searchPicture()
     // the tree.
     if (AlbumStore::instance()->albumHasPassword(album) && !albumPasswordGiven(album))
         return;
-    const int pictureId = AlbumStore::instance()->findPictureId(AlbumStore::instance()->findAlbumId(album), keyword);
+    AlbumStore &store = *AlbumStore::instance();
+    const int pictureId = store.findPictureId(store.findAlbumId(album), keyword);
     if (pictureId == -1)
         return;
+    const QString name = store.pictureName(pictureId);
     showPicture(pictureId);
+    selectShownPicture(album, name);
+}
+
+QTreeWidgetItem *MainWindow::findPictureNode(const QString &album, const QString &picture) const
+{
+    QTreeWidgetItem *root = albumTree->topLevelItem(0);
+    for (int i = 0; root && i < root->childCount(); ++i) {
+        QTreeWidgetItem *albumNode = root->child(i);
+        if (albumNode->text(0) != album)
+            continue;
+        for (int j = 0; j < albumNode->childCount(); ++j)
+            if (trimText(albumNode->child(j)->text(0)) == trimText(picture))
+                return albumNode->child(j);
+    }
+    return nullptr;
+}
+
+void MainWindow::selectShownPicture(const QString &album, const QString &picture)
+{
+    // The picture on screen becomes the selection, so that every picture
+    // command acts on it. Its album opens without a second password
+    // prompt, and the viewer keeps the picture as shown, zoom included.
+    QTreeWidgetItem *node = findPictureNode(album, picture);
+    m_keepViewer = true;
+    if (node) {
+        expandGuarded(node->parent()->parent(), true);
+        expandGuarded(node->parent(), true);
+    }
+    selectByCode(node);
+    m_keepViewer = false;
 }

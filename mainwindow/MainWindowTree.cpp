@@ -81,7 +81,7 @@ void MainWindow::createTreeHandlers()
     connect(albumTree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *node) {
         Application::guard([&] { guardAlbumExpansion(node); });
     });
-    connect(albumTree, &QTreeWidget::itemCollapsed, this, &MainWindow::updateNodeImage);
+    connect(albumTree, &QTreeWidget::itemCollapsed, this, &MainWindow::nodeCollapsed);
     connect(albumTree, &QTreeWidget::currentItemChanged, this,
             [this] { Application::guard([&] { showSelectedNode(); }); });
     // Auto-expand: a node the user selects opens too. Not on the current
@@ -208,8 +208,27 @@ bool MainWindow::albumPasswordGiven(const QString &album)
     return false;
 }
 
+void MainWindow::nodeCollapsed(QTreeWidgetItem *node)
+{
+    updateNodeImage(node);
+    if (m_expandGuard)
+        return;
+    // A hidden node keeps no selection: it moves up to the collapsed node,
+    // as it would in the file manager's tree.
+    for (QTreeWidgetItem *n = albumTree->currentItem(); n; n = n->parent())
+        if (n->parent() == node) {
+            selectByCode(node);
+            break;
+        }
+}
+
 void MainWindow::showSelectedNode()
 {
+    if (m_keepViewer) {
+        QTreeWidgetItem *node = albumTree->currentItem();
+        currentAlbumNode = levelOf(node) == NodeLevel::Picture ? node->parent() : nullptr;
+        return;
+    }
     zoomed = false;
     pictureView->setPicture(QImage());
     QTreeWidgetItem *node = albumTree->currentItem();

@@ -166,6 +166,40 @@ private slots:
         QCOMPARE(m_f.prompts->messages.size(), 1);
     }
 
+    void collapsingMovesTheSelectionUp()
+    {
+        makeAlbums();
+        openForm();
+        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
+        QTreeWidgetItem *open = album("open");
+        select(open->child(0));
+        QTRY_VERIFY(!m_form->pictureView->picture().isNull());
+        m_form->albumTree->collapseItem(open);
+        QCOMPARE(m_form->albumTree->currentItem(), open);
+        QVERIFY(m_form->pictureView->picture().isNull());
+        QVERIFY(m_form->currentAlbumNode == nullptr);
+        QVERIFY(!open->isExpanded());
+        // Rename now says what it always says without a picture.
+        m_form->renameSelectedPicture();
+        QCOMPARE(m_f.prompts->messages,
+                 (QList<PromptRecord>{{PromptKind::Info, QStringLiteral("提示"), QStringLiteral("请选择一张图片")}}));
+
+        // Collapsing the root takes a selection below it to the root; a
+        // protected album then stays shut.
+        m_form->albumTree->expandItem(root);
+        select(open->child(1));
+        m_form->albumTree->collapseItem(root);
+        QCOMPARE(m_form->albumTree->currentItem(), root);
+        QVERIFY(m_form->pictureView->picture().isNull());
+
+        // Collapsing another album leaves the selection alone.
+        m_form->albumTree->expandItem(root);
+        select(open->child(1));
+        m_form->albumTree->expandItem(album("empty"));
+        m_form->albumTree->collapseItem(album("empty"));
+        QCOMPARE(m_form->albumTree->currentItem(), open->child(1));
+    }
+
     void rename_data()
     {
         QTest::addColumn<QString>("typed");

@@ -116,6 +116,12 @@ private slots:
         QTest::newRow("yes/no close") << int(PromptKind::YesNo) << "close" << int(IdNo);
         QTest::newRow("yes/no click Yes") << int(PromptKind::YesNo) << "click0" << int(IdYes);
         QTest::newRow("yes/no click No") << int(PromptKind::YesNo) << "click1" << int(IdNo);
+        // Once the focus moves, Enter and Space press the focused button.
+        QTest::newRow("yes/no Space") << int(PromptKind::YesNo) << "space" << int(IdYes);
+        QTest::newRow("yes/no Tab, Enter") << int(PromptKind::YesNo) << "tab enter" << int(IdNo);
+        QTest::newRow("yes/no Tab, Space") << int(PromptKind::YesNo) << "tab space" << int(IdNo);
+        QTest::newRow("yes/no Tab, Tab, Enter") << int(PromptKind::YesNo) << "tab tab enter" << int(IdYes);
+        QTest::newRow("yes/no Tab, Esc") << int(PromptKind::YesNo) << "tab esc" << int(IdNo);
     }
     void messageBoxAnswers()
     {
@@ -125,14 +131,20 @@ private slots:
         QString seenTitle;
         onNextModal([how, &seenTitle](QDialog *d) {
             seenTitle = d->windowTitle();
-            if (how == QLatin1String("enter"))
-                press(d, Qt::Key_Return);
-            else if (how == QLatin1String("esc"))
-                press(d, Qt::Key_Escape);
-            else if (how == QLatin1String("close"))
-                d->close();
-            else
+            if (how.startsWith(QLatin1String("click"))) {
                 static_cast<PromptMessageBox *>(d)->buttons().at(how.right(1).toInt())->click();
+                return;
+            }
+            if (how == QLatin1String("close")) {
+                d->close();
+                return;
+            }
+            const QMap<QString, Qt::Key> keys = {{QStringLiteral("enter"), Qt::Key_Return},
+                                                 {QStringLiteral("esc"), Qt::Key_Escape},
+                                                 {QStringLiteral("tab"), Qt::Key_Tab},
+                                                 {QStringLiteral("space"), Qt::Key_Space}};
+            for (const QString &key : how.split(QLatin1Char(' ')))
+                press(d, keys.value(key));
         });
         QtPromptHandler prompts;
         const int result = PromptKind(kind) == PromptKind::YesNo

@@ -79,9 +79,11 @@ private slots:
         QCOMPARE(m_form->pictureView->picture().size(), QSize(900, 700));
         QCOMPARE(m_form->loadedPicture.size(), QSize(900, 700));
         QCOMPARE(m_form->pictureView->geometry(), QRect(40, 0, m_form->viewer->width() - 80, m_form->viewer->height()));
-        // The tree is left alone; zoom works on the found picture.
-        QVERIFY(m_form->albumTree->currentItem() == nullptr);
-        QVERIFY(!albumNode(*m_form, "open")->isExpanded());
+        // The found picture becomes the tree's selection, its album opened,
+        // so that every picture command acts on what is on screen.
+        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "open")->child(3));
+        QVERIFY(albumNode(*m_form, "open")->isExpanded());
+        QCOMPARE(m_form->currentAlbumNode, albumNode(*m_form, "open"));
         m_form->zoomIn();
         QCOMPARE(m_form->pictureView->picture().size(), m_form->pictureView->size());
         // A name the album does not hold leaves the picture shown.
@@ -129,7 +131,9 @@ private slots:
         if (refused)
             expected.append({PromptKind::Info, QStringLiteral("提示"), QStringLiteral("密码错误,拒绝访问该相册!")});
         QCOMPARE(m_f.prompts->messages, expected);
-        QVERIFY(!albumNode(*m_form, "secret")->isExpanded());
+        // The password given once opens the album without a second prompt.
+        QCOMPARE(albumNode(*m_form, "secret")->isExpanded(), shown);
+        QCOMPARE(m_form->albumTree->currentItem() == albumNode(*m_form, "secret")->child(0), shown);
     }
 
     void notAJpegIsReported()
@@ -146,18 +150,32 @@ private slots:
         QCOMPARE(m_form->pictureView->size(), size);
     }
 
-    void deletingTheShownPicturesAlbumEmptiesTheViewer()
+    void commandsActOnTheFoundPicture()
     {
-        m_form->albumTree->expandItem(m_form->albumTree->topLevelItem(0));
-        m_form->albumTree->setCurrentItem(albumNode(*m_form, "open"));
-        choose(QStringLiteral("open"));
-        m_form->searchNameEdit->setText(QStringLiteral("cat"));
+        QTreeWidgetItem *dog = albumNode(*m_form, "open")->child(1);
+        m_form->albumTree->setCurrentItem(dog);
+        choose(QStringLiteral("other"));
+        m_form->searchNameEdit->setText(QStringLiteral("x"));
+        m_f.prompts->queuePassword(QStringLiteral("xyz"));
         m_form->searchButton->click();
-        QVERIFY(!m_form->pictureView->picture().isNull());
+        QTRY_VERIFY(!m_form->pictureView->picture().isNull());
+
+        // Delete removes the picture on screen, not the one selected before.
         m_f.prompts->queueYesNo(IdYes);
-        m_form->deleteSelectedAlbum();
-        QCOMPARE(m_f.store->findAlbumId(QStringLiteral("open")), -1);
-        QVERIFY(m_form->pictureView->picture().isNull());
+        m_form->deleteSelectedPicture();
+        QCOMPARE(m_f.store->findPictureId(m_f.store->findAlbumId(QStringLiteral("other")), QStringLiteral("x")), -1);
+        QVERIFY(m_f.store->findPictureId(1, QStringLiteral("dog")) != -1);
+        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "other"));
+
+        // Previous steps from the found picture.
+        choose(QStringLiteral("open"));
+        m_form->searchNameEdit->setText(QStringLiteral("bmp"));
+        m_form->searchButton->click(); // not a JPEG: told, and the tree stays
+        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "other"));
+        m_form->searchNameEdit->setText(QStringLiteral("Big"));
+        m_form->searchButton->click();
+        m_form->showPreviousPicture();
+        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "open")->child(2));
     }
 
     void openingTheListResetsTheChoice()
