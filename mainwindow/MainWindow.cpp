@@ -78,7 +78,11 @@ void MainWindow::createWindow(const QString &storePath)
     const QString connection = ConnectionString::forStore(storePath);
     m_storeOpened = AlbumStore::instance()->openStore(connection);
     if (!m_storeOpened) {
-        Prompts::showError(QStringLiteral("错误"), QStringLiteral("找不到相册库文件!"));
+        if (AlbumStore::instance()->openFailure() == AlbumStore::OpenFailure::InUse)
+            Prompts::showError(QStringLiteral("错误"),
+                               QStringLiteral("相册库正在被另一个 Quilbo 2009 程序使用,请先关闭它!"));
+        else
+            Prompts::showError(QStringLiteral("错误"), QStringLiteral("找不到相册库文件!"));
         return;
     }
     buildAlbumTree();

@@ -5,6 +5,7 @@
 #include "TextRules.h"
 
 #include <QFileInfo>
+#include <QLockFile>
 
 namespace {
 
@@ -29,16 +30,44 @@ bool AlbumStore::openStore(const QString &connectionString)
 {
     closeStore();
     m_connectionString = trimText(connectionString);
+    m_openFailure = OpenFailure::NotAStore;
     bool hasPath = false;
     const QString path = ConnectionString::value(m_connectionString, QStringLiteral("Data Source"), &hasPath);
-    const QByteArray password =
-        ConnectionString::value(m_connectionString, QStringLiteral("Database Password")).toUtf8();
     // A folder or a special file is never a store; SQLite would report it
     // only at the first read.
     if (!hasPath || path.isEmpty() || !QFileInfo(path).isFile())
         return false;
+    m_path = path;
+
+    // One owner per store: another program or tool writing meanwhile, or
+    // compacting the file under this one, would lose pictures. The lock of
+    // a process that died is taken over; one that cannot be made at all (a
+    // read-only folder, where nothing can be written anyway) does not stop
+    // the pictures from being shown.
+    m_lock = std::make_unique<QLockFile>(lockFilePath(path));
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0)) {
+        if (m_lock->error() == QLockFile::LockFailedError) {
+            m_lock.reset();
+            m_openFailure = OpenFailure::InUse;
+            return false;
+        }
+        m_lock.reset();
+    }
+    if (!openConnection()) {
+        m_lock.reset();
+        return false;
+    }
+    m_openFailure = OpenFailure::None;
+    return true;
+}
+
+bool AlbumStore::openConnection()
+{
+    const QByteArray password =
+        ConnectionString::value(m_connectionString, QStringLiteral("Database Password")).toUtf8();
     try {
-        m_connection.open(path);
+        m_connection.open(m_path);
         // With plain SQLite linked in by mistake the key would be ignored and
         // the file written unencrypted: insist on the cipher being there.
         {
@@ -67,7 +96,17 @@ bool AlbumStore::openStore(const QString &connectionString)
     }
 }
 
-void AlbumStore::closeStore() { m_connection.close(); }
+void AlbumStore::closeStore()
+{
+    m_connection.close();
+    m_lock.reset();
+}
+
+QString AlbumStore::lockFilePath(const QString &storePath)
+{
+    const QFileInfo store(storePath);
+    return store.absolutePath() + QStringLiteral("/.") + store.fileName() + QStringLiteral(".lock");
+}
 
 SqlConnection &AlbumStore::connection()
 {

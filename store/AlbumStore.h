@@ -9,6 +9,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class QLockFile;
+
 class AlbumStore
 {
 public:
@@ -20,11 +24,18 @@ public:
 
     // ---- connection
     // Opens the store named by the connection string (trimmed), closing any
-    // open connection first. Never creates a file. False when the file is
-    // missing, the password is wrong, the file is not a store or lacks the
-    // tables; the connection is then closed. Reports nothing.
+    // open connection first, and locks it against every other process. Never
+    // creates a file. False when the file is missing, the password is wrong,
+    // the file is not a store or lacks the tables, or another process has
+    // the store open (openFailure() tells which); the connection is then
+    // closed. Reports nothing.
     bool openStore(const QString &connectionString);
+    // Closes the connection and lets other processes open the store.
     void closeStore();
+    enum class OpenFailure { None, NotAStore, InUse };
+    OpenFailure openFailure() const { return m_openFailure; }
+    // The lock file beside a store that marks it as in use.
+    static QString lockFilePath(const QString &storePath);
     bool isOpen() const { return m_connection.isOpen(); }
     const QString &connectionString() const { return m_connectionString; }
 
@@ -114,6 +125,13 @@ public:
     static QString backupTarget(const QString &storePath, const QString &target);
 
 private:
+    // Opens m_path with the connection string's password; the lock is the
+    // caller's.
+    bool openConnection();
+
     SqlConnection m_connection;
     QString m_connectionString;
+    QString m_path;
+    std::unique_ptr<QLockFile> m_lock;
+    OpenFailure m_openFailure = OpenFailure::None;
 };

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <vector>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -92,8 +93,14 @@ bool AlbumStore::compactStore(const QString &storePath)
     const QFileInfo store(storePath);
     if (!store.isFile())
         return false;
-    const bool wasOpen = isOpen();
-    if (!wasOpen && !openStore(m_connectionString))
+    if (!isOpen() && !openStore(m_connectionString))
+        return false;
+    // Only the open store is compacted: renaming its copy over another file
+    // would destroy that file.
+    if (store.canonicalFilePath() != QFileInfo(m_path).canonicalFilePath())
+        return false;
+    struct stat storeStat = {};
+    if (::stat(QFile::encodeName(storePath).constData(), &storeStat) != 0)
         return false;
 
     // Working files of a compaction that was cut short (the program killed
@@ -143,7 +150,10 @@ bool AlbumStore::compactStore(const QString &storePath)
         }
         db.execFixed("DETACH DATABASE compacted");
 
-        if (!flushToDisk(working) || !verifyCopy(working, albums, pictures, data)) {
+        // The copy takes the store's permission bits, so that a store shared
+        // through its folder stays readable as it was.
+        if (::chmod(QFile::encodeName(working).constData(), storeStat.st_mode & 07777) != 0
+            || !flushToDisk(working) || !verifyCopy(working, albums, pictures, data)) {
             removeWorkingFile(working);
             return false;
         }
@@ -153,15 +163,17 @@ bool AlbumStore::compactStore(const QString &storePath)
     }
 
     // At every instant the store's path holds the old or the new store,
-    // whole.
-    closeStore();
+    // whole. The lock is kept throughout.
+    m_connection.close();
     const bool replaced = ::rename(QFile::encodeName(working).constData(), QFile::encodeName(storePath).constData()) == 0;
     if (replaced)
         flushToDisk(store.absolutePath(), true);
     else
         removeWorkingFile(working);
-    if (!openStore(m_connectionString))
+    if (!openConnection()) {
+        closeStore();
         throw SqlError(14, "相册库压缩后无法重新打开: " + storePath.toStdString());
+    }
     return replaced;
 }
 

@@ -17,6 +17,9 @@ void SqlConnection::open(const QString &path, bool create)
     }
     m_db = db;
     sqlite3_extended_result_codes(m_db, 0);
+    // A store another connection is writing to is waited for a moment
+    // rather than failing at once.
+    sqlite3_busy_timeout(m_db, 5000);
 }
 
 void SqlConnection::close()

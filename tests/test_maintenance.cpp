@@ -40,8 +40,13 @@ private slots:
         for (int i = 0; i < names.size(); i += 2)
             QVERIFY(m_f.store->deletePicture(1, names[i]));
         const qint64 before = QFileInfo(m_f.path).size();
+        // The compacted store keeps the file's permission bits.
+        QVERIFY(QFile::setPermissions(m_f.path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         for (int round = 0; round < 2; ++round) {
             QVERIFY(m_f.store->compactStore(m_f.path));
+            const QFile::Permissions others = QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+            const QFile::Permissions group = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup;
+            QCOMPARE(QFileInfo(m_f.path).permissions() & (group | others), QFile::Permissions(QFile::ReadGroup));
             QVERIFY(m_f.store->isOpen());
             checkPictures();
         }
@@ -56,10 +61,18 @@ private slots:
         QCOMPARE(m_f.store->findAlbumId(QStringLiteral("after")), 2);
     }
 
-    void compactionOfAMissingStore()
+    void compactionOfAnotherFileIsRefused()
     {
         QVERIFY(!m_f.store->compactStore(m_f.dir.filePath(QStringLiteral("nothing.pdb"))));
         QVERIFY(m_f.store->isOpen());
+        // Another store (or any file) is left as it is: the open store is
+        // never renamed over it.
+        const QString other = TestStore::makeStore(m_f.dir, QStringLiteral("other.pdb"));
+        const QByteArray before = TestStore::readFile(other);
+        QVERIFY(!m_f.store->compactStore(other));
+        QCOMPARE(TestStore::readFile(other), before);
+        QVERIFY(m_f.store->isOpen());
+        QCOMPARE(workingFiles(), QStringList());
     }
 
     void compactionOnAFullDiskLeavesTheStore()
@@ -76,7 +89,9 @@ private slots:
         QVERIFY(m_f.store->openStore(ConnectionString::forStore(store)));
         QVERIFY(!m_f.store->compactStore(store));
         QCOMPARE(TestStore::readFile(store), before);
-        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("pdate.pdb")});
+        // Nothing but the store and the lock that marks it as open.
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{QStringLiteral(".pdate.pdb.lock"), QStringLiteral("pdate.pdb")}));
         QVERIFY(m_f.store->isOpen());
         m_f.store->closeStore();
     }
@@ -142,6 +157,7 @@ private slots:
         QCOMPARE(other.findAlbumId(QStringLiteral("later")), -1);
         for (auto it = m_bytes.cbegin(); it != m_bytes.cend(); ++it)
             QCOMPARE(other.pictureData(other.findPictureId(1, it.key())), it.value());
+        other.closeStore();
 
         // A folder's path names the file beside it.
         QVERIFY(m_f.store->backupStore(m_f.path, folder));

@@ -27,6 +27,11 @@ int main(int argc, char **argv)
     }
     AlbumStore store;
     if (!store.openStore(ConnectionString::forStore(args.at(0)))) {
+        if (store.openFailure() == AlbumStore::OpenFailure::InUse) {
+            std::fprintf(stderr, "addpictures: the album store %s is in use by another program; close it first\n",
+                         qPrintable(args.at(0)));
+            return 1;
+        }
         std::fprintf(stderr, "addpictures: cannot open the store %s\n", qPrintable(args.at(0)));
         return 1;
     }

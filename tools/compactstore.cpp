@@ -20,6 +20,11 @@ int main(int argc, char **argv)
     }
     AlbumStore store;
     if (!store.openStore(ConnectionString::forStore(args.at(0)))) {
+        if (store.openFailure() == AlbumStore::OpenFailure::InUse) {
+            std::fprintf(stderr, "compactstore: the album store %s is in use by another program; close it first\n",
+                         qPrintable(args.at(0)));
+            return 1;
+        }
         std::fprintf(stderr, "compactstore: cannot open %s\n", qPrintable(args.at(0)));
         return 1;
     }

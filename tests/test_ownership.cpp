@@ -1,0 +1,86 @@
+// One owner per store: a second copy of the program and the tools are
+// refused while a store is open, and the lock of a process that died is
+// taken over.
+
+#include "AlbumStore.h"
+#include "ConnectionString.h"
+#include "FormFixture.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+class TestOwnership : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QVERIFY(m_f.setUp()); }
+    void cleanup() { m_f.tearDown(); }
+
+    void secondInstanceIsRefused()
+    {
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("mine"), QString()));
+        const QByteArray before = TestStore::readFile(m_f.path);
+        // A second program on the same store: its own store object and its
+        // own main window.
+        auto second = std::make_unique<AlbumStore>();
+        MainWindow window(m_f.path);
+        QVERIFY(!window.storeOpened());
+        QCOMPARE(second->openFailure(), AlbumStore::OpenFailure::InUse);
+        QCOMPARE(m_f.prompts->messages,
+                 (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("错误"),
+                                       QStringLiteral("相册库正在被另一个 Quilbo 2009 程序使用,请先关闭它!")}}));
+        QCOMPARE(TestStore::readFile(m_f.path), before);
+        second.reset();
+
+        // The first goes on as before; once it closes, the store is free.
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("still mine"), QString()));
+        m_f.store->closeStore();
+        AlbumStore third;
+        QVERIFY(third.openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(third.findAlbumId(QStringLiteral("still mine")) > 0);
+    }
+
+    void toolIsRefusedWhileTheProgramRuns()
+    {
+        const QString picture = m_f.dir.filePath(QStringLiteral("cat.jpg"));
+        QVERIFY(TestStore::writeFile(picture, JpegFixtures::make(JpegFixtures::quarters(16, 16),
+                                                                 JpegFixtures::Kind::Baseline)));
+        QProcess tool;
+        tool.start(QStringLiteral(QUILBO_ADDPICTURES), {m_f.path, QStringLiteral("other"), picture});
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY(tool.readAllStandardError().contains("in use by another program"));
+        QCOMPARE(m_f.store->findAlbumId(QStringLiteral("other")), -1);
+
+        m_f.store->closeStore();
+        QCOMPARE(QProcess::execute(QStringLiteral(QUILBO_ADDPICTURES), {m_f.path, QStringLiteral("other"), picture}), 0);
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->findAlbumId(QStringLiteral("other")) > 0);
+    }
+
+    void lockOfAKilledProcessIsTakenOver()
+    {
+        m_f.store->closeStore();
+        const QString lock = AlbumStore::lockFilePath(m_f.path);
+        QVERIFY(!QFile::exists(lock));
+        QProcess tool;
+        tool.start(QStringLiteral(QUILBO_COMPACTSTORE), {m_f.path, QStringLiteral("1000000")});
+        QVERIFY(tool.waitForStarted());
+        QTRY_VERIFY(QFile::exists(lock));
+        QVERIFY(!m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QCOMPARE(m_f.store->openFailure(), AlbumStore::OpenFailure::InUse);
+        tool.kill();
+        QVERIFY(tool.waitForFinished());
+        QVERIFY(QFile::exists(lock)); // left behind by the killed process
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("after"), QString()));
+    }
+
+private:
+    TestStore::Fixture m_f;
+};
+
+QTEST_MAIN(TestOwnership)
+#include "test_ownership.moc"
