@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -45,6 +46,21 @@ bool verifyCopy(const QString &path, qint64 albums, qint64 pictures, qint64 data
             return false;
         return rowCount(copy, "PicLibTable") == albums && rowCount(copy, "PicInfoTable") == pictures
                && rowCount(copy, "PicTable") == data;
+    } catch (const SqlError &) {
+        return false;
+    }
+}
+
+// A backup must open with the database password and pass SQLite's own
+// quick check.
+bool verifyBackup(const QString &path)
+{
+    try {
+        SqlConnection copy;
+        copy.open(path);
+        StoreSchema::keyConnection(copy);
+        SqlStatement check(copy, QStringLiteral("PRAGMA quick_check"));
+        return check.next() && check.text(0) == QLatin1String("ok");
     } catch (const SqlError &) {
         return false;
     }
@@ -187,26 +203,55 @@ QString AlbumStore::backupTarget(const QString &storePath, const QString &target
 
 bool AlbumStore::backupStore(const QString &storePath, const QString &target)
 {
-    const QString path = backupTarget(storePath, trimText(target));
     if (trimText(target).isEmpty())
         return false;
-    const int in = ::open(QFile::encodeName(storePath).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
+    const QFileInfo backup(backupTarget(storePath, trimText(target)));
+    // An existing file, or a link to one, is never replaced.
+    if (backup.exists() || backup.isSymLink() || !backup.absoluteDir().exists())
         return false;
-    // O_EXCL: an existing file, or a link to one, is never replaced.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        ::close(in);
-        return false;
+    const QDir folder = backup.absoluteDir();
+
+    // The copy is made under a working name in the target's folder and given
+    // the target's name only once it is whole and checked: a backup cut
+    // short at any moment leaves nothing under that name. Working copies of
+    // a run that was cut short are cleared first.
+    const QString workingPrefix = QStringLiteral(".") + backup.fileName() + QStringLiteral(".backup-");
+    for (const QString &stale : folder.entryList({workingPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden))
+        QFile::remove(folder.filePath(stale));
+    QString working;
+    {
+        QTemporaryFile reserve(folder.filePath(workingPrefix + QStringLiteral("XXXXXX")));
+        reserve.setAutoRemove(false);
+        if (!reserve.open())
+            return false;
+        working = reserve.fileName();
     }
-    bool ok = copyAll(in, fd);
-    ::close(in);
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) {
-        QFile::remove(path);
-        return false;
+
+    bool ok = false;
+    const int out = ::open(QFile::encodeName(working).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (out >= 0) {
+        try {
+            // Under a read transaction of the open connection no other
+            // connection can commit while the file is copied.
+            std::optional<SqlTransaction> reading;
+            if (isOpen() && QFileInfo(storePath).canonicalFilePath() == QFileInfo(m_path).canonicalFilePath())
+                reading.emplace(m_connection, SqlTransaction::Kind::Read);
+            const int in = ::open(QFile::encodeName(storePath).constData(), O_RDONLY | O_CLOEXEC);
+            if (in >= 0) {
+                ok = copyAll(in, out);
+                ::close(in);
+            }
+        } catch (const SqlError &) {
+            ok = false;
+        }
+        ok = ::fsync(out) == 0 && ok;
+        ok = ::close(out) == 0 && ok;
     }
-    flushToDisk(QFileInfo(path).absolutePath(), true);
-    return true;
+    ok = ok && verifyBackup(working);
+    // link() gives the copy its name only where nothing has it.
+    ok = ok && ::link(QFile::encodeName(working).constData(), QFile::encodeName(backup.filePath()).constData()) == 0;
+    QFile::remove(working);
+    if (ok)
+        flushToDisk(folder.path(), true);
+    return ok;
 }

@@ -4,9 +4,19 @@
 
 #include <sqlite3.h>
 
-SqlTransaction::SqlTransaction(SqlConnection &db) : m_db(db)
+SqlTransaction::SqlTransaction(SqlConnection &db, Kind kind) : m_db(db)
 {
-    db.execFixed("BEGIN IMMEDIATE");
+    if (kind == Kind::Write) {
+        db.execFixed("BEGIN IMMEDIATE");
+        return;
+    }
+    db.execFixed("BEGIN DEFERRED");
+    try {
+        db.execFixed("SELECT count(*) FROM sqlite_master");
+    } catch (const SqlError &) {
+        sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 SqlTransaction::~SqlTransaction()

@@ -8,7 +8,11 @@ class SqlConnection;
 class SqlTransaction
 {
 public:
-    explicit SqlTransaction(SqlConnection &db); // BEGIN IMMEDIATE; throws SqlError
+    // A write transaction takes the write lock at once (BEGIN IMMEDIATE); a
+    // read transaction takes the read lock at once, which keeps every other
+    // connection from committing until it ends. Throws SqlError.
+    enum class Kind { Write, Read };
+    explicit SqlTransaction(SqlConnection &db, Kind kind = Kind::Write);
     ~SqlTransaction();
     SqlTransaction(const SqlTransaction &) = delete;
     SqlTransaction &operator=(const SqlTransaction &) = delete;

@@ -4,12 +4,14 @@
 #include "ConnectionString.h"
 #include "AlbumStore.h"
 #include "Sql.h"
+#include "StoreSchema.h"
 #include "TestStore.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -180,6 +182,89 @@ private slots:
             QSKIP("cannot mount a small tmpfs here (needs root)");
         QVERIFY(!m_f.store->backupStore(m_f.path, disk.path() + QStringLiteral("/album")));
         QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void backupWhileAnotherProcessWrites()
+    {
+        const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
+        if (shell.isEmpty())
+            QSKIP("the sqlcipher shell is not installed");
+        fill(4, 100 * 1024);
+        // A foreign writer, one that takes no lock of ours: the standard
+        // shell adding and deleting large pictures, one transaction each.
+        QByteArray script = "PRAGMA key = '" + StoreSchema::databasePassword()
+                            + "';\nPRAGMA cipher_page_size = 4096;\nPRAGMA busy_timeout = 10000;\n"
+                              "PRAGMA foreign_keys = ON;\n";
+        for (int i = 100; i < 3100; ++i)
+            script += QStringLiteral("BEGIN; INSERT INTO PicInfoTable VALUES (%1, 1, 'w%1', 'jpg'); "
+                                     "INSERT INTO PicTable VALUES (%1, randomblob(%2)); COMMIT; "
+                                     "DELETE FROM PicInfoTable WHERE PicInfoID = %3;\n")
+                          .arg(i)
+                          .arg(50000 + i % 7 * 40000)
+                          .arg(i - 3)
+                          .toUtf8();
+        const QString scriptFile = m_f.dir.filePath(QStringLiteral("writer.sql"));
+        QVERIFY(TestStore::writeFile(scriptFile, script));
+        QProcess writer;
+        writer.setStandardInputFile(scriptFile);
+        writer.start(shell, {m_f.path});
+        QVERIFY(writer.waitForStarted());
+
+        const QString folder = m_f.dir.filePath(QStringLiteral("backups"));
+        QVERIFY(QDir().mkpath(folder));
+        int made = 0;
+        for (int i = 0; i < 60 && writer.state() == QProcess::Running; ++i) {
+            const QString target = folder + QStringLiteral("/b%1.pdb").arg(i);
+            QVERIFY(m_f.store->backupStore(m_f.path, target));
+            SqlConnection copy;
+            copy.open(target);
+            StoreSchema::keyConnection(copy);
+            SqlStatement check(copy, QStringLiteral("PRAGMA integrity_check"));
+            QVERIFY(check.next());
+            QVERIFY2(check.text(0) == QLatin1String("ok"), qPrintable(QStringLiteral("backup %1: ").arg(i) + check.text(0)));
+            ++made;
+        }
+        const bool stillWriting = writer.state() == QProcess::Running;
+        writer.kill();
+        writer.waitForFinished();
+        QVERIFY2(made >= 50 && stillWriting, qPrintable(QStringLiteral("%1 backups while writing").arg(made)));
+    }
+
+    void killedBackupLeavesNothingOrAWholeCopy()
+    {
+        fill(20, 1024 * 1024);
+        m_f.store->closeStore();
+        const QString tool = QStringLiteral(QUILBO_BACKUPSTORE);
+        const QString folder = m_f.dir.filePath(QStringLiteral("killed-backups"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString target = folder + QStringLiteral("/copy.pdb");
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(QProcess::execute(tool, {m_f.path, target}), 0);
+        const int span = int(timer.elapsed()) + 20;
+        QVERIFY(QFile::remove(target));
+        const QByteArray store = TestStore::readFile(m_f.path);
+        QRandomGenerator rng(20261211);
+        int whole = 0;
+        for (int trial = 0; trial < 30; ++trial) {
+            QProcess child;
+            child.start(tool, {m_f.path, target});
+            QVERIFY(child.waitForStarted());
+            QTest::qSleep(int(rng.bounded(span)));
+            child.kill(); // SIGKILL
+            child.waitForFinished();
+            if (QFileInfo::exists(target)) {
+                QCOMPARE(TestStore::readFile(target), store);
+                ++whole;
+                QVERIFY(QFile::remove(target));
+            }
+        }
+        QCOMPARE(TestStore::readFile(m_f.path), store);
+        // Each run cleans up what a killed one left under a working name.
+        QCOMPARE(QProcess::execute(tool, {m_f.path, target}), 0);
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY2(left == QStringList{QStringLiteral("copy.pdb")}, qPrintable(left.join(QLatin1Char(' '))));
+        qInfo("%d of 30 killed backups had finished", whole);
     }
 
 private:
