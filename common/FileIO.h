@@ -1,7 +1,8 @@
 #pragma once
 // Writing files so that a failure never leaves a partial file under the
-// real name: the data go to a temporary file in the same folder, are flushed
-// to disk, and the temporary file is renamed into place.
+// real name: the data go to a working file in the same folder, are flushed
+// to disk, and the working file is renamed into place. A symbolic link
+// under the name is replaced itself; nothing is written where it points.
 
 #include <QByteArray>
 #include <QString>

@@ -135,8 +135,10 @@ void AlbumExportDialog::startExport()
         return;
     }
     // Only the album's own folder is ever made, inside a folder that exists.
+    // An album folder that is a link would take the pictures elsewhere.
     const QString folder = exportFolder(targetFolderEdit->text(), albumChooser->currentText());
-    if (folder.isEmpty() || !(QFileInfo(folder).isDir() || QDir().mkdir(folder))) {
+    const QFileInfo folderInfo(folder);
+    if (folder.isEmpty() || folderInfo.isSymLink() || !(folderInfo.isDir() || QDir().mkdir(folder))) {
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("导出的目录语法是否拼写错误或磁盘是否已满!"));
         return;
     }
@@ -180,7 +182,10 @@ void AlbumExportDialog::run(const QString &folder, int albumId)
             progressLabel->setText(QStringLiteral("正在导出:   ") + folder + QLatin1Char('/') + id);
             progressLabel->repaint();
             const QString name = AlbumStore::instance()->pictureName(pictureId);
-            if (!safeEntryName(name) || !writeFileAtomically(folder + QLatin1Char('/') + name + QStringLiteral(".jpg"), bytes)) {
+            // A link under a picture's name, even one pointing nowhere, is
+            // left alone: nothing is written where it points.
+            const QString file = folder + QLatin1Char('/') + name + QStringLiteral(".jpg");
+            if (!safeEntryName(name) || QFileInfo(file).isSymLink() || !writeFileAtomically(file, bytes)) {
                 failed = true;
                 break;
             }

@@ -219,6 +219,23 @@ private slots:
         QCOMPARE(m_f.prompts->messages.size(), 0);
     }
 
+    void saveAsReplacesALinkNotItsTarget()
+    {
+        select(albumNode(*m_form, "open")->child(0));
+        const QString folder = m_f.dir.filePath(QStringLiteral("linked"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString victim = m_f.dir.filePath(QStringLiteral("victim.jpg"));
+        QVERIFY(TestStore::writeFile(victim, "the victim's own bytes"));
+        QVERIFY(QFile::link(victim, folder + QStringLiteral("/link.jpg")));
+        onNextModal([&](QDialog *d) { choose(qobject_cast<QFileDialog *>(d), folder, QStringLiteral("link.jpg")); });
+        m_form->savePictureAs();
+        QCOMPARE(TestStore::readFile(victim), QByteArray("the victim's own bytes"));
+        const QFileInfo saved(folder + QStringLiteral("/link.jpg"));
+        QVERIFY(!saved.isSymLink());
+        QCOMPARE(JpegCodec::decode(TestStore::readFile(saved.filePath())).size(), QSize(64, 48));
+        QCOMPARE(m_f.prompts->messages.size(), 0);
+    }
+
     void saveAsOnAFullDisk()
     {
         TestStore::SmallDisk disk(m_f.dir.filePath(QStringLiteral("small")), 16 * 1024);

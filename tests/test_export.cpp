@@ -206,6 +206,46 @@ private slots:
             QVERIFY(m_files.contains(QFileInfo(file).completeBaseName()));
     }
 
+    void symlinksAreNeverWrittenThrough_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<bool>("dangling");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("album folder") << "旅行" << false << "导出的目录语法是否拼写错误或磁盘是否已满!";
+        QTest::newRow("picture file") << "旅行/beach.jpg" << false << "导出图片失败!";
+        QTest::newRow("dangling picture file") << "旅行/beach.jpg" << true << "导出图片失败!";
+    }
+    void symlinksAreNeverWrittenThrough()
+    {
+        QFETCH(QString, link);
+        QFETCH(bool, dangling);
+        QFETCH(QString, message);
+        // The victim: a folder or a file outside the export folder.
+        const QString victims = m_f.dir.filePath(QStringLiteral("victims%1").arg(m_run));
+        QVERIFY(QDir().mkpath(victims));
+        const bool folder = !link.contains(QLatin1Char('/'));
+        const QString victim = victims + (folder ? QStringLiteral("/folder") : QStringLiteral("/photo.jpg"));
+        if (folder)
+            QVERIFY(QDir().mkpath(victim));
+        else if (!dangling)
+            QVERIFY(TestStore::writeFile(victim, "the victim's own bytes"));
+        if (!folder)
+            QVERIFY(QDir().mkpath(m_target + QStringLiteral("/旅行")));
+        QVERIFY(QFile::link(victim, m_target + QLatin1Char('/') + link));
+
+        choose(QStringLiteral("旅行"));
+        m_form->targetFolderEdit->setText(m_target);
+        m_form->exportButton->click();
+        QCOMPARE(m_f.prompts->messages.last(), (PromptRecord{PromptKind::Error, QStringLiteral("错误"), message}));
+        if (folder)
+            QCOMPARE(entries(victim), QStringList());
+        else if (dangling)
+            QVERIFY(!QFileInfo::exists(victim));
+        else
+            QCOMPARE(TestStore::readFile(victim), QByteArray("the victim's own bytes"));
+        QVERIFY(QFileInfo(m_target + QLatin1Char('/') + link).isSymLink());
+    }
+
     void fullDiskLeavesOnlyWholeFiles()
     {
         TestStore::SmallDisk disk(m_f.dir.filePath(QStringLiteral("small")), 64 * 1024);
