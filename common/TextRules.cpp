@@ -43,3 +43,15 @@ QString gbkTruncate(const QString &text, int maxBytes)
     }
     return text.left(i);
 }
+
+bool isSafeName(const QString &text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool control = u < 0x20 || (u >= 0x7f && u <= 0x9f);
+        const bool direction = (u >= 0x202a && u <= 0x202e) || (u >= 0x2066 && u <= 0x2069);
+        if (control || direction)
+            return false;
+    }
+    return true;
+}

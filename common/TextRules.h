@@ -15,3 +15,9 @@ int gbkByteLength(const QString &text);
 // The longest prefix of text whose GBK length is at most maxBytes; a
 // surrogate pair is never split.
 QString gbkTruncate(const QString &text, int maxBytes);
+
+// False when the text holds a control character or a character that
+// changes the direction of the text around it (the bidirectional
+// embeddings, overrides and isolates): a name holding one could show as
+// another name.
+bool isSafeName(const QString &text);

@@ -90,6 +90,14 @@ void NewAlbumDialog::createAlbum()
         nameEdit->selectAll();
         return;
     }
+    // A pasted name may hold characters that are never typed; some of them
+    // would make it show as another name.
+    if (!isSafeName(name)) {
+        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("相册名称中不能包含控制字符或文字方向控制字符!"));
+        nameEdit->setFocus();
+        nameEdit->selectAll();
+        return;
+    }
     const QString password = trimText(passwordEdit->text());
     if (gbkByteLength(password) > kPassMaxBytes) {
         Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("密码长度不能超过15位数字或字母!"));

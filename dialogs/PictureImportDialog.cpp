@@ -5,6 +5,7 @@
 #include "AlbumStore.h"
 #include "Artwork.h"
 #include "Prompts.h"
+#include "StoreError.h"
 #include "TextRules.h"
 
 #include <QCoreApplication>
@@ -29,6 +30,35 @@ bool isJpegFile(const QString &path)
     const QString suffix = QFileInfo(path).suffix();
     return suffix.compare(QLatin1String("jpg"), Qt::CaseInsensitive) == 0
            || suffix.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0;
+}
+
+// What the user is told when a picture could not be stored: the duplicate
+// name the dialog has always named, or the real cause.
+QString importFailureMessage(const QString &file, const AlbumStore::PictureFailure &failure)
+{
+    using Failure = AlbumStore::PictureFailure;
+    QString cause;
+    switch (failure.kind) {
+    case Failure::DuplicateName:
+    case Failure::None:
+        return QStringLiteral("部份图片导入失败,可能该相册中包含有相同的图片名称!");
+    case Failure::Unreadable:
+        cause = QStringLiteral("无法读取该文件 (%1)").arg(failure.detail);
+        break;
+    case Failure::Empty:
+        cause = QStringLiteral("该文件是空的,不是图片");
+        break;
+    case Failure::UnsafeName:
+        cause = QStringLiteral("文件名中包含控制字符或文字方向控制字符");
+        break;
+    case Failure::NoSuchAlbum:
+        cause = QStringLiteral("相册库中不存在该相册");
+        break;
+    case Failure::Store:
+        cause = storeErrorMessage(failure.storeCode, failure.detail);
+        break;
+    }
+    return QStringLiteral("图片 %1 导入失败: %2\n在它之前的图片已经导入。").arg(QFileInfo(file).fileName(), cause);
 }
 
 } // namespace
@@ -220,6 +250,8 @@ void PictureImportDialog::startImport()
         files.append(fileList->item(i)->text());
     const int n = int(files.size());
     bool failed = false;
+    QString failedFile;
+    AlbumStore::PictureFailure failure;
     beginRun();
     importButton->setEnabled(false);
     progressBar->setRange(0, n);
@@ -229,8 +261,9 @@ void PictureImportDialog::startImport()
         QCoreApplication::processEvents();
         progressBar->setFormat(QStringLiteral("正导入: %1/%2").arg(i + 1).arg(n));
         progressBar->repaint();
-        if (!AlbumStore::instance()->addPicture(albumId, trimText(files.at(i)))) {
+        if (!AlbumStore::instance()->addPicture(albumId, trimText(files.at(i)), &failure)) {
             failed = true;
+            failedFile = trimText(files.at(i));
             break;
         }
         anyImported = true;
@@ -239,7 +272,7 @@ void PictureImportDialog::startImport()
     progressBar->hide();
     endRun();
     if (failed) {
-        Prompts::showError(QStringLiteral("错误"), QStringLiteral("部份图片导入失败,可能该相册中包含有相同的图片名称!"));
+        Prompts::showError(QStringLiteral("错误"), importFailureMessage(failedFile, failure));
     } else {
         imported = true;
         Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("图片导入完成!"));

@@ -1,6 +1,8 @@
 #include "Application.h"
 
 #include "Prompts.h"
+#include "SqlError.h"
+#include "StoreError.h"
 
 #include <exception>
 
@@ -16,11 +18,19 @@ bool Application::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &e) {
-        reportError(QString::fromUtf8(e.what()));
+        reportError(e);
     } catch (...) {
         reportError(QStringLiteral("未知错误"));
     }
     return false;
+}
+
+void Application::reportError(const std::exception &error)
+{
+    if (const auto *storeError = dynamic_cast<const SqlError *>(&error))
+        reportError(storeErrorMessage(*storeError));
+    else
+        reportError(QString::fromUtf8(error.what()));
 }
 
 void Application::reportError(const QString &text)

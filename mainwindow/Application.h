@@ -19,6 +19,9 @@ public:
 
     // Shows the general error report for an error's text.
     static void reportError(const QString &text);
+    // The same for an error: a store error is told in Chinese, with the
+    // engine's text as a detail; any other by its own text.
+    static void reportError(const std::exception &error);
 
     // Runs a handler and reports an error it does not catch. For handlers
     // called from inside Qt's own processing (item views, delegates), where
@@ -29,7 +32,7 @@ public:
         try {
             handler();
         } catch (const std::exception &e) {
-            reportError(QString::fromUtf8(e.what()));
+            reportError(e);
         } catch (...) {
             reportError(QStringLiteral("未知错误"));
         }

@@ -125,7 +125,7 @@ void MainWindow::buildAlbumTree()
         // The tree keeps its root; the error is told as any other.
         albumTree->addTopLevelItem(root);
         albumTree->setUpdatesEnabled(true);
-        Application::reportError(QString::fromUtf8(e.what()));
+        Application::reportError(e);
         return;
     }
     albumTree->addTopLevelItem(root);
@@ -265,6 +265,10 @@ void MainWindow::applyRename(QTreeWidgetItem *node, const QString &text)
     }
     if (newName.contains(QLatin1Char('/'))) {
         Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("图片名称不能包含字符\"/\"!"));
+        return;
+    }
+    if (!isSafeName(newName)) {
+        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("图片名称不能包含控制字符或文字方向控制字符!"));
         return;
     }
     const int albumId = AlbumStore::instance()->findAlbumId(node->parent()->text(0));

@@ -62,7 +62,8 @@ public:
     void listAlbums(QStringList *list);
     // The album's id, or -1 when no album has that name or on any failure.
     int findAlbumId(const QString &name);
-    // Adds an album with the name and password trimmed; false on failure.
+    // Adds an album with the name and password trimmed; false on failure and
+    // for a name that is not safe to show (isSafeName).
     bool addAlbum(const QString &name, const QString &password);
     // Deletes every album of that name with its pictures; false on failure.
     bool deleteAlbum(const QString &name);
@@ -81,14 +82,25 @@ public:
     static QString pictureNameOf(const QString &path);
     // The file name's last extension without its dot, trimmed.
     static QString pictureExtensionOf(const QString &path);
+    // Why a picture was not stored; detail holds the system's or the
+    // engine's own text, storeCode SQLite's result code.
+    struct PictureFailure
+    {
+        enum Kind { None, DuplicateName, Unreadable, Empty, UnsafeName, NoSuchAlbum, Store };
+        Kind kind = None;
+        QString detail;
+        int storeCode = 0;
+    };
     // Stores the file's bytes, unchanged, as a new picture of the album. All
     // or nothing: false (and nothing added) on a duplicate name in the
-    // album, an unreadable or empty file or a store error.
-    bool addPicture(int albumId, const QString &path);
+    // album, an unreadable or empty file, a name that is not safe to show
+    // or a store error; *failure (when given) says which.
+    bool addPicture(int albumId, const QString &path, PictureFailure *failure = nullptr);
     // Deletes the album's pictures of that name; false on failure.
     bool deletePicture(int albumId, const QString &name);
     // Renames the album's pictures of the old name (written as given); false
-    // on failure, such as a name another picture of the album has.
+    // on failure, such as a name another picture of the album has or one
+    // that is not safe to show.
     bool renamePicture(int albumId, const QString &oldName, const QString &newName);
     // The picture's id, or -1 when not found or on any failure.
     int findPictureId(int albumId, const QString &name);

@@ -39,6 +39,8 @@ int AlbumStore::findAlbumId(const QString &name)
 
 bool AlbumStore::addAlbum(const QString &name, const QString &password)
 {
+    if (!isSafeName(name))
+        return false;
     try {
         SqlTransaction t(connection());
         const int id = nextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID"));
@@ -107,29 +109,53 @@ QString AlbumStore::pictureExtensionOf(const QString &path)
     return dot < 0 ? QString() : trimText(file.mid(dot + 1));
 }
 
-bool AlbumStore::addPicture(int albumId, const QString &path)
+bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *failure)
 {
+    PictureFailure unused;
+    PictureFailure &why = failure ? *failure : unused;
+    why = PictureFailure();
+    const QString name = pictureNameOf(path);
+    if (!isSafeName(name)) {
+        why.kind = PictureFailure::UnsafeName;
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        why.kind = PictureFailure::Unreadable;
+        why.detail = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        why.kind = PictureFailure::Unreadable;
+        why.detail = file.errorString();
+        return false;
+    }
+    // An empty file is no picture: it could never be shown or exported.
+    if (bytes.isEmpty()) {
+        why.kind = PictureFailure::Empty;
+        return false;
+    }
     try {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return false;
-        const QByteArray bytes = file.readAll();
-        // An empty file is no picture: it could never be shown or exported.
-        if (file.error() != QFileDevice::NoError || bytes.isEmpty())
-            return false;
-
         SqlTransaction t(connection());
         // The id is taken inside the transaction, so nothing can take it in
         // between.
         const int id = nextId(QStringLiteral("PicInfoTable"), QStringLiteral("PicInfoID"));
         SqlStatement info(connection(), QStringLiteral("INSERT INTO PicInfoTable (PicInfoID, PicLibID, PicName, PicExt) "
                                                        "VALUES (?, ?, ?, ?)"));
-        info.bind(1, id).bind(2, albumId).bind(3, pictureNameOf(path)).bind(4, pictureExtensionOf(path)).exec();
+        info.bind(1, id).bind(2, albumId).bind(3, name).bind(4, pictureExtensionOf(path)).exec();
         SqlStatement data(connection(), QStringLiteral("INSERT INTO PicTable (PicInfoID, Pic) VALUES (?, ?)"));
         data.bind(1, id).bindBlob(2, bytes).exec();
         t.commit();
         return true;
-    } catch (const SqlError &) {
+    } catch (const SqlError &e) {
+        constexpr int constraint = 19;
+        if (e.code() == constraint)
+            why.kind = findPictureId(albumId, name) != -1 ? PictureFailure::DuplicateName : PictureFailure::NoSuchAlbum;
+        else
+            why.kind = PictureFailure::Store;
+        why.detail = QString::fromUtf8(e.what());
+        why.storeCode = e.code();
         return false;
     }
 }
@@ -147,6 +173,8 @@ bool AlbumStore::deletePicture(int albumId, const QString &name)
 
 bool AlbumStore::renamePicture(int albumId, const QString &oldName, const QString &newName)
 {
+    if (!isSafeName(newName))
+        return false;
     try {
         SqlStatement q(connection(),
                        QStringLiteral("UPDATE PicInfoTable SET PicName = ? WHERE PicName = ? AND PicLibID = ?"));

@@ -55,6 +55,10 @@ private slots:
         QVERIFY(m_f.store->addAlbum(QStringLiteral("O'Brien"), QString()));
         QCOMPARE(m_f.store->findAlbumId(QStringLiteral("o'brien")), 2);
         QVERIFY(!m_f.store->albumHasPassword(QStringLiteral("O'Brien")));
+        // A name that could show as another name is refused.
+        QVERIFY(!m_f.store->addAlbum(QStringLiteral("evil\u202E"), QString()));
+        QVERIFY(!m_f.store->addAlbum(QStringLiteral("a\nb"), QString()));
+        QCOMPARE(m_f.store->findAlbumId(QStringLiteral("evil\u202E")), -1);
         m_f.store->closeStore();
         QVERIFY(!m_f.store->addAlbum(QStringLiteral("x"), QString()));
         QCOMPARE(m_f.store->findAlbumId(QStringLiteral("Trip")), -1);
@@ -202,6 +206,8 @@ private slots:
         QVERIFY(m_f.store->renamePicture(1, QStringLiteral("kitten"), QStringLiteral("Kitten")));
         QCOMPARE(m_f.store->pictureName(1), QStringLiteral("Kitten"));
         QVERIFY(m_f.store->renamePicture(1, QStringLiteral("nobody"), QStringLiteral("x")));
+        QVERIFY(!m_f.store->renamePicture(1, QStringLiteral("Kitten"), QStringLiteral("\u2066Kitten\u2069")));
+        QCOMPARE(m_f.store->pictureName(1), QStringLiteral("Kitten"));
 
         QVERIFY(m_f.store->deletePicture(1, QStringLiteral("nobody")));
         QVERIFY(m_f.store->deletePicture(1, QStringLiteral("o'brien")));

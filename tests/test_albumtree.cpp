@@ -212,6 +212,8 @@ private slots:
         QTest::newRow("name of another picture") << "Dog" << "cat" << "cat" << "该相册中已有同名的图片,请换一个名称!";
         QTest::newRow("empty") << "  " << "cat" << "cat" << "图片名称不能为空!";
         QTest::newRow("slash") << "a/b" << "cat" << "cat" << "图片名称不能包含字符\"/\"!";
+        QTest::newRow("direction override") << QStringLiteral("\u202Etac") << "cat" << "cat"
+                                            << "图片名称不能包含控制字符或文字方向控制字符!";
     }
     void rename()
     {
@@ -284,8 +286,10 @@ private slots:
         m_form->refreshTree();
         QCOMPARE(m_form->albumTree->topLevelItemCount(), 1);
         QCOMPARE(m_form->albumTree->topLevelItem(0)->childCount(), 0);
-        QCOMPARE(m_f.prompts->messages.size(), 1);
-        QCOMPARE(m_f.prompts->messages.first().title, QStringLiteral("Quilbo 2009"));
+        // In Chinese, with the engine's text only as a detail.
+        QCOMPARE(m_f.prompts->messages,
+                 (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("Quilbo 2009"),
+                                       QStringLiteral("相册库没有打开!\n(详细信息: the album store is not open)")}}));
     }
 
 private:

@@ -4,7 +4,10 @@
 
 #include "FormFixture.h"
 #include "Modal.h"
+#include "ConnectionString.h"
 #include "PictureImportDialog.h"
+#include "Sql.h"
+#include "StoreSchema.h"
 
 #include <QFileDialog>
 #include <QDir>
@@ -195,17 +198,29 @@ private slots:
     void failuresStopTheRun_data()
     {
         QTest::addColumn<QString>("bad");
-        QTest::newRow("duplicate in the list") << "duplicate";
-        QTest::newRow("vanished after listing") << "vanished";
-        QTest::newRow("zero bytes") << "empty";
-        QTest::newRow("a folder, not a file") << "folder";
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message"); // the start of what the user is told
+        const QString duplicate = QStringLiteral("部份图片导入失败,可能该相册中包含有相同的图片名称!");
+        QTest::newRow("duplicate in the list") << "duplicate" << "third.jpg" << duplicate;
+        QTest::newRow("vanished after listing")
+            << "vanished" << "third.jpg" << "图片 third.jpg 导入失败: 无法读取该文件 (";
+        QTest::newRow("zero bytes") << "empty" << "third.jpg"
+                                    << "图片 third.jpg 导入失败: 该文件是空的,不是图片\n在它之前的图片已经导入。";
+        QTest::newRow("a folder, not a file") << "folder" << "third.jpg" << "图片 third.jpg 导入失败: 无法读取该文件 (";
+        QTest::newRow("direction override in the name")
+            << "unsafe" << QStringLiteral("evil\u202Egpj.jpg")
+            << QStringLiteral("图片 evil\u202Egpj.jpg 导入失败: 文件名中包含控制字符或文字方向控制字符");
+        QTest::newRow("control character in the name")
+            << "unsafe" << QStringLiteral("tab\tname.jpg") << "图片 tab\tname.jpg 导入失败: 文件名中包含控制字符";
     }
     void failuresStopTheRun()
     {
         QFETCH(QString, bad);
+        QFETCH(QString, file);
+        QFETCH(QString, message);
         chooseAlbum(QStringLiteral("trip"));
         QStringList list = files(2);
-        QString third = m_f.dir.filePath(QStringLiteral("third-%1/third.jpg").arg(bad));
+        QString third = m_f.dir.filePath(QStringLiteral("third-%1-%2/").arg(bad).arg(++m_count) + file);
         QVERIFY(QDir().mkpath(QFileInfo(third).absolutePath()));
         if (bad == QLatin1String("duplicate"))
             third = list.first();
@@ -213,6 +228,8 @@ private slots:
             QVERIFY(TestStore::writeFile(third, QByteArray()));
         else if (bad == QLatin1String("folder"))
             QVERIFY(QDir().mkpath(third));
+        else if (bad == QLatin1String("unsafe"))
+            QVERIFY(TestStore::writeFile(third, TestStore::readFile(list.first())));
         else
             QVERIFY(TestStore::writeFile(third, "soon gone"));
         list << third << files(1);
@@ -225,9 +242,45 @@ private slots:
         QCOMPARE(names.size(), 2); // the two before it, complete; nothing after
         for (int i = 0; i < 2; ++i)
             QCOMPARE(m_f.store->pictureData(m_f.store->findPictureId(1, names[i])), TestStore::readFile(list[i]));
-        QCOMPARE(m_f.store->findPictureId(1, QStringLiteral("third")), -1);
+        QCOMPARE(m_f.store->findPictureId(1, AlbumStore::pictureNameOf(third)), bad == QLatin1String("duplicate") ? 1 : -1);
         QVERIFY(!m_form->imported);
         QCOMPARE(m_f.prompts->messages.last().kind, PromptKind::Error);
+        QVERIFY2(m_f.prompts->messages.last().text.startsWith(message), qPrintable(m_f.prompts->messages.last().text));
+    }
+
+    void storeFailuresAreNamed()
+    {
+        chooseAlbum(QStringLiteral("trip"));
+        // Another connection holds the store's write lock: busy.
+        {
+            SqlConnection other;
+            other.open(m_f.path);
+            StoreSchema::keyConnection(other);
+            SqlTransaction writing(other);
+            QVERIFY(m_form->addFiles(files(1)));
+            m_form->startImport();
+        }
+        QVERIFY2(m_f.prompts->messages.last().text.contains(QStringLiteral("导入失败: 相册库正忙,请稍后再试!\n(详细信息: ")),
+                 qPrintable(m_f.prompts->messages.last().text));
+        m_form->clearList();
+
+        // The store on a full disk.
+        TestStore::SmallDisk disk(m_f.dir.filePath(QStringLiteral("small")), 96 * 1024);
+        if (!disk.isMounted())
+            QSKIP("cannot mount a small tmpfs here (needs root)");
+        const QString store = disk.path() + QStringLiteral("/pdate.pdb");
+        m_f.store->closeStore();
+        QVERIFY(QFile::copy(m_f.path, store));
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(store)));
+        QByteArray big = JpegFixtures::make(JpegFixtures::quarters(16, 16), JpegFixtures::Kind::Baseline);
+        big.append(QByteArray(200 * 1024, 'x'));
+        const QString file = m_f.dir.filePath(QStringLiteral("big.jpg"));
+        QVERIFY(TestStore::writeFile(file, big));
+        QVERIFY(m_form->addFiles({file}));
+        m_form->startImport();
+        QVERIFY2(m_f.prompts->messages.last().text.contains(QStringLiteral("导入失败: 磁盘已满,无法写入相册库!")),
+                 qPrintable(m_f.prompts->messages.last().text));
+        m_f.store->closeStore();
     }
 
     void droppedFiles()

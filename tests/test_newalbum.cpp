@@ -97,6 +97,12 @@ private slots:
         QTest::newRow("blank name, existing album aside") << "" << "x" << int(PromptKind::Info)
                                                           << "请输入您要创建的相册名称  (1-6个汉字)!" << "nameEdit";
         QTest::newRow("pasted slash") << "a/b" << "" << int(PromptKind::Info) << "相册名称中不能包含字符\"/\"!" << "nameEdit";
+        QTest::newRow("direction override") << QStringLiteral("evil\u202E") << "" << int(PromptKind::Info)
+                                            << "相册名称中不能包含控制字符或文字方向控制字符!" << "nameEdit";
+        QTest::newRow("direction isolate") << QStringLiteral("a\u2067b") << "" << int(PromptKind::Info)
+                                           << "相册名称中不能包含控制字符或文字方向控制字符!" << "nameEdit";
+        QTest::newRow("control character") << QStringLiteral("a\u0007b") << "" << int(PromptKind::Info)
+                                           << "相册名称中不能包含控制字符或文字方向控制字符!" << "nameEdit";
         QTest::newRow("existing, other case") << "abc" << "" << int(PromptKind::Warning)
                                               << "该相册已经存在,请重新建立!" << "nameEdit";
         QTest::newRow("existing, with blanks") << "  ABC " << "" << int(PromptKind::Warning)
