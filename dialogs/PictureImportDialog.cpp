@@ -54,6 +54,9 @@ QString importFailureMessage(const QString &file, const AlbumStore::PictureFailu
     case Failure::NoSuchAlbum:
         cause = QStringLiteral("相册库中不存在该相册");
         break;
+    case Failure::Damaged:
+        cause = QStringLiteral("相册库已损坏,不再写入,请用备份恢复相册库");
+        break;
     case Failure::Store:
         cause = storeErrorMessage(failure.storeCode, failure.detail);
         break;

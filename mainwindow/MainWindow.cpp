@@ -5,6 +5,7 @@
 #include "Artwork.h"
 #include "ConnectionString.h"
 #include "Prompts.h"
+#include "StoreCheck.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -44,7 +45,11 @@ MainWindow::MainWindow(const QString &storePath, QWidget *parent)
     createWindow(storePath);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    if (AlbumStore *store = AlbumStore::instance())
+        store->setDamageHandler(nullptr);
+}
 
 QString MainWindow::defaultStorePath()
 {
@@ -75,17 +80,40 @@ void MainWindow::createWindow(const QString &storePath)
         move(screen->availableGeometry().center() - QPoint(kOuterWidth / 2, kOuterHeight / 2));
 
     m_storePath = storePath;
-    const QString connection = ConnectionString::forStore(storePath);
-    m_storeOpened = AlbumStore::instance()->openStore(connection);
+    AlbumStore *store = AlbumStore::instance();
+    // Damage is told once, after whatever was under way when it showed.
+    store->setDamageHandler([this] { QTimer::singleShot(0, this, &MainWindow::tellStoreDamaged); });
+    m_storeOpened = store->openStore(ConnectionString::forStore(storePath));
     if (!m_storeOpened) {
-        if (AlbumStore::instance()->openFailure() == AlbumStore::OpenFailure::InUse)
+        switch (store->openFailure()) {
+        case AlbumStore::OpenFailure::InUse:
             Prompts::showError(QStringLiteral("错误"),
                                QStringLiteral("相册库正在被另一个 Quilbo 2009 程序使用,请先关闭它!"));
-        else
+            break;
+        case AlbumStore::OpenFailure::Damaged:
+            Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册库已损坏,无法打开,请用备份恢复相册库!"));
+            break;
+        default:
             Prompts::showError(QStringLiteral("错误"), QStringLiteral("找不到相册库文件!"));
+            break;
+        }
         return;
     }
     buildAlbumTree();
+    // Every page is read once in the background: a multi-gigabyte store
+    // must not hold up the start.
+    m_storeCheck = new StoreCheck(store->path(), this);
+    connect(m_storeCheck, &StoreCheck::damageFound, this, [] {
+        if (AlbumStore *current = AlbumStore::instance())
+            current->markDamaged();
+    });
+    m_storeCheck->start();
+}
+
+void MainWindow::tellStoreDamaged()
+{
+    Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册库已损坏,请关闭程序并用备份恢复相册库!\n"
+                                                             "为保护您的图片,程序不再向相册库写入任何内容。"));
 }
 
 QPixmap MainWindow::menuGlyph(int index) const

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class QFrame;
+class StoreCheck;
 class QToolButton;
 class QLineEdit;
 class QGroupBox;
@@ -35,6 +36,10 @@ public:
     static QString defaultStorePath();
 
     bool storeOpened() const { return m_storeOpened; }
+    // The background check of every page of the store.
+    StoreCheck *storeCheck() const { return m_storeCheck; }
+    // Tells the user that the store is damaged and is written no more.
+    void tellStoreDamaged();
 
     // Places the navigation buttons, the menu buttons and the link after a
     // change of size.
@@ -225,5 +230,6 @@ private:
     QString m_storePath;
 
     bool m_storeOpened = false;
+    StoreCheck *m_storeCheck = nullptr;
     bool m_outerSizeHeld = false;
 };

@@ -89,17 +89,45 @@ bool AlbumStore::openConnection()
         // The file is encrypted: overwriting freed pages buys nothing and
         // makes deleting pictures four times slower.
         m_connection.execFixed("PRAGMA secure_delete = OFF");
-        return true;
-    } catch (const SqlError &) {
+    } catch (const SqlError &e) {
+        // A wrong key and a foreign file say "not a database"; a store whose
+        // own pages contradict each other (one cut short) says "malformed".
+        constexpr int corrupt = 11;
+        if (e.code() == corrupt)
+            m_openFailure = OpenFailure::Damaged;
         m_connection.close();
         return false;
     }
+    m_connection.setFailureObserver([this](int code) {
+        if (SqlError::meansDamage(code))
+            markDamaged();
+    });
+    return true;
+}
+
+void AlbumStore::markDamaged()
+{
+    if (m_damaged)
+        return;
+    m_damaged = true;
+    // Nothing is written to a damaged store: a write could spread the damage
+    // to pictures that are still whole.
+    if (m_connection.isOpen()) {
+        try {
+            m_connection.execFixed("PRAGMA query_only = ON");
+        } catch (const SqlError &) {
+        }
+    }
+    if (m_damageHandler)
+        m_damageHandler();
 }
 
 void AlbumStore::closeStore()
 {
+    m_connection.setFailureObserver(nullptr);
     m_connection.close();
     m_lock.reset();
+    m_damaged = false;
 }
 
 QString AlbumStore::lockFilePath(const QString &storePath)

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QLockFile;
@@ -26,16 +27,27 @@ public:
     // Opens the store named by the connection string (trimmed), closing any
     // open connection first, and locks it against every other process. Never
     // creates a file. False when the file is missing, the password is wrong,
-    // the file is not a store or lacks the tables, or another process has
-    // the store open (openFailure() tells which); the connection is then
-    // closed. Reports nothing.
+    // the file is not a store or lacks the tables, its first pages are
+    // damaged, or another process has the store open (openFailure() tells
+    // which); the connection is then closed. Reports nothing.
     bool openStore(const QString &connectionString);
     // Closes the connection and lets other processes open the store.
     void closeStore();
-    enum class OpenFailure { None, NotAStore, InUse };
+    enum class OpenFailure { None, NotAStore, InUse, Damaged };
     OpenFailure openFailure() const { return m_openFailure; }
     // The lock file beside a store that marks it as in use.
     static QString lockFilePath(const QString &storePath);
+    // The file of the open store.
+    const QString &path() const { return m_path; }
+
+    // ---- damage
+    // A store found damaged (a page that does not decrypt or check, a
+    // truncated file) is written no more: every write then fails, and the
+    // handler is told once. Found at opening by a cheap check, by
+    // checkEveryPage(), or by any statement that meets a damaged page.
+    bool isDamaged() const { return m_damaged; }
+    void markDamaged();
+    void setDamageHandler(std::function<void()> handler) { m_damageHandler = std::move(handler); }
     bool isOpen() const { return m_connection.isOpen(); }
     const QString &connectionString() const { return m_connectionString; }
 
@@ -86,7 +98,7 @@ public:
     // engine's own text, storeCode SQLite's result code.
     struct PictureFailure
     {
-        enum Kind { None, DuplicateName, Unreadable, Empty, UnsafeName, NoSuchAlbum, Store };
+        enum Kind { None, DuplicateName, Unreadable, Empty, UnsafeName, NoSuchAlbum, Damaged, Store };
         Kind kind = None;
         QString detail;
         int storeCode = 0;
@@ -146,4 +158,6 @@ private:
     QString m_path;
     std::unique_ptr<QLockFile> m_lock;
     OpenFailure m_openFailure = OpenFailure::None;
+    bool m_damaged = false;
+    std::function<void()> m_damageHandler;
 };

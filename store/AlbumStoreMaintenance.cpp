@@ -111,6 +111,8 @@ bool AlbumStore::compactStore(const QString &storePath)
         return false;
     if (!isOpen() && !openStore(m_connectionString))
         return false;
+    if (m_damaged)
+        return false;
     // Only the open store is compacted: renaming its copy over another file
     // would destroy that file.
     if (store.canonicalFilePath() != QFileInfo(m_path).canonicalFilePath())

@@ -114,6 +114,10 @@ bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *fa
     PictureFailure unused;
     PictureFailure &why = failure ? *failure : unused;
     why = PictureFailure();
+    if (m_damaged) {
+        why.kind = PictureFailure::Damaged;
+        return false;
+    }
     const QString name = pictureNameOf(path);
     if (!isSafeName(name)) {
         why.kind = PictureFailure::UnsafeName;

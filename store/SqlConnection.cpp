@@ -48,13 +48,17 @@ void SqlConnection::execFixed(const char *sql)
     if (rc != SQLITE_OK) {
         const std::string msg = err ? err : sqlite3_errstr(rc);
         sqlite3_free(err);
-        throw SqlError(rc, msg);
+        raise(rc, msg);
     }
 }
 
 int SqlConnection::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
 
-void SqlConnection::fail(int rc) const
+void SqlConnection::fail(int rc) const { raise(rc, m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc)); }
+
+void SqlConnection::raise(int rc, const std::string &message) const
 {
-    throw SqlError(rc, m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
+    if (m_observer)
+        m_observer(rc);
+    throw SqlError(rc, message);
 }

@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 struct sqlite3;
 
 class SqlConnection
@@ -36,8 +38,16 @@ public:
     int changes() const;
 
     sqlite3 *handle() const { return m_db; }
+    // Throws SqlError for a failed call with the connection's own message.
     [[noreturn]] void fail(int rc) const;
 
+    // Told the result code of every failure of this connection before it is
+    // thrown, so that the owner can notice a damaged file wherever it shows.
+    void setFailureObserver(std::function<void(int code)> observer) { m_observer = std::move(observer); }
+
 private:
+    [[noreturn]] void raise(int rc, const std::string &message) const;
+
     sqlite3 *m_db = nullptr;
+    std::function<void(int)> m_observer;
 };
