@@ -3,11 +3,13 @@
 #include "ImageOps.h"
 
 #include <algorithm>
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+
 #include <jerror.h>
 #include <jpeglib.h>
 #include <sys/mman.h>
@@ -23,6 +25,10 @@ struct ErrorManager
 {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    // Set when the decode was stopped by the progress monitor rather than by
+    // libjpeg: one of the negative codes below.
+    int stopped;
+    const std::atomic_bool *cancel;
 };
 
 void errorExit(j_common_ptr cinfo)
@@ -34,22 +40,43 @@ void errorExit(j_common_ptr cinfo)
 void silentMessage(j_common_ptr) {}
 
 constexpr int kOutOfRange = -1;
+constexpr int kTooManyScans = -3;
+
+// Called by libjpeg many times a scan: stops a decode that is no longer
+// wanted, and a progressive picture with more scans than any encoder
+// writes (each scan costs a pass over the whole picture).
+void progressMonitor(j_common_ptr cinfo)
+{
+    auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
+    if (err->cancel && err->cancel->load(std::memory_order_relaxed)) {
+        err->stopped = Cancelled;
+        std::longjmp(err->jump, 1);
+    }
+    if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > MaxScans) {
+        err->stopped = kTooManyScans;
+        std::longjmp(err->jump, 1);
+    }
+}
+
+int failureCode(const ErrorManager *err) { return err->stopped ? err->stopped : err->pub.msg_code; }
 
 struct Header
 {
-    int width;
+    int width;  // as declared
     int height;
+    int outputWidth; // as decoded, at the scale asked for
+    int outputHeight;
     J_COLOR_SPACE colorSpace;
     bool adobe;
 };
 
-// Stage 1: read the header and choose the output colour space. Returns 0 or
-// libjpeg's message code.
+// Stage 1: read the header, choose the output colour space and scale.
+// Returns 0 or a failure code.
 int readHeader(jpeg_decompress_struct *cinfo, ErrorManager *err, const unsigned char *data, unsigned long size,
-               Header *out)
+               int scaleDenominator, Header *out)
 {
     if (setjmp(err->jump))
-        return err->pub.msg_code;
+        return failureCode(err);
     jpeg_mem_src(cinfo, data, size);
     jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xffff);
     jpeg_read_header(cinfo, TRUE);
@@ -57,8 +84,13 @@ int readHeader(jpeg_decompress_struct *cinfo, ErrorManager *err, const unsigned 
         cinfo->out_color_space = JCS_CMYK;
     else
         cinfo->out_color_space = JCS_EXT_BGRX; // the byte order of QImage::Format_RGB32
+    cinfo->scale_num = 1;
+    cinfo->scale_denom = unsigned(scaleDenominator);
+    jpeg_calc_output_dimensions(cinfo);
     out->width = int(cinfo->image_width);
     out->height = int(cinfo->image_height);
+    out->outputWidth = int(cinfo->output_width);
+    out->outputHeight = int(cinfo->output_height);
     out->colorSpace = cinfo->out_color_space;
     out->adobe = cinfo->saw_Adobe_marker;
     return 0;
@@ -70,7 +102,7 @@ int readPixels(jpeg_decompress_struct *cinfo, ErrorManager *err, uchar *bits, qs
                unsigned char *cmykRow, bool adobe)
 {
     if (setjmp(err->jump))
-        return err->pub.msg_code;
+        return failureCode(err);
     jpeg_start_decompress(cinfo);
     if (!cmykRow) {
         // Several rows a call, as many as the decoder can give at once.
@@ -104,6 +136,10 @@ int readPixels(jpeg_decompress_struct *cinfo, ErrorManager *err, uchar *bits, qs
 
 [[noreturn]] void throwCode(int code)
 {
+    if (code == Cancelled)
+        throw JpegError(code, "the decode was cancelled");
+    if (code == kTooManyScans)
+        throw JpegError(code, QStringLiteral("图片的扫描次数过多(超过 %1 次),可能已损坏,无法显示").arg(MaxScans).toStdString());
     char text[64];
     std::snprintf(text, sizeof text, "JPEG error #%d", code);
     throw JpegError(code, text);
@@ -159,16 +195,20 @@ int orientationOf(const jpeg_decompress_struct &cinfo)
 // Owns the decompressor for the whole decode, whatever way it ends.
 struct Decompressor
 {
-    Decompressor()
+    explicit Decompressor(const std::atomic_bool *cancel = nullptr)
     {
         cinfo.err = jpeg_std_error(&err.pub);
         err.pub.error_exit = errorExit;
         err.pub.output_message = silentMessage;
+        err.cancel = cancel;
         jpeg_create_decompress(&cinfo);
+        progress.progress_monitor = progressMonitor;
+        cinfo.progress = &progress;
     }
     ~Decompressor() { jpeg_destroy_decompress(&cinfo); }
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
+    jpeg_progress_mgr progress{};
 };
 
 // Picture buffers. A large one is aligned to 2 MiB and asked to be backed by
@@ -205,11 +245,14 @@ QImage allocatePicture(int width, int height)
         return QImage(width, height, QImage::Format_RGB32);
     const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
     auto *block = new PictureBlock{nullptr, 0};
+    PictureBlock unused{nullptr, 0};
     {
         const std::lock_guard<std::mutex> lock(spareLock);
-        if (spare.memory && spare.size == rounded)
-            std::swap(*block, spare);
+        // A spare of another size is given back at once: memory holds one
+        // picture at a time, not one of each size.
+        std::swap(spare.size == rounded ? *block : unused, spare);
     }
+    std::free(unused.memory);
     if (!block->memory) {
         block->memory = std::aligned_alloc(kHugePage, rounded);
         block->size = rounded;
@@ -225,30 +268,40 @@ QImage allocatePicture(int width, int height)
 
 } // namespace
 
-QImage decode(const QByteArray &data)
+QImage decode(const QByteArray &data, const DecodeOptions &options)
 {
-    Decompressor d;
+    Decompressor d(options.cancel);
     Header header{};
     if (const int code = readHeader(&d.cinfo, &d.err, reinterpret_cast<const unsigned char *>(data.constData()),
-                                    static_cast<unsigned long>(data.size()), &header))
+                                    static_cast<unsigned long>(data.size()), options.scaleDenominator, &header))
         throwCode(code);
 
-    // A header can declare any size: refuse a huge one before allocating.
-    if (header.width > MaxSide || header.height > MaxSide
-        || qint64(header.width) * header.height > MaxPixels)
+    // A header can declare any size: refuse a huge one before allocating,
+    // and one out of all proportion to the data behind it (no encoder packs
+    // more than a few hundred pixels into a byte; a file cut short or made
+    // to exhaust memory does).
+    const qint64 pixels = qint64(header.width) * header.height;
+    if (header.width > MaxSide || header.height > MaxSide || pixels > MaxPixels)
         throw JpegError(kOutOfRange, QStringLiteral("图片太大,无法显示: %1 × %2 像素")
                                          .arg(header.width)
                                          .arg(header.height)
                                          .toStdString());
+    if (pixels > FreePixels && pixels > MaxPixelsPerByte * qint64(data.size()))
+        throw JpegError(kOutOfRange, QStringLiteral("图片的尺寸与文件大小不符,可能已损坏,无法显示: "
+                                                    "%1 × %2 像素, 文件只有 %3 字节")
+                                         .arg(header.width)
+                                         .arg(header.height)
+                                         .arg(data.size())
+                                         .toStdString());
 
     // Saved markers live only until the decode finishes.
     const int orientation = orientationOf(d.cinfo);
-    QImage image = allocatePicture(header.width, header.height);
+    QImage image = allocatePicture(header.outputWidth, header.outputHeight);
     if (image.isNull())
         throw JpegError(kOutOfRange, "内存不足,无法显示图片");
     QByteArray cmykRow;
     if (header.colorSpace == JCS_CMYK)
-        cmykRow.resize(qsizetype(header.width) * 4);
+        cmykRow.resize(qsizetype(header.outputWidth) * 4);
     if (const int code = readPixels(&d.cinfo, &d.err, image.bits(), image.bytesPerLine(),
                                     cmykRow.isEmpty() ? nullptr : reinterpret_cast<unsigned char *>(cmykRow.data()),
                                     header.adobe))
@@ -262,7 +315,7 @@ int exifOrientation(const QByteArray &data)
     Decompressor d;
     Header header{};
     if (readHeader(&d.cinfo, &d.err, reinterpret_cast<const unsigned char *>(data.constData()),
-                   static_cast<unsigned long>(data.size()), &header))
+                   static_cast<unsigned long>(data.size()), 1, &header))
         return 1;
     return orientationOf(d.cinfo);
 }

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QImage>
 
+#include <atomic>
 #include <stdexcept>
 
 namespace JpegCodec {
@@ -23,13 +24,30 @@ private:
 // Pictures larger than this are refused before any pixel is allocated.
 constexpr qint64 MaxPixels = 200'000'000;
 constexpr int MaxSide = 65'000;
+// Above FreePixels, a picture declaring more pixels a byte of its data than
+// this is refused as damaged or made to exhaust memory.
+constexpr qint64 FreePixels = 16'000'000;
+constexpr qint64 MaxPixelsPerByte = 1000;
+// More scans than this in a progressive picture are refused.
+constexpr int MaxScans = 500;
+// The code of a JpegError for a decode stopped through its cancel flag.
+constexpr int Cancelled = -2;
 
 constexpr int SaveQuality = 95;
+
+struct DecodeOptions
+{
+    // Set from another thread to stop the decode (JpegError Cancelled).
+    const std::atomic_bool *cancel = nullptr;
+    // 1, 2, 4 or 8: the picture decoded at 1/n of its size, at a fraction
+    // of the cost.
+    int scaleDenominator = 1;
+};
 
 // Decodes to an RGB32 image turned upright by its EXIF orientation.
 // Greyscale, CMYK/YCCK and progressive pictures are converted; a truncated
 // picture gives what could be decoded. Throws JpegError.
-QImage decode(const QByteArray &data);
+QImage decode(const QByteArray &data, const DecodeOptions &options = DecodeOptions());
 
 // The EXIF orientation (1 to 8) of the data; 1 when it has none.
 int exifOrientation(const QByteArray &data);

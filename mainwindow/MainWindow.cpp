@@ -4,6 +4,7 @@
 #include "Application.h"
 #include "Artwork.h"
 #include "ConnectionString.h"
+#include "PictureLoader.h"
 #include "Prompts.h"
 #include "StoreCheck.h"
 
@@ -60,6 +61,9 @@ void MainWindow::createWindow(const QString &storePath)
 {
     zoomed = false;
     currentAlbumNode = nullptr;
+    m_loader = new PictureLoader(this);
+    connect(m_loader, &PictureLoader::loaded, this, [this](int, const QImage &picture) { pictureLoaded(picture); });
+    connect(m_loader, &PictureLoader::failed, this, [this](int, const QString &error) { pictureFailed(error); });
     nodeImages = Artwork::imageList();
 
     auto *layout = new QVBoxLayout(this);

@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QWidget>
 
+class PictureLoader;
 class QFrame;
 class StoreCheck;
 class QToolButton;
@@ -135,9 +136,11 @@ public:
     QMenu *treeMenu = nullptr;
 
     // ---- viewer
-    // Shows a stored picture as loaded (it becomes loadedPicture), fitted and
-    // centred. Passes store and decoder errors on.
-    void showPicture(int pictureId);
+    // Starts decoding a stored picture off the window's thread; once decoded
+    // it is shown as loaded (it becomes loadedPicture), fitted and centred,
+    // and a decoder error is reported. Passes store errors on.
+    void loadPicture(int pictureId);
+    bool isLoadingPicture() const;
     void fitImage(PictureView *image);
     void centerImage(PictureView *image);
     void viewerResized();
@@ -213,6 +216,8 @@ private:
     void selectByCode(QTreeWidgetItem *node, QTreeWidgetItem *remove = nullptr);
     void setWallpaper(int style, int tile);
     void selectShownPicture(const QString &album, const QString &picture);
+    void pictureLoaded(const QImage &picture);
+    void pictureFailed(const QString &error);
     // Asks a protected album's password as the tree does; true when the
     // right one was given (a wrong one is told, an empty one is not).
     bool albumPasswordGiven(const QString &album);
@@ -231,5 +236,14 @@ private:
 
     bool m_storeOpened = false;
     StoreCheck *m_storeCheck = nullptr;
+    PictureLoader *m_loader = nullptr;
+    // A picture found by the search, to be selected in the tree once shown.
+    struct SearchResult
+    {
+        bool active = false;
+        QString album;
+        QString picture;
+    };
+    SearchResult m_searchResult;
     bool m_outerSizeHeld = false;
 };

@@ -77,9 +77,11 @@ void MainWindow::searchPicture()
     const int pictureId = store.findPictureId(store.findAlbumId(album), keyword);
     if (pictureId == -1)
         return;
+    // Once shown, the found picture becomes the tree's selection.
     const QString name = store.pictureName(pictureId);
-    showPicture(pictureId);
-    selectShownPicture(album, name);
+    loadPicture(pictureId);
+    if (isLoadingPicture())
+        m_searchResult = {true, album, name};
 }
 
 QTreeWidgetItem *MainWindow::findPictureNode(const QString &album, const QString &picture) const

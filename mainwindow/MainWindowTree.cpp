@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 
 #include "AlbumStore.h"
+#include "PictureLoader.h"
 #include "Application.h"
 #include "Prompts.h"
 #include "TextRules.h"
@@ -231,6 +232,8 @@ void MainWindow::showSelectedNode()
     }
     zoomed = false;
     pictureView->setPicture(QImage());
+    m_loader->cancel();
+    viewer->unsetCursor();
     QTreeWidgetItem *node = albumTree->currentItem();
     if (levelOf(node) != NodeLevel::Picture) {
         currentAlbumNode = nullptr;
@@ -239,7 +242,7 @@ void MainWindow::showSelectedNode()
     currentAlbumNode = node->parent();
     const int albumId = AlbumStore::instance()->findAlbumId(currentAlbumNode->text(0));
     const int pictureId = AlbumStore::instance()->findPictureId(albumId, trimText(node->text(0)));
-    showPicture(pictureId);
+    loadPicture(pictureId);
 }
 
 void MainWindow::beginRename(QTreeWidgetItem *node)

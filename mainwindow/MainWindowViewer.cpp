@@ -4,18 +4,48 @@
 #include "MainWindow.h"
 
 #include "AlbumStore.h"
+#include "Application.h"
+#include "PictureLoader.h"
 #include "ImageOps.h"
 
-void MainWindow::showPicture(int pictureId)
+void MainWindow::loadPicture(int pictureId)
 {
-    // Decoded first: when that fails, the viewer and loadedPicture are left
-    // as they were.
-    QImage picture;
-    AlbumStore::instance()->loadPicture(&picture, pictureId);
+    m_searchResult = SearchResult();
+    bool found = false;
+    const QByteArray bytes = AlbumStore::instance()->pictureData(pictureId, &found);
+    if (!found) {
+        // A picture no longer in the store: nothing to show.
+        m_loader->cancel();
+        viewer->unsetCursor();
+        loadedPicture = QImage();
+        return;
+    }
+    m_loader->load(bytes);
+    viewer->setCursor(Qt::BusyCursor);
+}
+
+bool MainWindow::isLoadingPicture() const { return m_loader->isLoading(); }
+
+void MainWindow::pictureLoaded(const QImage &picture)
+{
+    viewer->unsetCursor();
     pictureView->setPicture(picture);
     loadedPicture = picture;
     fitImage(pictureView);
     centerImage(pictureView);
+    if (m_searchResult.active) {
+        const SearchResult found = m_searchResult;
+        m_searchResult = SearchResult();
+        selectShownPicture(found.album, found.picture);
+    }
+}
+
+void MainWindow::pictureFailed(const QString &error)
+{
+    // The viewer and loadedPicture are left as they were.
+    viewer->unsetCursor();
+    m_searchResult = SearchResult();
+    Application::reportError(error);
 }
 
 void MainWindow::fitImage(PictureView *image)

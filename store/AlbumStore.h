@@ -121,8 +121,9 @@ public:
     // The album's picture ids (as decimal text) and names; empty on failure.
     void listPictureIds(int albumId, QStringList *list);
     void listPictureNames(int albumId, QStringList *list);
-    // The picture's stored bytes; empty when not found. Passes errors on.
-    QByteArray pictureData(int pictureId);
+    // The picture's stored bytes; empty when not found (*found then false).
+    // Passes errors on.
+    QByteArray pictureData(int pictureId, bool *found = nullptr);
     // Decodes the stored picture into *picture (an RGB32 bitmap, upright).
     // Without a picture, does nothing; with no such picture, leaves it
     // unchanged. Passes store and decoder errors on ("JPEG error #%d"),

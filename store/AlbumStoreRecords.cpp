@@ -240,11 +240,14 @@ void AlbumStore::listPictureNames(int albumId, QStringList *list)
     listAlbumColumn(*this, "PicName", albumId, list);
 }
 
-QByteArray AlbumStore::pictureData(int pictureId)
+QByteArray AlbumStore::pictureData(int pictureId, bool *found)
 {
     SqlStatement q(connection(), QStringLiteral("SELECT Pic FROM PicTable WHERE PicInfoID = ?"));
     q.bind(1, pictureId);
-    return q.next() ? q.blob(0) : QByteArray();
+    const bool row = q.next();
+    if (found)
+        *found = row;
+    return row ? q.blob(0) : QByteArray();
 }
 
 void AlbumStore::loadPicture(QImage *picture, int pictureId)

@@ -42,6 +42,14 @@ inline std::unique_ptr<MainWindow> open(TestStore::Fixture &f)
     return form;
 }
 
+// Waits until the window has shown, or given up on, the picture it is
+// decoding off its thread.
+inline void settle(MainWindow &form)
+{
+    if (!QTest::qWaitFor([&] { return !form.isLoadingPicture(); }, 10000))
+        QTest::qFail("the picture did not finish loading", __FILE__, __LINE__);
+}
+
 inline QTreeWidgetItem *albumNode(MainWindow &form, const QString &name)
 {
     QTreeWidgetItem *root = form.albumTree->topLevelItem(0);

@@ -94,4 +94,79 @@ QByteArray bmp(const QImage &image)
     return bytes;
 }
 
+namespace {
+
+// The offset of the first marker of that code, or -1; markers are found by
+// walking the segments, never inside their data.
+qsizetype findMarker(const QByteArray &jpeg, uchar code)
+{
+    qsizetype i = 2; // after SOI
+    while (i + 4 <= jpeg.size() && uchar(jpeg[i]) == 0xff) {
+        const uchar marker = uchar(jpeg[i + 1]);
+        if (marker == code)
+            return i;
+        if (marker == 0xda) // entropy data follow: no walking past them
+            return -1;
+        i += 2 + (uchar(jpeg[i + 2]) << 8 | uchar(jpeg[i + 3]));
+    }
+    return -1;
+}
+
+// The end of the entropy data that start at from: the next marker that is
+// neither a stuffed 0xff nor a restart marker.
+qsizetype entropyEnd(const QByteArray &jpeg, qsizetype from)
+{
+    for (qsizetype i = from; i + 1 < jpeg.size(); ++i) {
+        if (uchar(jpeg[i]) != 0xff)
+            continue;
+        const uchar next = uchar(jpeg[i + 1]);
+        if (next != 0x00 && !(next >= 0xd0 && next <= 0xd7))
+            return i;
+    }
+    return jpeg.size();
+}
+
+} // namespace
+
+QByteArray withRepeatedScan(const QByteArray &progressive, int extra)
+{
+    const qsizetype sos = findMarker(progressive, 0xda);
+    const qsizetype data = sos + 2 + (uchar(progressive[sos + 2]) << 8 | uchar(progressive[sos + 3]));
+    const QByteArray scan = progressive.mid(sos, entropyEnd(progressive, data) - sos);
+    QByteArray out = progressive.left(progressive.size() - 2); // without EOI
+    for (int i = 0; i < extra; ++i)
+        out += scan;
+    return out + QByteArray("\xff\xd9", 2);
+}
+
+QByteArray withDeclaredSize(const QByteArray &jpeg, int width, int height)
+{
+    QByteArray out = jpeg;
+    qsizetype sof = -1;
+    for (uchar code : {uchar(0xc0), uchar(0xc1), uchar(0xc2)})
+        if ((sof = findMarker(out, code)) >= 0)
+            break;
+    out[sof + 5] = char(height >> 8);
+    out[sof + 6] = char(height & 0xff);
+    out[sof + 7] = char(width >> 8);
+    out[sof + 8] = char(width & 0xff);
+    const qsizetype sos = findMarker(out, 0xda);
+    const qsizetype data = sos + 2 + (uchar(out[sos + 2]) << 8 | uchar(out[sos + 3]));
+    return out.left(data) + QByteArray("\xff\xd9", 2);
+}
+
+QByteArray withExifOrientation(const QByteArray &jpeg, int orientation)
+{
+    // A TIFF header (Intel order) with one IFD entry: tag 0x0112, SHORT.
+    QByteArray tiff("II\x2a\x00\x08\x00\x00\x00\x01\x00\x12\x01\x03\x00\x01\x00\x00\x00", 18);
+    tiff += char(orientation);
+    tiff += QByteArray(3, '\0');
+    tiff += QByteArray(4, '\0'); // no next IFD
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray app1("\xff\xe1", 2);
+    app1 += char((payload.size() + 2) >> 8);
+    app1 += char((payload.size() + 2) & 0xff);
+    return jpeg.left(2) + app1 + payload + jpeg.mid(2);
+}
+
 } // namespace JpegFixtures

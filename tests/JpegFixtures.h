@@ -20,4 +20,14 @@ QImage quarters(int width, int height);
 // A minimal BMP file of the image.
 QByteArray bmp(const QImage &image);
 
+// Crafted files, each the shape of a known attack on decoders:
+// the first scan of a progressive picture repeated extra times before its
+// end (every scan costs the decoder a pass over the whole picture);
+QByteArray withRepeatedScan(const QByteArray &progressive, int extra);
+// the frame header made to declare another size, and the picture's data cut
+// off after the scan header, so that a few hundred bytes declare gigabytes;
+QByteArray withDeclaredSize(const QByteArray &jpeg, int width, int height);
+// an EXIF block with an orientation, right after the start of the file.
+QByteArray withExifOrientation(const QByteArray &jpeg, int orientation);
+
 } // namespace JpegFixtures

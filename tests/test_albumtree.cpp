@@ -2,6 +2,7 @@
 // the selected picture, rename in place and refresh.
 
 #include "ConnectionString.h"
+#include "FormFixture.h"
 #include "JpegFixtures.h"
 #include "MainWindow.h"
 #include "AlbumStore.h"
@@ -336,6 +337,7 @@ private:
     void select(QTreeWidgetItem *node)
     {
         m_form->albumTree->setCurrentItem(node);
+        FormFixture::settle(*m_form);
     }
 
     QLineEdit *startEdit(QTreeWidgetItem *node)

@@ -96,9 +96,9 @@ private slots:
         m_form->showNextPicture();
         QCOMPARE(m_form->albumTree->currentItem(), end);
         QVERIFY(!m_form->pictureView->picture().isNull());
-        // Only the picture that is not a JPEG said anything on the way.
-        QCOMPARE(m_f.prompts->messages,
-                 (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("JPEG error #53")}}));
+        // The picture that is not a JPEG was stepped past before its decode
+        // ended: nothing was said on the way.
+        QCOMPARE(m_f.prompts->messages.size(), 0);
     }
 
     void deletePicture()
@@ -126,6 +126,7 @@ private slots:
         QCOMPARE(open->childCount(), 2);
         QCOMPARE(m_form->albumTree->currentItem(), open->child(0));
         QCOMPARE(m_form->currentAlbumNode, open);
+        FormFixture::settle(*m_form);
         QVERIFY(!m_form->pictureView->picture().isNull());
         QCOMPARE(m_f.prompts->messages, (QList<PromptRecord>{question, question}));
 
@@ -314,7 +315,11 @@ private slots:
     }
 
 private:
-    void select(QTreeWidgetItem *node) { m_form->albumTree->setCurrentItem(node); }
+    void select(QTreeWidgetItem *node)
+    {
+        m_form->albumTree->setCurrentItem(node);
+        FormFixture::settle(*m_form);
+    }
 
     // Types a name into the save dialog in a folder and accepts it.
     static void choose(QFileDialog *dialog, const QString &folder, const QString &name)

@@ -106,6 +106,7 @@ private slots:
     {
         QTreeWidgetItem *cat = albumNode(*m_form, "open")->child(0);
         m_form->albumTree->setCurrentItem(cat);
+        FormFixture::settle(*m_form);
         m_form->zoomIn();
         m_form->action("searchBarAction")->trigger();
         QVERIFY(!m_form->searchPanel->isHidden());
@@ -165,6 +166,7 @@ private slots:
         if (protectedAlbum)
             m_f.prompts->queuePassword(QString());
         m_form->albumTree->setCurrentItem(node);
+        FormFixture::settle(*m_form);
         QCOMPARE(m_f.prompts->messages.size(), protectedAlbum ? 1 : 0);
         m_f.prompts->messages.clear();
         if (password != QLatin1String("-"))
@@ -194,16 +196,19 @@ private slots:
     {
         m_form->deleteSelectedAlbum();
         m_form->albumTree->setCurrentItem(albumNode(*m_form, "open")->child(0));
+        FormFixture::settle(*m_form);
         m_form->deleteSelectedAlbum();
         const PromptRecord choose{PromptKind::Info, QStringLiteral("提示"), QStringLiteral("请您选择一个待删除的相册!")};
         QCOMPARE(m_f.prompts->messages, (QList<PromptRecord>{choose, choose}));
 
         // The last album: the root is selected after; a store failure says so.
         m_form->albumTree->setCurrentItem(albumNode(*m_form, "empty"));
+        FormFixture::settle(*m_form);
         m_f.prompts->queueYesNo(IdYes);
         m_form->deleteSelectedAlbum();
         QCOMPARE(m_form->albumTree->currentItem(), m_form->albumTree->topLevelItem(0));
         m_form->albumTree->setCurrentItem(albumNode(*m_form, "open"));
+        FormFixture::settle(*m_form);
         m_f.store->closeStore();
         m_f.prompts->messages.clear();
         QVERIFY_THROWS_EXCEPTION(SqlError, m_form->deleteSelectedAlbum()); // the password test passes the error on
@@ -214,6 +219,7 @@ private slots:
         QTreeWidgetItem *cat = albumNode(*m_form, "open")->child(0);
         m_form->albumTree->expandItem(albumNode(*m_form, "open"));
         m_form->albumTree->setCurrentItem(cat);
+        FormFixture::settle(*m_form);
         const QRect other = m_form->albumTree->visualItemRect(albumNode(*m_form, "empty"));
         QTest::mouseClick(m_form->albumTree->viewport(), Qt::RightButton, {}, other.center());
         QCOMPARE(m_form->albumTree->currentItem(), cat);

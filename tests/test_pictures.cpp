@@ -9,6 +9,7 @@
 #include "TestStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,6 +49,18 @@ QByteArray withDeclaredSize(QByteArray jpeg, int width, int height)
     jpeg[sof + 7] = char(width >> 8);
     jpeg[sof + 8] = char(width & 0xff);
     return jpeg;
+}
+
+// A line of /proc/self/status, in kB.
+qint64 memoryKb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
+    return -1;
 }
 
 } // namespace
@@ -125,6 +138,15 @@ private slots:
         QTest::newRow("too wide") << withDeclaredSize(jpeg, 65001, 10) << "图片太大,无法显示: 65001 × 10 像素";
         QTest::newRow("118-byte bomb") << withDeclaredSize(jpeg, 62994, 65284) << "图片太大,无法显示: 62994 × 65284 像素";
         QTest::newRow("too many pixels") << withDeclaredSize(jpeg, 20000, 15000) << "图片太大,无法显示: 20000 × 15000 像素";
+        // Crafted to hold a decoder for minutes or take gigabytes.
+        const QByteArray progressive = JpegFixtures::make(JpegFixtures::quarters(64, 64), Kind::Progressive);
+        QTest::newRow("600 scans") << JpegFixtures::withRepeatedScan(progressive, 600)
+                                   << "图片的扫描次数过多(超过 500 次),可能已损坏,无法显示";
+        const QByteArray tiny = JpegFixtures::withDeclaredSize(jpeg, 14000, 14000);
+        QTest::newRow("14000 x 14000 in a few hundred bytes")
+            << tiny << "图片的尺寸与文件大小不符,可能已损坏,无法显示: 14000 × 14000 像素, 文件只有";
+        QTest::newRow("the same, turned by EXIF")
+            << JpegFixtures::withExifOrientation(tiny, 6) << "图片的尺寸与文件大小不符,可能已损坏,无法显示: 14000 × 14000 像素";
     }
     void decoderErrors()
     {
@@ -140,6 +162,50 @@ private slots:
             QVERIFY2(QString::fromUtf8(e.what()).startsWith(message), e.what());
         }
         QCOMPARE(picture, before);
+    }
+
+    void scansWithinTheLimitDecode()
+    {
+        const QImage source = JpegFixtures::quarters(64, 64);
+        const QByteArray many = JpegFixtures::withRepeatedScan(JpegFixtures::make(source, Kind::Progressive), 450);
+        QCOMPARE(JpegCodec::decode(many).size(), source.size());
+        // A decode can be stopped from another thread.
+        std::atomic_bool stop{true};
+        JpegCodec::DecodeOptions options;
+        options.cancel = &stop;
+        try {
+            JpegCodec::decode(many, options);
+            QFAIL("a cancelled decode must stop");
+        } catch (const JpegCodec::JpegError &e) {
+            QCOMPARE(e.code(), JpegCodec::Cancelled);
+        }
+    }
+
+    void peakMemoryStaysWithinThreeTimesThePicture_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QSize>("shown");
+        const QImage photo = JpegFixtures::quarters(4000, 3000);
+        const QByteArray progressive = JpegFixtures::make(photo, Kind::Progressive);
+        QTest::newRow("baseline 12 MP") << JpegFixtures::make(photo, Kind::Baseline) << QSize(4000, 3000);
+        QTest::newRow("progressive 12 MP") << progressive << QSize(4000, 3000);
+        QTest::newRow("progressive 12 MP, turned by EXIF")
+            << JpegFixtures::withExifOrientation(progressive, 6) << QSize(3000, 4000);
+    }
+    void peakMemoryStaysWithinThreeTimesThePicture()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QSize, shown);
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+            QSKIP("the peak of resident memory cannot be reset here");
+        clear.close();
+        const qint64 before = memoryKb("VmRSS:");
+        const QImage picture = JpegCodec::decode(data);
+        QCOMPARE(picture.size(), shown);
+        const qint64 decoded = qint64(picture.width()) * picture.height() * 4 / 1024;
+        const qint64 peak = memoryKb("VmHWM:") - before;
+        QVERIFY2(peak <= 3 * decoded, qPrintable(QStringLiteral("peak %1 kB for a picture of %2 kB").arg(peak).arg(decoded)));
     }
 
     void twelveBitPictureIsRefusedCleanly()

@@ -60,6 +60,7 @@ private slots:
             choose(album);
         m_form->searchNameEdit->setText(keyword);
         m_form->searchButton->click();
+        FormFixture::settle(*m_form);
         QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Info, QStringLiteral("提示"), QStringLiteral("搜索条件不足!")}}));
         QVERIFY(m_form->pictureView->picture().isNull());
@@ -70,12 +71,15 @@ private slots:
         choose(QStringLiteral("open"));
         m_form->searchNameEdit->setText(QStringLiteral("   "));
         m_form->searchButton->click(); // blanks pass the checks and find nothing
+        FormFixture::settle(*m_form);
         QVERIFY(m_form->pictureView->picture().isNull());
         m_form->searchNameEdit->setText(QStringLiteral("bi"));
         m_form->searchButton->click(); // no partial match
+        FormFixture::settle(*m_form);
         QVERIFY(m_form->pictureView->picture().isNull());
         m_form->searchNameEdit->setText(QStringLiteral(" big "));
         m_form->searchButton->click();
+        FormFixture::settle(*m_form);
         QCOMPARE(m_form->pictureView->picture().size(), QSize(900, 700));
         QCOMPARE(m_form->loadedPicture.size(), QSize(900, 700));
         QCOMPARE(m_form->pictureView->geometry(), QRect(40, 0, m_form->viewer->width() - 80, m_form->viewer->height()));
@@ -90,6 +94,7 @@ private slots:
         const QImage shown = m_form->pictureView->picture();
         m_form->searchNameEdit->setText(QStringLiteral("nothing"));
         m_form->searchButton->click();
+        FormFixture::settle(*m_form);
         QCOMPARE(m_form->pictureView->picture(), shown);
         QCOMPARE(m_f.prompts->messages.size(), 0);
     }
@@ -97,11 +102,13 @@ private slots:
     void zoomedViewerIsNotRefitted()
     {
         m_form->albumTree->setCurrentItem(albumNode(*m_form, "open")->child(0));
+        FormFixture::settle(*m_form);
         m_form->zoomIn();
         const QSize zoomed = m_form->pictureView->size();
         choose(QStringLiteral("open"));
         m_form->searchNameEdit->setText(QStringLiteral("Big"));
         m_form->searchButton->click();
+        FormFixture::settle(*m_form);
         QVERIFY(m_form->zoomed);
         QCOMPARE(m_form->pictureView->size(), zoomed);
         QCOMPARE(m_form->pictureView->picture().size(), QSize(900, 700));
@@ -125,6 +132,7 @@ private slots:
         m_form->searchNameEdit->setText(QStringLiteral("hidden"));
         m_f.prompts->queuePassword(answer);
         m_form->searchButton->click();
+        FormFixture::settle(*m_form);
         QCOMPARE(!m_form->pictureView->picture().isNull(), shown);
         QList<PromptRecord> expected = {
             {PromptKind::Password, QStringLiteral("密码认证"), QStringLiteral("相册已被密码保护!      ")}};
@@ -139,11 +147,13 @@ private slots:
     void notAJpegIsReported()
     {
         m_form->albumTree->setCurrentItem(albumNode(*m_form, "open")->child(0));
+        FormFixture::settle(*m_form);
         const QImage before = m_form->loadedPicture;
         const QSize size = m_form->pictureView->size();
         choose(QStringLiteral("open"));
         m_form->searchNameEdit->setText(QStringLiteral("bmp"));
         m_form->searchButton->click();
+        FormFixture::settle(*m_form);
         QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("JPEG error #53")}}));
         QCOMPARE(m_form->loadedPicture, before);
@@ -154,10 +164,12 @@ private slots:
     {
         QTreeWidgetItem *dog = albumNode(*m_form, "open")->child(1);
         m_form->albumTree->setCurrentItem(dog);
+        FormFixture::settle(*m_form);
         choose(QStringLiteral("other"));
         m_form->searchNameEdit->setText(QStringLiteral("x"));
         m_f.prompts->queuePassword(QStringLiteral("xyz"));
         m_form->searchButton->click();
+        FormFixture::settle(*m_form);
         QTRY_VERIFY(!m_form->pictureView->picture().isNull());
 
         // Delete removes the picture on screen, not the one selected before.
@@ -171,9 +183,11 @@ private slots:
         choose(QStringLiteral("open"));
         m_form->searchNameEdit->setText(QStringLiteral("bmp"));
         m_form->searchButton->click(); // not a JPEG: told, and the tree stays
+        FormFixture::settle(*m_form);
         QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "other"));
         m_form->searchNameEdit->setText(QStringLiteral("Big"));
         m_form->searchButton->click();
+        FormFixture::settle(*m_form);
         m_form->showPreviousPicture();
         QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "open")->child(2));
     }

@@ -2,13 +2,17 @@
 // quarter turns, on pictures shown from the tree.
 
 #include "ConnectionString.h"
+#include "FormFixture.h"
+#include "JpegCodec.h"
 #include "JpegFixtures.h"
 #include "MainWindow.h"
 #include "AlbumStore.h"
 #include "ScriptedPrompts.h"
 #include "TestStore.h"
 
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 using JpegFixtures::Kind;
@@ -174,6 +178,47 @@ private slots:
         QCOMPARE(m_form->pictureView->picture(), shown);
     }
 
+    void longDecodeNeverHoldsTheWindow()
+    {
+        // A picture that takes the decoder long: many scans of a large one.
+        const QByteArray slow = JpegFixtures::withRepeatedScan(
+            JpegFixtures::make(JpegFixtures::quarters(3000, 2000), Kind::Progressive), 490);
+        QElapsedTimer alone;
+        alone.start();
+        JpegCodec::decode(slow);
+        const qint64 slowMs = alone.elapsed();
+        m_form.reset();
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("slow"), slow);
+        m_f.store->closeStore();
+        m_form = std::make_unique<MainWindow>(m_f.path);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QTreeWidgetItem *album = m_form->albumTree->topLevelItem(0)->child(0);
+
+        QElapsedTimer timer;
+        timer.start();
+        m_form->albumTree->setCurrentItem(album->child(3)); // slow
+        QVERIFY(timer.elapsed() < slowMs / 2); // the selection returned at once
+        QVERIFY(m_form->isLoadingPicture());
+        // The window answers meanwhile.
+        bool answered = false;
+        QTimer::singleShot(0, this, [&] { answered = true; });
+        QTRY_VERIFY(answered);
+        QVERIFY(m_form->isLoadingPicture());
+
+        // Another selection takes effect at once; the slow picture never
+        // shows.
+        m_form->albumTree->setCurrentItem(album->child(1)); // small
+        QTRY_COMPARE(m_form->pictureView->picture().size(), QSize(300, 200));
+        QVERIFY2(timer.elapsed() < slowMs, qPrintable(QStringLiteral("%1 ms, the slow one alone %2 ms")
+                                                          .arg(timer.elapsed())
+                                                          .arg(slowMs)));
+        QTest::qWait(int(slowMs / 2));
+        QCOMPARE(m_form->pictureView->picture().size(), QSize(300, 200));
+        QCOMPARE(m_form->loadedPicture.size(), QSize(300, 200));
+    }
+
 private:
     void select(const QString &name)
     {
@@ -181,6 +226,7 @@ private:
         for (int i = 0; i < album->childCount(); ++i)
             if (album->child(i)->text(0) == name) {
                 m_form->albumTree->setCurrentItem(album->child(i));
+                FormFixture::settle(*m_form);
                 QVERIFY(!m_form->pictureView->picture().isNull());
                 return;
             }

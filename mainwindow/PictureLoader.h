@@ -1,0 +1,41 @@
+#pragma once
+// Decodes pictures off the window's thread. Only the latest request counts:
+// a new one stops the one before it, so a selection change takes effect at
+// once however long the earlier picture would have taken.
+
+#include <QImage>
+#include <QObject>
+#include <QThreadPool>
+
+#include <atomic>
+#include <memory>
+
+class PictureLoader : public QObject
+{
+    Q_OBJECT
+public:
+    explicit PictureLoader(QObject *parent = nullptr);
+    // Stops what is decoding and waits for it.
+    ~PictureLoader() override;
+
+    // Starts decoding the data; returns the request's number, which loaded()
+    // or failed() will carry.
+    int load(const QByteArray &data);
+    // Stops the request under way; it reports nothing.
+    void cancel();
+    // True while the latest request has not reported.
+    bool isLoading() const { return m_pending != 0; }
+
+signals:
+    void loaded(int request, const QImage &picture);
+    // The decoder's message ("JPEG error #53", or why a picture was refused).
+    void failed(int request, const QString &error);
+
+private:
+    void report(int request, const QImage &picture, const QString &error);
+
+    QThreadPool m_pool;
+    std::shared_ptr<std::atomic_bool> m_cancel;
+    int m_last = 0;
+    int m_pending = 0;
+};
