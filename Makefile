@@ -1,15 +1,17 @@
 # Quick start: `make run` opens the album manager, `make test` runs every test.
 BUILD_DIR ?= build
-PROGRAM_DIR ?= $(CURDIR)/bin
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=Release -DQUILBO_PROGRAM_DIR=$(PROGRAM_DIR)
+CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps test-deps configure build run test package install bench clean
 
 all: build
 
 deps:
-	@bash tools/install-deps.sh
+	@bash tools/install-deps.sh run
+
+test-deps:
+	@bash tools/install-deps.sh test
 
 configure: deps
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
@@ -17,16 +19,25 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# The program on your own album store, ~/.local/share/quilbo2009/pdate.pdb,
+# made empty on your first start.
 run: build
-	@$(PROGRAM_DIR)/quilbo
+	@$(BUILD_DIR)/bin/quilbo
 
-test: build
+test: test-deps build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-bench: deps
+# A Debian package in $(BUILD_DIR)/, for `sudo apt install ./quilbo2009_*.deb`.
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null && ls $(CURDIR)/$(BUILD_DIR)/quilbo2009_*.deb
+
+install: build
+	@cmake --install $(BUILD_DIR)
+
+bench: test-deps
 	@cmake -S . -B $(BUILD_DIR)-bench $(CMAKE_FLAGS) -DQUILBO_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
 	@cmake --build $(BUILD_DIR)-bench -j $(JOBS)
 
-# Removes build products only; the album store in $(PROGRAM_DIR)/date is kept.
+# Removes build products only; no album store lives in the build folders.
 clean:
 	@if [ -d $(BUILD_DIR) ]; then cmake --build $(BUILD_DIR) --target clean; fi

@@ -1,32 +1,80 @@
-// The program: the application, the album store and the prompts, then the
-// main window.
+// The program: the command line, the application, the album store and the
+// prompts, then the main window.
 
 #include "AlbumStore.h"
 #include "Application.h"
-#include "Artwork.h"
 #include "MainWindow.h"
 #include "Prompts.h"
 #include "QtPromptHandler.h"
+#include "StoreLocation.h"
+#include "Version.h"
 
-#include <QFont>
+#include <QCommandLineParser>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+QStringList arguments(int argc, char **argv)
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list.append(QString::fromLocal8Bit(argv[i]));
+    return list;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    // The command line is read before any window system is reached, so that
+    // --help and --version answer in a terminal without a desktop.
+    QCoreApplication::setApplicationName(QStringLiteral("quilbo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILBO_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Quilbo 2009 相册管理: 把照片保存在一个加密的相册库文件中。"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("显示这份说明。"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("显示版本。"));
+    parser.addOption(help);
+    parser.addOption(version);
+    const QCommandLineOption storeOption(QStringLiteral("store"), QStringLiteral("使用这个相册库文件。"),
+                                         QStringLiteral("文件"));
+    parser.addOption(storeOption);
+    parser.addPositionalArgument(QStringLiteral("图片"), QStringLiteral("要导入相册的 JPG 图片文件。"),
+                                 QStringLiteral("[图片...]"));
+    if (!parser.parse(arguments(argc, argv))) {
+        std::fprintf(stderr, "quilbo: %s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("quilbo"))),
+                   stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("Quilbo 2009 %s\n", QUILBO_VERSION);
+        return 0;
+    }
+
     Application app(argc, argv);
-
-    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
-    font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("sans-serif")});
-    font.setPixelSize(11);
-    app.setFont(font);
-    app.setStyleSheet(Artwork::styleSheet());
-
+    Application::quitOnTerminationSignals();
     AlbumStore store;
     Prompts::install(std::make_unique<QtPromptHandler>());
 
-    MainWindow window(MainWindow::defaultStorePath());
+    const StoreLocation::Choice choice =
+        StoreLocation::choose(parser.value(storeOption), QCoreApplication::applicationDirPath());
+    if (!choice.error.isEmpty()) {
+        Prompts::showError(QStringLiteral("错误"),
+                           QStringLiteral("无法建立相册库文件 %1:\n%2").arg(choice.path, choice.error));
+        return 1;
+    }
+    MainWindow window(choice.path);
     if (!window.storeOpened())
         return 1; // the error has been shown; nothing else is
     window.show();
+    const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &window, [&window, files] { window.importPictureFiles(files); });
     return app.exec();
 }

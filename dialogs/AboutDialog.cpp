@@ -1,6 +1,7 @@
 #include "AboutDialog.h"
 
 #include "Artwork.h"
+#include "Version.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -28,13 +29,16 @@ QLabel *blueLabel(const QString &text, QWidget *page, int left, int top)
 
 QUrl webLogUrl()
 {
-    // The program's own guide, the README of its source folder.
+    // The program's own guide: installed beside its documentation, or the
+    // README of the source folder it was built in.
     const QDir programDir(QCoreApplication::applicationDirPath());
-    for (const QString &candidate : {programDir.filePath(QStringLiteral("../README.md")),
-                                     programDir.filePath(QStringLiteral("README.md"))})
-        if (QFileInfo::exists(candidate))
-            return QUrl::fromLocalFile(QFileInfo(candidate).canonicalFilePath());
-    return QUrl::fromLocalFile(programDir.filePath(QStringLiteral("../README.md")));
+    const QStringList candidates = {QStringLiteral("../share/doc/quilbo2009/README.md"),
+                                    QStringLiteral("../../README.md"), QStringLiteral("../README.md"),
+                                    QStringLiteral("README.md")};
+    for (const QString &candidate : candidates)
+        if (QFileInfo::exists(programDir.filePath(candidate)))
+            return QUrl::fromLocalFile(QFileInfo(programDir.filePath(candidate)).canonicalFilePath());
+    return QUrl::fromLocalFile(programDir.filePath(candidates.first()));
 }
 
 
@@ -53,7 +57,7 @@ AboutDialog::AboutDialog(QWidget *owner) : DialogBase(QStringLiteral("关于"), 
     icon->setAlignment(Qt::AlignCenter);
     icon->setPixmap(Artwork::render(QStringLiteral("images/5-album.svg"), QSize(32, 32)));
     blueLabel(QStringLiteral("Quilbo 2009 相册管理"), software, 67, 20)->setObjectName(QStringLiteral("titleLabel"));
-    blueLabel(QStringLiteral("当前版本：1.0.2"), software, 67, 40)->setObjectName(QStringLiteral("versionLabel"));
+    blueLabel(QStringLiteral("当前版本：" QUILBO_VERSION), software, 67, 40)->setObjectName(QStringLiteral("versionLabel"));
     blueLabel(QStringLiteral("版权所有 (C) 2009-2026 Quilbo 开发组"), software, 67, 58)
         ->setObjectName(QStringLiteral("copyrightLabel"));
     pages->addTab(software, QStringLiteral("软件信息"));

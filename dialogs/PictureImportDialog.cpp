@@ -285,6 +285,24 @@ void PictureImportDialog::startImport()
 
 void PictureImportDialog::closeDialog() { close(); }
 
+void PictureImportDialog::addPictureFiles(const QStringList &paths)
+{
+    QStringList files;
+    bool skipped = false;
+    for (const QString &path : paths) {
+        if (QFileInfo(path).isFile() && isJpegFile(path))
+            files.append(QFileInfo(path).absoluteFilePath());
+        else
+            skipped = true;
+    }
+    if (fileList->count() >= MaxFiles && !files.isEmpty())
+        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("列表中的图片项已满,请在下次执行此操作"));
+    else if (!files.isEmpty())
+        addFiles(files);
+    if (skipped)
+        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("只能导入JPG图片文件,其他文件已略过!"));
+}
+
 bool PictureImportDialog::eventFilter(QObject *watched, QEvent *event)
 {
     // Picture files dropped from a file manager join the list under the
@@ -298,22 +316,11 @@ bool PictureImportDialog::eventFilter(QObject *watched, QEvent *event)
             }
         } else if (event->type() == QEvent::Drop) {
             auto *drop = static_cast<QDropEvent *>(event);
-            QStringList files;
-            bool skipped = false;
-            for (const QUrl &url : drop->mimeData()->urls()) {
-                const QString path = url.toLocalFile();
-                if (QFileInfo(path).isFile() && isJpegFile(path))
-                    files.append(path);
-                else
-                    skipped = true;
-            }
+            QStringList paths;
+            for (const QUrl &url : drop->mimeData()->urls())
+                paths.append(url.toLocalFile());
             drop->acceptProposedAction();
-            if (fileList->count() >= MaxFiles && !files.isEmpty())
-                Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("列表中的图片项已满,请在下次执行此操作"));
-            else if (!files.isEmpty())
-                addFiles(files);
-            if (skipped)
-                Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("只能导入JPG图片文件,其他文件已略过!"));
+            addPictureFiles(paths);
             return true;
         }
     }

@@ -1,14 +1,72 @@
 #include "Application.h"
 
+#include "Artwork.h"
 #include "Prompts.h"
 #include "SqlError.h"
 #include "StoreError.h"
+#include "Version.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QSocketNotifier>
+#include <QTranslator>
 
 #include <exception>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(title());
+    setApplicationVersion(QStringLiteral(QUILBO_VERSION));
+    setDesktopFileName(QStringLiteral(QUILBO_APP_ID));
+    setWindowIcon(Artwork::programIcon());
+    loadQtTranslations();
+    Artwork::applySkin(*this);
+}
+
+bool Application::loadQtTranslations()
+{
+    // Qt's own texts (file dialogs, standard buttons, the edit menus of the
+    // entries) in Chinese, as the program's own are.
+    auto *translator = new QTranslator(qApp);
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
+
+void Application::quitOnTerminationSignals()
+{
+    // A signal handler may do almost nothing: it writes to a pipe, and the
+    // event loop quits when it reads from it, so that the store is closed
+    // and its lock released as at any other end.
+    static int pipe[2] = {-1, -1};
+    if (pipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(pipe[1], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [notifier] {
+        char byte;
+        if (::read(pipe[1], &byte, 1) > 0) {
+            notifier->setEnabled(false);
+            QCoreApplication::quit();
+        }
+    });
+    struct sigaction action = {};
+    action.sa_handler = [](int) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = ::write(pipe[0], &byte, 1);
+    };
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
 }
 
 QString Application::title() { return QStringLiteral("Quilbo 2009"); }

@@ -1,7 +1,8 @@
 #pragma once
-// The application object. An error that a handler does not catch ends that
-// handler and is shown in an error box titled with the application's title;
-// the program goes on running.
+// The application object: the program's name, version and icon, Qt's own
+// texts in Chinese, and the skin. An error that a handler does not catch
+// ends that handler and is shown in an error box titled with the
+// application's title; the program goes on running.
 
 #include <QApplication>
 
@@ -16,6 +17,12 @@ public:
 
     // The application title, which also titles the general error report.
     static QString title();
+
+    // Loads Qt's own Chinese texts; false when they are not installed.
+    static bool loadQtTranslations();
+    // SIGTERM, SIGINT and SIGHUP end the program as closing its window
+    // does, with the store closed and its lock released.
+    static void quitOnTerminationSignals();
 
     // Shows the general error report for an error's text.
     static void reportError(const QString &text);

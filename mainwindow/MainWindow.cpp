@@ -131,6 +131,7 @@ QPixmap MainWindow::menuGlyph(int index) const
             const int ink = std::min(255, (255 - qGray(source.pixel(x, y))) * 2);
             glyph.setPixel(x, y, qRgba(0xf0, 0xf0, 0xf0, ink));
         }
+    glyph.setDevicePixelRatio(source.devicePixelRatio());
     return QPixmap::fromImage(glyph);
 }
 

@@ -94,6 +94,9 @@ public:
     // ---- dialogs
     void newAlbum();
     void importPictures();
+    // The import dialog with these files listed (files opened with the
+    // program from the desktop).
+    void importPictureFiles(const QStringList &files);
     void exportAlbum();
     void compactAlbumStore();
     void backUpAlbumStore();

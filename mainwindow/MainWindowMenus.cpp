@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSplitter>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -245,11 +246,17 @@ void MainWindow::newAlbum()
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册新建失败!"));
 }
 
-void MainWindow::importPictures()
+void MainWindow::importPictures() { importPictureFiles(QStringList()); }
+
+void MainWindow::importPictureFiles(const QStringList &files)
 {
     bool rebuild = false;
     {
         PictureImportDialog dialog(this);
+        // Listed once the dialog is up, so that what is said of them stands
+        // over it.
+        if (!files.isEmpty())
+            QTimer::singleShot(0, &dialog, [&dialog, files] { dialog.addPictureFiles(files); });
         dialog.exec();
         // Also after a run that stopped part way: the tree shows what the
         // store now holds.

@@ -1,17 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need.
-# Does nothing when every package is already present.
+# Installs the Debian packages that are missing, and nothing more:
+#   install-deps.sh run    what building and running the program needs
+#   install-deps.sh test   that, and what the tests and benchmarks use
 set -euo pipefail
 
 packages=(
+  # building
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-  libsqlcipher-dev sqlcipher
-  libjpeg62-turbo-dev libturbojpeg0-dev
-  fonts-wqy-microhei
-  xvfb xauth xdotool imagemagick
-  libglib2.0-bin gsettings-desktop-schemas
+  libsqlcipher-dev libjpeg62-turbo-dev libturbojpeg0-dev
+  # running: the window system plugins, Qt's own Chinese texts, a CJK font
+  qt6-qpa-plugins qt6-translations-l10n fonts-wqy-microhei
 )
+if [ "${1:-run}" = test ]; then
+  packages+=(
+    # a display for the tests, and the tools that try the program as a user
+    xvfb xauth xdotool imagemagick
+    # the standard shell that must read the store; the desktop's settings
+    sqlcipher libglib2.0-bin gsettings-desktop-schemas
+    # checks of the desktop entry and the metainfo
+    desktop-file-utils appstream
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,168 @@
+// Start-up: where the album store is, the user's own store made on the
+// first start only, the command line, and files named on it reaching the
+// import list.
+
+#include "ConnectionString.h"
+#include "FormFixture.h"
+#include "Modal.h"
+#include "PictureImportDialog.h"
+#include "StoreLocation.h"
+#include "StoreSchema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_home->isValid());
+        qputenv("XDG_DATA_HOME", m_home->filePath(QStringLiteral("data")).toUtf8());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_home->filePath(QStringLiteral("config")));
+        QVERIFY(QDir().mkpath(m_home->filePath(QStringLiteral("program"))));
+    }
+
+    void storeChoice_data()
+    {
+        QTest::addColumn<QString>("option");       // relative to the temporary home
+        QTest::addColumn<bool>("portable");        // date/pdate.pdb beside the program
+        QTest::addColumn<bool>("userStore");       // the user's store is there already
+        QTest::addColumn<bool>("madeBefore");      // the settings say it was made before
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<bool>("created");
+        QTest::newRow("--store") << "elsewhere/my.pdb" << true << true << false << "elsewhere/my.pdb" << false;
+        QTest::newRow("portable layout") << "" << true << true << false << "program/date/pdate.pdb" << false;
+        QTest::newRow("the user's store") << "" << false << true << true << "data/quilbo2009/pdate.pdb" << false;
+        QTest::newRow("first start") << "" << false << false << false << "data/quilbo2009/pdate.pdb" << true;
+        QTest::newRow("store gone after it was made")
+            << "" << false << false << true << "data/quilbo2009/pdate.pdb" << false;
+    }
+    void storeChoice()
+    {
+        QFETCH(QString, option);
+        QFETCH(bool, portable);
+        QFETCH(bool, userStore);
+        QFETCH(bool, madeBefore);
+        QFETCH(QString, chosen);
+        QFETCH(bool, created);
+        if (portable)
+            make(QStringLiteral("program/date/pdate.pdb"));
+        if (userStore)
+            make(QStringLiteral("data/quilbo2009/pdate.pdb"));
+        if (madeBefore)
+            settings().setValue(QStringLiteral("store/userStoreCreated"), true);
+
+        const StoreLocation::Choice choice = StoreLocation::choose(
+            option.isEmpty() ? QString() : m_home->filePath(option), m_home->filePath(QStringLiteral("program")));
+        QCOMPARE(choice.path, m_home->filePath(chosen));
+        QCOMPARE(choice.created, created);
+        QVERIFY(choice.error.isEmpty());
+        const QFileInfo store(m_home->filePath(QStringLiteral("data/quilbo2009/pdate.pdb")));
+        if (created) {
+            // Private to the user, and remembered.
+            QCOMPARE(mode(store.filePath()), 0600u);
+            QCOMPARE(mode(store.absolutePath()), 0700u);
+            QVERIFY(settings().value(QStringLiteral("store/userStoreCreated")).toBool());
+            AlbumStore opened;
+            QVERIFY(opened.openStore(ConnectionString::forStore(choice.path)));
+        } else {
+            QCOMPARE(store.exists(), userStore);
+        }
+    }
+
+    void storeGoneIsToldAndNothingIsMade()
+    {
+        settings().setValue(QStringLiteral("store/userStoreCreated"), true);
+        const StoreLocation::Choice choice =
+            StoreLocation::choose(QString(), m_home->filePath(QStringLiteral("program")));
+        TestStore::Fixture f;
+        QVERIFY(f.setUp(false));
+        MainWindow window(choice.path);
+        QVERIFY(!window.storeOpened());
+        QCOMPARE(f.prompts->messages,
+                 (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("错误"), QStringLiteral("找不到相册库文件!")}}));
+        QVERIFY(!QFileInfo::exists(choice.path));
+    }
+
+    void helpAndVersion_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("--help") << "--help" << "--store <文件>";
+        QTest::newRow("-h") << "-h" << "Usage: quilbo [options] [图片...]";
+        QTest::newRow("--version") << "--version" << "Quilbo 2009 " QUILBO_VERSION_TEXT;
+    }
+    void helpAndVersion()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, printed);
+        QProcess program;
+        // No display at all: the answer comes before any window system.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(QUILBO_PROGRAM), {option});
+        QVERIFY(program.waitForFinished());
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY2(QString::fromLocal8Bit(program.readAllStandardOutput()).contains(printed), qPrintable(printed));
+        QVERIFY(!QFileInfo::exists(m_home->filePath(QStringLiteral("data"))));
+    }
+
+    void filesOnTheCommandLineReachTheImportList()
+    {
+        TestStore::Fixture f;
+        QVERIFY(f.setUp());
+        auto window = FormFixture::open(f);
+        const QString jpeg = f.dir.filePath(QStringLiteral("holiday.JPG"));
+        const QString text = f.dir.filePath(QStringLiteral("notes.txt"));
+        QVERIFY(TestStore::writeFile(jpeg, JpegFixtures::make(JpegFixtures::quarters(8, 8), JpegFixtures::Kind::Baseline)));
+        QVERIFY(TestStore::writeFile(text, "not a picture"));
+        QStringList listed;
+        onNextModal([&](QDialog *d) {
+            auto *dialog = qobject_cast<PictureImportDialog *>(d);
+            QVERIFY(dialog);
+            QTRY_COMPARE(dialog->fileList->count(), 1);
+            listed.append(dialog->fileList->item(0)->text());
+            dialog->close();
+        });
+        window->importPictureFiles({jpeg, text});
+        QCOMPARE(listed, QStringList{jpeg});
+        QCOMPARE(f.prompts->messages,
+                 (QList<PromptRecord>{{PromptKind::Info, QStringLiteral("提示"),
+                                       QStringLiteral("只能导入JPG图片文件,其他文件已略过!")}}));
+    }
+
+private:
+    static unsigned mode(const QString &path)
+    {
+        struct stat info = {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+    }
+    void make(const QString &relative)
+    {
+        QString error;
+        QVERIFY2(StoreSchema::createEmptyStore(m_home->filePath(relative), &error), qPrintable(error));
+    }
+    static QSettings settings()
+    {
+        return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("quilbo2009"),
+                         QStringLiteral("quilbo2009"));
+    }
+
+    std::unique_ptr<QTemporaryDir> m_home;
+};
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"
