@@ -59,7 +59,7 @@ QString BackupStoreDialog::runTargetChooser()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("All files (*.*)"));
     if (m_lastFile.isEmpty()) {
-        dialog.setDirectory(QCoreApplication::applicationDirPath());
+        dialog.setDirectory(startFolder());
     } else {
         dialog.setDirectory(QFileInfo(m_lastFile).absolutePath());
         dialog.selectFile(QFileInfo(m_lastFile).fileName());

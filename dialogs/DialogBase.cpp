@@ -7,6 +7,10 @@
 #include "TextRules.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -14,6 +18,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+
+QString startFolder()
+{
+    const QString program = QCoreApplication::applicationDirPath();
+    if (QFileInfo(program).isWritable())
+        return program;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
 
 DialogBase::DialogBase(const QString &caption, const QSize &clientSize, QWidget *owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)

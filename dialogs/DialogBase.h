@@ -12,6 +12,11 @@ class QLineEdit;
 class QLabel;
 class QPushButton;
 
+// Where the file choosers start: the program's folder where programs and
+// albums share one (the portable layout, a build folder), else the user's
+// pictures folder, never a system folder.
+QString startFolder();
+
 class DialogBase : public QDialog
 {
     Q_OBJECT

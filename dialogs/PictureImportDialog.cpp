@@ -169,7 +169,7 @@ QStringList PictureImportDialog::runPictureChooser()
     dialog.setObjectName(QStringLiteral("pictureChooser"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setFilter(dialog.filter() | QDir::Hidden);
-    dialog.setDirectory(m_lastPicture.isEmpty() ? QCoreApplication::applicationDirPath()
+    dialog.setDirectory(m_lastPicture.isEmpty() ? startFolder()
                                                 : QFileInfo(m_lastPicture).absolutePath());
     if (dialog.exec() != QDialog::Accepted)
         return {};

@@ -5,6 +5,7 @@
 
 #include "AlbumStore.h"
 #include "Application.h"
+#include "DialogBase.h"
 #include "PictureSaveDialog.h"
 #include "Prompts.h"
 #include "TextRules.h"
@@ -99,7 +100,7 @@ QString MainWindow::joinSaveName(const QString &chosen)
 
 QString MainWindow::runSaveDialog()
 {
-    const QString start = m_lastSaveFile.isEmpty() ? QCoreApplication::applicationDirPath() : m_lastSaveFile;
+    const QString start = m_lastSaveFile.isEmpty() ? startFolder() : m_lastSaveFile;
     PictureSaveDialog dialog(start, this);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
