@@ -40,6 +40,10 @@ void DialogBase::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_Escape:
+        // As the close control: a dialog running work closes when it ends.
+        event->accept();
+        close();
+        return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         event->accept();

@@ -1,7 +1,8 @@
 #pragma once
 // What the dialogs share: a fixed-size window centred over its owner with
-// only a close control, buttons that Enter and Esc never press, a banner,
-// and the album chooser asking a protected album's password.
+// only a close control, buttons that Enter never presses (Esc closes the
+// dialog as its close control does), a banner, and the album chooser asking
+// a protected album's password.
 
 #include "AlbumChooser.h"
 
@@ -24,7 +25,7 @@ public:
     DialogBase(const QString &caption, const QSize &clientSize, QWidget *owner);
 
 protected:
-    // Esc closes nothing and Enter presses nothing.
+    // Enter presses nothing; Esc closes the dialog, once its work is done.
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
     // While a run lasts, closing the dialog waits for its end.

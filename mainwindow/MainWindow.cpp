@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace {
 
@@ -373,6 +374,10 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         // A right click on the tree must not move the selection.
         if (watched == albumTree->viewport() && mouse->button() == Qt::RightButton)
             return true;
+    }
+    if (type == QEvent::Wheel && (watched == viewer || watched == pictureView)) {
+        viewerWheel(static_cast<QWheelEvent *>(event));
+        return true;
     }
     if (type == QEvent::Resize) {
         if (watched == titleBar) {

@@ -213,6 +213,10 @@ private:
     void createTreeHandlers();
     void createMenus();
     void createSearchBar();
+    void createShortcuts();
+    // The wheel over the viewer: with Ctrl it zooms, else it scrolls a
+    // zoomed picture.
+    void viewerWheel(QWheelEvent *event);
     QAction *addCommand(QMenu *menu, const char *name, const QString &caption, void (MainWindow::*handler)());
     void setMenuGlyph(MenuButton *button, int index);
     // Selects node without auto-expanding it, then removes remove if given.
@@ -228,6 +232,8 @@ private:
     void setImage(QTreeWidgetItem *node, int index);
     void turn(bool clockwise);
     void zoom(long double factor);
+    // The loaded picture's size at the scale it is shown now, times factor.
+    QSize zoomedSize(long double factor) const;
 
     QList<QIcon> m_icons;
     bool m_expandGuard = false;

@@ -24,8 +24,10 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -120,6 +122,8 @@ void MainWindow::createMenus()
     // A right click opens the menu without moving the selection.
     albumTree->viewport()->installEventFilter(this);
 
+    createShortcuts();
+
     const QList<QPair<QToolButton *, const char *>> buttons = {
         {turnLeftButton, "turnCounterClockwiseAction"},
         {turnRightButton, "turnClockwiseAction"},
@@ -139,6 +143,46 @@ void MainWindow::createMenus()
     connect(helpMenuButton, &QToolButton::clicked, this, &MainWindow::openHelpMenu);
     connect(searchMenuButton, &QToolButton::clicked, this, &MainWindow::toggleSearchBarFromTitle);
     webLogLink->installEventFilter(this);
+}
+
+void MainWindow::createShortcuts()
+{
+    // The usual keys of picture viewers, on the actions themselves so that
+    // the menus show them. The actions are the window's too: a shortcut
+    // works only for an action of a widget that is shown.
+    const struct
+    {
+        const char *action;
+        QList<QKeySequence> keys;
+    } shortcuts[] = {
+        {"previousPictureAction", {QKeySequence(Qt::Key_PageUp)}},
+        {"nextPictureAction", {QKeySequence(Qt::Key_PageDown)}},
+        {"zoomInAction", {QKeySequence(Qt::Key_Plus), QKeySequence::ZoomIn, QKeySequence(Qt::Key_Equal)}},
+        {"zoomOutAction", {QKeySequence(Qt::Key_Minus), QKeySequence::ZoomOut}},
+        {"actualSizeAction", {QKeySequence(Qt::Key_0), QKeySequence(Qt::CTRL | Qt::Key_0), QKeySequence(Qt::Key_F)}},
+        {"turnClockwiseAction", {QKeySequence(Qt::CTRL | Qt::Key_R)}},
+        {"turnCounterClockwiseAction", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)}},
+        {"deletePictureAction", {QKeySequence(QKeySequence::Delete)}},
+        {"renamePictureAction", {QKeySequence(Qt::Key_F2)}},
+        {"savePictureAsAction", {QKeySequence(QKeySequence::Save)}},
+        {"printPictureAction", {QKeySequence(QKeySequence::Print)}},
+        {"refreshAction", {QKeySequence(Qt::Key_F5)}},
+        {"searchBarAction", {QKeySequence(QKeySequence::Find)}},
+        {"exitAction", {QKeySequence(Qt::CTRL | Qt::Key_Q)}},
+    };
+    for (const auto &s : shortcuts) {
+        QAction *command = action(s.action);
+        command->setShortcuts(s.keys);
+        addAction(command);
+    }
+    // Left and right step through the pictures while the viewer has the
+    // focus; in the tree they open and close albums.
+    viewer->setFocusPolicy(Qt::StrongFocus);
+    for (const auto &[key, name] : {std::pair{Qt::Key_Left, "previousPictureAction"},
+                                    std::pair{Qt::Key_Right, "nextPictureAction"}}) {
+        auto *shortcut = new QShortcut(QKeySequence(key), viewer, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, action(name), &QAction::trigger);
+    }
 }
 
 void MainWindow::setMenuGlyph(MenuButton *button, int index)
@@ -177,6 +221,11 @@ void MainWindow::toggleSearchBar()
 {
     zoomed = false;
     searchPanel->setVisible(searchPanel->isHidden());
+    // Shown, it is ready for a name to be typed.
+    if (!searchPanel->isHidden()) {
+        searchNameEdit->setFocus();
+        searchNameEdit->selectAll();
+    }
     action("searchBarAction")->setChecked(!searchPanel->isHidden());
     viewerResized();
 }

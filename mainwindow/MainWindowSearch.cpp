@@ -49,6 +49,7 @@ void MainWindow::createSearchBar()
     silver.setColor(QPalette::Text, QColor(0xc0, 0xc0, 0xc0));
     searchNameEdit->setPalette(silver);
     searchPanel->installEventFilter(this);
+    connect(searchNameEdit, &QLineEdit::returnPressed, this, [this] { Application::guard([this] { searchPicture(); }); });
 }
 
 void MainWindow::placeSearchBar()

@@ -6,6 +6,10 @@
 #include "AlbumStore.h"
 #include "Application.h"
 #include "PictureLoader.h"
+
+#include <QWheelEvent>
+
+#include <algorithm>
 #include "ImageOps.h"
 
 void MainWindow::loadPicture(int pictureId)
@@ -69,11 +73,26 @@ void MainWindow::viewerResized()
 // Zoom, actual size and the turns do nothing while the viewer is empty:
 // there is nothing on screen for them to act on.
 
+QSize MainWindow::zoomedSize(long double factor) const
+{
+    // The scale the picture is shown at now, whichever way it is turned:
+    // the zoom keeps the picture's proportions, whatever the viewer's shape.
+    const QImage &shown = pictureView->picture();
+    const QRect drawn = PictureView::drawRect(shown.size(), pictureView->size());
+    const bool turned = shown.size() != loadedPicture.size() && shown.size() == loadedPicture.size().transposed();
+    const int across = turned ? loadedPicture.height() : loadedPicture.width();
+    if (across <= 0)
+        return QSize();
+    const long double scale = (long double)drawn.width() / across * factor;
+    return ImageOps::zoomSize(loadedPicture.size(), scale, scale);
+}
+
 void MainWindow::zoom(long double factor)
 {
+    const QSize size = zoomedSize(factor);
     QImage picture;
     // A zoom too large to hold is refused and the command does nothing.
-    if (!ImageOps::zoom(loadedPicture, pictureView->size(), factor, factor, &picture))
+    if (!ImageOps::zoom(loadedPicture, size, 1.0L, 1.0L, &picture))
         return;
     pictureView->resize(picture.size());
     pictureView->setPicture(picture);
@@ -84,8 +103,7 @@ void MainWindow::zoomIn()
 {
     if (pictureView->picture().isNull())
         return;
-    const QSize size = ImageOps::zoomSize(pictureView->size(), 1.1L, 1.1L);
-    if (!ImageOps::zoomAllowed(size))
+    if (!ImageOps::zoomAllowed(zoomedSize(1.1L)))
         return;
     zoomed = true;
     zoom(1.1L);
@@ -122,3 +140,32 @@ void MainWindow::turn(bool clockwise)
 
 void MainWindow::turnClockwise() { turn(true); }
 void MainWindow::turnCounterClockwise() { turn(false); }
+
+void MainWindow::viewerWheel(QWheelEvent *event)
+{
+    const QPoint steps = event->angleDelta();
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (steps.y() > 0)
+            zoomIn();
+        else if (steps.y() < 0)
+            zoomOut();
+        return;
+    }
+    if (!zoomed || pictureView->picture().isNull())
+        return;
+    // A wheel step moves the picture by a tenth of the viewer; it stops
+    // where its edge meets the viewer's edge.
+    const bool sideways = steps.x() != 0 || (event->modifiers() & Qt::ShiftModifier);
+    const int delta = sideways ? (steps.x() != 0 ? steps.x() : steps.y()) : steps.y();
+    auto clamp = [](int position, int size, int room) {
+        return size <= room ? (room - size) / 2 : std::clamp(position, room - size, 0);
+    };
+    QPoint place = pictureView->pos();
+    if (sideways)
+        place.rx() += delta * viewer->width() / 1200;
+    else
+        place.ry() += delta * viewer->height() / 1200;
+    place = QPoint(clamp(place.x(), pictureView->width(), viewer->width()),
+                   clamp(place.y(), pictureView->height(), viewer->height()));
+    pictureView->move(place);
+}

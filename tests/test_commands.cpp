@@ -245,7 +245,7 @@ private slots:
         m_form->loadedPicture = QImage();
         select(albumNode(*m_form, "open")->child(0));
         // zoomed far in, the picture's JPEG data outgrow the small disk.
-        for (int i = 0; i < 12; ++i)
+        for (int i = 0; i < 32; ++i)
             m_form->zoomIn();
         onNextModal([&](QDialog *d) {
             auto *dialog = qobject_cast<PictureSaveDialog *>(d);

@@ -12,7 +12,9 @@
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QSignalSpy>
 
 using FormFixture::albumNode;
 
@@ -72,13 +74,82 @@ private slots:
         QCOMPARE(layout(m_form->treeMenu),
                  (QStringList{"newAlbumAction:新建相册", "deleteAlbumAction:删除相册", "-", "importPicturesAction:导入图片", "deletePictureAction:删除图片", "treeSavePictureAsAction:图片另存为",
                               "treeRenamePictureAction:重命名", "-", "setAlbumPasswordAction:设置相册密码", "changeAlbumPasswordAction:修改相册密码", "-", "refreshAction:刷新"}));
-        // One action per command, shared by the menus; none disabled, no
-        // shortcuts.
+        // One action per command, shared by the menus; none disabled.
         QCOMPARE(m_form->treeMenu->actions().at(0), m_form->action("newAlbumAction"));
-        for (QAction *a : m_form->findChildren<QAction *>()) {
+        for (QAction *a : m_form->findChildren<QAction *>())
             QVERIFY(a->isEnabled());
-            QVERIFY(a->shortcut().isEmpty());
-        }
+    }
+
+    void shortcutsTriggerTheirActions_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("inViewer"); // pressed with the viewer focused, else the tree
+        const struct
+        {
+            QKeySequence keys;
+            const char *action;
+            bool inViewer;
+        } rows[] = {
+            {QKeySequence(Qt::Key_PageUp), "previousPictureAction", false},
+            {QKeySequence(Qt::Key_PageDown), "nextPictureAction", false},
+            {QKeySequence(Qt::Key_Left), "previousPictureAction", true},
+            {QKeySequence(Qt::Key_Right), "nextPictureAction", true},
+            {QKeySequence(Qt::Key_Plus), "zoomInAction", true},
+            {QKeySequence(Qt::CTRL | Qt::Key_Plus), "zoomInAction", false},
+            {QKeySequence(Qt::Key_Minus), "zoomOutAction", true},
+            {QKeySequence(Qt::CTRL | Qt::Key_Minus), "zoomOutAction", false},
+            {QKeySequence(Qt::Key_0), "actualSizeAction", true},
+            {QKeySequence(Qt::CTRL | Qt::Key_0), "actualSizeAction", false},
+            {QKeySequence(Qt::Key_F), "actualSizeAction", true},
+            {QKeySequence(Qt::CTRL | Qt::Key_R), "turnClockwiseAction", false},
+            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), "turnCounterClockwiseAction", false},
+            {QKeySequence(Qt::Key_Delete), "deletePictureAction", false},
+            {QKeySequence(Qt::Key_F2), "renamePictureAction", false},
+            {QKeySequence(Qt::CTRL | Qt::Key_S), "savePictureAsAction", false},
+            {QKeySequence(Qt::CTRL | Qt::Key_P), "printPictureAction", false},
+            {QKeySequence(Qt::Key_F5), "refreshAction", false},
+            {QKeySequence(Qt::CTRL | Qt::Key_F), "searchBarAction", false},
+            {QKeySequence(Qt::CTRL | Qt::Key_Q), "exitAction", false},
+        };
+        for (const auto &row : rows)
+            QTest::addRow("%s to %s", qPrintable(row.keys.toString()), row.action)
+                << row.keys << QString::fromLatin1(row.action) << row.inViewer;
+    }
+    void shortcutsTriggerTheirActions()
+    {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, action);
+        QFETCH(bool, inViewer);
+        m_form->activateWindow();
+        QWidget *target = inViewer ? static_cast<QWidget *>(m_form->viewer) : m_form->albumTree;
+        target->setFocus();
+        QTRY_VERIFY(target->hasFocus());
+        QAction *command = m_form->action(action.toLatin1().constData());
+        QSignalSpy triggered(command, &QAction::triggered);
+        // The menus name the key.
+        QVERIFY(!command->shortcut().isEmpty());
+        QTest::keySequence(target, keys);
+        QCOMPARE(triggered.count(), 1);
+    }
+
+    void typingInTheSearchFieldTriggersNothing()
+    {
+        m_form->action("searchBarAction")->trigger();
+        QTRY_VERIFY(m_form->searchNameEdit->hasFocus());
+        QSignalSpy zoomed(m_form->action("zoomInAction"), &QAction::triggered);
+        QSignalSpy deleted(m_form->action("deletePictureAction"), &QAction::triggered);
+        QSignalSpy fitted(m_form->action("actualSizeAction"), &QAction::triggered);
+        QTest::keyClicks(m_form->searchNameEdit, QStringLiteral("f0+-x"));
+        QTest::keyClick(m_form->searchNameEdit, Qt::Key_Left);
+        QTest::keyClick(m_form->searchNameEdit, Qt::Key_Delete);
+        QCOMPARE(m_form->searchNameEdit->text(), QStringLiteral("f0+-"));
+        QCOMPARE(zoomed.count() + deleted.count() + fitted.count(), 0);
+        // Return searches.
+        m_form->searchNameEdit->setText(QStringLiteral("cat"));
+        QTest::keyClick(m_form->searchNameEdit, Qt::Key_Return);
+        QCOMPARE(m_f.prompts->messages,
+                 (QList<PromptRecord>{{PromptKind::Info, QStringLiteral("提示"), QStringLiteral("搜索条件不足!")}}));
     }
 
     void menusOpenUnderTheTitleBar()

@@ -53,11 +53,13 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(QApplication::focusWidget(), form.createButton);
-        // Enter and Esc press nothing and close nothing.
-        QTest::keyClick(&form, Qt::Key_Escape);
+        // Enter presses nothing; Esc closes the dialog without an album.
         QTest::keyClick(form.createButton, Qt::Key_Return);
         QVERIFY(form.isVisible());
         QCOMPARE(m_f.prompts->messages.size(), 0);
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QVERIFY(!form.isVisible());
+        QVERIFY(form.newAlbumName.isEmpty());
     }
 
     void keyFiltersAndLimits()
