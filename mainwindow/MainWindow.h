@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class PictureLoader;
+class QPrinter;
 class QFrame;
 class StoreCheck;
 class QToolButton;
@@ -78,6 +79,9 @@ public:
     void renameSelectedPicture();
     void deleteSelectedPicture();
     void printPicture();
+    // Paints the shown picture, at full resolution and turned as shown, on
+    // the printer's page.
+    void printPictureTo(QPrinter *printer);
     void setWallpaperCentred();
     void setWallpaperTiled();
     void setWallpaperStretched();
@@ -240,6 +244,8 @@ private:
     bool m_selectingByCode = false;
     // Set while the selection moves to a picture already on screen.
     bool m_keepViewer = false;
+    // Quarter turns clockwise of the shown picture against loadedPicture.
+    int m_quarterTurns = 0;
     QString m_lastSaveFile;
     QString m_storePath;
 

@@ -6,12 +6,16 @@
 #include "AlbumStore.h"
 #include "Application.h"
 #include "DialogBase.h"
+#include "ImageOps.h"
 #include "PictureSaveDialog.h"
 #include "Prompts.h"
 #include "TextRules.h"
 #include "Wallpaper.h"
 
 #include <QCoreApplication>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTreeWidget>
@@ -165,7 +169,42 @@ void MainWindow::deleteSelectedPicture()
 
 void MainWindow::printPicture()
 {
-    Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("当前版本不支持图片的打印功能,请及时关注本软件的最新版本!"));
+    if (pictureView->picture().isNull())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    if (!printer.isValid()) {
+        Prompts::showInfo(QStringLiteral("提示"),
+                          QStringLiteral("当前版本不支持图片的打印功能,请及时关注本软件的最新版本!"));
+        return;
+    }
+    // The preview first; its print button leads to the print dialog, which
+    // offers a PDF file where no printer is installed.
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("printPreview"));
+    preview.setWindowTitle(QStringLiteral("打印预览"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, &MainWindow::printPictureTo);
+    preview.exec();
+}
+
+void MainWindow::printPictureTo(QPrinter *printer)
+{
+    // The picture at full resolution, turned as it is shown.
+    QImage picture = loadedPicture;
+    for (int i = 0; i < m_quarterTurns; ++i)
+        ImageOps::rotateQuarter(picture, true);
+    if (picture.isNull())
+        return;
+    QPainter painter(printer);
+    const QRect page = painter.viewport();
+    // Turned to the page's orientation, and as large as the printable area
+    // allows at the picture's own proportions.
+    if ((page.width() > page.height()) != (picture.width() > picture.height()) && picture.width() != picture.height())
+        ImageOps::rotateQuarter(picture, true);
+    const QSize size = picture.size().scaled(page.size(), Qt::KeepAspectRatio);
+    const QRect target(page.x() + (page.width() - size.width()) / 2, page.y() + (page.height() - size.height()) / 2,
+                       size.width(), size.height());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, picture);
 }
 
 // ---------------------------------------------------------------- wallpaper

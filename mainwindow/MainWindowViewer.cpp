@@ -35,6 +35,7 @@ void MainWindow::pictureLoaded(const QImage &picture)
     viewer->unsetCursor();
     pictureView->setPicture(picture);
     loadedPicture = picture;
+    m_quarterTurns = 0;
     fitImage(pictureView);
     centerImage(pictureView);
     if (m_searchResult.active) {
@@ -96,6 +97,7 @@ void MainWindow::zoom(long double factor)
         return;
     pictureView->resize(picture.size());
     pictureView->setPicture(picture);
+    m_quarterTurns = 0;
     centerImage(pictureView);
 }
 
@@ -127,6 +129,7 @@ void MainWindow::showActualSize()
     fitImage(pictureView);
     centerImage(pictureView);
     pictureView->setPicture(loadedPicture);
+    m_quarterTurns = 0;
 }
 
 void MainWindow::turn(bool clockwise)
@@ -136,6 +139,7 @@ void MainWindow::turn(bool clockwise)
         return;
     ImageOps::rotateQuarter(picture, clockwise);
     pictureView->setPicture(picture);
+    m_quarterTurns = (m_quarterTurns + (clockwise ? 1 : 3)) % 4;
 }
 
 void MainWindow::turnClockwise() { turn(true); }

@@ -273,13 +273,15 @@ private slots:
         QCOMPARE(editor->text(), QStringLiteral("cat"));
         QTest::keyClick(editor, Qt::Key_Escape);
 
+        QString opened;
+        onNextModal([&](QDialog *d) {
+            opened = d->objectName();
+            d->reject();
+        });
         m_form->printButton->click();
+        QCOMPARE(opened, QStringLiteral("printPreview"));
         QCOMPARE(m_f.prompts->messages,
-                 (QList<PromptRecord>{
-                     {PromptKind::Info, QStringLiteral("提示"), QStringLiteral("请选择一张图片")},
-                     {PromptKind::Info, QStringLiteral("提示"),
-                      QStringLiteral("当前版本不支持图片的打印功能,请及时关注本软件的最新版本!")},
-                 }));
+                 (QList<PromptRecord>{{PromptKind::Info, QStringLiteral("提示"), QStringLiteral("请选择一张图片")}}));
     }
 
     void wallpaperTakesTheShownPicture()

@@ -3,6 +3,7 @@
 
 #include "ConnectionString.h"
 #include "ImageOps.h"
+#include "Modal.h"
 #include "FormFixture.h"
 #include "JpegCodec.h"
 #include "JpegFixtures.h"
@@ -11,7 +12,12 @@
 #include "ScriptedPrompts.h"
 #include "TestStore.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -231,6 +237,77 @@ private slots:
         const QRect fitted = m_form->pictureView->geometry();
         wheel(-120);
         QCOMPARE(m_form->pictureView->geometry(), fitted);
+    }
+
+    void printsOnePageAtThePicturesProportions_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<bool>("landscapePage");
+        QTest::addColumn<int>("turns");
+        QTest::addColumn<double>("ratio");   // width over height on the page
+        QTest::addColumn<QRgb>("topLeft");   // the colour in the printed top-left corner
+        const QRgb red = qRgb(220, 0, 0);
+        const QRgb blue = qRgb(0, 0, 210);
+        QTest::newRow("landscape on a portrait page, turned to it") << "big" << false << 0 << 600.0 / 800 << blue;
+        QTest::newRow("landscape on a landscape page") << "big" << true << 0 << 800.0 / 600 << red;
+        QTest::newRow("portrait on a portrait page") << "tall" << false << 0 << 300.0 / 900 << red;
+        QTest::newRow("portrait on a landscape page") << "tall" << true << 0 << 900.0 / 300 << blue;
+        QTest::newRow("turned once, as shown") << "big" << false << 1 << 600.0 / 800 << blue;
+        QTest::newRow("turned twice, as shown") << "big" << true << 2 << 800.0 / 600 << qRgb(255, 255, 255);
+    }
+    void printsOnePageAtThePicturesProportions()
+    {
+        QFETCH(QString, picture);
+        QFETCH(bool, landscapePage);
+        QFETCH(int, turns);
+        QFETCH(double, ratio);
+        QFETCH(QRgb, topLeft);
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (pdftoppm.isEmpty())
+            QSKIP("pdftoppm (poppler-utils) is not installed");
+        select(picture);
+        for (int i = 0; i < turns; ++i)
+            m_form->turnClockwise();
+        QTemporaryDir out;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out.filePath(QStringLiteral("picture.pdf")));
+        printer.setPageOrientation(landscapePage ? QPageLayout::Landscape : QPageLayout::Portrait);
+        m_form->printPictureTo(&printer);
+        QCOMPARE(QProcess::execute(pdftoppm, {QStringLiteral("-r"), QStringLiteral("30"), QStringLiteral("-png"),
+                                              out.filePath(QStringLiteral("picture.pdf")), out.filePath(QStringLiteral("page"))}),
+                 0);
+        QCOMPARE(QDir(out.path()).entryList({QStringLiteral("page*.png")}).size(), 1);
+        const QImage page(out.filePath(QDir(out.path()).entryList({QStringLiteral("page*.png")}).first()));
+        QCOMPARE(page.width() > page.height(), landscapePage);
+        // Where the picture is: everything that is not the white paper,
+        // with the white quarter inside the others' box.
+        QRect box;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                if (qGray(page.pixel(x, y)) < 200)
+                    box |= QRect(x, y, 1, 1);
+        QVERIFY(!box.isEmpty());
+        // Fitted: it spans the printable area one way or the other.
+        QVERIFY(box.width() > page.width() * 8 / 10 || box.height() > page.height() * 8 / 10);
+        const double printed = double(box.width()) / box.height();
+        QVERIFY2(std::abs(printed - ratio) / ratio < 0.04, qPrintable(QStringLiteral("%1 printed for %2").arg(printed).arg(ratio)));
+        const QRgb corner = page.pixel(box.left() + 3, box.top() + 3);
+        if (topLeft != qRgb(255, 255, 255))
+            QVERIFY(std::abs(qRed(corner) - qRed(topLeft)) < 60 && std::abs(qBlue(corner) - qBlue(topLeft)) < 60);
+    }
+
+    void printOpensThePreview()
+    {
+        m_form->printPicture(); // nothing shown: nothing happens
+        select(QStringLiteral("big"));
+        QString opened;
+        onNextModal([&](QDialog *d) {
+            opened = d->metaObject()->className();
+            d->reject();
+        });
+        m_form->printPicture();
+        QCOMPARE(opened, QStringLiteral("QPrintPreviewDialog"));
     }
 
     void zoomTooLargeIsRefused()

@@ -20,6 +20,8 @@ if [ "${1:-run}" = test ]; then
     sqlcipher libglib2.0-bin gsettings-desktop-schemas
     # checks of the desktop entry and the metainfo
     desktop-file-utils appstream
+    # reading back what is printed to PDF
+    poppler-utils
   )
 fi
 
