@@ -1,16 +1,12 @@
 #include "AboutDialog.h"
 
 #include "Artwork.h"
+#include "GuideDialog.h"
 #include "Version.h"
 
-#include <QCoreApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTabWidget>
-#include <QUrl>
 
 namespace {
 
@@ -26,21 +22,6 @@ QLabel *blueLabel(const QString &text, QWidget *page, int left, int top)
 }
 
 } // namespace
-
-QUrl webLogUrl()
-{
-    // The program's own guide: installed beside its documentation, or the
-    // README of the source folder it was built in.
-    const QDir programDir(QCoreApplication::applicationDirPath());
-    const QStringList candidates = {QStringLiteral("../share/doc/quilbo2009/README.md"),
-                                    QStringLiteral("../../README.md"), QStringLiteral("../README.md"),
-                                    QStringLiteral("README.md")};
-    for (const QString &candidate : candidates)
-        if (QFileInfo::exists(programDir.filePath(candidate)))
-            return QUrl::fromLocalFile(QFileInfo(programDir.filePath(candidate)).canonicalFilePath());
-    return QUrl::fromLocalFile(programDir.filePath(candidates.first()));
-}
-
 
 AboutDialog::AboutDialog(QWidget *owner) : DialogBase(QStringLiteral("关于"), QSize(323, 153), owner)
 {
@@ -68,17 +49,23 @@ AboutDialog::AboutDialog(QWidget *owner) : DialogBase(QStringLiteral("关于"), 
     blueLabel(QStringLiteral("意见与建议请写在使用说明中的联系方式"), author, 36, 34)
         ->setObjectName(QStringLiteral("feedbackLabel"));
     blueLabel(QStringLiteral("感谢您使用本软件!"), author, 36, 52)->setObjectName(QStringLiteral("thanksLabel"));
-    webLogLabel = blueLabel(QStringLiteral("官方博客：") + webLogUrl().toString(), author, 36, 72);
+    webLogLabel = blueLabel(QStringLiteral("官方博客：Quilbo 2009 使用说明"), author, 36, 72);
     webLogLabel->setObjectName(QStringLiteral("webLogLabel"));
     webLogLabel->setFixedWidth(227);
     webLogLabel->setCursor(Qt::PointingHandCursor);
-    webLogLabel->setToolTip(webLogUrl().toString());
+    webLogLabel->setToolTip(guideFile());
+    // Where no guide is installed, there is nothing to link to.
+    webLogLabel->setVisible(!guideFile().isEmpty());
     webLogLabel->installEventFilter(this);
     pages->addTab(author, QStringLiteral("作者信息"));
     pages->setCurrentIndex(0);
 }
 
-void AboutDialog::openWebLog() { QDesktopServices::openUrl(webLogUrl()); }
+void AboutDialog::openWebLog()
+{
+    GuideDialog guide(this);
+    guide.exec();
+}
 
 bool AboutDialog::eventFilter(QObject *watched, QEvent *event)
 {

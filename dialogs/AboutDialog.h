@@ -4,10 +4,6 @@
 #include "DialogBase.h"
 
 class QTabWidget;
-class QUrl;
-
-// The address the program's links open: its own guide.
-QUrl webLogUrl();
 
 class AboutDialog : public DialogBase
 {
@@ -15,6 +11,7 @@ class AboutDialog : public DialogBase
 public:
     explicit AboutDialog(QWidget *owner = nullptr);
 
+    // Opens the program's guide.
     void openWebLog();
 
     QTabWidget *pages = nullptr;

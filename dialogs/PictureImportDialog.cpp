@@ -174,7 +174,7 @@ QStringList PictureImportDialog::runPictureChooser()
     if (dialog.exec() != QDialog::Accepted)
         return {};
     QStringList files;
-    for (const QString &f : dialog.selectedFiles())
+    for (const QString &f : dialog.selectedFilesInListOrder())
         if (QFileInfo(f).isFile())
             files.append(f);
     if (!files.isEmpty())

@@ -1,5 +1,7 @@
 #include "PreviewFileDialog.h"
 
+#include <QAbstractItemView>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QImageReader>
@@ -22,6 +24,12 @@ PreviewFileDialog::PreviewFileDialog(const QString &title, const QString &filter
     connect(this, &QFileDialog::currentChanged, this, &PreviewFileDialog::showPreview);
 }
 
+void PreviewFileDialog::showEvent(QShowEvent *event)
+{
+    QFileDialog::showEvent(event);
+    showPreview(selectedFiles().value(0));
+}
+
 void PreviewFileDialog::showPreview(const QString &path)
 {
     // Scaled down while read, never stretched up: a camera picture previews
@@ -36,4 +44,25 @@ void PreviewFileDialog::showPreview(const QString &path)
         image = reader.read();
     }
     m_preview->setPixmap(QPixmap::fromImage(image));
+}
+
+QStringList PreviewFileDialog::selectedFilesInListOrder() const
+{
+    const QStringList chosen = selectedFiles();
+    const auto *view = findChild<QAbstractItemView *>(QStringLiteral("listView"));
+    if (!view || !view->model())
+        return chosen;
+    const QDir folder = directory();
+    QStringList ordered;
+    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+        const QString path =
+            folder.absoluteFilePath(view->model()->index(row, 0, view->rootIndex()).data().toString());
+        if (chosen.contains(path))
+            ordered.append(path);
+    }
+    // Anything the list does not show keeps its place after those it does.
+    for (const QString &path : chosen)
+        if (!ordered.contains(path))
+            ordered.append(path);
+    return ordered;
 }

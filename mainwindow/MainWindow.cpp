@@ -4,6 +4,7 @@
 #include "Application.h"
 #include "Artwork.h"
 #include "ConnectionString.h"
+#include "GuideDialog.h"
 #include "PictureLoader.h"
 #include "Prompts.h"
 #include "StoreCheck.h"
@@ -193,6 +194,7 @@ void MainWindow::createTitleBar()
     webLogLink->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
     webLogLink->setCursor(Qt::PointingHandCursor);
     webLogLink->setGeometry(0, 16, 134, 16);
+    webLogLink->setVisible(!guideFile().isEmpty());
 }
 
 void MainWindow::createClientArea()

@@ -50,6 +50,9 @@ public:
     // ---- album tree
     // Clears the tree and fills root, albums and pictures from the store.
     void buildAlbumTree();
+    // Rebuilds the tree, then opens the albums that were open and selects
+    // the node that was selected.
+    void rebuildAlbumTreeKeepingView();
     // Appends an album node under the root.
     void addAlbumNode(const QString &name);
     // Sets the image a node shows for its level and state.

@@ -11,6 +11,7 @@
 #include "BackupStoreDialog.h"
 #include "ChangeAlbumPasswordDialog.h"
 #include "CompactStoreDialog.h"
+#include "GuideDialog.h"
 #include "NewAlbumDialog.h"
 #include "PictureImportDialog.h"
 #include "Prompts.h"
@@ -19,7 +20,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -300,6 +300,7 @@ void MainWindow::importPictures() { importPictureFiles(QStringList()); }
 void MainWindow::importPictureFiles(const QStringList &files)
 {
     bool rebuild = false;
+    bool partly = false;
     {
         PictureImportDialog dialog(this);
         // Listed once the dialog is up, so that what is said of them stands
@@ -308,10 +309,13 @@ void MainWindow::importPictureFiles(const QStringList &files)
             QTimer::singleShot(0, &dialog, [&dialog, files] { dialog.addPictureFiles(files); });
         dialog.exec();
         // Also after a run that stopped part way: the tree shows what the
-        // store now holds.
+        // store now holds, and the user finds it as it was left.
         rebuild = dialog.imported || dialog.anyImported;
+        partly = !dialog.imported;
     }
-    if (rebuild)
+    if (rebuild && partly)
+        rebuildAlbumTreeKeepingView();
+    else if (rebuild)
         buildAlbumTree();
 }
 
@@ -351,4 +355,8 @@ void MainWindow::showAbout()
     dialog.exec();
 }
 
-void MainWindow::openWebLog() { QDesktopServices::openUrl(webLogUrl()); }
+void MainWindow::openWebLog()
+{
+    GuideDialog guide(this);
+    guide.exec();
+}

@@ -70,8 +70,12 @@ MainWindow::NodeLevel MainWindow::levelOf(const QTreeWidgetItem *node)
 
 void MainWindow::createTreeHandlers()
 {
-    for (const QPixmap &image : nodeImages)
-        m_icons.append(QIcon(image));
+    // The image of a selected node is the image itself, not tinted.
+    for (const QPixmap &image : nodeImages) {
+        QIcon icon(image);
+        icon.addPixmap(image, QIcon::Selected);
+        m_icons.append(icon);
+    }
     albumTree->setItemDelegate(new RenameDelegate(this));
     // The selection is not highlighted while the tree does not have the focus.
     QPalette pal = albumTree->palette();
@@ -90,8 +94,12 @@ void MainWindow::createTreeHandlers()
     connect(albumTree, &QTreeWidget::itemSelectionChanged, this, [this] {
         QTreeWidgetItem *current = albumTree->currentItem();
         if (current && current->isSelected() && !m_selectingByCode && current->childCount() > 0
-            && !current->isExpanded())
+            && !current->isExpanded()) {
+            // The viewer shows what the new selection shows (nothing, for an
+            // album) before a protected album asks its password.
+            Application::guard([this] { showSelectedNode(); });
             current->setExpanded(true);
+        }
     });
 }
 
@@ -133,6 +141,45 @@ void MainWindow::buildAlbumTree()
     albumTree->setUpdatesEnabled(true);
 }
 
+void MainWindow::rebuildAlbumTreeKeepingView()
+{
+    QTreeWidgetItem *root = albumTree->topLevelItem(0);
+    const bool rootOpen = root && root->isExpanded();
+    QStringList openAlbums;
+    for (int i = 0; root && i < root->childCount(); ++i)
+        if (root->child(i)->isExpanded())
+            openAlbums.append(root->child(i)->text(0));
+    QTreeWidgetItem *current = albumTree->currentItem();
+    const NodeLevel level = levelOf(current);
+    const QString album = level == NodeLevel::Picture ? current->parent()->text(0)
+                          : level == NodeLevel::Album  ? current->text(0)
+                                                       : QString();
+    const QString picture = level == NodeLevel::Picture ? current->text(0) : QString();
+
+    buildAlbumTree();
+
+    // Albums open before were opened with their passwords already given.
+    root = albumTree->topLevelItem(0);
+    if (!root)
+        return;
+    if (rootOpen)
+        expandGuarded(root, true);
+    QTreeWidgetItem *select = level == NodeLevel::Root ? root : nullptr;
+    for (int i = 0; i < root->childCount(); ++i) {
+        QTreeWidgetItem *node = root->child(i);
+        if (openAlbums.contains(node->text(0)))
+            expandGuarded(node, true);
+        if (node->text(0) != album)
+            continue;
+        select = node;
+        for (int j = 0; !picture.isEmpty() && j < node->childCount(); ++j)
+            if (node->child(j)->text(0) == picture)
+                select = node->child(j);
+    }
+    if (select && (select == root || select->parent() == root || select->parent()->isExpanded()))
+        selectByCode(select);
+}
+
 void MainWindow::addAlbumNode(const QString &name)
 {
     QTreeWidgetItem *root = albumTree->topLevelItem(0);
@@ -155,12 +202,15 @@ int MainWindow::imageIndex(const QTreeWidgetItem *node)
 
 void MainWindow::updateNodeImage(QTreeWidgetItem *node)
 {
+    // A node without children shows closed whatever the view says of it
+    // (expanding all marks even those expanded).
+    const bool open = node && node->isExpanded() && node->childCount() > 0;
     switch (levelOf(node)) {
     case NodeLevel::Root:
-        setImage(node, node->isExpanded() ? 1 : 0);
+        setImage(node, open ? 1 : 0);
         break;
     case NodeLevel::Album:
-        setImage(node, node->isExpanded() ? 3 : 2);
+        setImage(node, open ? 3 : 2);
         break;
     case NodeLevel::Picture:
         setImage(node, 4);

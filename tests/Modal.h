@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
-#include <QUrl>
 
 #include <functional>
 
@@ -22,14 +21,3 @@ inline void onNextModal(std::function<void(QDialog *)> action)
     });
     timer->start();
 }
-
-// Catches the addresses the program asks the desktop to open, when set as
-// the handler of their scheme with QDesktopServices::setUrlHandler.
-class LinkCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};

@@ -47,6 +47,8 @@ int ScriptedPrompts::message(PromptKind kind, const QString &title, const QStrin
 bool ScriptedPrompts::take(PromptKind kind, const QString &title, const QString &text, Answer *answer)
 {
     messages.append({kind, title, text});
+    if (whenAsked)
+        whenAsked();
     if (m_answers.isEmpty() || m_answers.first().kind != kind) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected %1 prompt \"%2\": \"%3\"")
                                     .arg(QLatin1String(kindName(kind)), title, text)),

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 struct PromptRecord
 {
     PromptKind kind;
@@ -29,6 +31,9 @@ public:
     int pendingAnswers() const { return int(m_answers.size()); }
 
     QList<PromptRecord> messages;
+    // Called as each question is asked, before it is answered: a test looks
+    // at the windows as the user would see them then.
+    std::function<void()> whenAsked;
 
     int message(PromptKind kind, const QString &title, const QString &text) override;
     int askYesNo(const QString &title, const QString &text) override;

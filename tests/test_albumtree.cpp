@@ -1,6 +1,7 @@
 // The album tree: filling, node images, password-guarded expansion, showing
 // the selected picture, rename in place and refresh.
 
+#include "Artwork.h"
 #include "ConnectionString.h"
 #include "FormFixture.h"
 #include "JpegFixtures.h"
@@ -113,6 +114,77 @@ private slots:
         m_form->albumTree->expandItem(node);
         QVERIFY(!node->isExpanded());
         QCOMPARE(m_f.prompts->pendingAnswers(), 0);
+    }
+
+    void reachingAProtectedAlbumByKeyEmptiesTheViewerFirst()
+    {
+        makeAlbums();
+        openForm();
+        m_form->albumTree->expandItem(m_form->albumTree->topLevelItem(0));
+        m_f.prompts->queuePassword(QStringLiteral("pw1"));
+        m_form->albumTree->expandItem(album("secret"));
+        select(album("secret")->child(0)); // hidden, shown
+        QVERIFY(!m_form->pictureView->picture().isNull());
+        bool emptyWhenAsked = false;
+        m_f.prompts->whenAsked = [&] { emptyWhenAsked = m_form->pictureView->picture().isNull(); };
+        m_f.prompts->queuePassword(QString());
+        m_form->albumTree->setFocus();
+        QTest::keyClick(m_form->albumTree, Qt::Key_Down); // other, protected
+        QCOMPARE(m_form->albumTree->currentItem(), album("other"));
+        QCOMPARE(m_f.prompts->pendingAnswers(), 0);
+        QVERIFY(emptyWhenAsked);
+        m_f.prompts->whenAsked = nullptr;
+    }
+
+    void expandAllKeepsTheImagesTrue()
+    {
+        makeAlbums();
+        openForm();
+        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
+        select(root);
+        // '*' opens everything below; both protected albums are refused.
+        m_f.prompts->queuePassword(QString());
+        m_f.prompts->queuePassword(QStringLiteral("wrong"));
+        m_form->albumTree->setFocus();
+        QTest::keyClick(m_form->albumTree, Qt::Key_Asterisk);
+        QTRY_COMPARE(m_f.prompts->pendingAnswers(), 0);
+        QVERIFY(album("open")->isExpanded());
+        QVERIFY(!album("secret")->isExpanded());
+        QVERIFY(!album("other")->isExpanded());
+        for (int i = 0; i < root->childCount(); ++i) {
+            QTreeWidgetItem *node = root->child(i);
+            const bool open = node->isExpanded() && node->childCount() > 0;
+            QVERIFY2(MainWindow::imageIndex(node) == (open ? 3 : 2), qPrintable(node->text(0)));
+        }
+    }
+
+    void treeDrawsLinesAndUntintedSelectedImages()
+    {
+        makeAlbums();
+        openForm();
+        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
+        m_form->albumTree->expandItem(root);
+        select(album("empty"));
+        // A selected node's image is the image itself.
+        const QIcon icon = album("empty")->icon(0);
+        QCOMPARE(icon.pixmap(16, 16, QIcon::Selected).toImage(), icon.pixmap(16, 16, QIcon::Normal).toImage());
+        // Lines join the albums under the root: from the first album down to
+        // the last, the middle of the albums' branch column is drawn over
+        // (dotted) on most of its height, not only at the expand buttons.
+        m_form->albumTree->setStyleSheet(Artwork::styleSheet());
+        const QImage tree = m_form->albumTree->viewport()->grab().toImage();
+        const QRect first = m_form->albumTree->visualItemRect(album("open"));
+        const QRect last = m_form->albumTree->visualItemRect(album("empty"));
+        const int middle = m_form->albumTree->indentation() * 3 / 2;
+        int drawn = 0;
+        for (int y = first.top(); y < last.center().y(); y += 2) {
+            bool ink = false;
+            for (int x = middle - 2; x <= middle + 2; ++x)
+                ink = ink || qGray(tree.pixel(x, y)) < 220 || qGray(tree.pixel(x, y + 1)) < 220;
+            drawn += ink ? 1 : 0;
+        }
+        const int rows = (last.center().y() - first.top()) / 2;
+        QVERIFY2(drawn > rows * 8 / 10, qPrintable(QStringLiteral("line on %1 of %2").arg(drawn).arg(rows)));
     }
 
     void clickingAProtectedAlbumSelectsItAndAsks()

@@ -9,6 +9,7 @@
 #include "Wallpaper.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 
 using FormFixture::albumNode;
@@ -203,15 +204,18 @@ private slots:
         // without asking.
         QString startFolder;
         QString startName;
+        bool previewed = false;
         onNextModal([&](QDialog *d) {
             auto *dialog = qobject_cast<PictureSaveDialog *>(d);
             startFolder = dialog->directory().absolutePath();
             startName = dialog->findChild<QLineEdit *>()->text();
+            previewed = !dialog->preview()->pixmap().isNull();
             static_cast<QDialog *>(dialog)->accept();
         });
         m_form->savePictureAs();
         QCOMPARE(startFolder, folder);
         QCOMPARE(startName, QStringLiteral("holiday.jpg"));
+        QVERIFY(previewed); // the file it starts at is previewed at once
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("holiday.jpg")});
 
         // Cancelled: nothing written, nothing said.

@@ -343,6 +343,30 @@ private slots:
         QCOMPARE(m_form->fileList->count(), 2);
     }
 
+    void chosenFilesComeInTheListsOrder()
+    {
+        const QString folder = m_f.dir.filePath(QStringLiteral("ordered"));
+        QVERIFY(QDir().mkpath(folder));
+        const QByteArray jpeg = JpegFixtures::make(JpegFixtures::quarters(16, 16), JpegFixtures::Kind::Baseline);
+        for (const char *name : {"b.jpg", "a.jpg", "c.jpg"})
+            QVERIFY(TestStore::writeFile(folder + QLatin1Char('/') + QLatin1String(name), jpeg));
+        onNextModal([&](QDialog *d) {
+            auto *dialog = qobject_cast<QFileDialog *>(d);
+            dialog->setDirectory(folder);
+            auto *view = dialog->findChild<QListView *>(QStringLiteral("listView"));
+            QVERIFY(QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) >= 3; }, 5000));
+            // Chosen c first, then a.
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("\"c.jpg\" \"a.jpg\""));
+            static_cast<QDialog *>(dialog)->accept();
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        m_form->choosePicturesButton->click();
+        QCOMPARE(m_form->fileList->count(), 2);
+        QCOMPARE(QFileInfo(m_form->fileList->item(0)->text()).fileName(), QStringLiteral("a.jpg"));
+        QCOMPARE(QFileInfo(m_form->fileList->item(1)->text()).fileName(), QStringLiteral("c.jpg"));
+    }
+
     void importCommandRebuildsTheTree()
     {
         m_form.reset();
@@ -367,6 +391,33 @@ private slots:
         QVERIFY(trip);
         QCOMPARE(trip->childCount(), 2);
         QVERIFY(!main->albumTree->topLevelItem(0)->isExpanded());
+
+        // A run that stops part way: the tree shows what was stored, with the
+        // albums that were open still open and the selection where it was.
+        main->albumTree->expandItem(main->albumTree->topLevelItem(0));
+        trip = FormFixture::albumNode(*main, QStringLiteral("trip"));
+        main->albumTree->expandItem(trip);
+        main->albumTree->setCurrentItem(trip->child(1));
+        FormFixture::settle(*main);
+        const QString selected = trip->child(1)->text(0);
+        const QStringList partly = files(1) + QStringList{two.first()} + files(1); // the second is a duplicate
+        onNextModal([partly](QDialog *d) {
+            auto *dialog = static_cast<PictureImportDialog *>(d);
+            dialog->albumChooser->fill(QStringLiteral("<请选择相册>"), {QStringLiteral("trip")});
+            dialog->albumChooser->setCurrentIndex(1);
+            dialog->addFiles(partly);
+            dialog->importButton->click();
+            dialog->closeButton->click();
+        });
+        main->action("importPicturesAction")->trigger();
+        trip = FormFixture::albumNode(*main, QStringLiteral("trip"));
+        QCOMPARE(trip->childCount(), 3);
+        QVERIFY(main->albumTree->topLevelItem(0)->isExpanded());
+        QVERIFY(trip->isExpanded());
+        QVERIFY(main->albumTree->currentItem());
+        QCOMPARE(main->albumTree->currentItem()->text(0), selected);
+        FormFixture::settle(*main);
+        QVERIFY(!main->pictureView->picture().isNull());
     }
 
 private:
