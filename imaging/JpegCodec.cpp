@@ -310,6 +310,28 @@ QImage decode(const QByteArray &data, const DecodeOptions &options)
     return orientation == 1 ? image : ImageOps::upright(image, orientation);
 }
 
+QSize uprightSize(const QByteArray &data)
+{
+    Decompressor d;
+    Header header{};
+    if (readHeader(&d.cinfo, &d.err, reinterpret_cast<const unsigned char *>(data.constData()),
+                   static_cast<unsigned long>(data.size()), 1, &header))
+        return QSize();
+    const QSize stored(header.width, header.height);
+    return orientationOf(d.cinfo) >= 5 ? stored.transposed() : stored;
+}
+
+int scaleDenominatorFor(const QSize &picture, const QSize &shown)
+{
+    for (const int d : {8, 4, 2}) {
+        const int width = (picture.width() + d - 1) / d;
+        const int height = (picture.height() + d - 1) / d;
+        if (width >= shown.width() && height >= shown.height())
+            return d;
+    }
+    return 1;
+}
+
 int exifOrientation(const QByteArray &data)
 {
     Decompressor d;

@@ -49,6 +49,14 @@ struct DecodeOptions
 // picture gives what could be decoded. Throws JpegError.
 QImage decode(const QByteArray &data, const DecodeOptions &options = DecodeOptions());
 
+// The picture's size as shown, turned upright by its EXIF orientation, read
+// from the header alone; empty when the data are not a JPEG picture.
+QSize uprightSize(const QByteArray &data);
+
+// The largest of 8, 4, 2 and 1 at which a picture of that size still
+// decodes to at least the size it is shown at.
+int scaleDenominatorFor(const QSize &picture, const QSize &shown);
+
 // The EXIF orientation (1 to 8) of the data; 1 when it has none.
 int exifOrientation(const QByteArray &data);
 

@@ -6,6 +6,7 @@
 #include "ConnectionString.h"
 #include "GuideDialog.h"
 #include "PictureLoader.h"
+#include "PicturePrefetch.h"
 #include "Prompts.h"
 #include "StoreCheck.h"
 
@@ -66,6 +67,13 @@ void MainWindow::createWindow(const QString &storePath)
     m_loader = new PictureLoader(this);
     connect(m_loader, &PictureLoader::loaded, this, [this](int, const QImage &picture) { pictureLoaded(picture); });
     connect(m_loader, &PictureLoader::failed, this, [this](int, const QString &error) { pictureFailed(error); });
+    m_zoomLoader = new PictureLoader(this);
+    connect(m_zoomLoader, &PictureLoader::loaded, this, [this](int, const QImage &picture) {
+        m_zoomRequestScale = 0;
+        zoomSourceLoaded(picture);
+    });
+    connect(m_zoomLoader, &PictureLoader::failed, this, [this] { m_zoomRequestScale = 0; });
+    m_prefetch = new PicturePrefetch(this);
     nodeImages = Artwork::imageList();
 
     auto *layout = new QVBoxLayout(this);

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class PictureLoader;
+class PicturePrefetch;
 class QPrinter;
 class QFrame;
 class StoreCheck;
@@ -151,6 +152,16 @@ public:
     // and a decoder error is reported. Passes store errors on.
     void loadPicture(int pictureId);
     bool isLoadingPicture() const;
+    // The shown picture decoded at its own resolution (decoded off the
+    // window's thread when it is not at hand). Throws on a decoder error.
+    QImage fullResolution();
+    // What the viewer shows, at the picture's own resolution: what save as
+    // and the wallpaper write.
+    QImage pictureAsShown();
+    // Drops every picture decoded ahead: one of them may no longer be what
+    // the store holds.
+    void forgetDecodedPictures();
+    PicturePrefetch *picturePrefetch() const { return m_prefetch; }
     void fitImage(PictureView *image);
     void centerImage(PictureView *image);
     void viewerResized();
@@ -232,6 +243,14 @@ private:
     void selectShownPicture(const QString &album, const QString &picture);
     void pictureLoaded(const QImage &picture);
     void pictureFailed(const QString &error);
+    void zoomSourceLoaded(const QImage &picture);
+    // The size a picture of that size is drawn at in the viewer now.
+    QSize shownSizeOf(const QSize &picture) const;
+    // Decodes the previous and next pictures of the shown one ahead.
+    void prefetchNeighbours();
+    // The decode to draw a picture shown at that size from; asks for a
+    // sharper one when none at hand is sharp enough.
+    QImage zoomSourceFor(const QSize &shown);
     // Asks a protected album's password as the tree does; true when the
     // right one was given (a wrong one is told, an empty one is not).
     bool albumPasswordGiven(const QString &album);
@@ -255,6 +274,21 @@ private:
     bool m_storeOpened = false;
     StoreCheck *m_storeCheck = nullptr;
     PictureLoader *m_loader = nullptr;
+    PictureLoader *m_zoomLoader = nullptr;
+    PicturePrefetch *m_prefetch = nullptr;
+    // The picture on screen: its stored bytes, its size upright, and the
+    // scale loadedPicture was decoded at.
+    struct ShownPicture
+    {
+        int pictureId = -1;
+        QByteArray data;
+        QSize size;
+        int scale = 1;
+    };
+    ShownPicture m_shown;
+    // A sharper decode of the shown picture, for a zoom past loadedPicture.
+    QImage m_zoomSource;
+    int m_zoomRequestScale = 0;
     // A picture found by the search, to be selected in the tree once shown.
     struct SearchResult
     {

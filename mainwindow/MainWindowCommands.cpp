@@ -114,12 +114,12 @@ QString MainWindow::runSaveDialog()
 
 void MainWindow::savePictureAs()
 {
-    const QImage picture = pictureView->picture();
-    if (picture.isNull())
+    if (pictureView->picture().isNull())
         return;
     const QString chosen = runSaveDialog();
     if (chosen.isEmpty())
         return;
+    const QImage picture = pictureAsShown();
     // The name and the extension are joined once: holiday and holiday.jpg
     // both give holiday.jpg.
     const QString file = joinSaveName(chosen);
@@ -158,6 +158,7 @@ void MainWindow::deleteSelectedPicture()
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("删除指定图片失败!"));
         return;
     }
+    forgetDecodedPictures();
     // The selection goes to the next picture, or to the album after the last.
     const int i = album->indexOfChild(node);
     selectByCode(i + 1 < album->childCount() ? album->child(i + 1) : album, node);
@@ -189,7 +190,7 @@ void MainWindow::printPicture()
 void MainWindow::printPictureTo(QPrinter *printer)
 {
     // The picture at full resolution, turned as it is shown.
-    QImage picture = loadedPicture;
+    QImage picture = fullResolution();
     for (int i = 0; i < m_quarterTurns; ++i)
         ImageOps::rotateQuarter(picture, true);
     if (picture.isNull())
@@ -211,9 +212,9 @@ void MainWindow::printPictureTo(QPrinter *printer)
 
 void MainWindow::setWallpaper(int style, int tile)
 {
-    const QImage picture = pictureView->picture();
-    if (picture.isNull())
+    if (pictureView->picture().isNull())
         return;
+    const QImage picture = pictureAsShown();
     const QString problem = Wallpaper::set(&picture, style, tile);
     if (!problem.isEmpty())
         Prompts::showWarning(QStringLiteral("警告"), problem);

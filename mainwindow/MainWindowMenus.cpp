@@ -267,6 +267,7 @@ void MainWindow::deleteSelectedAlbum()
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("删除相册时出错!"));
         return;
     }
+    forgetDecodedPictures();
     // The selection goes to the next album, or to the root after the last.
     QTreeWidgetItem *root = node->parent();
     const int i = root->indexOfChild(node);

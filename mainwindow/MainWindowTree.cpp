@@ -105,6 +105,7 @@ void MainWindow::createTreeHandlers()
 
 void MainWindow::buildAlbumTree()
 {
+    forgetDecodedPictures();
     albumTree->setUpdatesEnabled(false);
     albumTree->clear();
     auto *root = new QTreeWidgetItem(QStringList(kRootText));
@@ -331,6 +332,7 @@ void MainWindow::applyRename(QTreeWidgetItem *node, const QString &text)
         return;
     }
     node->setText(0, newName);
+    forgetDecodedPictures();
 }
 
 void MainWindow::refreshTree() { buildAlbumTree(); }

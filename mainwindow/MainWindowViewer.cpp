@@ -5,16 +5,33 @@
 
 #include "AlbumStore.h"
 #include "Application.h"
+#include "ImageOps.h"
+#include "JpegCodec.h"
 #include "PictureLoader.h"
+#include "PicturePrefetch.h"
+#include "TextRules.h"
 
+#include <QEventLoop>
+#include <QThreadPool>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QWheelEvent>
 
 #include <algorithm>
-#include "ImageOps.h"
+#include <stdexcept>
+
+QSize MainWindow::shownSizeOf(const QSize &picture) const
+{
+    // The control it is drawn in: fitted to the viewer, or as zoomed.
+    const QSize control = zoomed ? pictureView->size() : QSize(viewer->width() - 80, viewer->height());
+    return PictureView::drawRect(picture, control).size();
+}
 
 void MainWindow::loadPicture(int pictureId)
 {
     m_searchResult = SearchResult();
+    m_zoomLoader->cancel();
+    m_zoomSource = QImage();
     bool found = false;
     const QByteArray bytes = AlbumStore::instance()->pictureData(pictureId, &found);
     if (!found) {
@@ -22,9 +39,22 @@ void MainWindow::loadPicture(int pictureId)
         m_loader->cancel();
         viewer->unsetCursor();
         loadedPicture = QImage();
+        m_shown = ShownPicture();
         return;
     }
-    m_loader->load(bytes);
+    // Decoded no larger than it is shown: a camera's picture at an eighth
+    // of its size fills the viewer, at a fraction of the cost.
+    m_shown.pictureId = pictureId;
+    m_shown.data = bytes;
+    m_shown.size = JpegCodec::uprightSize(bytes);
+    m_shown.scale = m_shown.size.isEmpty() ? 1 : JpegCodec::scaleDenominatorFor(m_shown.size, shownSizeOf(m_shown.size));
+    const QImage ready = m_prefetch->find(pictureId, m_shown.scale);
+    if (!ready.isNull()) {
+        m_loader->cancel();
+        pictureLoaded(ready);
+        return;
+    }
+    m_loader->load(bytes, m_shown.scale);
     viewer->setCursor(Qt::BusyCursor);
 }
 
@@ -33,7 +63,7 @@ bool MainWindow::isLoadingPicture() const { return m_loader->isLoading(); }
 void MainWindow::pictureLoaded(const QImage &picture)
 {
     viewer->unsetCursor();
-    pictureView->setPicture(picture);
+    pictureView->setPicture(picture, m_shown.size.isEmpty() ? picture.size() : m_shown.size);
     loadedPicture = picture;
     m_quarterTurns = 0;
     fitImage(pictureView);
@@ -43,6 +73,110 @@ void MainWindow::pictureLoaded(const QImage &picture)
         m_searchResult = SearchResult();
         selectShownPicture(found.album, found.picture);
     }
+    m_prefetch->keep(m_shown.pictureId, m_shown.scale, picture);
+    // The neighbours are read once this picture is on screen.
+    QTimer::singleShot(0, this, [this] { Application::guard([this] { prefetchNeighbours(); }); });
+}
+
+void MainWindow::prefetchNeighbours()
+{
+    QTreeWidgetItem *current = albumTree->currentItem();
+    if (levelOf(current) != NodeLevel::Picture || m_shown.pictureId < 0)
+        return;
+    AlbumStore &store = *AlbumStore::instance();
+    const int albumId = store.findAlbumId(current->parent()->text(0));
+    QList<PicturePrefetch::Request> requests = {{m_shown.pictureId, QByteArray(), m_shown.scale}};
+    for (QTreeWidgetItem *node : {nextNode(current), previousNode(current)}) {
+        if (levelOf(node) != NodeLevel::Picture || node->parent() != current->parent())
+            continue;
+        const int id = store.findPictureId(albumId, trimText(node->text(0)));
+        bool found = false;
+        const QByteArray bytes = store.pictureData(id, &found);
+        const QSize size = JpegCodec::uprightSize(bytes);
+        if (!found || size.isEmpty())
+            continue;
+        // At the scale it will be shown fitted.
+        const QSize fitted =
+            PictureView::drawRect(size, QSize(viewer->width() - 80, viewer->height())).size();
+        requests.append({id, bytes, JpegCodec::scaleDenominatorFor(size, fitted)});
+    }
+    m_prefetch->prefetch(requests);
+}
+
+void MainWindow::forgetDecodedPictures() { m_prefetch->clear(); }
+
+void MainWindow::zoomSourceLoaded(const QImage &picture)
+{
+    m_zoomSource = picture;
+    // Drawn from the sharper picture from now on, where the zoom shows it
+    // as loaded (a turn shows its own turned copy).
+    if (zoomed && m_quarterTurns == 0)
+        pictureView->setPicture(zoomSourceFor(pictureView->pictureSize()), pictureView->pictureSize());
+}
+
+QImage MainWindow::zoomSourceFor(const QSize &shown)
+{
+    // The smallest decode at hand that is as large as the picture is shown,
+    // else the largest; a sharper one is asked for when that is not enough.
+    QImage best = loadedPicture;
+    if (!m_zoomSource.isNull()
+        && (best.width() < shown.width() ? m_zoomSource.width() > best.width()
+                                         : m_zoomSource.width() >= shown.width() && m_zoomSource.width() < best.width()))
+        best = m_zoomSource;
+    if (best.width() < shown.width() && !m_shown.size.isEmpty()) {
+        const int scale = JpegCodec::scaleDenominatorFor(m_shown.size, shown);
+        const int bestScale = (m_shown.size.width() + best.width() - 1) / std::max(1, best.width());
+        if (scale < bestScale && scale != m_zoomRequestScale) {
+            m_zoomRequestScale = scale;
+            m_zoomLoader->load(m_shown.data, scale);
+        }
+    }
+    return best;
+}
+
+QImage MainWindow::fullResolution()
+{
+    if (loadedPicture.size() == m_shown.size || m_shown.data.isEmpty())
+        return loadedPicture;
+    if (m_zoomSource.size() == m_shown.size)
+        return m_zoomSource;
+    // Decoded off the window's thread; the window is redrawn meanwhile but
+    // takes no input, so that nothing changes under the command waiting.
+    QImage full;
+    QString error;
+    QEventLoop wait;
+    const QByteArray bytes = m_shown.data;
+    QThreadPool::globalInstance()->start([&full, &error, &wait, bytes] {
+        try {
+            full = JpegCodec::decode(bytes);
+        } catch (const std::exception &e) {
+            error = QString::fromUtf8(e.what());
+        }
+        QMetaObject::invokeMethod(&wait, "quit", Qt::QueuedConnection);
+    });
+    viewer->setCursor(Qt::BusyCursor);
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
+    viewer->unsetCursor();
+    if (!error.isEmpty())
+        throw std::runtime_error(error.toStdString());
+    m_zoomSource = full;
+    return full;
+}
+
+QImage MainWindow::pictureAsShown()
+{
+    // What the viewer shows, at the picture's own resolution: the whole
+    // picture when fitted, the zoomed size when zoomed, turned as shown.
+    const QImage full = fullResolution();
+    if (full.isNull())
+        return full;
+    QSize size = pictureView->pictureSize();
+    if (m_quarterTurns % 2)
+        size.transpose();
+    QImage picture = zoomed && size != full.size() ? ImageOps::stretch(full, size) : full;
+    for (int i = 0; i < m_quarterTurns; ++i)
+        ImageOps::rotateQuarter(picture, true);
+    return picture;
 }
 
 void MainWindow::pictureFailed(const QString &error)
@@ -78,25 +212,25 @@ QSize MainWindow::zoomedSize(long double factor) const
 {
     // The scale the picture is shown at now, whichever way it is turned:
     // the zoom keeps the picture's proportions, whatever the viewer's shape.
-    const QImage &shown = pictureView->picture();
-    const QRect drawn = PictureView::drawRect(shown.size(), pictureView->size());
-    const bool turned = shown.size() != loadedPicture.size() && shown.size() == loadedPicture.size().transposed();
-    const int across = turned ? loadedPicture.height() : loadedPicture.width();
+    const QRect drawn = PictureView::drawRect(pictureView->pictureSize(), pictureView->size());
+    const QSize full = m_shown.size.isEmpty() ? loadedPicture.size() : m_shown.size;
+    const int across = m_quarterTurns % 2 ? full.height() : full.width();
     if (across <= 0)
         return QSize();
     const long double scale = (long double)drawn.width() / across * factor;
-    return ImageOps::zoomSize(loadedPicture.size(), scale, scale);
+    return ImageOps::zoomSize(full, scale, scale);
 }
 
 void MainWindow::zoom(long double factor)
 {
     const QSize size = zoomedSize(factor);
-    QImage picture;
     // A zoom too large to hold is refused and the command does nothing.
-    if (!ImageOps::zoom(loadedPicture, size, 1.0L, 1.0L, &picture))
+    if (!ImageOps::zoomAllowed(size))
         return;
-    pictureView->resize(picture.size());
-    pictureView->setPicture(picture);
+    // No picture of the zoomed size is made: the view draws the part that
+    // shows from the sharpest decode at hand.
+    pictureView->resize(size);
+    pictureView->setPicture(zoomSourceFor(size), size);
     m_quarterTurns = 0;
     centerImage(pictureView);
 }
@@ -116,7 +250,7 @@ void MainWindow::zoomOut()
     if (pictureView->picture().isNull())
         return;
     zoomed = true;
-    if (pictureView->picture().width() < 50)
+    if (pictureView->pictureSize().width() < 50)
         return;
     zoom(0.9L);
 }
@@ -128,7 +262,7 @@ void MainWindow::showActualSize()
     zoomed = false;
     fitImage(pictureView);
     centerImage(pictureView);
-    pictureView->setPicture(loadedPicture);
+    pictureView->setPicture(loadedPicture, m_shown.size.isEmpty() ? loadedPicture.size() : m_shown.size);
     m_quarterTurns = 0;
 }
 
@@ -138,8 +272,9 @@ void MainWindow::turn(bool clockwise)
     if (picture.isNull())
         return;
     ImageOps::rotateQuarter(picture, clockwise);
-    pictureView->setPicture(picture);
+    pictureView->setPicture(picture, pictureView->pictureSize().transposed());
     m_quarterTurns = (m_quarterTurns + (clockwise ? 1 : 3)) % 4;
+    forgetDecodedPictures();
 }
 
 void MainWindow::turnClockwise() { turn(true); }

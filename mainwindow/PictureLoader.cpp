@@ -17,19 +17,20 @@ PictureLoader::~PictureLoader()
     m_pool.waitForDone();
 }
 
-int PictureLoader::load(const QByteArray &data)
+int PictureLoader::load(const QByteArray &data, int scaleDenominator)
 {
     cancel();
     auto stop = std::make_shared<std::atomic_bool>(false);
     m_cancel = stop;
     const int request = ++m_last;
     m_pending = request;
-    m_pool.start([this, data, stop, request] {
+    m_pool.start([this, data, scaleDenominator, stop, request] {
         QImage picture;
         QString error;
         try {
             JpegCodec::DecodeOptions options;
             options.cancel = stop.get();
+            options.scaleDenominator = scaleDenominator;
             picture = JpegCodec::decode(data, options);
         } catch (const JpegCodec::JpegError &e) {
             error = QString::fromUtf8(e.what());

@@ -18,9 +18,9 @@ public:
     // Stops what is decoding and waits for it.
     ~PictureLoader() override;
 
-    // Starts decoding the data; returns the request's number, which loaded()
-    // or failed() will carry.
-    int load(const QByteArray &data);
+    // Starts decoding the data at 1/scaleDenominator of its size; returns
+    // the request's number, which loaded() or failed() will carry.
+    int load(const QByteArray &data, int scaleDenominator = 1);
     // Stops the request under way; it reports nothing.
     void cancel();
     // True while the latest request has not reported.

@@ -2,9 +2,10 @@
 
 #include <QPainter>
 
-void PictureView::setPicture(const QImage &picture)
+void PictureView::setPicture(const QImage &picture, const QSize &size)
 {
     m_picture = picture;
+    m_size = size.isValid() ? size : picture.size();
     update();
 }
 
@@ -42,7 +43,7 @@ void PictureView::paintEvent(QPaintEvent *)
     if (m_picture.isNull())
         return;
     QPainter p(this);
-    const QRect target = drawRect(m_picture.size(), size());
+    const QRect target = drawRect(m_size, size());
     if (target.size() == m_picture.size()) {
         p.drawImage(target.topLeft(), m_picture);
     } else {

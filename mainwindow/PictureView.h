@@ -4,14 +4,22 @@
 #include <QWidget>
 
 // A picture drawn scaled down proportionally when larger than the control,
-// never enlarged, and centred in it.
+// never enlarged, and centred in it. The picture has a size of its own, the
+// size it stands for, which its pixels may not have: a picture decoded at an
+// eighth of its size stands for the whole one and is drawn as the whole one
+// would be. Only the part of it that shows is ever drawn, so a picture
+// zoomed far in costs no more to draw than a fitted one.
 class PictureView : public QWidget
 {
     Q_OBJECT
 public:
     explicit PictureView(QWidget *parent = nullptr) : QWidget(parent) {}
+    // The pixels drawn.
     const QImage &picture() const { return m_picture; }
-    void setPicture(const QImage &picture);
+    // The size the picture stands for.
+    QSize pictureSize() const { return m_size; }
+    // An empty size stands for the picture's own.
+    void setPicture(const QImage &picture, const QSize &size = QSize());
     // The rectangle, within the control, that the picture is drawn in.
     static QRect drawRect(const QSize &picture, const QSize &control);
 
@@ -20,4 +28,5 @@ protected:
 
 private:
     QImage m_picture;
+    QSize m_size;
 };

@@ -46,7 +46,13 @@ bool AlbumStore::openStore(const QString &connectionString)
     // the pictures from being shown.
     m_lock = std::make_unique<QLockFile>(lockFilePath(path));
     m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0)) {
+    // A live owner holds a kernel lock on its lock file as long as it runs;
+    // a lock file nobody holds is left from a process that died, even one
+    // killed before it could write its name into it.
+    bool locked = m_lock->tryLock(0);
+    if (!locked && m_lock->error() == QLockFile::LockFailedError && m_lock->removeStaleLockFile())
+        locked = m_lock->tryLock(0);
+    if (!locked) {
         if (m_lock->error() == QLockFile::LockFailedError) {
             m_lock.reset();
             m_openFailure = OpenFailure::InUse;

@@ -212,7 +212,7 @@ private slots:
         openForm();
         QTreeWidgetItem *cat = album("open")->child(0);
         select(cat);
-        QCOMPARE(m_form->pictureView->picture().size(), QSize(64, 48));
+        QCOMPARE(m_form->pictureView->pictureSize(), QSize(64, 48));
         QCOMPARE(m_form->currentAlbumNode, album("open"));
         const QImage shown = m_form->loadedPicture;
 

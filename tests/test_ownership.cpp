@@ -76,6 +76,18 @@ private slots:
         QVERIFY(QFile::exists(lock)); // left behind by the killed process
         QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
         QVERIFY(m_f.store->addAlbum(QStringLiteral("after"), QString()));
+
+        // Killed right after it made its lock file, before it wrote its name
+        // into it: an empty lock file that nobody holds.
+        m_f.store->closeStore();
+        QFile empty(lock);
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        // Held, it is never taken.
+        AlbumStore other;
+        QVERIFY(!other.openStore(ConnectionString::forStore(m_f.path)));
+        QCOMPARE(other.openFailure(), AlbumStore::OpenFailure::InUse);
     }
 
 private:

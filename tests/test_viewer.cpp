@@ -3,6 +3,7 @@
 
 #include "ConnectionString.h"
 #include "ImageOps.h"
+#include "PicturePrefetch.h"
 #include "Modal.h"
 #include "FormFixture.h"
 #include "JpegCodec.h"
@@ -69,7 +70,7 @@ private slots:
         QFETCH(QRect, drawn);
         select(picture);
         QCOMPARE(m_form->pictureView->geometry(), QRect(40, 0, 465, 259));
-        QCOMPARE(PictureView::drawRect(m_form->pictureView->picture().size(), m_form->pictureView->size()), drawn);
+        QCOMPARE(PictureView::drawRect(m_form->pictureView->pictureSize(), m_form->pictureView->size()), drawn);
         QCOMPARE(m_form->loadedPicture, m_form->pictureView->picture());
         QVERIFY(!m_form->zoomed);
         QCOMPARE(m_form->currentAlbumNode, m_form->albumTree->topLevelItem(0)->child(0));
@@ -103,7 +104,7 @@ private slots:
         QVERIFY(m_form->zoomed);
         // Drawn 345 x 259 when fitted; enlarged by 1.1 at its proportions.
         QCOMPARE(m_form->pictureView->geometry(), QRect(83, -12, 379, 284));
-        QCOMPARE(m_form->pictureView->picture().size(), QSize(379, 284));
+        QCOMPARE(m_form->pictureView->pictureSize(), QSize(379, 284));
         m_form->zoomIn();
         QCOMPARE(m_form->pictureView->size(), QSize(416, 312));
         // While zoomed, a resize of the viewer only centres the picture.
@@ -121,7 +122,7 @@ private slots:
         select(QStringLiteral("big"));
         m_form->zoomOutButton->click();
         QCOMPARE(m_form->pictureView->size(), QSize(310, 232));
-        QCOMPARE(m_form->pictureView->picture().size(), QSize(310, 232));
+        QCOMPARE(m_form->pictureView->pictureSize(), QSize(310, 232));
 
         // A shown bitmap under 50 wide is not reduced, but counts as zoomed.
         select(QStringLiteral("narrow"));
@@ -129,7 +130,7 @@ private slots:
         m_form->zoomOut();
         QVERIFY(m_form->zoomed);
         QCOMPARE(m_form->pictureView->geometry(), fitted);
-        QCOMPARE(m_form->pictureView->picture().size(), QSize(49, 30));
+        QCOMPARE(m_form->pictureView->pictureSize(), QSize(49, 30));
         m_form->resize(m_form->width() + 40, m_form->height());
         QTRY_COMPARE(m_form->viewer->width(), 585);
         QCOMPARE(m_form->pictureView->size(), fitted.size());
@@ -141,7 +142,7 @@ private slots:
         const QImage loaded = m_form->pictureView->picture();
         const QRect place = m_form->pictureView->geometry();
         m_form->turnRightButton->click(); // clockwise
-        QCOMPARE(m_form->pictureView->picture().size(), QSize(200, 300));
+        QCOMPARE(m_form->pictureView->pictureSize(), QSize(200, 300));
         QCOMPARE(m_form->pictureView->picture().pixel(190, 10), loaded.pixel(10, 9));
         QCOMPARE(m_form->pictureView->picture().pixel(10, 290), loaded.pixel(290, 189));
         QCOMPARE(m_form->pictureView->geometry(), place);
@@ -152,7 +153,7 @@ private slots:
 
         m_form->turnCounterClockwise();
         m_form->zoomIn(); // the zoom shows the picture unturned, at the scale it was shown turned
-        QCOMPARE(m_form->pictureView->picture().size(), QSize(283, 189));
+        QCOMPARE(m_form->pictureView->pictureSize(), QSize(283, 189));
         QVERIFY(std::abs(qRed(m_form->pictureView->picture().pixel(5, 5)) - qRed(loaded.pixel(5, 5))) < 16);
         m_form->turnClockwise();
         m_form->actualSizeButton->click(); // actual size: unturned, unzoomed
@@ -201,7 +202,7 @@ private slots:
             m_form->zoomIn();
         for (int i = 0; i < out; ++i)
             m_form->zoomOut();
-        const QSize shown = m_form->pictureView->picture().size();
+        const QSize shown = m_form->pictureView->pictureSize();
         QCOMPARE(m_form->pictureView->size(), shown);
         // Width over height as the picture's own, to a pixel of truncation.
         const qint64 skew = qint64(shown.width()) * loaded.height() - qint64(shown.height()) * loaded.width();
@@ -310,6 +311,80 @@ private slots:
         QCOMPARE(opened, QStringLiteral("QPrintPreviewDialog"));
     }
 
+    void fittedPictureIsAScaledDecodeOfTheSameLook()
+    {
+        // A camera-sized picture with fine detail.
+        QImage photo(3200, 2400, QImage::Format_RGB32);
+        for (int y = 0; y < photo.height(); ++y)
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb((x / 7) % 256, (y / 5) % 256, ((x + y) / 11) % 256));
+        addPicture(QStringLiteral("camera"), JpegFixtures::make(photo, Kind::Baseline));
+        select(QStringLiteral("camera"));
+        // Decoded at a fraction of its size, standing for the whole.
+        QVERIFY(m_form->loadedPicture.width() < 3200);
+        QCOMPARE(m_form->pictureView->pictureSize(), QSize(3200, 2400));
+        // Drawn as a full decode scaled down would be.
+        const QRect drawn = PictureView::drawRect(m_form->pictureView->pictureSize(), m_form->pictureView->size());
+        const QImage shown = m_form->pictureView->grab(drawn).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage expected = ImageOps::stretch(JpegCodec::decode(TestStore::readFile(m_lastFile)), drawn.size());
+        QCOMPARE(shown.size(), expected.size());
+        double difference = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb a = shown.pixel(x, y);
+                const QRgb b = expected.pixel(x, y);
+                difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+            }
+        difference /= 3.0 * shown.width() * shown.height();
+        QVERIFY2(difference < 4, qPrintable(QStringLiteral("mean difference %1").arg(difference)));
+
+        // What the commands write is the picture at its own resolution.
+        QCOMPARE(m_form->pictureAsShown().size(), QSize(3200, 2400));
+        m_form->turnClockwise();
+        QCOMPARE(m_form->pictureAsShown().size(), QSize(2400, 3200));
+        // Zoomed past the fitted decode, a sharper one is drawn from.
+        m_form->showActualSize();
+        for (int i = 0; i < 12; ++i)
+            m_form->zoomIn();
+        QTRY_VERIFY(m_form->pictureView->picture().width() >= std::min(3200, m_form->pictureView->pictureSize().width()));
+        QCOMPARE(m_form->pictureAsShown().size(), m_form->pictureView->pictureSize());
+    }
+
+    void neighboursAreDecodedAheadAndNeverStale()
+    {
+        QTreeWidgetItem *album = m_form->albumTree->topLevelItem(0)->child(0);
+        select(QStringLiteral("small"));
+        // The next picture is decoded ahead.
+        const int narrowId = m_f.store->findPictureId(1, QStringLiteral("narrow"));
+        QTRY_VERIFY(!m_form->picturePrefetch()->find(narrowId, 1).isNull());
+        // The picture of the highest id deleted, and its id taken again by
+        // a new picture: the new one shows, never the deleted one.
+        const int lastId = m_f.store->findPictureId(1, QStringLiteral("strip"));
+        m_form->albumTree->setCurrentItem(album->child(album->childCount() - 1));
+        FormFixture::settle(*m_form);
+        m_f.prompts->queueYesNo(IdYes);
+        m_form->deleteSelectedPicture();
+        m_f.prompts->messages.clear(); // the question
+        QVERIFY(m_form->picturePrefetch()->find(lastId, 1).isNull());
+        addPicture(QStringLiteral("newcomer"), JpegFixtures::make(JpegFixtures::quarters(40, 40), Kind::Baseline));
+        QCOMPARE(m_f.store->findPictureId(1, QStringLiteral("newcomer")), lastId);
+        m_form->refreshTree();
+        m_form->albumTree->expandItem(m_form->albumTree->topLevelItem(0));
+        album = m_form->albumTree->topLevelItem(0)->child(0);
+        m_form->albumTree->expandItem(album);
+        m_form->albumTree->setCurrentItem(album->child(album->childCount() - 2));
+        FormFixture::settle(*m_form);
+        m_form->showNextPicture();
+        FormFixture::settle(*m_form);
+        QCOMPARE(m_form->pictureView->pictureSize(), QSize(40, 40));
+
+        // A turn drops what was decoded ahead.
+        select(QStringLiteral("small"));
+        QTRY_VERIFY(!m_form->picturePrefetch()->find(narrowId, 1).isNull());
+        m_form->turnClockwise();
+        QVERIFY(m_form->picturePrefetch()->find(narrowId, 1).isNull());
+    }
+
     void zoomTooLargeIsRefused()
     {
         // A strip reaches the widest side a zoom may make in a few dozen steps.
@@ -322,7 +397,7 @@ private slots:
         QCOMPARE(m_form->pictureView->size(), last);
         QVERIFY(ImageOps::zoomAllowed(last));
         QVERIFY(last.width() * 11 / 10 > ImageOps::MaxZoomSide);
-        QCOMPARE(m_form->pictureView->picture().size(), last);
+        QCOMPARE(m_form->pictureView->pictureSize(), last);
         QVERIFY(m_form->zoomed);
     }
 
@@ -358,16 +433,25 @@ private slots:
         // Another selection takes effect at once; the slow picture never
         // shows.
         m_form->albumTree->setCurrentItem(album->child(1)); // small
-        QTRY_COMPARE(m_form->pictureView->picture().size(), QSize(300, 200));
+        QTRY_COMPARE(m_form->pictureView->pictureSize(), QSize(300, 200));
         QVERIFY2(timer.elapsed() < slowMs, qPrintable(QStringLiteral("%1 ms, the slow one alone %2 ms")
                                                           .arg(timer.elapsed())
                                                           .arg(slowMs)));
         QTest::qWait(int(slowMs / 2));
-        QCOMPARE(m_form->pictureView->picture().size(), QSize(300, 200));
+        QCOMPARE(m_form->pictureView->pictureSize(), QSize(300, 200));
         QCOMPARE(m_form->loadedPicture.size(), QSize(300, 200));
     }
 
 private:
+    // Adds a picture to the album and shows the tree again with it.
+    void addPicture(const QString &name, const QByteArray &bytes)
+    {
+        m_lastFile = m_f.dir.filePath(name + QStringLiteral(".jpg"));
+        QVERIFY(TestStore::writeFile(m_lastFile, bytes));
+        QVERIFY(m_f.store->addPicture(1, m_lastFile));
+        m_form->refreshTree();
+    }
+
     void wheel(int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         const QPointF centre(m_form->viewer->width() / 2.0, m_form->viewer->height() / 2.0);
@@ -391,6 +475,7 @@ private:
 
     TestStore::Fixture m_f;
     std::unique_ptr<MainWindow> m_form;
+    QString m_lastFile;
 };
 
 QTEST_MAIN(TestViewer)
