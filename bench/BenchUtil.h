@@ -56,6 +56,20 @@ inline double shellMs(const QString &command)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
+// Medians of runs, with their spread, and the ratio of the medians.
+inline void reportRuns(const char *what, std::vector<double> ours, const char *baseline, std::vector<double> base,
+                       double limit)
+{
+    std::sort(ours.begin(), ours.end());
+    std::sort(base.begin(), base.end());
+    const double o = ours[ours.size() / 2];
+    const double b = base[base.size() / 2];
+    std::printf("%-34s %9.1f ms  [min %.1f, max %.1f]\n%-34s %9.1f ms  [min %.1f, max %.1f]\n"
+                "ratio %.2f (target at most %.1f): %s\n",
+                what, o, ours.front(), ours.back(), baseline, b, base.front(), base.back(), o / b, limit,
+                o / b <= limit ? "met" : "NOT MET");
+}
+
 inline void report(const char *what, double ours, const char *baseline, double base, double limit)
 {
     const double ratio = ours / base;

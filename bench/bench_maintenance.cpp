@@ -1,7 +1,8 @@
-// Compaction of a store of about 600 MB with half its pictures deleted,
-// against `cp` of the store file plus `sync`, with the peak extra disk used
-// during the compaction as a multiple of the compacted size; and a backup of
-// the same store against `cp` plus `sync`.
+// Compaction and backup of a store of pictures (2,000 MB by default, a
+// tenth of its pictures deleted), each against `cp` of the store file plus
+// `sync` of just the file written: medians of 5 runs, with min and max.
+// Also the peak extra disk a compaction uses, as a multiple of the
+// compacted size.
 //   bench_maintenance [megabytes]
 
 #include "AlbumStore.h"
@@ -13,9 +14,10 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QThread>
 
 namespace {
+
+constexpr int kRuns = 5;
 
 qint64 folderBytes(const QString &folder)
 {
@@ -30,7 +32,7 @@ qint64 folderBytes(const QString &folder)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const int megabytes = argc > 1 ? std::atoi(argv[1]) : 600;
+    const int megabytes = argc > 1 ? std::atoi(argv[1]) : 2000;
     QTemporaryDir dir(QDir::current().filePath(QStringLiteral("bench-XXXXXX")));
     const QString storeFolder = dir.filePath(QStringLiteral("date"));
     QDir().mkpath(storeFolder);
@@ -52,42 +54,60 @@ int main(int argc, char **argv)
             pic.bind(1, i).bindBlob(2, bytes).exec();
         }
         t.commit();
-        for (int i = 1; i <= count; i += 2)
+        for (int i = 1; i <= count; i += 10)
             store.deletePicture(1, QStringLiteral("IMG_%1").arg(i));
     }
     store.closeStore();
     QProcess::execute(QStringLiteral("sync"), {});
-    const qint64 before = QFileInfo(storePath).size();
-    std::printf("store: %.0f MB, half of its pictures deleted\n", before / 1e6);
+    std::printf("store: %.0f MB, a tenth of its pictures deleted\n", QFileInfo(storePath).size() / 1e6);
 
-    // The baseline first, on the uncompacted file.
-    const double cp = Bench::shellMs(QStringLiteral("cp '%1' '%2/copy.pdb' && sync").arg(storePath, dir.path()));
-    QFile::remove(dir.filePath(QStringLiteral("copy.pdb")));
-
-    // The compaction in a child process, the folder watched from here.
-    QProcess child;
-    QElapsedTimer t;
-    t.start();
-    child.start(QStringLiteral(QUILBO_COMPACTSTORE_BENCH), {storePath, QStringLiteral("1")});
-    qint64 peak = 0;
-    while (!child.waitForFinished(5)) {
-        peak = std::max(peak, folderBytes(storeDir.path()) - before);
+    // The baseline: a copy of the store file, flushed to disk.
+    const QString copy = dir.filePath(QStringLiteral("copy.pdb"));
+    std::vector<double> cp;
+    for (int i = 0; i < kRuns; ++i) {
+        cp.push_back(Bench::shellMs(QStringLiteral("cp '%1' '%2' && sync '%2'").arg(storePath, copy)));
+        QFile::remove(copy);
     }
-    const double compactMs = double(t.nsecsElapsed()) / 1e6;
-    const qint64 after = QFileInfo(storePath).size();
-    std::printf("compaction: %s", child.readAllStandardOutput().constData());
-    std::printf("compacted size %.0f MB\n", after / 1e6);
-    std::printf("compaction %31.0f ms\ncp + sync of the store file %15.0f ms\nratio %.2f\n", compactMs, cp, compactMs / cp);
-    std::printf("peak extra disk %.0f MB = %.2f x the compacted size\n\n", peak / 1e6, double(peak) / double(after));
 
-    // Backup of the compacted store.
-    QProcess::execute(QStringLiteral("sync"), {});
+    // Compactions in a child process, the folder watched from here.
+    std::vector<double> compactions;
+    qint64 peak = 0;
+    qint64 compacted = 0;
+    for (int i = 0; i < kRuns; ++i) {
+        const qint64 before = QFileInfo(storePath).size();
+        QProcess child;
+        QElapsedTimer t;
+        t.start();
+        child.start(QStringLiteral(QUILBO_COMPACTSTORE_BENCH), {storePath, QStringLiteral("1")});
+        while (!child.waitForFinished(5))
+            peak = std::max(peak, folderBytes(storeDir.path()) - before);
+        compactions.push_back(double(t.nsecsElapsed()) / 1e6);
+        if (child.exitCode() != 0)
+            std::printf("compaction FAILED: %s", child.readAllStandardError().constData());
+        compacted = QFileInfo(storePath).size();
+    }
+    std::printf("compacted size %.0f MB\n", compacted / 1e6);
+    Bench::reportRuns("compaction", compactions, "cp + sync of the store file", cp, 3.0);
+    std::printf("peak extra disk %.0f MB = %.2f x the compacted size\n\n", peak / 1e6, double(peak) / double(compacted));
+
+    // Backups of the compacted store, to files that do not exist yet.
+    std::vector<double> cp2;
+    for (int i = 0; i < kRuns; ++i) {
+        cp2.push_back(Bench::shellMs(QStringLiteral("cp '%1' '%2' && sync '%2'").arg(storePath, copy)));
+        QFile::remove(copy);
+    }
     store.openStore(ConnectionString::forStore(storePath));
-    t.restart();
-    const bool ok = store.backupStore(storePath, dir.filePath(QStringLiteral("backup")));
-    const double backupMs = double(t.nsecsElapsed()) / 1e6;
-    const double cp2 = Bench::shellMs(QStringLiteral("cp '%1' '%2/copy2.pdb' && sync").arg(storePath, dir.path()));
-    std::printf("backup (%s) %28.0f ms\ncp + sync of the store file %15.0f ms\nratio %.2f\n", ok ? "made" : "FAILED",
-                backupMs, cp2, backupMs / cp2);
+    std::vector<double> backups;
+    for (int i = 0; i < kRuns; ++i) {
+        const QString target = dir.filePath(QStringLiteral("backup%1").arg(i));
+        QElapsedTimer t;
+        t.start();
+        const bool ok = store.backupStore(storePath, target);
+        backups.push_back(double(t.nsecsElapsed()) / 1e6);
+        if (!ok)
+            std::printf("backup FAILED\n");
+        QFile::remove(target + QStringLiteral(".pdb"));
+    }
+    Bench::reportRuns("backup", backups, "cp + sync of the store file", cp2, 3.0);
     return 0;
 }

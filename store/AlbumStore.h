@@ -135,12 +135,15 @@ public:
     bool savePictureFile(const QImage *picture, const QString &path, const QString &ext);
 
     // ---- store maintenance
-    // Compacts the store file: a keyed copy is written beside it, flushed,
-    // checked (it must open with the password, pass the integrity check and
-    // hold every row) and renamed over the store, after which the
-    // connection is opened again. False, with the store untouched and no
-    // working file left, when no store file is there or any step fails.
-    // Throws SqlError when the store cannot be opened again afterwards.
+    // Compacts the open store file. A store that keeps a map of its pages
+    // (every store made or compacted by this version) is compacted in place,
+    // in one transaction checked before it is committed. An older one is
+    // copied into a keyed copy beside it, which is flushed, checked (it must
+    // open with the password, pass the integrity check and hold every row)
+    // and renamed over the store, after which the connection is opened
+    // again. False, with the store as it was and no working file left, when
+    // no store file is there or any step fails. Throws SqlError when the
+    // store cannot be opened again after a copy.
     bool compactStore(const QString &storePath);
     // Copies the store file to the target (trimmed; the store's extension
     // added when it holds no dot at all). Never replaces an existing file;
@@ -153,6 +156,8 @@ private:
     // Opens m_path with the connection string's password; the lock is the
     // caller's.
     bool openConnection();
+    bool compactInPlace();
+    bool compactIntoCopy(const QString &storePath);
 
     SqlConnection m_connection;
     QString m_connectionString;

@@ -117,6 +117,48 @@ bool AlbumStore::compactStore(const QString &storePath)
     // would destroy that file.
     if (store.canonicalFilePath() != QFileInfo(m_path).canonicalFilePath())
         return false;
+    try {
+        SqlStatement mode(connection(), QStringLiteral("PRAGMA auto_vacuum"));
+        constexpr int incremental = 2;
+        if (mode.next() && mode.int64(0) == incremental)
+            return compactInPlace();
+    } catch (const SqlError &) {
+        return false;
+    }
+    // An older store is compacted into a copy that, once checked, replaces
+    // it; the copy keeps a map of its pages, so that every later compaction
+    // is done in place.
+    return compactIntoCopy(storePath);
+}
+
+bool AlbumStore::compactInPlace()
+{
+    // The pages freed by deleted pictures are filled from the end of the
+    // file, which is then cut short: only the pages that move are read and
+    // written. One transaction, checked before it is committed: a
+    // compaction cut short at any moment is rolled back from its journal
+    // when the store is next opened, and leaves the store as it was.
+    try {
+        SqlConnection &db = connection();
+        SqlTransaction t(db);
+        const qint64 albums = rowCount(db, "PicLibTable");
+        const qint64 pictures = rowCount(db, "PicInfoTable");
+        const qint64 data = rowCount(db, "PicTable");
+        db.execFixed("PRAGMA incremental_vacuum");
+        SqlStatement check(db, QStringLiteral("PRAGMA quick_check"));
+        if (!check.next() || check.text(0) != QLatin1String("ok") || rowCount(db, "PicLibTable") != albums
+            || rowCount(db, "PicInfoTable") != pictures || rowCount(db, "PicTable") != data)
+            return false;
+        t.commit();
+        return true;
+    } catch (const SqlError &) {
+        return false;
+    }
+}
+
+bool AlbumStore::compactIntoCopy(const QString &storePath)
+{
+    const QFileInfo store(storePath);
     struct stat storeStat = {};
     if (::stat(QFile::encodeName(storePath).constData(), &storeStat) != 0)
         return false;
@@ -158,6 +200,12 @@ bool AlbumStore::compactStore(const QString &storePath)
             attach.bind(1, working).bind(2, QString::fromLatin1(StoreSchema::databasePassword())).exec();
         }
         try {
+            // The copy is a new file, flushed and checked before it replaces
+            // anything: it needs no journal of its own.
+            db.execFixed("PRAGMA compacted.journal_mode = OFF");
+            db.execFixed("PRAGMA compacted.synchronous = OFF");
+            db.execFixed("PRAGMA compacted.cache_size = -65536");
+            db.execFixed("PRAGMA compacted.auto_vacuum = INCREMENTAL");
             db.execFixed("SELECT sqlcipher_export('compacted')");
             // The export does not carry the schema's version over.
             const QByteArray setVersion = "PRAGMA compacted.user_version = " + QByteArray::number(userVersion);

@@ -50,6 +50,9 @@ void createTables(SqlConnection &db)
 {
     // NOCASE folds ASCII only, but keeps the store readable by the standard
     // sqlcipher shell (a custom collation would not be).
+    // A map of the store's pages lets a compaction move only the pages it
+    // frees (set before anything is written to the file).
+    db.execFixed("PRAGMA auto_vacuum = INCREMENTAL");
     db.execFixed("PRAGMA user_version = 1");
     db.execFixed("CREATE TABLE PicLibTable ("
                  " PicLibID INTEGER NOT NULL PRIMARY KEY,"

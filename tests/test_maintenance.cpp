@@ -14,6 +14,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 QByteArray randomBytes(int size, quint32 seed)
@@ -77,12 +79,25 @@ private slots:
         QCOMPARE(workingFiles(), QStringList());
     }
 
+    void compactionOnAFullDiskLeavesTheStore_data()
+    {
+        QTest::addColumn<bool>("older");
+        QTest::newRow("in place") << false;
+        QTest::newRow("an older store, into a copy") << true;
+    }
     void compactionOnAFullDiskLeavesTheStore()
     {
-        fill(4, 200 * 1024);
+        QFETCH(bool, older);
+        fill(6, 200 * 1024);
+        QVERIFY(m_f.store->deletePicture(1, QStringLiteral("p0")));
+        QVERIFY(m_f.store->deletePicture(1, QStringLiteral("p1")));
+        if (older)
+            makeOlder();
         m_f.store->closeStore();
         const qint64 size = QFileInfo(m_f.path).size();
-        TestStore::SmallDisk disk(m_f.dir.filePath(QStringLiteral("small")), size + size / 2);
+        // Room for the store and little else: not for the pages a compaction
+        // moves, nor for a copy.
+        TestStore::SmallDisk disk(m_f.dir.filePath(QStringLiteral("small")), size + 32 * 1024);
         if (!disk.isMounted())
             QSKIP("cannot mount a small tmpfs here (needs root)");
         const QString store = disk.path() + QStringLiteral("/pdate.pdb");
@@ -95,7 +110,36 @@ private slots:
         QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  (QStringList{QStringLiteral(".pdate.pdb.lock"), QStringLiteral("pdate.pdb")}));
         QVERIFY(m_f.store->isOpen());
+        checkPictures();
         m_f.store->closeStore();
+    }
+
+    void olderStoreIsCompactedIntoACopyOnceThenInPlace()
+    {
+        fill(6, 200 * 1024);
+        makeOlder();
+        QVERIFY(m_f.store->deletePicture(1, QStringLiteral("p0")));
+        const auto inode = [this] {
+            struct stat info = {};
+            ::stat(QFile::encodeName(m_f.path).constData(), &info);
+            return info.st_ino;
+        };
+        const auto before = inode();
+        QVERIFY(m_f.store->compactStore(m_f.path));
+        QVERIFY(inode() != before); // a new file took its place
+        SqlStatement mode(m_f.store->connection(), QStringLiteral("PRAGMA auto_vacuum"));
+        QVERIFY(mode.next());
+        QCOMPARE(int(mode.int64(0)), 2);
+        checkPictures();
+        // From now on in place: the same file, shorter.
+        QVERIFY(m_f.store->deletePicture(1, QStringLiteral("p1")));
+        const auto converted = inode();
+        const qint64 size = QFileInfo(m_f.path).size();
+        QVERIFY(m_f.store->compactStore(m_f.path));
+        QCOMPARE(inode(), converted);
+        QVERIFY(QFileInfo(m_f.path).size() < size - 150 * 1024); // the 200 KB picture
+        checkPictures();
+        QCOMPARE(workingFiles(), QStringList());
     }
 
     void killedCompactionNeverLosesTheStore()
@@ -279,6 +323,17 @@ private:
             m_bytes[name] = randomBytes(size, quint32(i + 1));
             TestStore::addPictureBytes(m_f.dir, 1, name, m_bytes[name]);
         }
+    }
+
+    // Turns the fixture's store into one of an earlier version, without a
+    // map of its pages.
+    void makeOlder()
+    {
+        m_f.store->connection().execFixed("PRAGMA auto_vacuum = NONE");
+        m_f.store->connection().execFixed("VACUUM");
+        SqlStatement mode(m_f.store->connection(), QStringLiteral("PRAGMA auto_vacuum"));
+        QVERIFY(mode.next());
+        QCOMPARE(int(mode.int64(0)), 0);
     }
 
     // Every picture still in the album holds its bytes.
