@@ -1,14 +1,15 @@
 #include "JpegCodec.h"
 
 #include "ImageOps.h"
+#include "StreamedBytes.h"
 
 #include <algorithm>
 #include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cmath>
 #include <cstring>
-#include <mutex>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -70,22 +71,99 @@ struct Header
     bool adobe;
 };
 
+// A source reading bytes as they arrive: the decode keeps pace with the
+// reading, waiting where it has caught up.
+struct StreamSource
+{
+    jpeg_source_mgr pub;
+    const StreamedBytes *stream;
+    qsizetype handedOut; // bytes given to libjpeg so far
+};
+
+const JOCTET kFakeEoi[2] = {0xFF, JPEG_EOI};
+
+void initStream(j_decompress_ptr) {}
+void termStream(j_decompress_ptr) {}
+
+boolean fillFromStream(j_decompress_ptr cinfo)
+{
+    auto *src = reinterpret_cast<StreamSource *>(cinfo->src);
+    auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
+    qsizetype in = src->handedOut;
+    // Short waits, so that a decode no longer wanted stops while it waits.
+    while (in == src->handedOut && in < src->stream->size()) {
+        if (err->cancel && err->cancel->load(std::memory_order_relaxed)) {
+            err->stopped = Cancelled;
+            std::longjmp(err->jump, 1);
+        }
+        in = src->stream->waitBeyond(src->handedOut, 50);
+        if (in < 0)
+            ERREXIT(cinfo, JERR_INPUT_EOF); // the rest will never come
+    }
+    if (in == src->handedOut) {
+        // Past the last byte: end the picture there, as libjpeg's own
+        // memory source does for a file cut short.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        src->pub.next_input_byte = kFakeEoi;
+        src->pub.bytes_in_buffer = 2;
+        return TRUE;
+    }
+    src->pub.next_input_byte = reinterpret_cast<const JOCTET *>(src->stream->data()) + src->handedOut;
+    src->pub.bytes_in_buffer = size_t(in - src->handedOut);
+    src->handedOut = in;
+    return TRUE;
+}
+
+void skipInStream(j_decompress_ptr cinfo, long count)
+{
+    jpeg_source_mgr *src = cinfo->src;
+    if (count <= 0)
+        return;
+    while (count > long(src->bytes_in_buffer)) {
+        count -= long(src->bytes_in_buffer);
+        fillFromStream(cinfo);
+    }
+    src->next_input_byte += count;
+    src->bytes_in_buffer -= size_t(count);
+}
+
+void useStream(j_decompress_ptr cinfo, StreamSource *source, const StreamedBytes *stream)
+{
+    if (stream->size() == 0)
+        ERREXIT(cinfo, JERR_INPUT_EMPTY); // as the memory source says it
+    source->pub.init_source = initStream;
+    source->pub.fill_input_buffer = fillFromStream;
+    source->pub.skip_input_data = skipInStream;
+    source->pub.resync_to_restart = jpeg_resync_to_restart;
+    source->pub.term_source = termStream;
+    source->pub.bytes_in_buffer = 0;
+    source->pub.next_input_byte = nullptr;
+    source->stream = stream;
+    source->handedOut = 0;
+    cinfo->src = &source->pub;
+}
+
 // Stage 1: read the header, choose the output colour space and scale.
-// Returns 0 or a failure code.
+// Reads from `stream` when given, else from the data. Returns 0 or a
+// failure code.
 int readHeader(jpeg_decompress_struct *cinfo, ErrorManager *err, const unsigned char *data, unsigned long size,
-               int scaleDenominator, Header *out)
+               int scaleNum, int scaleDenom, Header *out, StreamSource *streamSource = nullptr,
+               const StreamedBytes *stream = nullptr)
 {
     if (setjmp(err->jump))
         return failureCode(err);
-    jpeg_mem_src(cinfo, data, size);
+    if (stream)
+        useStream(cinfo, streamSource, stream);
+    else
+        jpeg_mem_src(cinfo, data, size);
     jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xffff);
     jpeg_read_header(cinfo, TRUE);
     if (cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK)
         cinfo->out_color_space = JCS_CMYK;
     else
         cinfo->out_color_space = JCS_EXT_BGRX; // the byte order of QImage::Format_RGB32
-    cinfo->scale_num = 1;
-    cinfo->scale_denom = unsigned(scaleDenominator);
+    cinfo->scale_num = unsigned(scaleNum);
+    cinfo->scale_denom = unsigned(scaleDenom);
     jpeg_calc_output_dimensions(cinfo);
     out->width = int(cinfo->image_width);
     out->height = int(cinfo->image_height);
@@ -94,6 +172,19 @@ int readHeader(jpeg_decompress_struct *cinfo, ErrorManager *err, const unsigned 
     out->colorSpace = cinfo->out_color_space;
     out->adobe = cinfo->saw_Adobe_marker;
     return 0;
+}
+
+void cmykToRgb(QRgb *line, const unsigned char *cmykRow, JDIMENSION width, bool adobe)
+{
+    for (JDIMENSION x = 0; x < width; ++x) {
+        const unsigned char *p = cmykRow + 4 * x;
+        // Adobe writes CMYK inverted (0 is full ink); others do not.
+        const int c = adobe ? p[0] : 255 - p[0];
+        const int m = adobe ? p[1] : 255 - p[1];
+        const int yel = adobe ? p[2] : 255 - p[2];
+        const int k = adobe ? p[3] : 255 - p[3];
+        line[x] = qRgb(c * k / 255, m * k / 255, yel * k / 255);
+    }
 }
 
 // Stage 2: decode every row into the image's buffer; a CMYK picture goes
@@ -120,17 +211,50 @@ int readPixels(jpeg_decompress_struct *cinfo, ErrorManager *err, uchar *bits, qs
         auto *line = reinterpret_cast<QRgb *>(bits + qsizetype(y) * bytesPerLine);
         JSAMPROW row = cmykRow;
         jpeg_read_scanlines(cinfo, &row, 1);
-        for (JDIMENSION x = 0; x < cinfo->output_width; ++x) {
-            const unsigned char *p = cmykRow + 4 * x;
-            // Adobe writes CMYK inverted (0 is full ink); others do not.
-            const int c = adobe ? p[0] : 255 - p[0];
-            const int m = adobe ? p[1] : 255 - p[1];
-            const int yel = adobe ? p[2] : 255 - p[2];
-            const int k = adobe ? p[3] : 255 - p[3];
-            line[x] = qRgb(c * k / 255, m * k / 255, yel * k / 255);
-        }
+        cmykToRgb(line, cmykRow, cinfo->output_width, adobe);
     }
     jpeg_finish_decompress(cinfo);
+    return 0;
+}
+
+// Stage 2 for a part: the rows above it are skipped (read, never turned
+// into pixels), only the columns it spans are decoded, and the rows below
+// it are never read. `bits` holds part.height rows of the columns from
+// *firstColumn on, which is the part's left edge moved left to a block
+// boundary; *columns is how many.
+int readPart(jpeg_decompress_struct *cinfo, ErrorManager *err, const QRect &part, JDIMENSION *firstColumn,
+             JDIMENSION *columns, QImage *image, unsigned char *cmykRow, bool adobe)
+{
+    if (setjmp(err->jump))
+        return failureCode(err);
+    jpeg_start_decompress(cinfo);
+    *firstColumn = JDIMENSION(part.x());
+    *columns = JDIMENSION(part.width());
+    jpeg_crop_scanline(cinfo, firstColumn, columns);
+    *image = QImage(int(*columns), part.height(), QImage::Format_RGB32);
+    if (image->isNull())
+        return kOutOfRange;
+    // Skipped a band at a time: a decode no longer wanted stops between
+    // bands (libjpeg reports no progress while it skips).
+    for (JDIMENSION toSkip = JDIMENSION(part.y()); toSkip > 0;) {
+        if (err->cancel && err->cancel->load(std::memory_order_relaxed)) {
+            err->stopped = Cancelled;
+            std::longjmp(err->jump, 1);
+        }
+        const JDIMENSION skipped = jpeg_skip_scanlines(cinfo, std::min<JDIMENSION>(toSkip, 128));
+        if (skipped == 0)
+            break;
+        toSkip -= skipped;
+    }
+    for (int y = 0; y < part.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image->scanLine(y));
+        JSAMPROW row = cmykRow ? cmykRow : reinterpret_cast<JSAMPROW>(line);
+        jpeg_read_scanlines(cinfo, &row, 1);
+        if (cmykRow)
+            cmykToRgb(line, cmykRow, *columns, adobe);
+    }
+    // The rest is never read.
+    jpeg_abort_decompress(cinfo);
     return 0;
 }
 
@@ -209,32 +333,14 @@ struct Decompressor
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
     jpeg_progress_mgr progress{};
+    StreamSource streamSource{};
 };
 
 // Picture buffers. A large one is aligned to 2 MiB and asked to be backed by
 // huge pages: a fresh 12-megapixel buffer otherwise costs some 12,000 page
-// faults, a quarter of the decode's own time. The last one freed is kept for
-// the next picture, so stepping through a camera's pictures, all of one
-// size, touches no new memory at all.
-struct PictureBlock
-{
-    void *memory;
-    size_t size;
-};
-
-std::mutex spareLock;
-PictureBlock spare{nullptr, 0};
-
-void freePicture(void *info)
-{
-    auto *block = static_cast<PictureBlock *>(info);
-    {
-        const std::lock_guard<std::mutex> lock(spareLock);
-        std::swap(*block, spare);
-    }
-    std::free(block->memory);
-    delete block;
-}
+// faults, a quarter of the decode's own time. Each is freed with its
+// picture: a full-size decode is rare, and its memory is not kept.
+void freePicture(void *memory) { std::free(memory); }
 
 QImage allocatePicture(int width, int height)
 {
@@ -244,55 +350,76 @@ QImage allocatePicture(int width, int height)
     if (bytes < 2 * kHugePage)
         return QImage(width, height, QImage::Format_RGB32);
     const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    auto *block = new PictureBlock{nullptr, 0};
-    PictureBlock unused{nullptr, 0};
-    {
-        const std::lock_guard<std::mutex> lock(spareLock);
-        // A spare of another size is given back at once: memory holds one
-        // picture at a time, not one of each size.
-        std::swap(spare.size == rounded ? *block : unused, spare);
-    }
-    std::free(unused.memory);
-    if (!block->memory) {
-        block->memory = std::aligned_alloc(kHugePage, rounded);
-        block->size = rounded;
-        if (!block->memory) {
-            delete block;
-            return QImage();
-        }
-        ::madvise(block->memory, rounded, MADV_HUGEPAGE);
-    }
-    return QImage(static_cast<uchar *>(block->memory), width, height, bytesPerLine, QImage::Format_RGB32, freePicture,
-                  block);
+    void *memory = std::aligned_alloc(kHugePage, rounded);
+    if (!memory)
+        return QImage();
+    ::madvise(memory, rounded, MADV_HUGEPAGE);
+    return QImage(static_cast<uchar *>(memory), width, height, bytesPerLine, QImage::Format_RGB32, freePicture,
+                  memory);
 }
 
-} // namespace
-
-QImage decode(const QByteArray &data, const DecodeOptions &options)
+// A header can declare any size: a huge one is refused before allocating,
+// and one out of all proportion to the data behind it (no encoder packs
+// more than a few hundred pixels into a byte; a file cut short or made to
+// exhaust memory does).
+void refuseImplausibleSize(const Header &header, qsizetype dataSize)
 {
-    Decompressor d(options.cancel);
-    Header header{};
-    if (const int code = readHeader(&d.cinfo, &d.err, reinterpret_cast<const unsigned char *>(data.constData()),
-                                    static_cast<unsigned long>(data.size()), options.scaleDenominator, &header))
-        throwCode(code);
-
-    // A header can declare any size: refuse a huge one before allocating,
-    // and one out of all proportion to the data behind it (no encoder packs
-    // more than a few hundred pixels into a byte; a file cut short or made
-    // to exhaust memory does).
     const qint64 pixels = qint64(header.width) * header.height;
     if (header.width > MaxSide || header.height > MaxSide || pixels > MaxPixels)
         throw JpegError(kOutOfRange, QStringLiteral("图片太大,无法显示: %1 × %2 像素")
                                          .arg(header.width)
                                          .arg(header.height)
                                          .toStdString());
-    if (pixels > FreePixels && pixels > MaxPixelsPerByte * qint64(data.size()))
+    if (pixels > FreePixels && pixels > MaxPixelsPerByte * qint64(dataSize))
         throw JpegError(kOutOfRange, QStringLiteral("图片的尺寸与文件大小不符,可能已损坏,无法显示: "
                                                     "%1 × %2 像素, 文件只有 %3 字节")
                                          .arg(header.width)
                                          .arg(header.height)
-                                         .arg(data.size())
+                                         .arg(dataSize)
                                          .toStdString());
+}
+
+// Where a part of the upright picture lies in the picture as stored.
+QRect storedPart(const QRect &upright, const QSize &stored, int orientation)
+{
+    const int w = stored.width();
+    const int h = stored.height();
+    const auto toStored = [&](int u, int v) {
+        switch (orientation) {
+        case 2: return QPoint(w - u, v);
+        case 3: return QPoint(w - u, h - v);
+        case 4: return QPoint(u, h - v);
+        case 5: return QPoint(v, u);
+        case 6: return QPoint(v, h - u);
+        case 7: return QPoint(w - v, h - u);
+        case 8: return QPoint(w - v, u);
+        default: return QPoint(u, v);
+        }
+    };
+    // Corners as edges between pixels, so that a mirror maps them exactly.
+    const QPoint a = toStored(upright.left(), upright.top());
+    const QPoint b = toStored(upright.left() + upright.width(), upright.top() + upright.height());
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                 QPoint(std::max(a.x(), b.x()) - 1, std::max(a.y(), b.y()) - 1));
+}
+
+} // namespace
+
+QImage decode(const QByteArray &data, const DecodeOptions &options)
+{
+    const StreamedBytes whole(data);
+    return decode(whole, options);
+}
+
+QImage decode(const StreamedBytes &data, const DecodeOptions &options)
+{
+    Decompressor d(options.cancel);
+    Header header{};
+    if (const int code = readHeader(&d.cinfo, &d.err, nullptr, 0, 1, options.scaleDenominator, &header,
+                                    &d.streamSource, &data))
+        throwCode(code);
+
+    refuseImplausibleSize(header, data.size());
 
     // Saved markers live only until the decode finishes.
     const int orientation = orientationOf(d.cinfo);
@@ -310,12 +437,52 @@ QImage decode(const QByteArray &data, const DecodeOptions &options)
     return orientation == 1 ? image : ImageOps::upright(image, orientation);
 }
 
+QImage decodePart(const QByteArray &data, const QRect &part, int eighths, const DecodeOptions &options)
+{
+    Decompressor d(options.cancel);
+    Header header{};
+    if (const int code = readHeader(&d.cinfo, &d.err, reinterpret_cast<const unsigned char *>(data.constData()),
+                                    static_cast<unsigned long>(data.size()), std::clamp(eighths, 1, 8), 8, &header))
+        throwCode(code);
+    refuseImplausibleSize(header, data.size());
+    const int orientation = orientationOf(d.cinfo);
+    const QSize stored(header.width, header.height);
+    const QSize upright = orientation >= 5 ? stored.transposed() : stored;
+    const QRect wanted = part.intersected(QRect(QPoint(0, 0), upright));
+    if (wanted.isEmpty())
+        return QImage();
+
+    // The part as stored, in the decoded picture's pixels: widened to whole
+    // pixels where the scale splits one.
+    const QRect inStored = storedPart(wanted, stored, orientation);
+    const double sx = double(header.outputWidth) / header.width;
+    const double sy = double(header.outputHeight) / header.height;
+    const int left = int(std::floor(inStored.left() * sx));
+    const int top = int(std::floor(inStored.top() * sy));
+    const int right = std::min(header.outputWidth, int(std::ceil((inStored.left() + inStored.width()) * sx)));
+    const int bottom = std::min(header.outputHeight, int(std::ceil((inStored.top() + inStored.height()) * sy)));
+    const QRect decoded(left, top, std::max(1, right - left), std::max(1, bottom - top));
+
+    QByteArray cmykRow;
+    if (header.colorSpace == JCS_CMYK)
+        cmykRow.resize(qsizetype(header.outputWidth) * 4);
+    JDIMENSION firstColumn = 0;
+    JDIMENSION columns = 0;
+    QImage image;
+    if (const int code = readPart(&d.cinfo, &d.err, decoded, &firstColumn, &columns, &image,
+                                  cmykRow.isEmpty() ? nullptr : reinterpret_cast<unsigned char *>(cmykRow.data()),
+                                  header.adobe))
+        throwCode(code);
+    image = image.copy(QRect(decoded.x() - int(firstColumn), 0, decoded.width(), decoded.height()));
+    return orientation == 1 ? image : ImageOps::upright(image, orientation);
+}
+
 QSize uprightSize(const QByteArray &data)
 {
     Decompressor d;
     Header header{};
     if (readHeader(&d.cinfo, &d.err, reinterpret_cast<const unsigned char *>(data.constData()),
-                   static_cast<unsigned long>(data.size()), 1, &header))
+                   static_cast<unsigned long>(data.size()), 1, 1, &header))
         return QSize();
     const QSize stored(header.width, header.height);
     return orientationOf(d.cinfo) >= 5 ? stored.transposed() : stored;
@@ -337,7 +504,7 @@ int exifOrientation(const QByteArray &data)
     Decompressor d;
     Header header{};
     if (readHeader(&d.cinfo, &d.err, reinterpret_cast<const unsigned char *>(data.constData()),
-                   static_cast<unsigned long>(data.size()), 1, &header))
+                   static_cast<unsigned long>(data.size()), 1, 1, &header))
         return 1;
     return orientationOf(d.cinfo);
 }

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <stdexcept>
 
+class StreamedBytes;
+
 namespace JpegCodec {
 
 // A decoder failure. For libjpeg's own errors the text is "JPEG error #%d"
@@ -48,6 +50,17 @@ struct DecodeOptions
 // Greyscale, CMYK/YCCK and progressive pictures are converted; a truncated
 // picture gives what could be decoded. Throws JpegError.
 QImage decode(const QByteArray &data, const DecodeOptions &options = DecodeOptions());
+// The same, from bytes still arriving: decoded as they come in.
+QImage decode(const StreamedBytes &data, const DecodeOptions &options = DecodeOptions());
+
+// The part of the upright picture inside `part` (in its full-size pixels),
+// decoded at eighths/8 of its size (1 to 8): only the rows down to the
+// part's last are read, only the columns it spans become pixels, so that
+// a small part of a large picture costs little time and memory. The image
+// covers the part at that scale, rounded out to whole pixels; null when the
+// part is outside the picture. Throws JpegError.
+QImage decodePart(const QByteArray &data, const QRect &part, int eighths,
+                  const DecodeOptions &options = DecodeOptions());
 
 // The picture's size as shown, turned upright by its EXIF orientation, read
 // from the header alone; empty when the data are not a JPEG picture.

@@ -67,12 +67,18 @@ void MainWindow::createWindow(const QString &storePath)
     m_loader = new PictureLoader(this);
     connect(m_loader, &PictureLoader::loaded, this, [this](int, const QImage &picture) { pictureLoaded(picture); });
     connect(m_loader, &PictureLoader::failed, this, [this](int, const QString &error) { pictureFailed(error); });
-    m_zoomLoader = new PictureLoader(this);
+    m_zoomLoader = new PictureLoader(this, PictureLoader::Urgency::Background);
     connect(m_zoomLoader, &PictureLoader::loaded, this, [this](int, const QImage &picture) {
         m_zoomRequestScale = 0;
         zoomSourceLoaded(picture);
     });
     connect(m_zoomLoader, &PictureLoader::failed, this, [this] { m_zoomRequestScale = 0; });
+    m_detailLoader = new PictureLoader(this, PictureLoader::Urgency::Background);
+    connect(m_detailLoader, &PictureLoader::loaded, this, [this](int, const QImage &detail) {
+        pictureView->setDetail(detail, m_detailPart, m_shown.size);
+    });
+    // Without it the view stays as sharp as the whole decode at hand.
+    connect(m_detailLoader, &PictureLoader::failed, this, [this] { m_detailPart = QRect(); });
     m_prefetch = new PicturePrefetch(this);
     nodeImages = Artwork::imageList();
 

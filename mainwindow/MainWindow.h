@@ -251,6 +251,11 @@ private:
     // The decode to draw a picture shown at that size from; asks for a
     // sharper one when none at hand is sharp enough.
     QImage zoomSourceFor(const QSize &shown);
+    // Zoomed past what a whole decode may hold, the part of the picture on
+    // screen is decoded on its own, sharp; asked for again when a scroll or
+    // a zoom leaves what is at hand.
+    void updateDetail();
+    void dropDetail();
     // Asks a protected album's password as the tree does; true when the
     // right one was given (a wrong one is told, an empty one is not).
     bool albumPasswordGiven(const QString &album);
@@ -289,6 +294,11 @@ private:
     // A sharper decode of the shown picture, for a zoom past loadedPicture.
     QImage m_zoomSource;
     int m_zoomRequestScale = 0;
+    PictureLoader *m_detailLoader = nullptr;
+    // The part of the picture (in its own pixels) decoded or being decoded
+    // for the view, and at how many eighths of its size.
+    QRect m_detailPart;
+    int m_detailEighths = 0;
     // A picture found by the search, to be selected in the tree once shown.
     struct SearchResult
     {

@@ -9,6 +9,7 @@
 #include "JpegCodec.h"
 #include "PictureLoader.h"
 #include "PicturePrefetch.h"
+#include "StreamedBytes.h"
 #include "TextRules.h"
 
 #include <QEventLoop>
@@ -19,6 +20,18 @@
 
 #include <algorithm>
 #include <stdexcept>
+
+namespace {
+
+// The largest picture decoded whole for a zoom: 16 MB of pixels.
+constexpr qint64 kMaxWholeDecodePixels = 4'000'000;
+
+qint64 wholeDecodePixels(const QSize &picture, int scale)
+{
+    return qint64((picture.width() + scale - 1) / scale) * ((picture.height() + scale - 1) / scale);
+}
+
+} // namespace
 
 QSize MainWindow::shownSizeOf(const QSize &picture) const
 {
@@ -32,8 +45,50 @@ void MainWindow::loadPicture(int pictureId)
     m_searchResult = SearchResult();
     m_zoomLoader->cancel();
     m_zoomSource = QImage();
+    dropDetail();
+    m_loader->cancel();
+    m_shown = ShownPicture();
+    m_shown.pictureId = pictureId;
+    // Decoded no larger than it is shown: a camera's picture at an eighth
+    // of its size fills the viewer, at a fraction of the cost.
+    const auto chooseScale = [this](const QByteArray &bytes) {
+        m_shown.size = JpegCodec::uprightSize(bytes);
+        m_shown.scale =
+            m_shown.size.isEmpty() ? 1 : JpegCodec::scaleDenominatorFor(m_shown.size, shownSizeOf(m_shown.size));
+    };
+
+    // A neighbour decoded ahead comes with its bytes: nothing to read.
+    const QByteArray ahead = m_prefetch->findData(pictureId);
+    if (!ahead.isNull()) {
+        m_shown.data = ahead;
+        chooseScale(ahead);
+        const QImage ready = m_prefetch->find(pictureId, m_shown.scale);
+        if (!ready.isNull()) {
+            pictureLoaded(ready);
+            return;
+        }
+        m_loader->load(ahead, m_shown.scale);
+        viewer->setCursor(Qt::BusyCursor);
+        return;
+    }
+
+    // Decoded while it is read: the decode starts once the header is in.
+    auto stream = std::make_shared<StreamedBytes>();
     bool found = false;
-    const QByteArray bytes = AlbumStore::instance()->pictureData(pictureId, &found);
+    try {
+        found = AlbumStore::instance()->streamPictureData(pictureId, *stream, [&] {
+            const QByteArray header = stream->arrivedBytes();
+            if (JpegCodec::uprightSize(header).isEmpty() && !stream->isComplete())
+                return false;
+            chooseScale(header);
+            m_loader->load(stream, m_shown.scale);
+            return true;
+        });
+    } catch (...) {
+        m_loader->cancel();
+        m_shown = ShownPicture();
+        throw;
+    }
     if (!found) {
         // A picture no longer in the store: nothing to show.
         m_loader->cancel();
@@ -42,19 +97,7 @@ void MainWindow::loadPicture(int pictureId)
         m_shown = ShownPicture();
         return;
     }
-    // Decoded no larger than it is shown: a camera's picture at an eighth
-    // of its size fills the viewer, at a fraction of the cost.
-    m_shown.pictureId = pictureId;
-    m_shown.data = bytes;
-    m_shown.size = JpegCodec::uprightSize(bytes);
-    m_shown.scale = m_shown.size.isEmpty() ? 1 : JpegCodec::scaleDenominatorFor(m_shown.size, shownSizeOf(m_shown.size));
-    const QImage ready = m_prefetch->find(pictureId, m_shown.scale);
-    if (!ready.isNull()) {
-        m_loader->cancel();
-        pictureLoaded(ready);
-        return;
-    }
-    m_loader->load(bytes, m_shown.scale);
+    m_shown.data = stream->bytes();
     viewer->setCursor(Qt::BusyCursor);
 }
 
@@ -73,7 +116,7 @@ void MainWindow::pictureLoaded(const QImage &picture)
         m_searchResult = SearchResult();
         selectShownPicture(found.album, found.picture);
     }
-    m_prefetch->keep(m_shown.pictureId, m_shown.scale, picture);
+    m_prefetch->keep(m_shown.pictureId, m_shown.scale, picture, m_shown.data);
     // The neighbours are read once this picture is on screen.
     QTimer::singleShot(0, this, [this] { Application::guard([this] { prefetchNeighbours(); }); });
 }
@@ -124,7 +167,11 @@ QImage MainWindow::zoomSourceFor(const QSize &shown)
                                          : m_zoomSource.width() >= shown.width() && m_zoomSource.width() < best.width()))
         best = m_zoomSource;
     if (best.width() < shown.width() && !m_shown.size.isEmpty()) {
-        const int scale = JpegCodec::scaleDenominatorFor(m_shown.size, shown);
+        int scale = JpegCodec::scaleDenominatorFor(m_shown.size, shown);
+        // No whole decode larger than this: beyond it, the part on screen is
+        // decoded on its own (updateDetail).
+        while (scale < 8 && wholeDecodePixels(m_shown.size, scale) > kMaxWholeDecodePixels)
+            scale *= 2;
         const int bestScale = (m_shown.size.width() + best.width() - 1) / std::max(1, best.width());
         if (scale < bestScale && scale != m_zoomRequestScale) {
             m_zoomRequestScale = scale;
@@ -159,7 +206,7 @@ QImage MainWindow::fullResolution()
     viewer->unsetCursor();
     if (!error.isEmpty())
         throw std::runtime_error(error.toStdString());
-    m_zoomSource = full;
+    // Not kept: a full-size picture is large, and wanted again rarely.
     return full;
 }
 
@@ -203,6 +250,7 @@ void MainWindow::viewerResized()
 {
     fitImage(pictureView);
     centerImage(pictureView);
+    updateDetail();
 }
 
 // Zoom, actual size and the turns do nothing while the viewer is empty:
@@ -233,6 +281,52 @@ void MainWindow::zoom(long double factor)
     pictureView->setPicture(zoomSourceFor(size), size);
     m_quarterTurns = 0;
     centerImage(pictureView);
+    updateDetail();
+}
+
+void MainWindow::updateDetail()
+{
+    const QSize whole = m_shown.size;
+    const QSize shown = pictureView->pictureSize();
+    if (!zoomed || m_quarterTurns != 0 || whole.isEmpty() || m_shown.data.isEmpty() || shown.isEmpty()) {
+        dropDetail();
+        return;
+    }
+    const int scale = JpegCodec::scaleDenominatorFor(whole, shown);
+    if (wholeDecodePixels(whole, scale) <= kMaxWholeDecodePixels) {
+        dropDetail(); // a whole decode is sharp enough
+        return;
+    }
+    // The fewest eighths of the picture's size that are as large as shown.
+    const int eighths = std::clamp(int((8 * qint64(shown.width()) + whole.width() - 1) / whole.width()), 1, 8);
+    // What shows of the view, in the picture's own pixels.
+    const QRect drawn = PictureView::drawRect(shown, pictureView->size());
+    const QRect onScreen = QRect(-pictureView->pos(), viewer->size()).intersected(drawn);
+    if (onScreen.isEmpty())
+        return;
+    const double sx = double(whole.width()) / drawn.width();
+    const double sy = double(whole.height()) / drawn.height();
+    const QRect visible = QRectF((onScreen.x() - drawn.x()) * sx, (onScreen.y() - drawn.y()) * sy,
+                                 onScreen.width() * sx, onScreen.height() * sy)
+                              .toAlignedRect()
+                              .intersected(QRect(QPoint(0, 0), whole));
+    if (eighths == m_detailEighths && m_detailPart.contains(visible))
+        return; // at hand, or on its way
+    // With a margin of a quarter of the view each way, a small scroll needs
+    // no new decode.
+    m_detailPart = visible.adjusted(-visible.width() / 4, -visible.height() / 4, visible.width() / 4,
+                                    visible.height() / 4)
+                       .intersected(QRect(QPoint(0, 0), whole));
+    m_detailEighths = eighths;
+    m_detailLoader->loadPart(m_shown.data, m_detailPart, eighths);
+}
+
+void MainWindow::dropDetail()
+{
+    m_detailLoader->cancel();
+    m_detailPart = QRect();
+    m_detailEighths = 0;
+    pictureView->clearDetail();
 }
 
 void MainWindow::zoomIn()
@@ -264,6 +358,7 @@ void MainWindow::showActualSize()
     centerImage(pictureView);
     pictureView->setPicture(loadedPicture, m_shown.size.isEmpty() ? loadedPicture.size() : m_shown.size);
     m_quarterTurns = 0;
+    dropDetail();
 }
 
 void MainWindow::turn(bool clockwise)
@@ -274,6 +369,7 @@ void MainWindow::turn(bool clockwise)
     ImageOps::rotateQuarter(picture, clockwise);
     pictureView->setPicture(picture, pictureView->pictureSize().transposed());
     m_quarterTurns = (m_quarterTurns + (clockwise ? 1 : 3)) % 4;
+    dropDetail();
     forgetDecodedPictures();
 }
 
@@ -307,4 +403,5 @@ void MainWindow::viewerWheel(QWheelEvent *event)
     place = QPoint(clamp(place.x(), pictureView->width(), viewer->width()),
                    clamp(place.y(), pictureView->height(), viewer->height()));
     pictureView->move(place);
+    updateDetail();
 }

@@ -1,14 +1,17 @@
 #include "PictureLoader.h"
 
 #include "JpegCodec.h"
+#include "StreamedBytes.h"
 
 #include <new>
 
-PictureLoader::PictureLoader(QObject *parent) : QObject(parent)
+PictureLoader::PictureLoader(QObject *parent, Urgency urgency) : QObject(parent)
 {
     // Two threads: a cancelled decode may still be winding down while the
     // next one starts.
     m_pool.setMaxThreadCount(2);
+    if (urgency == Urgency::Background)
+        m_pool.setThreadPriority(QThread::IdlePriority);
 }
 
 PictureLoader::~PictureLoader()
@@ -19,19 +22,43 @@ PictureLoader::~PictureLoader()
 
 int PictureLoader::load(const QByteArray &data, int scaleDenominator)
 {
+    return load(std::make_shared<const StreamedBytes>(data), scaleDenominator);
+}
+
+int PictureLoader::load(std::shared_ptr<const StreamedBytes> data, int scaleDenominator)
+{
+    return start([data, scaleDenominator](const std::atomic_bool *stop) {
+        JpegCodec::DecodeOptions options;
+        options.cancel = stop;
+        options.scaleDenominator = scaleDenominator;
+        return JpegCodec::decode(*data, options);
+    });
+}
+
+int PictureLoader::loadPart(const QByteArray &data, const QRect &part, int eighths)
+{
+    return start([data, part, eighths](const std::atomic_bool *stop) {
+        JpegCodec::DecodeOptions options;
+        options.cancel = stop;
+        return JpegCodec::decodePart(data, part, eighths, options);
+    });
+}
+
+int PictureLoader::start(std::function<QImage(const std::atomic_bool *stop)> decode)
+{
     cancel();
     auto stop = std::make_shared<std::atomic_bool>(false);
     m_cancel = stop;
     const int request = ++m_last;
     m_pending = request;
-    m_pool.start([this, data, scaleDenominator, stop, request] {
+    m_pool.start([this, decode = std::move(decode), stop, request] {
+        // A request replaced while it waited for a thread is not begun.
+        if (stop->load())
+            return;
         QImage picture;
         QString error;
         try {
-            JpegCodec::DecodeOptions options;
-            options.cancel = stop.get();
-            options.scaleDenominator = scaleDenominator;
-            picture = JpegCodec::decode(data, options);
+            picture = decode(stop.get());
         } catch (const JpegCodec::JpegError &e) {
             error = QString::fromUtf8(e.what());
         } catch (const std::bad_alloc &) {

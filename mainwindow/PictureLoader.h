@@ -8,19 +8,30 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+
+class StreamedBytes;
 
 class PictureLoader : public QObject
 {
     Q_OBJECT
 public:
-    explicit PictureLoader(QObject *parent = nullptr);
+    // A loader in the background only sharpens what is already on screen:
+    // its threads run when the window's thread leaves them room.
+    enum class Urgency { Shown, Background };
+    explicit PictureLoader(QObject *parent = nullptr, Urgency urgency = Urgency::Shown);
     // Stops what is decoding and waits for it.
     ~PictureLoader() override;
 
     // Starts decoding the data at 1/scaleDenominator of its size; returns
     // the request's number, which loaded() or failed() will carry.
     int load(const QByteArray &data, int scaleDenominator = 1);
+    // The same for bytes still arriving: decoded as they come in.
+    int load(std::shared_ptr<const StreamedBytes> data, int scaleDenominator = 1);
+    // Starts decoding a part of the picture at eighths/8 of its size (see
+    // JpegCodec::decodePart).
+    int loadPart(const QByteArray &data, const QRect &part, int eighths);
     // Stops the request under way; it reports nothing.
     void cancel();
     // True while the latest request has not reported.
@@ -32,6 +43,7 @@ signals:
     void failed(int request, const QString &error);
 
 private:
+    int start(std::function<QImage(const std::atomic_bool *stop)> decode);
     void report(int request, const QImage &picture, const QString &error);
 
     QThreadPool m_pool;

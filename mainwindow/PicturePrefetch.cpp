@@ -2,7 +2,12 @@
 
 #include "JpegCodec.h"
 
-PicturePrefetch::PicturePrefetch(QObject *parent) : QObject(parent) { m_pool.setMaxThreadCount(1); }
+PicturePrefetch::PicturePrefetch(QObject *parent) : QObject(parent)
+{
+    m_pool.setMaxThreadCount(1);
+    // Work ahead yields to what the window does now.
+    m_pool.setThreadPriority(QThread::IdlePriority);
+}
 
 PicturePrefetch::~PicturePrefetch()
 {
@@ -47,22 +52,28 @@ void PicturePrefetch::prefetch(const QList<Request> &requests)
                 this,
                 [this, request, picture, stop] {
                     if (!stop->load())
-                        store(request.pictureId, {request.scaleDenominator, picture});
+                        store(request.pictureId, {request.scaleDenominator, picture, request.data});
                 },
                 Qt::QueuedConnection);
         });
     }
 }
 
-void PicturePrefetch::keep(int pictureId, int scaleDenominator, const QImage &picture)
+void PicturePrefetch::keep(int pictureId, int scaleDenominator, const QImage &picture, const QByteArray &data)
 {
-    store(pictureId, {scaleDenominator, picture});
+    store(pictureId, {scaleDenominator, picture, data});
 }
 
 QImage PicturePrefetch::find(int pictureId, int scaleDenominator) const
 {
     const auto it = m_entries.constFind(pictureId);
     return it != m_entries.cend() && it->scaleDenominator == scaleDenominator ? it->picture : QImage();
+}
+
+QByteArray PicturePrefetch::findData(int pictureId) const
+{
+    const auto it = m_entries.constFind(pictureId);
+    return it != m_entries.cend() ? it->data : QByteArray();
 }
 
 void PicturePrefetch::clear()

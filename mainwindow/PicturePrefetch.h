@@ -29,10 +29,12 @@ public:
     // Decodes these pictures one after the other, dropping any earlier
     // request not yet done and every entry not among them.
     void prefetch(const QList<Request> &requests);
-    // Keeps a picture already decoded.
-    void keep(int pictureId, int scaleDenominator, const QImage &picture);
+    // Keeps a picture already decoded, with the bytes it came from.
+    void keep(int pictureId, int scaleDenominator, const QImage &picture, const QByteArray &data);
     // The picture decoded at that scale; null when there is none.
     QImage find(int pictureId, int scaleDenominator) const;
+    // The stored bytes of a picture decoded ahead; null when there is none.
+    QByteArray findData(int pictureId) const;
     void clear();
 
     // At most this many decoded pictures are kept.
@@ -43,6 +45,7 @@ private:
     {
         int scaleDenominator = 0;
         QImage picture;
+        QByteArray data;
     };
     void store(int pictureId, const Entry &entry);
 

@@ -20,6 +20,14 @@ public:
     QSize pictureSize() const { return m_size; }
     // An empty size stands for the picture's own.
     void setPicture(const QImage &picture, const QSize &size = QSize());
+    // A sharper decode of one part of the picture, drawn over it: `part` is
+    // where it lies in the whole picture, whose size is `whole` (the
+    // picture's own, not the zoomed size). Kept across zoom steps, drawn at
+    // each one's scale, until replaced or cleared.
+    void setDetail(const QImage &detail, const QRect &part, const QSize &whole);
+    void clearDetail();
+    const QImage &detail() const { return m_detail; }
+    QRect detailPart() const { return m_detailPart; }
     // The rectangle, within the control, that the picture is drawn in.
     static QRect drawRect(const QSize &picture, const QSize &control);
 
@@ -29,4 +37,7 @@ protected:
 private:
     QImage m_picture;
     QSize m_size;
+    QImage m_detail;
+    QRect m_detailPart;
+    QSize m_detailWhole;
 };

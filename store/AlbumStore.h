@@ -13,6 +13,7 @@
 #include <memory>
 
 class QLockFile;
+class StreamedBytes;
 
 class AlbumStore
 {
@@ -124,6 +125,12 @@ public:
     // The picture's stored bytes; empty when not found (*found then false).
     // Passes errors on.
     QByteArray pictureData(int pictureId, bool *found = nullptr);
+    // The same bytes read into `into` piece by piece. After each piece,
+    // `ready` is called until it returns true: the caller can start a
+    // decoder on the bytes in so far (the header) while the rest is read.
+    // False when the picture is not there. On an error the stream fails (a
+    // reader waiting on it stops) and the error is passed on.
+    bool streamPictureData(int pictureId, StreamedBytes &into, const std::function<bool()> &ready);
     // Decodes the stored picture into *picture (an RGB32 bitmap, upright).
     // Without a picture, does nothing; with no such picture, leaves it
     // unchanged. Passes store and decoder errors on ("JPEG error #%d"),

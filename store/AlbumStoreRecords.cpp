@@ -6,10 +6,15 @@
 #include "FileIO.h"
 #include "JpegCodec.h"
 #include "StoreSchema.h"
+#include "StreamedBytes.h"
 #include "TextRules.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <cstring>
+#include <sqlite3.h>
 
 // ---------------------------------------------------------------- albums
 
@@ -248,6 +253,52 @@ QByteArray AlbumStore::pictureData(int pictureId, bool *found)
     if (found)
         *found = row;
     return row ? q.blob(0) : QByteArray();
+}
+
+bool AlbumStore::streamPictureData(int pictureId, StreamedBytes &into, const std::function<bool()> &ready)
+{
+    SqlConnection &db = connection();
+    // Whatever way this ends, the blob is closed and a reader never waits
+    // for bytes that will not come.
+    struct Reading
+    {
+        StreamedBytes &into;
+        sqlite3_blob *blob = nullptr;
+        ~Reading()
+        {
+            sqlite3_blob_close(blob);
+            if (!into.isComplete())
+                into.fail();
+        }
+    } reading{into};
+    if (sqlite3_blob_open(db.handle(), "main", "PicTable", "Pic", pictureId, 0, &reading.blob) != SQLITE_OK) {
+        // No such row, or a row without bytes: the plain read tells which.
+        bool found = false;
+        const QByteArray bytes = pictureData(pictureId, &found);
+        if (!found)
+            return false;
+        std::memcpy(into.begin(bytes.size()), bytes.constData(), size_t(bytes.size()));
+        into.arrived(bytes.size());
+        if (ready)
+            ready();
+        return true;
+    }
+    const int size = sqlite3_blob_bytes(reading.blob);
+    char *buffer = into.begin(size);
+    // Pieces large enough for a picture's header to come whole in the first.
+    constexpr int kPiece = 256 * 1024;
+    bool started = !ready;
+    int done = 0;
+    do {
+        const int n = std::min(kPiece, size - done);
+        if (const int rc = sqlite3_blob_read(reading.blob, buffer + done, n, done); rc != SQLITE_OK)
+            db.fail(rc);
+        done += n;
+        into.arrived(done);
+        if (!started)
+            started = ready();
+    } while (done < size);
+    return true;
 }
 
 void AlbumStore::loadPicture(QImage *picture, int pictureId)

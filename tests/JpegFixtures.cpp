@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <vector>
 #include <jpeglib.h>
 
@@ -167,6 +168,36 @@ QByteArray withExifOrientation(const QByteArray &jpeg, int orientation)
     app1 += char((payload.size() + 2) >> 8);
     app1 += char((payload.size() + 2) & 0xff);
     return jpeg.left(2) + app1 + payload + jpeg.mid(2);
+}
+
+QImage noisy(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> noise(0, 60);
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            line[x] = qRgb((x * 255 / width + noise(rng)) & 0xff, (y * 255 / height + noise(rng)) & 0xff, noise(rng));
+    }
+    return image;
+}
+
+double meanDifference(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 255;
+    const QImage p = a.convertToFormat(QImage::Format_RGB32);
+    const QImage q = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int y = 0; y < p.height(); ++y) {
+        const auto *lp = reinterpret_cast<const QRgb *>(p.constScanLine(y));
+        const auto *lq = reinterpret_cast<const QRgb *>(q.constScanLine(y));
+        for (int x = 0; x < p.width(); ++x)
+            sum += std::abs(qRed(lp[x]) - qRed(lq[x])) + std::abs(qGreen(lp[x]) - qGreen(lq[x]))
+                   + std::abs(qBlue(lp[x]) - qBlue(lq[x]));
+    }
+    return sum / (3.0 * p.width() * p.height());
 }
 
 } // namespace JpegFixtures

@@ -6,6 +6,7 @@
 #include "JpegFixtures.h"
 #include "AlbumStore.h"
 #include "ScriptedPrompts.h"
+#include "StreamedBytes.h"
 #include "TestStore.h"
 
 #include <QDir>
@@ -13,26 +14,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <thread>
+
 #include <unistd.h>
 
 using JpegFixtures::Kind;
+using JpegFixtures::meanDifference;
+using JpegFixtures::noisy;
 
 namespace {
-
-// Mean absolute difference of the colour channels, 0 to 255.
-double meanDifference(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size())
-        return 255;
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
-        }
-    return sum / (3.0 * a.width() * a.height());
-}
 
 bool near(QRgb a, QRgb b, int tolerance = 12)
 {
@@ -61,6 +51,14 @@ qint64 memoryKb(const char *field)
         if (line.startsWith(field))
             return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
     return -1;
+}
+
+JpegCodec::DecodeOptions atScale(int scaleDenominator, const std::atomic_bool *cancel = nullptr)
+{
+    JpegCodec::DecodeOptions options;
+    options.scaleDenominator = scaleDenominator;
+    options.cancel = cancel;
+    return options;
 }
 
 } // namespace
@@ -230,6 +228,76 @@ private slots:
         QVERIFY(near(picture.pixel(230, 20), source.pixel(230, 20)));
     }
 
+    // The decoder starts on the first piece read from the store and gives
+    // what a decode of the whole bytes gives.
+    void picturesDecodeWhileTheyAreRead_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("scale");
+        QTest::newRow("baseline, 1/2") << int(Kind::Baseline) << 2;
+        QTest::newRow("baseline, whole") << int(Kind::Baseline) << 1;
+        QTest::newRow("progressive, 1/8") << int(Kind::Progressive) << 8;
+    }
+    void picturesDecodeWhileTheyAreRead()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, scale);
+        const QByteArray jpeg = JpegFixtures::make(noisy(1600, 1200), Kind(kind));
+        QVERIFY2(jpeg.size() > 1024 * 1024, "several pieces to read");
+        const int id = store(jpeg);
+
+        StreamedBytes stream;
+        QImage decoded;
+        std::thread decoder;
+        int calls = 0;
+        qsizetype inAtStart = 0;
+        QVERIFY(m_f.store->streamPictureData(id, stream, [&] {
+            ++calls;
+            inAtStart = stream.arrivedBytes().size();
+            decoder = std::thread([&] { decoded = JpegCodec::decode(stream, atScale(scale)); });
+            return true;
+        }));
+        decoder.join();
+        QCOMPARE(calls, 1);
+        QVERIFY(inAtStart < jpeg.size());
+        QCOMPARE(stream.bytes(), jpeg);
+        QCOMPARE(decoded, JpegCodec::decode(jpeg, atScale(scale)));
+
+        StreamedBytes missing;
+        QVERIFY(!m_f.store->streamPictureData(id + 100, missing, [&] { return ++calls; }));
+        QCOMPARE(calls, 1);
+    }
+
+    // Bytes that stop coming stop the decoder: it fails, or is cancelled,
+    // and never waits on.
+    void decoderNeverWaitsForBytesThatWillNotCome()
+    {
+        const QByteArray jpeg = JpegFixtures::make(noisy(800, 600), Kind::Baseline);
+        for (const bool cancelled : {false, true}) {
+            StreamedBytes stream;
+            std::memcpy(stream.begin(jpeg.size()), jpeg.constData(), size_t(jpeg.size() / 2));
+            stream.arrived(jpeg.size() / 2);
+            std::atomic_bool cancel = false;
+            int code = 0;
+            std::thread decoder([&] {
+                try {
+                    JpegCodec::decode(stream, atScale(1, &cancel));
+                } catch (const JpegCodec::JpegError &e) {
+                    code = e.code();
+                }
+            });
+            QTest::qWait(100);
+            if (cancelled)
+                cancel = true;
+            else
+                stream.fail();
+            decoder.join();
+            QVERIFY(code != 0);
+            QCOMPARE(code == JpegCodec::Cancelled, cancelled);
+            QVERIFY(stream.bytes().isNull());
+        }
+    }
+
     void missingPictureLeavesTheObjectAlone()
     {
         QImage picture = JpegFixtures::quarters(4, 4);
@@ -260,6 +328,31 @@ private slots:
                 meanDifference(picture.scaled(180, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), reference);
             QVERIFY2(diff < 6, qPrintable(QStringLiteral("orientation %1 differs by %2").arg(o).arg(diff)));
         }
+    }
+
+    // A part decodes as the same part of the whole picture, at whole size
+    // and scaled, however the picture is turned by its EXIF orientation.
+    void partOfAPictureIsThatPartOfTheWhole()
+    {
+        const QByteArray plain = JpegFixtures::make(noisy(640, 480), Kind::Baseline);
+        for (int o = 1; o <= 8; ++o) {
+            const QByteArray jpeg = JpegFixtures::withExifOrientation(plain, o);
+            const QImage whole = JpegCodec::decode(jpeg);
+            const QImage half = JpegCodec::decode(jpeg, atScale(2));
+            const QRect part(96, 40, 208, 160);
+            const QImage full = JpegCodec::decodePart(jpeg, part, 8);
+            QCOMPARE(full.size(), part.size());
+            QVERIFY2(meanDifference(full, whole.copy(part)) < 1,
+                     qPrintable(QStringLiteral("orientation %1 differs by %2")
+                                    .arg(o)
+                                    .arg(meanDifference(full, whole.copy(part)))));
+            const QImage scaled = JpegCodec::decodePart(jpeg, part, 4);
+            QCOMPARE(scaled.size(), part.size() / 2);
+            QVERIFY(meanDifference(scaled, half.copy(QRect(part.topLeft() / 2, part.size() / 2))) < 1);
+        }
+        // A part over the edge is cut at it; one outside the picture is nothing.
+        QCOMPARE(JpegCodec::decodePart(plain, QRect(600, 400, 100, 100), 8).size(), QSize(40, 80));
+        QVERIFY(JpegCodec::decodePart(plain, QRect(700, 0, 10, 10), 8).isNull());
     }
 
     void savePictureFile()

@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QPrinter>
 #include <QProcess>
+#include <QPainter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -327,15 +328,7 @@ private slots:
         const QRect drawn = PictureView::drawRect(m_form->pictureView->pictureSize(), m_form->pictureView->size());
         const QImage shown = m_form->pictureView->grab(drawn).toImage().convertToFormat(QImage::Format_RGB32);
         const QImage expected = ImageOps::stretch(JpegCodec::decode(TestStore::readFile(m_lastFile)), drawn.size());
-        QCOMPARE(shown.size(), expected.size());
-        double difference = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x) {
-                const QRgb a = shown.pixel(x, y);
-                const QRgb b = expected.pixel(x, y);
-                difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
-            }
-        difference /= 3.0 * shown.width() * shown.height();
+        const double difference = JpegFixtures::meanDifference(shown, expected);
         QVERIFY2(difference < 4, qPrintable(QStringLiteral("mean difference %1").arg(difference)));
 
         // What the commands write is the picture at its own resolution.
@@ -348,6 +341,62 @@ private slots:
             m_form->zoomIn();
         QTRY_VERIFY(m_form->pictureView->picture().width() >= std::min(3200, m_form->pictureView->pictureSize().width()));
         QCOMPARE(m_form->pictureAsShown().size(), m_form->pictureView->pictureSize());
+    }
+
+    // Zoomed past what a whole decode may hold (a few megapixels), only the
+    // part on screen is decoded, sharp, and again wherever a scroll takes
+    // the view; memory holds no full-size picture.
+    void zoomedFarInDecodesOnlyThePartOnScreen()
+    {
+        const QSize whole(4000, 3000);
+        // Blocks of 4 pixels: drawn from a decode any smaller, they blur.
+        QImage blocks(whole, QImage::Format_RGB32);
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                blocks.setPixel(x, y, qRgb(x / 4 * 37 % 256, y / 4 * 53 % 256, (x / 4 + y / 4) % 2 * 255));
+        addPicture(QStringLiteral("huge"), JpegFixtures::make(blocks, Kind::Baseline));
+        select(QStringLiteral("huge"));
+        const QImage full = JpegCodec::decode(TestStore::readFile(m_lastFile));
+        const qint64 viewerArea = qint64(m_form->viewer->width()) * m_form->viewer->height();
+        while (m_form->pictureView->width() < whole.width()) {
+            m_form->zoomIn();
+            const QImage &picture = m_form->pictureView->picture();
+            QVERIFY(qint64(picture.width()) * picture.height() <= 4'000'000);
+        }
+        const auto checkDetail = [&] {
+            const QImage &detail = m_form->pictureView->detail();
+            const QRect part = m_form->pictureView->detailPart();
+            QCOMPARE(detail.size(), part.size()); // decoded at whole size
+            QVERIFY(qint64(detail.width()) * detail.height() <= 4 * viewerArea);
+            QVERIFY(JpegFixtures::meanDifference(detail, full.copy(part)) < 1);
+            // What shows is that part, drawn at the zoom's scale.
+            const QSize shown = m_form->pictureView->pictureSize();
+            const double scale = double(whole.width()) / shown.width();
+            const QRect onScreen(-m_form->pictureView->pos(), m_form->viewer->size());
+            const QRect inPicture(int(onScreen.x() * scale), int(onScreen.y() * scale), int(onScreen.width() * scale),
+                                  int(onScreen.height() * scale));
+            QVERIFY(part.contains(inPicture));
+            const QImage drawn = m_form->viewer->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            QImage expected(drawn.size(), QImage::Format_RGB32);
+            QPainter painter(&expected);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(QRectF(m_form->pictureView->pos(), QSizeF(shown)), full);
+            painter.end();
+            const double d = JpegFixtures::meanDifference(drawn, expected);
+            QVERIFY2(d < 3, qPrintable(QString::number(d)));
+        };
+        QTRY_VERIFY(!m_form->pictureView->detail().isNull());
+        checkDetail();
+        // Scrolled to the far corner: that corner is decoded.
+        for (int i = 0; i < 80; ++i) {
+            wheel(-120);
+            wheel(-120, Qt::ShiftModifier);
+        }
+        QTRY_COMPARE(m_form->pictureView->detailPart().bottomRight(), QPoint(whole.width() - 1, whole.height() - 1));
+        checkDetail();
+        // Back to fitted: the part is let go.
+        m_form->showActualSize();
+        QVERIFY(m_form->pictureView->detail().isNull());
     }
 
     void neighboursAreDecodedAheadAndNeverStale()
