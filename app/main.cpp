@@ -3,6 +3,7 @@
 
 #include "AlbumStore.h"
 #include "Application.h"
+#include "ExportAlbum.h"
 #include "MainWindow.h"
 #include "Prompts.h"
 #include "QtPromptHandler.h"
@@ -10,6 +11,7 @@
 #include "Version.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -41,6 +43,11 @@ int main(int argc, char **argv)
     const QCommandLineOption storeOption(QStringLiteral("store"), QStringLiteral("使用这个相册库文件。"),
                                          QStringLiteral("文件"));
     parser.addOption(storeOption);
+    const QCommandLineOption exportOption(
+        QStringLiteral("export-album"),
+        QStringLiteral("不打开窗口,把相册中的图片 (原始文件) 导出到目录: quilbo --export-album 相册 目录。受保护的相册在终端询问密码。"),
+        QStringLiteral("相册"));
+    parser.addOption(exportOption);
     parser.addPositionalArgument(QStringLiteral("图片"), QStringLiteral("要导入相册的 JPG 图片文件。"),
                                  QStringLiteral("[图片...]"));
     if (!parser.parse(arguments(argc, argv))) {
@@ -57,9 +64,25 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    if (parser.isSet(exportOption)) {
+        const QStringList folder = parser.positionalArguments();
+        if (folder.size() != 1) {
+            std::fputs("quilbo: --export-album 相册 目录\n", stderr);
+            return 2;
+        }
+        QCoreApplication core(argc, argv);
+        const QString option = parser.value(storeOption);
+        const QString portable = StoreLocation::portablePath(QCoreApplication::applicationDirPath());
+        const QString store = !option.isEmpty()              ? option
+                              : QFileInfo(portable).isFile() ? portable
+                                                             : StoreLocation::userStorePath();
+        return exportAlbumFromTerminal(store, parser.value(exportOption), folder.first());
+    }
+
     Application app(argc, argv);
     Application::quitOnTerminationSignals();
     AlbumStore store;
+    store.setProgressHandler(Application::showStoreProgress);
     Prompts::install(std::make_unique<QtPromptHandler>());
 
     const StoreLocation::Choice choice =

@@ -55,3 +55,9 @@ bool isSafeName(const QString &text)
     }
     return true;
 }
+
+bool safeEntryName(const QString &name)
+{
+    return !name.contains(QLatin1Char('/')) && !name.contains(QChar(0)) && name != QLatin1String(".")
+           && name != QLatin1String("..");
+}

@@ -21,3 +21,7 @@ QString gbkTruncate(const QString &text, int maxBytes);
 // embeddings, overrides and isolates): a name holding one could show as
 // another name.
 bool isSafeName(const QString &text);
+
+// A name that stays one entry inside its folder: no slash, no NUL, not "."
+// or "..".
+bool safeEntryName(const QString &name);

@@ -19,13 +19,6 @@ namespace {
 
 const QString kPlaceholder = QStringLiteral("<选择相册>");
 
-// A name that stays one entry inside its folder.
-bool safeEntryName(const QString &name)
-{
-    return !name.contains(QLatin1Char('/')) && !name.contains(QChar(0)) && name != QLatin1String(".")
-           && name != QLatin1String("..");
-}
-
 } // namespace
 
 AlbumExportDialog::AlbumExportDialog(QWidget *owner) : DialogBase(QStringLiteral("相册导出"), QSize(384, 194), owner)
@@ -171,28 +164,32 @@ void AlbumExportDialog::run(const QString &folder, int albumId)
         }
     };
     bool failed = false;
+    QString why;
     {
         const Running running(this);
         for (const QString &id : ids) {
             QCoreApplication::processEvents();
             const int pictureId = id.toInt();
-            // Each file holds the stored bytes, the original file as it was
-            // imported, with its full quality and its camera's data.
-            const QByteArray bytes = AlbumStore::instance()->pictureData(pictureId);
+            // Each file holds the original file as it was imported, with its
+            // full quality and its camera's data; a picture that does not
+            // decrypt is not written at all.
             progressLabel->setText(QStringLiteral("正在导出:   ") + folder + QLatin1Char('/') + id);
             progressLabel->repaint();
-            const QString name = AlbumStore::instance()->pictureName(pictureId);
-            // A link under a picture's name, even one pointing nowhere, is
-            // left alone: nothing is written where it points.
-            const QString file = folder + QLatin1Char('/') + name + QStringLiteral(".jpg");
-            if (!safeEntryName(name) || QFileInfo(file).isSymLink() || !writeFileAtomically(file, bytes)) {
+            bool written = false;
+            try {
+                written = AlbumStore::instance()->exportPictureFile(pictureId, folder);
+            } catch (const AlbumCipher::CipherError &e) {
+                why = QString::fromUtf8(e.what());
+            }
+            if (!written) {
                 failed = true;
                 break;
             }
         }
     }
     if (failed)
-        Prompts::showError(QStringLiteral("错误"), QStringLiteral("导出图片失败!"));
+        Prompts::showError(QStringLiteral("错误"),
+                           why.isEmpty() ? QStringLiteral("导出图片失败!") : QStringLiteral("导出图片失败!\n") + why);
     else
         Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("导出图片已完成!"));
     finishRun();

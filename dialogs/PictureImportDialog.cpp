@@ -60,6 +60,9 @@ QString importFailureMessage(const QString &file, const AlbumStore::PictureFailu
     case Failure::Store:
         cause = storeErrorMessage(failure.storeCode, failure.detail);
         break;
+    case Failure::Locked:
+        cause = QStringLiteral("该相册已设置访问密码,请先输入密码");
+        break;
     }
     return QStringLiteral("图片 %1 导入失败: %2\n在它之前的图片已经导入。").arg(QFileInfo(file).fileName(), cause);
 }

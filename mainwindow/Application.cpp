@@ -8,6 +8,8 @@
 
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QSocketNotifier>
 #include <QTranslator>
 
@@ -81,6 +83,27 @@ bool Application::notify(QObject *receiver, QEvent *event)
         reportError(QStringLiteral("未知错误"));
     }
     return false;
+}
+
+void Application::showStoreProgress(int done, int total)
+{
+    static QPointer<QProgressDialog> progress;
+    if (done >= total) {
+        delete progress;
+        return;
+    }
+    if (!progress) {
+        progress = new QProgressDialog(QStringLiteral("正在处理相册中的图片,请稍候..."), QString(), 0, total);
+        progress->setWindowTitle(title());
+        progress->setWindowModality(Qt::ApplicationModal);
+        // The task cannot stop half way: it is one transaction.
+        progress->setCancelButton(nullptr);
+        progress->setMinimumDuration(500);
+        progress->setAutoClose(false);
+        progress->setAutoReset(false);
+    }
+    progress->setMaximum(total);
+    progress->setValue(done);
 }
 
 void Application::reportError(const std::exception &error)

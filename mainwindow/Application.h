@@ -30,6 +30,11 @@ public:
     // engine's text as a detail; any other by its own text.
     static void reportError(const std::exception &error);
 
+    // Shows how far a long store task has gone (pictures of a protected
+    // album encrypted or decrypted), in a progress window that appears when
+    // the task takes more than a moment; the store's progress handler.
+    static void showStoreProgress(int done, int total);
+
     // Runs a handler and reports an error it does not catch. For handlers
     // called from inside Qt's own processing (item views, delegates), where
     // an error must not unwind through Qt.

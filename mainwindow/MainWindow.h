@@ -50,7 +50,9 @@ public:
 
     // ---- album tree
     // Clears the tree and fills root, albums and pictures from the store.
-    void buildAlbumTree();
+    // Every album starts closed; the keys of the albums named are kept (they
+    // are about to be opened again).
+    void buildAlbumTree(const QStringList &keepKeysOf = QStringList());
     // Rebuilds the tree, then opens the albums that were open and selects
     // the node that was selected.
     void rebuildAlbumTreeKeepingView();
@@ -259,6 +261,9 @@ private:
     // Asks a protected album's password as the tree does; true when the
     // right one was given (a wrong one is told, an empty one is not).
     bool albumPasswordGiven(const QString &album);
+    // A dialog opened a protected album's key to act on it: once done, only
+    // the albums open in the tree keep theirs.
+    void forgetKeysOfClosedAlbums();
     void expandGuarded(QTreeWidgetItem *node, bool expand);
     void setImage(QTreeWidgetItem *node, int index);
     void turn(bool clockwise);

@@ -261,8 +261,10 @@ void MainWindow::deleteSelectedAlbum()
         }
     }
     if (Prompts::askYesNo(QStringLiteral("提示"), QStringLiteral("您确定要删除： ") + node->text(0) + QStringLiteral("  这个相册吗?"))
-        == IdNo)
+        == IdNo) {
+        forgetKeysOfClosedAlbums();
         return;
+    }
     if (!AlbumStore::instance()->deleteAlbum(name)) {
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("删除相册时出错!"));
         return;
@@ -318,12 +320,17 @@ void MainWindow::importPictureFiles(const QStringList &files)
         rebuildAlbumTreeKeepingView();
     else if (rebuild)
         buildAlbumTree();
+    else
+        forgetKeysOfClosedAlbums();
 }
 
 void MainWindow::exportAlbum()
 {
-    AlbumExportDialog dialog(this);
-    dialog.exec();
+    {
+        AlbumExportDialog dialog(this);
+        dialog.exec();
+    }
+    forgetKeysOfClosedAlbums();
 }
 
 void MainWindow::compactAlbumStore()
@@ -340,14 +347,20 @@ void MainWindow::backUpAlbumStore()
 
 void MainWindow::setAlbumPasswordCommand()
 {
-    SetAlbumPasswordDialog dialog(this);
-    dialog.exec();
+    {
+        SetAlbumPasswordDialog dialog(this);
+        dialog.exec();
+    }
+    forgetKeysOfClosedAlbums();
 }
 
 void MainWindow::changeAlbumPasswordCommand()
 {
-    ChangeAlbumPasswordDialog dialog(this);
-    dialog.exec();
+    {
+        ChangeAlbumPasswordDialog dialog(this);
+        dialog.exec();
+    }
+    forgetKeysOfClosedAlbums();
 }
 
 void MainWindow::showAbout()

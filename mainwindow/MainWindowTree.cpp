@@ -103,9 +103,12 @@ void MainWindow::createTreeHandlers()
     });
 }
 
-void MainWindow::buildAlbumTree()
+void MainWindow::buildAlbumTree(const QStringList &keepKeysOf)
 {
     forgetDecodedPictures();
+    // The albums start closed: their keys go, but for those about to be
+    // opened again.
+    AlbumStore::instance()->forgetAlbumKeys(keepKeysOf);
     albumTree->setUpdatesEnabled(false);
     albumTree->clear();
     auto *root = new QTreeWidgetItem(QStringList(kRootText));
@@ -157,7 +160,7 @@ void MainWindow::rebuildAlbumTreeKeepingView()
                                                        : QString();
     const QString picture = level == NodeLevel::Picture ? current->text(0) : QString();
 
-    buildAlbumTree();
+    buildAlbumTree(openAlbums);
 
     // Albums open before were opened with their passwords already given.
     root = albumTree->topLevelItem(0);
@@ -265,6 +268,9 @@ void MainWindow::nodeCollapsed(QTreeWidgetItem *node)
     updateNodeImage(node);
     if (m_expandGuard)
         return;
+    // A protected album closed is locked again: its key is wiped.
+    if (levelOf(node) == NodeLevel::Album)
+        AlbumStore::instance()->forgetAlbumKey(trimText(node->text(0)));
     // A hidden node keeps no selection: it moves up to the collapsed node,
     // as it would in the file manager's tree.
     for (QTreeWidgetItem *n = albumTree->currentItem(); n; n = n->parent())
@@ -336,3 +342,13 @@ void MainWindow::applyRename(QTreeWidgetItem *node, const QString &text)
 }
 
 void MainWindow::refreshTree() { buildAlbumTree(); }
+
+void MainWindow::forgetKeysOfClosedAlbums()
+{
+    QStringList open;
+    QTreeWidgetItem *root = albumTree->topLevelItem(0);
+    for (int i = 0; root && i < root->childCount(); ++i)
+        if (root->child(i)->isExpanded())
+            open.append(trimText(root->child(i)->text(0)));
+    AlbumStore::instance()->forgetAlbumKeys(open);
+}

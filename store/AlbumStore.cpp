@@ -65,6 +65,14 @@ bool AlbumStore::openStore(const QString &connectionString)
         return false;
     }
     m_openFailure = OpenFailure::None;
+    // Album passwords an older version kept as text are replaced by real
+    // protection. Should that fail (a full disk), nothing has changed: the
+    // store works as an older one and is converted at its next opening.
+    try {
+        protectPlainPasswords();
+    } catch (const std::exception &e) {
+        qWarning("The album passwords could not be converted: %s", e.what());
+    }
     return true;
 }
 
@@ -130,6 +138,7 @@ void AlbumStore::markDamaged()
 
 void AlbumStore::closeStore()
 {
+    m_albumKeys.clear();
     m_connection.setFailureObserver(nullptr);
     m_connection.close();
     m_lock.reset();

@@ -3,6 +3,7 @@
 // run against it, and compaction and backup of the file. Windows name
 // albums and pictures by their names; ids are looked up when needed.
 
+#include "AlbumCipher.h"
 #include "Sql.h"
 
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 class QLockFile;
@@ -75,20 +77,38 @@ public:
     void listAlbums(QStringList *list);
     // The album's id, or -1 when no album has that name or on any failure.
     int findAlbumId(const QString &name);
-    // Adds an album with the name and password trimmed; false on failure and
-    // for a name that is not safe to show (isSafeName).
+    // Adds an album with the name trimmed; false on failure and for a name
+    // that is not safe to show (isSafeName). With a password, the album is
+    // protected from the start: its verifier and wrapped key are written
+    // with it, and its key is kept open (see checkAlbumPassword).
     bool addAlbum(const QString &name, const QString &password);
     // Deletes every album of that name with its pictures; false on failure.
     bool deleteAlbum(const QString &name);
     // True when the album exists and its trimmed password is not empty.
     // Passes store errors on.
     bool albumHasPassword(const QString &name);
-    // True when the entered password equals the album's, letter case aside;
-    // false otherwise and on any failure.
+    // True when the entered password is the album's (trimmed, letter case
+    // A to Z aside); false otherwise and on any failure. The right password
+    // also opens the album's key, which is kept in locked memory until
+    // forgotten: the album's pictures can then be read and added.
     bool checkAlbumPassword(const QString &name, const QString &password);
-    // Writes the password trimmed; false when no album has that name.
-    // Passes store errors on.
+    // Protects the album with the password (trimmed), changes it, or, with
+    // an empty one, removes it; false when no album has that name. Setting
+    // one encrypts every picture of the album and removing it decrypts them,
+    // in one transaction; changing it only wraps the album key anew. A
+    // protected album's key must be open (checkAlbumPassword) to change or
+    // remove its password. Passes store and cipher errors on.
     bool setAlbumPassword(const QString &name, const QString &password);
+    // Wipes the album's key from memory; its pictures can no longer be read.
+    void forgetAlbumKey(const QString &name);
+    // Wipes every album key but those of the albums named.
+    void forgetAlbumKeys(const QStringList &keep = QStringList());
+    bool albumKeyOpen(const QString &name);
+
+    // Told how far a long task has gone (pictures encrypted or decrypted of
+    // all), from 0 to total; the store's thread.
+    using ProgressHandler = std::function<void(int done, int total)>;
+    void setProgressHandler(ProgressHandler handler) { m_progressHandler = std::move(handler); }
 
     // ---- pictures
     // The file name up to its first dot, trimmed.
@@ -99,7 +119,7 @@ public:
     // engine's own text, storeCode SQLite's result code.
     struct PictureFailure
     {
-        enum Kind { None, DuplicateName, Unreadable, Empty, UnsafeName, NoSuchAlbum, Damaged, Store };
+        enum Kind { None, DuplicateName, Unreadable, Empty, UnsafeName, NoSuchAlbum, Damaged, Store, Locked };
         Kind kind = None;
         QString detail;
         int storeCode = 0;
@@ -122,8 +142,10 @@ public:
     // The album's picture ids (as decimal text) and names; empty on failure.
     void listPictureIds(int albumId, QStringList *list);
     void listPictureNames(int albumId, QStringList *list);
-    // The picture's stored bytes; empty when not found (*found then false).
-    // Passes errors on.
+    // The picture's bytes as imported (decrypted when its album is
+    // protected); empty when not found (*found then false). Passes store
+    // errors on; AlbumCipher::CipherError when the album's key is not open or
+    // the stored bytes do not decrypt.
     QByteArray pictureData(int pictureId, bool *found = nullptr);
     // The same bytes read into `into` piece by piece. After each piece,
     // `ready` is called until it returns true: the caller can start a
@@ -131,6 +153,11 @@ public:
     // False when the picture is not there. On an error the stream fails (a
     // reader waiting on it stops) and the error is passed on.
     bool streamPictureData(int pictureId, StreamedBytes &into, const std::function<bool()> &ready);
+    // Writes the picture's bytes as imported to folder/<its name>.jpg,
+    // atomically, never through a link. False when the name cannot be a
+    // file name or the file cannot be written; passes store and cipher
+    // errors on (nothing is written then).
+    bool exportPictureFile(int pictureId, const QString &folder);
     // Decodes the stored picture into *picture (an RGB32 bitmap, upright).
     // Without a picture, does nothing; with no such picture, leaves it
     // unchanged. Passes store and decoder errors on ("JPEG error #%d"),
@@ -163,6 +190,22 @@ private:
     // Opens m_path with the connection string's password; the lock is the
     // caller's.
     bool openConnection();
+    // Protects every album whose password an older version stored as text:
+    // verifier, key, pictures encrypted, in one transaction.
+    void protectPlainPasswords();
+    // Encrypts (with a key) or decrypts (without) every picture of the album
+    // inside the caller's transaction, telling the progress handler.
+    void recodeAlbumPictures(int albumId, const AlbumCipher::Key *from, const AlbumCipher::Key *to, int *done,
+                             int total);
+    // Writes a new verifier and wrapped key for the album; the caller's
+    // transaction.
+    void writeAlbumProtection(int albumId, const QByteArray &folded, const AlbumCipher::Key &key);
+    // The album's open key, or null.
+    const AlbumCipher::Key *openKey(int albumId) const;
+    bool albumHasKeyRow(int albumId);
+    int albumOfPicture(int pictureId);
+    // The picture's bytes as imported, from the bytes stored.
+    QByteArray plainPicture(int pictureId, const QByteArray &stored);
     bool compactInPlace();
     bool compactIntoCopy(const QString &storePath);
 
@@ -173,4 +216,6 @@ private:
     OpenFailure m_openFailure = OpenFailure::None;
     bool m_damaged = false;
     std::function<void()> m_damageHandler;
+    std::map<int, AlbumCipher::Key> m_albumKeys;
+    ProgressHandler m_progressHandler;
 };

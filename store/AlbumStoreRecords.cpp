@@ -47,14 +47,23 @@ bool AlbumStore::addAlbum(const QString &name, const QString &password)
     if (!isSafeName(name))
         return false;
     try {
+        const QByteArray folded = AlbumCipher::foldedPassword(password);
+        AlbumCipher::Key key;
         SqlTransaction t(connection());
         const int id = nextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID"));
         SqlStatement q(connection(),
-                       QStringLiteral("INSERT INTO PicLibTable (PicLibID, PicLibName, PicPass) VALUES (?, ?, ?)"));
-        q.bind(1, id).bind(2, trimText(name)).bind(3, trimText(password)).exec();
+                       QStringLiteral("INSERT INTO PicLibTable (PicLibID, PicLibName, PicPass) VALUES (?, ?, '')"));
+        q.bind(1, id).bind(2, trimText(name)).exec();
+        if (!folded.isEmpty()) {
+            StoreSchema::createKeyTable(connection());
+            key = AlbumCipher::Key::random();
+            writeAlbumProtection(id, folded, key);
+        }
         t.commit();
+        if (!key.isNull())
+            m_albumKeys[id] = std::move(key);
         return true;
-    } catch (const SqlError &) {
+    } catch (const std::exception &) {
         return false;
     }
 }
@@ -62,8 +71,10 @@ bool AlbumStore::addAlbum(const QString &name, const QString &password)
 bool AlbumStore::deleteAlbum(const QString &name)
 {
     try {
+        const int id = findAlbumId(name);
         SqlStatement q(connection(), QStringLiteral("DELETE FROM PicLibTable WHERE PicLibName = ?"));
         q.bind(1, name).exec();
+        m_albumKeys.erase(id);
         return true;
     } catch (const SqlError &) {
         return false;
@@ -75,27 +86,6 @@ bool AlbumStore::albumHasPassword(const QString &name)
     SqlStatement q(connection(), QStringLiteral("SELECT PicPass FROM PicLibTable WHERE PicLibName = ?"));
     q.bind(1, name);
     return q.next() && !trimText(q.text(0)).isEmpty();
-}
-
-bool AlbumStore::checkAlbumPassword(const QString &name, const QString &password)
-{
-    try {
-        // The store's own comparison, which ignores letter case.
-        SqlStatement q(connection(), QStringLiteral("SELECT PicPass = ? FROM PicLibTable WHERE PicLibName = ?"));
-        q.bind(1, password).bind(2, name);
-        return q.next() && q.int64(0) == 1;
-    } catch (const SqlError &) {
-        return false;
-    }
-}
-
-bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)
-{
-    // Only the first album of that name is written, as a lookup finds it.
-    SqlStatement q(connection(), QStringLiteral("UPDATE PicLibTable SET PicPass = ? WHERE PicLibID = "
-                                                "(SELECT PicLibID FROM PicLibTable WHERE PicLibName = ? LIMIT 1)"));
-    q.bind(1, trimText(password)).bind(2, name).exec();
-    return connection().changes() > 0;
 }
 
 // ---------------------------------------------------------------- pictures
@@ -153,8 +143,14 @@ bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *fa
         SqlStatement info(connection(), QStringLiteral("INSERT INTO PicInfoTable (PicInfoID, PicLibID, PicName, PicExt) "
                                                        "VALUES (?, ?, ?, ?)"));
         info.bind(1, id).bind(2, albumId).bind(3, name).bind(4, pictureExtensionOf(path)).exec();
+        // A protected album's pictures are stored encrypted with its key.
+        const AlbumCipher::Key *key = openKey(albumId);
+        if (!key && albumHasKeyRow(albumId)) {
+            why.kind = PictureFailure::Locked;
+            return false;
+        }
         SqlStatement data(connection(), QStringLiteral("INSERT INTO PicTable (PicInfoID, Pic) VALUES (?, ?)"));
-        data.bind(1, id).bindBlob(2, bytes).exec();
+        data.bind(1, id).bindBlob(2, key ? AlbumCipher::encrypt(*key, albumId, id, bytes) : bytes).exec();
         t.commit();
         return true;
     } catch (const SqlError &e) {
@@ -252,7 +248,7 @@ QByteArray AlbumStore::pictureData(int pictureId, bool *found)
     const bool row = q.next();
     if (found)
         *found = row;
-    return row ? q.blob(0) : QByteArray();
+    return row ? plainPicture(pictureId, q.blob(0)) : QByteArray();
 }
 
 bool AlbumStore::streamPictureData(int pictureId, StreamedBytes &into, const std::function<bool()> &ready)
@@ -284,21 +280,62 @@ bool AlbumStore::streamPictureData(int pictureId, StreamedBytes &into, const std
         return true;
     }
     const int size = sqlite3_blob_bytes(reading.blob);
+    const auto readAt = [&](char *to, int n, int offset) {
+        if (const int rc = sqlite3_blob_read(reading.blob, to, n, offset); rc != SQLITE_OK)
+            db.fail(rc);
+    };
+    bool started = !ready;
+    char header[AlbumCipher::HeaderSize];
+    if (size >= AlbumCipher::HeaderSize)
+        readAt(header, AlbumCipher::HeaderSize, 0);
+    if (size >= AlbumCipher::HeaderSize && AlbumCipher::isEncrypted(header, size)) {
+        // A protected album's picture, decrypted a few chunks at a time as
+        // it is read: the decoder starts on the first ones.
+        const int albumId = albumOfPicture(pictureId);
+        const AlbumCipher::Key *key = openKey(albumId);
+        if (!key)
+            throw AlbumCipher::lockedAlbum();
+        AlbumCipher::Decryptor decryptor(*key, albumId, pictureId, header, size);
+        char *buffer = into.begin(decryptor.plainSize());
+        QByteArray piece(4 * AlbumCipher::Decryptor::StoredChunk, Qt::Uninitialized);
+        qsizetype plainDone = 0;
+        int done = AlbumCipher::HeaderSize;
+        do {
+            const int n = std::min(int(piece.size()), size - done);
+            readAt(piece.data(), n, done);
+            plainDone += decryptor.decryptChunks(piece.constData(), n, buffer + plainDone);
+            done += n;
+            into.arrived(plainDone);
+            if (!started)
+                started = ready();
+        } while (done < size);
+        if (!decryptor.finished())
+            throw AlbumCipher::damagedPicture();
+        return true;
+    }
     char *buffer = into.begin(size);
     // Pieces large enough for a picture's header to come whole in the first.
     constexpr int kPiece = 256 * 1024;
-    bool started = !ready;
     int done = 0;
     do {
         const int n = std::min(kPiece, size - done);
-        if (const int rc = sqlite3_blob_read(reading.blob, buffer + done, n, done); rc != SQLITE_OK)
-            db.fail(rc);
+        readAt(buffer + done, n, done);
         done += n;
         into.arrived(done);
         if (!started)
             started = ready();
     } while (done < size);
     return true;
+}
+
+bool AlbumStore::exportPictureFile(int pictureId, const QString &folder)
+{
+    const QByteArray bytes = pictureData(pictureId);
+    const QString name = pictureName(pictureId);
+    // A link under a picture's name, even one pointing nowhere, is left
+    // alone: nothing is written where it points.
+    const QString file = folder + QLatin1Char('/') + name + QStringLiteral(".jpg");
+    return safeEntryName(name) && !QFileInfo(file).isSymLink() && writeFileAtomically(file, bytes);
 }
 
 void AlbumStore::loadPicture(QImage *picture, int pictureId)
@@ -309,8 +346,10 @@ void AlbumStore::loadPicture(QImage *picture, int pictureId)
     q.bind(1, pictureId);
     if (!q.next())
         return;
-    // Decoded straight from the store's own buffer, without a copy.
-    *picture = JpegCodec::decode(q.blobView(0));
+    // Decoded straight from the store's own buffer, without a copy, unless
+    // it is to be decrypted first.
+    const QByteArray stored = q.blobView(0);
+    *picture = JpegCodec::decode(AlbumCipher::isEncrypted(stored) ? plainPicture(pictureId, stored) : stored);
 }
 
 bool AlbumStore::savePictureFile(const QImage *picture, const QString &path, const QString &ext)

@@ -26,6 +26,7 @@ const TableColumns kSchema[] = {
     {"PicLibTable", {"PicLibID", "PicLibName", "PicPass"}},
     {"PicInfoTable", {"PicInfoID", "PicLibID", "PicName", "PicExt"}},
     {"PicTable", {"PicInfoID", "Pic"}},
+    {"PicKeyTable", {"PicLibID", "KeySalt", "KeyOps", "KeyMem", "WrappedKey"}},
 };
 
 const TableColumns *findTable(const QString &table)
@@ -53,7 +54,7 @@ void createTables(SqlConnection &db)
     // A map of the store's pages lets a compaction move only the pages it
     // frees (set before anything is written to the file).
     db.execFixed("PRAGMA auto_vacuum = INCREMENTAL");
-    db.execFixed("PRAGMA user_version = 1");
+    db.execFixed("PRAGMA user_version = 2");
     db.execFixed("CREATE TABLE PicLibTable ("
                  " PicLibID INTEGER NOT NULL PRIMARY KEY,"
                  " PicLibName TEXT NOT NULL COLLATE NOCASE,"
@@ -68,7 +69,18 @@ void createTables(SqlConnection &db)
     db.execFixed("CREATE TABLE PicTable ("
                  " PicInfoID INTEGER NOT NULL PRIMARY KEY REFERENCES PicInfoTable (PicInfoID) ON DELETE CASCADE,"
                  " Pic BLOB)");
-    static_assert(SchemaVersion == 1, "createTables writes user_version 1");
+    createKeyTable(db);
+    static_assert(SchemaVersion == 2, "createTables writes user_version 2");
+}
+
+void createKeyTable(SqlConnection &db)
+{
+    db.execFixed("CREATE TABLE IF NOT EXISTS PicKeyTable ("
+                 " PicLibID INTEGER NOT NULL PRIMARY KEY REFERENCES PicLibTable (PicLibID) ON DELETE CASCADE,"
+                 " KeySalt BLOB NOT NULL,"
+                 " KeyOps INTEGER NOT NULL,"
+                 " KeyMem INTEGER NOT NULL,"
+                 " WrappedKey BLOB NOT NULL)");
 }
 
 QString canonicalTable(const QString &table)

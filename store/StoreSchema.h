@@ -16,15 +16,19 @@ QByteArray databasePassword();
 // with one page size cannot be read with another.
 constexpr int CipherPageSize = 4096;
 
-// Version of the schema, kept in the store's user_version.
-constexpr int SchemaVersion = 1;
+// Version of the schema, kept in the store's user_version. Version 2 adds
+// the protected albums' keys (PicKeyTable) and keeps no album password.
+constexpr int SchemaVersion = 2;
 
 // Keys a freshly opened connection and sets its cipher parameters. Must run
 // before the connection's first read.
 void keyConnection(SqlConnection &db);
 
-// Creates the three tables on an empty, keyed connection.
+// Creates the tables on an empty, keyed connection.
 void createTables(SqlConnection &db);
+// The table of the protected albums' wrapped keys, made when missing (a
+// store of an older version lacks it).
+void createKeyTable(SqlConnection &db);
 
 // The exact spelling of a table or column of the schema for a name given in
 // any letter case; empty when the name is not one of the schema's. A column

@@ -51,7 +51,9 @@ private slots:
         QCOMPARE(m_f.store->findAlbumId(QStringLiteral("O'Brien")), -1);
         QVERIFY(m_f.store->albumHasPassword(QStringLiteral("trip")));
         QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("Trip"), QStringLiteral("12")));
-        QVERIFY(!m_f.store->checkAlbumPassword(QStringLiteral("Trip"), QStringLiteral(" 12 ")));
+        // The entered password is trimmed as the stored one was.
+        QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("Trip"), QStringLiteral(" 12 ")));
+        QVERIFY(!m_f.store->checkAlbumPassword(QStringLiteral("Trip"), QStringLiteral("1 2")));
         QVERIFY(m_f.store->addAlbum(QStringLiteral("O'Brien"), QString()));
         QCOMPARE(m_f.store->findAlbumId(QStringLiteral("o'brien")), 2);
         QVERIFY(!m_f.store->albumHasPassword(QStringLiteral("O'Brien")));

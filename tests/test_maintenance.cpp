@@ -58,7 +58,7 @@ private slots:
         QVERIFY2(after < before * 6 / 10, qPrintable(QStringLiteral("%1 -> %2 bytes").arg(before).arg(after)));
         SqlStatement version(m_f.store->connection(), QStringLiteral("PRAGMA user_version"));
         QVERIFY(version.next());
-        QCOMPARE(int(version.int64(0)), 1);
+        QCOMPARE(int(version.int64(0)), StoreSchema::SchemaVersion);
         QCOMPARE(workingFiles(), QStringList());
         // The connection works as before.
         QVERIFY(m_f.store->addAlbum(QStringLiteral("after"), QString()));

@@ -40,6 +40,12 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "addpictures: cannot add the album %s\n", qPrintable(album));
         return 1;
     }
+    // A protected album takes pictures only with its key open.
+    if (store.albumHasPassword(album) && !store.checkAlbumPassword(album, password)) {
+        std::fprintf(stderr, "addpictures: the album %s is protected: give its password with --password\n",
+                     qPrintable(album));
+        return 1;
+    }
     const int id = store.findAlbumId(album);
     int failed = 0;
     for (const QString &file : args.mid(2)) {

@@ -1,0 +1,297 @@
+#include "AlbumCipher.h"
+
+#include "TextRules.h"
+
+#include <sodium.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace AlbumCipher {
+
+namespace {
+
+const unsigned char kMarker[4] = {0x00, 'Q', 'P', 0x01};
+const char kVerifierPrefix[] = "$argon2id$";
+// Cheap enough that a password is checked and an album opened in a fraction
+// of a second, costly enough to make guessing slow: libsodium's
+// "interactive" limits (64 MiB, 2 passes).
+const unsigned long long kOpsLimit = crypto_pwhash_OPSLIMIT_INTERACTIVE;
+const size_t kMemLimit = crypto_pwhash_MEMLIMIT_INTERACTIVE;
+
+static_assert(crypto_secretstream_xchacha20poly1305_HEADERBYTES == 24, "the stored header size");
+static_assert(crypto_secretstream_xchacha20poly1305_ABYTES == 17, "the stored chunk overhead");
+static_assert(crypto_secretstream_xchacha20poly1305_KEYBYTES == 32, "a 256-bit album key");
+
+void initialise()
+{
+    static const bool ready = sodium_init() >= 0;
+    if (!ready)
+        throw std::runtime_error("libsodium cannot start");
+}
+
+[[noreturn]] void damaged() { throw damagedPicture(); }
+
+void pictureAd(unsigned char ad[16], int albumId, int pictureId)
+{
+    const qint64 ids[2] = {albumId, pictureId};
+    for (int i = 0; i < 2; ++i)
+        for (int b = 0; b < 8; ++b)
+            ad[i * 8 + b] = static_cast<unsigned char>(quint64(ids[i]) >> (8 * b));
+}
+
+QByteArray albumAd(int albumId)
+{
+    QByteArray ad("album key ");
+    ad += QByteArray::number(albumId);
+    return ad;
+}
+
+// The key sealing the album key, derived from the password: wiped on exit.
+struct DerivedKey
+{
+    unsigned char bytes[crypto_aead_xchacha20poly1305_ietf_KEYBYTES];
+    ~DerivedKey() { sodium_memzero(bytes, sizeof bytes); }
+};
+
+bool derive(DerivedKey *out, const QByteArray &folded, const QByteArray &salt, qint64 ops, qint64 mem)
+{
+    if (salt.size() != crypto_pwhash_SALTBYTES || ops <= 0 || mem <= 0)
+        return false;
+    return crypto_pwhash(out->bytes, sizeof out->bytes, folded.constData(), static_cast<unsigned long long>(folded.size()),
+                         reinterpret_cast<const unsigned char *>(salt.constData()),
+                         static_cast<unsigned long long>(ops), static_cast<size_t>(mem),
+                         crypto_pwhash_ALG_ARGON2ID13)
+           == 0;
+}
+
+} // namespace
+
+CipherError lockedAlbum() { return CipherError("该相册已设置访问密码,请先输入密码!"); }
+
+CipherError damagedPicture() { return CipherError("相片数据已损坏或被改动,无法读取!"); }
+
+struct KeyAccess
+{
+    static unsigned char *&bytes(Key &key) { return key.m_bytes; }
+};
+
+QByteArray foldedPassword(const QString &password)
+{
+    QString folded = trimText(password);
+    for (QChar &c : folded)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return folded.toUtf8();
+}
+
+bool isVerifier(const QString &stored) { return stored.startsWith(QLatin1String(kVerifierPrefix)); }
+
+QString makeVerifier(const QByteArray &folded)
+{
+    initialise();
+    char out[crypto_pwhash_STRBYTES];
+    if (crypto_pwhash_str(out, folded.constData(), static_cast<unsigned long long>(folded.size()), kOpsLimit,
+                          kMemLimit)
+        != 0)
+        throw std::bad_alloc(); // the one way it fails
+    return QString::fromLatin1(out);
+}
+
+bool verify(const QString &verifier, const QByteArray &folded)
+{
+    initialise();
+    const QByteArray text = verifier.toLatin1();
+    return isVerifier(verifier)
+           && crypto_pwhash_str_verify(text.constData(), folded.constData(),
+                                       static_cast<unsigned long long>(folded.size()))
+                  == 0;
+}
+
+Key::~Key()
+{
+    if (m_bytes)
+        sodium_free(m_bytes); // wipes it
+}
+
+Key::Key(Key &&other) noexcept : m_bytes(other.m_bytes) { other.m_bytes = nullptr; }
+
+Key &Key::operator=(Key &&other) noexcept
+{
+    if (this != &other) {
+        if (m_bytes)
+            sodium_free(m_bytes);
+        m_bytes = other.m_bytes;
+        other.m_bytes = nullptr;
+    }
+    return *this;
+}
+
+Key Key::random()
+{
+    initialise();
+    Key key;
+    auto *bytes = static_cast<unsigned char *>(sodium_malloc(crypto_secretstream_xchacha20poly1305_KEYBYTES));
+    if (!bytes)
+        throw std::bad_alloc();
+    crypto_secretstream_xchacha20poly1305_keygen(bytes);
+    KeyAccess::bytes(key) = bytes;
+    return key;
+}
+
+WrappedKey wrap(const Key &key, const QByteArray &folded, int albumId)
+{
+    initialise();
+    WrappedKey wrapped;
+    wrapped.salt.resize(crypto_pwhash_SALTBYTES);
+    randombytes_buf(wrapped.salt.data(), size_t(wrapped.salt.size()));
+    wrapped.opsLimit = qint64(kOpsLimit);
+    wrapped.memLimit = qint64(kMemLimit);
+    DerivedKey kek;
+    if (!derive(&kek, folded, wrapped.salt, wrapped.opsLimit, wrapped.memLimit))
+        throw std::bad_alloc();
+    const QByteArray ad = albumAd(albumId);
+    constexpr size_t kNonce = crypto_aead_xchacha20poly1305_ietf_NPUBBYTES;
+    constexpr size_t kKey = crypto_secretstream_xchacha20poly1305_KEYBYTES;
+    wrapped.sealed.resize(qsizetype(kNonce + kKey + crypto_aead_xchacha20poly1305_ietf_ABYTES));
+    auto *out = reinterpret_cast<unsigned char *>(wrapped.sealed.data());
+    randombytes_buf(out, kNonce);
+    crypto_aead_xchacha20poly1305_ietf_encrypt(out + kNonce, nullptr, key.data(), kKey,
+                                               reinterpret_cast<const unsigned char *>(ad.constData()),
+                                               static_cast<unsigned long long>(ad.size()), nullptr, out, kek.bytes);
+    return wrapped;
+}
+
+Key unwrap(const WrappedKey &wrapped, const QByteArray &folded, int albumId)
+{
+    initialise();
+    constexpr size_t kNonce = crypto_aead_xchacha20poly1305_ietf_NPUBBYTES;
+    constexpr size_t kKey = crypto_secretstream_xchacha20poly1305_KEYBYTES;
+    if (size_t(wrapped.sealed.size()) != kNonce + kKey + crypto_aead_xchacha20poly1305_ietf_ABYTES)
+        return Key();
+    // Parameters far beyond what this program writes are refused rather
+    // than run: they could hold the program for minutes.
+    if (wrapped.opsLimit > 64 || wrapped.memLimit > qint64(1) << 30)
+        return Key();
+    DerivedKey kek;
+    if (!derive(&kek, folded, wrapped.salt, wrapped.opsLimit, wrapped.memLimit))
+        return Key();
+    Key key;
+    auto *bytes = static_cast<unsigned char *>(sodium_malloc(kKey));
+    if (!bytes)
+        throw std::bad_alloc();
+    KeyAccess::bytes(key) = bytes;
+    const QByteArray ad = albumAd(albumId);
+    const auto *in = reinterpret_cast<const unsigned char *>(wrapped.sealed.constData());
+    if (crypto_aead_xchacha20poly1305_ietf_decrypt(bytes, nullptr, nullptr, in + kNonce,
+                                                   static_cast<unsigned long long>(wrapped.sealed.size()) - kNonce,
+                                                   reinterpret_cast<const unsigned char *>(ad.constData()),
+                                                   static_cast<unsigned long long>(ad.size()), in, kek.bytes)
+        != 0)
+        return Key();
+    return key;
+}
+
+bool isEncrypted(const char *data, qsizetype size)
+{
+    return size >= HeaderSize && std::memcmp(data, kMarker, sizeof kMarker) == 0;
+}
+
+QByteArray encrypt(const Key &key, int albumId, int pictureId, const QByteArray &plain)
+{
+    initialise();
+    unsigned char ad[16];
+    pictureAd(ad, albumId, pictureId);
+    const qsizetype chunks = plain.isEmpty() ? 1 : (plain.size() + Decryptor::PlainChunk - 1) / Decryptor::PlainChunk;
+    QByteArray stored(HeaderSize + plain.size() + chunks * crypto_secretstream_xchacha20poly1305_ABYTES,
+                      Qt::Uninitialized);
+    auto *out = reinterpret_cast<unsigned char *>(stored.data());
+    std::memcpy(out, kMarker, sizeof kMarker);
+    crypto_secretstream_xchacha20poly1305_state state;
+    crypto_secretstream_xchacha20poly1305_init_push(&state, out + sizeof kMarker, key.data());
+    out += HeaderSize;
+    const auto *in = reinterpret_cast<const unsigned char *>(plain.constData());
+    for (qsizetype i = 0; i < chunks; ++i) {
+        const qsizetype offset = i * Decryptor::PlainChunk;
+        const qsizetype n = std::min(Decryptor::PlainChunk, plain.size() - offset);
+        const unsigned char tag = i == chunks - 1 ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
+                                                  : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE;
+        crypto_secretstream_xchacha20poly1305_push(&state, out, nullptr, in + offset, static_cast<unsigned long long>(n),
+                                                   ad, sizeof ad, tag);
+        out += n + crypto_secretstream_xchacha20poly1305_ABYTES;
+    }
+    sodium_memzero(&state, sizeof state);
+    return stored;
+}
+
+QByteArray decrypt(const Key &key, int albumId, int pictureId, const QByteArray &stored)
+{
+    Decryptor decryptor(key, albumId, pictureId, stored.constData(), stored.size());
+    QByteArray plain(decryptor.plainSize(), Qt::Uninitialized);
+    const qsizetype written =
+        decryptor.decryptChunks(stored.constData() + HeaderSize, stored.size() - HeaderSize, plain.data());
+    if (!decryptor.finished())
+        damaged();
+    plain.truncate(written);
+    return plain;
+}
+
+struct Decryptor::State
+{
+    crypto_secretstream_xchacha20poly1305_state stream;
+};
+
+Decryptor::Decryptor(const Key &key, int albumId, int pictureId, const char *header, qsizetype storedSize)
+    : m_state(std::make_unique<State>())
+{
+    initialise();
+    pictureAd(m_ad, albumId, pictureId);
+    if (key.isNull() || !isEncrypted(header, storedSize))
+        damaged();
+    // Every chunk but the last is whole; the last holds 0 to 64 KiB.
+    const qsizetype body = storedSize - HeaderSize;
+    m_chunksLeft = (body + StoredChunk - 1) / StoredChunk;
+    const qsizetype last = body - (m_chunksLeft - 1) * StoredChunk;
+    if (m_chunksLeft < 1 || last < qsizetype(crypto_secretstream_xchacha20poly1305_ABYTES))
+        damaged();
+    m_plainSize = body - m_chunksLeft * qsizetype(crypto_secretstream_xchacha20poly1305_ABYTES);
+    if (crypto_secretstream_xchacha20poly1305_init_pull(
+            &m_state->stream, reinterpret_cast<const unsigned char *>(header) + sizeof kMarker, key.data())
+        != 0)
+        damaged();
+}
+
+Decryptor::~Decryptor() { sodium_memzero(&m_state->stream, sizeof m_state->stream); }
+
+qsizetype Decryptor::decryptChunks(const char *stored, qsizetype size, char *out)
+{
+    qsizetype written = 0;
+    while (size > 0) {
+        if (m_finished || m_chunksLeft == 0)
+            damaged();
+        const qsizetype n = std::min(size, StoredChunk);
+        // Only the last chunk may be short.
+        if (n < StoredChunk && m_chunksLeft != 1)
+            damaged();
+        unsigned long long plainLength = 0;
+        unsigned char tag = 0;
+        if (crypto_secretstream_xchacha20poly1305_pull(
+                &m_state->stream, reinterpret_cast<unsigned char *>(out + written), &plainLength, &tag,
+                reinterpret_cast<const unsigned char *>(stored), static_cast<unsigned long long>(n), m_ad, sizeof m_ad)
+            != 0)
+            damaged();
+        --m_chunksLeft;
+        const bool final = tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL;
+        // The last chunk, and only it, says it is the last.
+        if (final != (m_chunksLeft == 0))
+            damaged();
+        m_finished = final;
+        written += qsizetype(plainLength);
+        stored += n;
+        size -= n;
+    }
+    return written;
+}
+
+} // namespace AlbumCipher

@@ -1,0 +1,289 @@
+// Protected albums: the password checked against its verifier, the album
+// key opened with it and kept while the album is open, and the pictures
+// encrypted, decrypted or left as they are when a password is set, removed
+// or changed.
+
+#include "AlbumStore.h"
+#include "StoreSchema.h"
+#include "TextRules.h"
+
+#include <QDebug>
+
+using AlbumCipher::Key;
+
+namespace {
+
+struct AlbumRow
+{
+    int id = -1;
+    QString stored; // PicPass as stored: a verifier, an older plain password, or nothing
+};
+
+// The first album of that name, as every lookup by name finds it.
+AlbumRow findAlbumRow(SqlConnection &db, const QString &name)
+{
+    SqlStatement q(db, QStringLiteral("SELECT PicLibID, PicPass FROM PicLibTable WHERE PicLibName = ? LIMIT 1"));
+    q.bind(1, name);
+    AlbumRow row;
+    if (q.next()) {
+        row.id = int(q.int64(0));
+        row.stored = q.text(1);
+    }
+    return row;
+}
+
+// Overwrites what a transaction frees (a picture's clear bytes once it is
+// encrypted) instead of leaving it in the file's free pages.
+struct SecureDelete
+{
+    SqlConnection &db;
+    explicit SecureDelete(SqlConnection &c) : db(c) { db.execFixed("PRAGMA secure_delete = ON"); }
+    ~SecureDelete()
+    {
+        try {
+            db.execFixed("PRAGMA secure_delete = OFF");
+        } catch (const SqlError &) {
+        }
+    }
+};
+
+} // namespace
+
+const Key *AlbumStore::openKey(int albumId) const
+{
+    const auto it = m_albumKeys.find(albumId);
+    return it == m_albumKeys.end() ? nullptr : &it->second;
+}
+
+bool AlbumStore::albumHasKeyRow(int albumId)
+{
+    try {
+        SqlStatement q(connection(), QStringLiteral("SELECT 1 FROM PicKeyTable WHERE PicLibID = ?"));
+        q.bind(1, albumId);
+        return q.next();
+    } catch (const SqlError &e) {
+        // A store of an older version, not yet converted, has no such table.
+        if (SqlError::meansDamage(e.code()))
+            throw;
+        return false;
+    }
+}
+
+int AlbumStore::albumOfPicture(int pictureId)
+{
+    SqlStatement q(connection(), QStringLiteral("SELECT PicLibID FROM PicInfoTable WHERE PicInfoID = ?"));
+    q.bind(1, pictureId);
+    return q.next() ? int(q.int64(0)) : -1;
+}
+
+QByteArray AlbumStore::plainPicture(int pictureId, const QByteArray &stored)
+{
+    if (!AlbumCipher::isEncrypted(stored))
+        return stored;
+    const int albumId = albumOfPicture(pictureId);
+    const Key *key = openKey(albumId);
+    if (!key)
+        throw AlbumCipher::lockedAlbum();
+    return AlbumCipher::decrypt(*key, albumId, pictureId, stored);
+}
+
+bool AlbumStore::checkAlbumPassword(const QString &name, const QString &password)
+{
+    try {
+        const AlbumRow album = findAlbumRow(connection(), name);
+        const QByteArray folded = AlbumCipher::foldedPassword(password);
+        if (album.id < 0 || folded.isEmpty())
+            return false;
+        if (!AlbumCipher::isVerifier(album.stored))
+            // Written by an older version and not yet converted: the
+            // pictures are in the clear, and the text is compared as the
+            // store compares text.
+            return AlbumCipher::foldedPassword(album.stored) == folded;
+        if (!AlbumCipher::verify(album.stored, folded))
+            return false;
+        SqlStatement q(connection(), QStringLiteral("SELECT KeySalt, KeyOps, KeyMem, WrappedKey FROM PicKeyTable "
+                                                    "WHERE PicLibID = ?"));
+        q.bind(1, album.id);
+        if (q.next()) {
+            AlbumCipher::WrappedKey wrapped{q.blob(0), q.int64(1), q.int64(2), q.blob(3)};
+            Key key = AlbumCipher::unwrap(wrapped, folded, album.id);
+            // The verifier took the password but the key does not open with
+            // it: one of them was altered. Nothing of the album can be read.
+            if (key.isNull())
+                return false;
+            m_albumKeys[album.id] = std::move(key);
+        }
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+void AlbumStore::forgetAlbumKey(const QString &name)
+{
+    const int id = findAlbumId(name);
+    if (id >= 0)
+        m_albumKeys.erase(id);
+}
+
+void AlbumStore::forgetAlbumKeys(const QStringList &keep)
+{
+    QList<int> kept;
+    for (const QString &name : keep)
+        kept.append(findAlbumId(name));
+    for (auto it = m_albumKeys.begin(); it != m_albumKeys.end();)
+        it = kept.contains(it->first) ? std::next(it) : m_albumKeys.erase(it);
+}
+
+bool AlbumStore::albumKeyOpen(const QString &name)
+{
+    const int id = findAlbumId(name);
+    return id >= 0 && openKey(id);
+}
+
+void AlbumStore::writeAlbumProtection(int albumId, const QByteArray &folded, const Key &key)
+{
+    const AlbumCipher::WrappedKey wrapped = AlbumCipher::wrap(key, folded, albumId);
+    SqlStatement keyRow(connection(), QStringLiteral("INSERT OR REPLACE INTO PicKeyTable "
+                                                     "(PicLibID, KeySalt, KeyOps, KeyMem, WrappedKey) "
+                                                     "VALUES (?, ?, ?, ?, ?)"));
+    keyRow.bind(1, albumId)
+        .bindBlob(2, wrapped.salt)
+        .bind(3, wrapped.opsLimit)
+        .bind(4, wrapped.memLimit)
+        .bindBlob(5, wrapped.sealed)
+        .exec();
+    SqlStatement pass(connection(), QStringLiteral("UPDATE PicLibTable SET PicPass = ? WHERE PicLibID = ?"));
+    pass.bind(1, AlbumCipher::makeVerifier(folded)).bind(2, albumId).exec();
+}
+
+void AlbumStore::recodeAlbumPictures(int albumId, const Key *from, const Key *to, int *done, int total)
+{
+    QList<int> ids;
+    {
+        SqlStatement q(connection(), QStringLiteral("SELECT PicInfoID FROM PicInfoTable WHERE PicLibID = ? "
+                                                    "ORDER BY PicInfoID"));
+        q.bind(1, albumId);
+        while (q.next())
+            ids.append(int(q.int64(0)));
+    }
+    for (const int pictureId : ids) {
+        QByteArray bytes;
+        bool present = false;
+        {
+            SqlStatement read(connection(), QStringLiteral("SELECT Pic FROM PicTable WHERE PicInfoID = ?"));
+            read.bind(1, pictureId);
+            if (read.next() && !read.isNull(0)) {
+                bytes = read.blob(0);
+                present = true;
+            }
+        }
+        if (present) {
+            if (AlbumCipher::isEncrypted(bytes)) {
+                // Only the album's own key opens it; a picture that does not
+                // decrypt stops the whole change, and nothing is written.
+                if (!from)
+                    throw AlbumCipher::lockedAlbum();
+                bytes = AlbumCipher::decrypt(*from, albumId, pictureId, bytes);
+            }
+            if (to)
+                bytes = AlbumCipher::encrypt(*to, albumId, pictureId, bytes);
+            SqlStatement write(connection(), QStringLiteral("UPDATE PicTable SET Pic = ? WHERE PicInfoID = ?"));
+            write.bindBlob(1, bytes).bind(2, pictureId).exec();
+        }
+        ++*done;
+        if (m_progressHandler)
+            m_progressHandler(*done, total);
+    }
+}
+
+bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)
+{
+    const AlbumRow album = findAlbumRow(connection(), name);
+    if (album.id < 0)
+        return false;
+    const QByteArray folded = AlbumCipher::foldedPassword(password);
+    const bool keyed = albumHasKeyRow(album.id);
+    const Key *current = openKey(album.id);
+    if (keyed && !current)
+        throw AlbumCipher::lockedAlbum();
+
+    int total = 0;
+    {
+        SqlStatement count(connection(), QStringLiteral("SELECT count(*) FROM PicInfoTable WHERE PicLibID = ?"));
+        count.bind(1, album.id);
+        total = count.next() ? int(count.int64(0)) : 0;
+    }
+    int done = 0;
+    if (m_progressHandler)
+        m_progressHandler(0, total);
+
+    const SecureDelete secure(connection());
+    SqlTransaction t(connection());
+    StoreSchema::createKeyTable(connection());
+    Key added;
+    if (folded.isEmpty()) {
+        // Removed: the pictures as imported again, no key, no verifier.
+        if (keyed)
+            recodeAlbumPictures(album.id, current, nullptr, &done, total);
+        SqlStatement(connection(), QStringLiteral("DELETE FROM PicKeyTable WHERE PicLibID = ?")).bind(1, album.id).exec();
+        SqlStatement(connection(), QStringLiteral("UPDATE PicLibTable SET PicPass = '' WHERE PicLibID = ?"))
+            .bind(1, album.id)
+            .exec();
+    } else if (keyed) {
+        // Changed: the same album key, wrapped with the new password.
+        writeAlbumProtection(album.id, folded, *current);
+    } else {
+        // Set: a new album key, and every picture encrypted with it.
+        added = Key::random();
+        recodeAlbumPictures(album.id, nullptr, &added, &done, total);
+        writeAlbumProtection(album.id, folded, added);
+    }
+    t.commit();
+    if (folded.isEmpty())
+        m_albumKeys.erase(album.id);
+    else if (!added.isNull())
+        m_albumKeys[album.id] = std::move(added);
+    return true;
+}
+
+void AlbumStore::protectPlainPasswords()
+{
+    if (m_damaged)
+        return;
+    struct Plain
+    {
+        int id;
+        QByteArray folded;
+    };
+    QList<Plain> albums;
+    int total = 0;
+    {
+        SqlStatement q(connection(), QStringLiteral("SELECT PicLibID, PicPass, (SELECT count(*) FROM PicInfoTable i "
+                                                    "WHERE i.PicLibID = l.PicLibID) FROM PicLibTable l"));
+        while (q.next()) {
+            const QString stored = q.text(1);
+            if (trimText(stored).isEmpty() || AlbumCipher::isVerifier(stored))
+                continue;
+            albums.append({int(q.int64(0)), AlbumCipher::foldedPassword(stored)});
+            total += int(q.int64(2));
+        }
+    }
+    if (albums.isEmpty())
+        return;
+    // All or nothing: until it commits, the store is read as an older one.
+    int done = 0;
+    if (m_progressHandler)
+        m_progressHandler(0, total);
+    const SecureDelete secure(connection());
+    SqlTransaction t(connection());
+    StoreSchema::createKeyTable(connection());
+    for (const Plain &album : albums) {
+        const Key key = Key::random();
+        recodeAlbumPictures(album.id, nullptr, &key, &done, total);
+        writeAlbumProtection(album.id, album.folded, key);
+    }
+    connection().execFixed("PRAGMA user_version = 2");
+    static_assert(StoreSchema::SchemaVersion == 2, "the version a converted store has");
+    t.commit();
+}

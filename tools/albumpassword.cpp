@@ -1,0 +1,42 @@
+// Sets, changes or removes an album's password, as the password dialogs
+// do: setting one encrypts the album's pictures, removing it (an empty new
+// password) decrypts them, each in one transaction.
+//   albumpassword STORE ALBUM OLD NEW     (OLD empty for an album without one)
+
+#include "AlbumStore.h"
+#include "ConnectionString.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() != 4) {
+        std::fprintf(stderr, "usage: albumpassword STORE ALBUM OLD NEW\n");
+        return 2;
+    }
+    AlbumStore store;
+    if (!store.openStore(ConnectionString::forStore(args.at(0)))) {
+        std::fprintf(stderr, "albumpassword: cannot open the store %s\n", qPrintable(args.at(0)));
+        return 1;
+    }
+    const QString album = args.at(1);
+    if (store.findAlbumId(album) < 0) {
+        std::fprintf(stderr, "albumpassword: no album %s\n", qPrintable(album));
+        return 1;
+    }
+    if (store.albumHasPassword(album) && !store.checkAlbumPassword(album, args.at(2))) {
+        std::fprintf(stderr, "albumpassword: wrong password for %s\n", qPrintable(album));
+        return 1;
+    }
+    try {
+        return store.setAlbumPassword(album, args.at(3)) ? 0 : 1;
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "albumpassword: %s\n", e.what());
+        return 1;
+    }
+}
