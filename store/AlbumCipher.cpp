@@ -195,7 +195,9 @@ Key unwrap(const WrappedKey &wrapped, const QByteArray &folded, int albumId)
 
 bool isEncrypted(const char *data, qsizetype size)
 {
-    return size >= HeaderSize && std::memcmp(data, kMarker, sizeof kMarker) == 0;
+    // Bytes that begin with the marker but are too short for the header
+    // are an encrypted picture cut short, not a picture in the clear.
+    return size >= qsizetype(sizeof kMarker) && std::memcmp(data, kMarker, sizeof kMarker) == 0;
 }
 
 QByteArray encrypt(const Key &key, int albumId, int pictureId, const QByteArray &plain)

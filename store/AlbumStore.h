@@ -193,6 +193,14 @@ private:
     // Protects every album whose password an older version stored as text:
     // verifier, key, pictures encrypted, in one transaction.
     void protectPlainPasswords();
+    // Once pictures are encrypted in place, their clear bytes may survive in
+    // the unused space of the table's pages (SQLite's secure delete clears
+    // freed pages, not what a page split leaves behind): the store is then
+    // rewritten into a fresh file. Marked inside the encrypting transaction
+    // and done after it, so that a kill in between is made good at the next
+    // opening.
+    void markScrubPending();
+    void scrubIfPending();
     // Encrypts (with a key) or decrypts (without) every picture of the album
     // inside the caller's transaction, telling the progress handler.
     void recodeAlbumPictures(int albumId, const AlbumCipher::Key *from, const AlbumCipher::Key *to, int *done,

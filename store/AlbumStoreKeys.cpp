@@ -7,7 +7,6 @@
 #include "StoreSchema.h"
 #include "TextRules.h"
 
-#include <QDebug>
 
 using AlbumCipher::Key;
 
@@ -238,13 +237,39 @@ bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)
         added = Key::random();
         recodeAlbumPictures(album.id, nullptr, &added, &done, total);
         writeAlbumProtection(album.id, folded, added);
+        if (total > 0)
+            markScrubPending();
     }
     t.commit();
     if (folded.isEmpty())
         m_albumKeys.erase(album.id);
     else if (!added.isNull())
         m_albumKeys[album.id] = std::move(added);
+    scrubIfPending();
     return true;
+}
+
+void AlbumStore::markScrubPending()
+{
+    StoreSchema::createPendingTable(connection());
+    connection().execFixed("INSERT OR IGNORE INTO PicPendingTable (Task) VALUES ('scrub')");
+}
+
+void AlbumStore::scrubIfPending()
+{
+    try {
+        SqlStatement q(connection(), QStringLiteral("SELECT 1 FROM PicPendingTable WHERE Task = 'scrub'"));
+        if (!q.next())
+            return;
+    } catch (const SqlError &e) {
+        if (SqlError::meansDamage(e.code()))
+            throw;
+        return; // no such table: nothing ever pending
+    }
+    // Left pending when it fails (a disk without room for the copy): tried
+    // again at the next opening.
+    if (!compactIntoCopy(m_path))
+        qWarning("The store could not be rewritten to clear the fragments of encrypted pictures");
 }
 
 void AlbumStore::protectPlainPasswords()
@@ -283,6 +308,8 @@ void AlbumStore::protectPlainPasswords()
         recodeAlbumPictures(album.id, nullptr, &key, &done, total);
         writeAlbumProtection(album.id, album.folded, key);
     }
+    if (total > 0)
+        markScrubPending();
     connection().execFixed("PRAGMA user_version = 2");
     static_assert(StoreSchema::SchemaVersion == 2, "the version a converted store has");
     t.commit();

@@ -210,6 +210,8 @@ bool AlbumStore::compactIntoCopy(const QString &storePath)
             // The export does not carry the schema's version over.
             const QByteArray setVersion = "PRAGMA compacted.user_version = " + QByteArray::number(userVersion);
             db.execFixed(setVersion.constData());
+            // A new file holds nothing but its rows: no scrub is pending.
+            db.execFixed("DROP TABLE IF EXISTS compacted.PicPendingTable");
         } catch (const SqlError &) {
             db.execFixed("DETACH DATABASE compacted");
             throw;

@@ -286,9 +286,9 @@ bool AlbumStore::streamPictureData(int pictureId, StreamedBytes &into, const std
     };
     bool started = !ready;
     char header[AlbumCipher::HeaderSize];
-    if (size >= AlbumCipher::HeaderSize)
-        readAt(header, AlbumCipher::HeaderSize, 0);
-    if (size >= AlbumCipher::HeaderSize && AlbumCipher::isEncrypted(header, size)) {
+    const int headerBytes = std::min(size, int(AlbumCipher::HeaderSize));
+    readAt(header, headerBytes, 0);
+    if (AlbumCipher::isEncrypted(header, headerBytes)) {
         // A protected album's picture, decrypted a few chunks at a time as
         // it is read: the decoder starts on the first ones.
         const int albumId = albumOfPicture(pictureId);

@@ -73,6 +73,11 @@ void createTables(SqlConnection &db)
     static_assert(SchemaVersion == 2, "createTables writes user_version 2");
 }
 
+void createPendingTable(SqlConnection &db)
+{
+    db.execFixed("CREATE TABLE IF NOT EXISTS PicPendingTable (Task TEXT NOT NULL PRIMARY KEY)");
+}
+
 void createKeyTable(SqlConnection &db)
 {
     db.execFixed("CREATE TABLE IF NOT EXISTS PicKeyTable ("

@@ -29,6 +29,10 @@ void createTables(SqlConnection &db);
 // The table of the protected albums' wrapped keys, made when missing (a
 // store of an older version lacks it).
 void createKeyTable(SqlConnection &db);
+// Tasks a change left to finish after its commit (a row 'scrub': the file
+// still holds fragments of pictures since encrypted, until it is rewritten).
+// A store rewritten into a copy drops the table.
+void createPendingTable(SqlConnection &db);
 
 // The exact spelling of a table or column of the schema for a name given in
 // any letter case; empty when the name is not one of the schema's. A column

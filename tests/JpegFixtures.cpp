@@ -170,10 +170,10 @@ QByteArray withExifOrientation(const QByteArray &jpeg, int orientation)
     return jpeg.left(2) + app1 + payload + jpeg.mid(2);
 }
 
-QImage noisy(int width, int height)
+QImage noisy(int width, int height, unsigned seed)
 {
     QImage image(width, height, QImage::Format_RGB32);
-    std::mt19937 rng(7);
+    std::mt19937 rng(seed);
     std::uniform_int_distribution<int> noise(0, 60);
     for (int y = 0; y < height; ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));

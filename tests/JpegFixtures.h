@@ -19,7 +19,7 @@ QImage quarters(int width, int height);
 
 // Fine noise over gradients: compresses as a photograph does, to some
 // 0.7 bytes a pixel.
-QImage noisy(int width, int height);
+QImage noisy(int width, int height, unsigned seed = 7);
 
 // Mean absolute difference of the colour channels, 0 to 255; 255 for
 // pictures of different sizes.

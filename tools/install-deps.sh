@@ -22,6 +22,8 @@ if [ "${1:-run}" = test ]; then
     desktop-file-utils appstream
     # reading back what is printed to PDF
     poppler-utils
+    # reading a store's pages as anyone with its key could
+    libssl-dev
   )
 fi
 

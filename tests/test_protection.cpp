@@ -1,0 +1,477 @@
+// Protected albums: the password checked against a verifier, the pictures
+// stored encrypted and read back as they were imported, set, change and
+// remove all or nothing (also when killed), tampering caught, an older
+// store converted, the file holding no secret, the keys' life in the
+// window, and the export from a terminal.
+
+#include "AlbumCipher.h"
+#include "ConnectionString.h"
+#include "FormFixture.h"
+#include "JpegCodec.h"
+#include "JpegFixtures.h"
+#include "StoreSchema.h"
+#include "StreamedBytes.h"
+#include "TestStore.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <openssl/evp.h>
+
+using JpegFixtures::Kind;
+
+namespace {
+
+// Pictures of photograph-like noise, which does not compress: 35 KB at 200
+// pixels a side. Each has noise of its own, so that no two share a run of
+// bytes.
+QList<QByteArray> makePictures(int count, int side, unsigned seed = 1)
+{
+    QList<QByteArray> pictures;
+    for (int i = 0; i < count; ++i)
+        pictures.append(JpegFixtures::make(JpegFixtures::noisy(side, side, seed + unsigned(i)), Kind::Baseline));
+    return pictures;
+}
+
+QByteArray storedBytes(AlbumStore &store, int pictureId)
+{
+    SqlStatement q(store.connection(), QStringLiteral("SELECT Pic FROM PicTable WHERE PicInfoID = ?"));
+    q.bind(1, pictureId);
+    return q.next() ? q.blob(0) : QByteArray();
+}
+
+void writeStored(AlbumStore &store, int pictureId, const QByteArray &bytes)
+{
+    SqlStatement q(store.connection(), QStringLiteral("UPDATE PicTable SET Pic = ? WHERE PicInfoID = ?"));
+    q.bindBlob(1, bytes).bind(2, pictureId).exec();
+}
+
+QString storedPassword(AlbumStore &store, const QString &album)
+{
+    SqlStatement q(store.connection(), QStringLiteral("SELECT PicPass FROM PicLibTable WHERE PicLibName = ?"));
+    q.bind(1, album);
+    return q.next() ? q.text(0) : QString();
+}
+
+// Every page of the store file decrypted with the store's key, as anyone
+// holding the file and that key can: SQLCipher 3's pages (AES-256-CBC, key
+// from PBKDF2-HMAC-SHA1 over 64,000 rounds with the file's salt, the IV and
+// HMAC in 48 reserved bytes at each page's end; page 1 begins with the salt).
+QByteArray decryptedPages(const QString &path)
+{
+    const QByteArray file = TestStore::readFile(path);
+    constexpr int kPage = StoreSchema::CipherPageSize;
+    constexpr int kReserve = 48;
+    const QByteArray password = StoreSchema::databasePassword();
+    unsigned char key[32];
+    PKCS5_PBKDF2_HMAC_SHA1(password.constData(), int(password.size()),
+                           reinterpret_cast<const unsigned char *>(file.constData()), 16, 64000, sizeof key, key);
+    QByteArray plain;
+    for (qsizetype offset = 0; offset + kPage <= file.size(); offset += kPage) {
+        const auto *page = reinterpret_cast<const unsigned char *>(file.constData() + offset);
+        const int start = offset == 0 ? 16 : 0;
+        EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
+        EVP_DecryptInit_ex(ctx, EVP_aes_256_cbc(), nullptr, key, page + kPage - kReserve);
+        EVP_CIPHER_CTX_set_padding(ctx, 0);
+        QByteArray out(kPage, '\0');
+        int n = 0;
+        EVP_DecryptUpdate(ctx, reinterpret_cast<unsigned char *>(out.data()), &n, page + start,
+                          kPage - kReserve - start);
+        EVP_CIPHER_CTX_free(ctx);
+        plain.append(out.left(n));
+    }
+    return plain;
+}
+
+// Whether a run of 64 bytes of the picture's own data, from any of many
+// places in it, is found in the haystack. (Its first kilobytes are the
+// header every picture of the encoder shares.)
+bool anyRunOf(const QByteArray &picture, const QByteArray &haystack)
+{
+    for (qsizetype at = 2048; at + 64 <= picture.size(); at += 509)
+        if (haystack.contains(picture.mid(at, 64)))
+            return true;
+    return false;
+}
+
+} // namespace
+
+class TestProtection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QVERIFY(m_f.setUp()); }
+    void cleanup() { m_f.tearDown(); }
+
+    // The password as the check compares it: trimmed, A to Z folded, and
+    // nothing else; the right one opens the album after the store is opened
+    // again, with the pictures as imported.
+    void passwordsAreComparedAsBefore_data()
+    {
+        QTest::addColumn<QString>("set");
+        QTest::addColumn<QString>("entered");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("the same") << "Pw1" << "Pw1" << true;
+        QTest::newRow("other letter case") << "Pw1" << "pW1" << true;
+        QTest::newRow("blanks around, set") << "  pw1  " << "pw1" << true;
+        QTest::newRow("blanks around, entered") << "pw1" << " pw1 " << true;
+        QTest::newRow("blank inside") << "pw 1" << "pw1" << false;
+        QTest::newRow("wrong") << "pw1" << "pw2" << false;
+        QTest::newRow("Chinese") << "密码" << "密码" << true;
+        QTest::newRow("case beyond A to Z") << "Äpfel" << "äpfel" << false;
+        QTest::newRow("nothing entered") << "pw1" << "" << false;
+    }
+    void passwordsAreComparedAsBefore()
+    {
+        QFETCH(QString, set);
+        QFETCH(QString, entered);
+        QFETCH(bool, opens);
+        const QByteArray picture = makePictures(1, 64).first();
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QString()));
+        const int id = TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("p"), picture);
+        QVERIFY(m_f.store->setAlbumPassword(QStringLiteral("trip"), set));
+        // No password is kept, in any form the check compares.
+        const QString stored = storedPassword(*m_f.store, QStringLiteral("trip"));
+        QVERIFY(AlbumCipher::isVerifier(stored));
+        QVERIFY(!stored.contains(set.trimmed(), Qt::CaseInsensitive));
+
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->albumHasPassword(QStringLiteral("trip")));
+        QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError, m_f.store->pictureData(id));
+        QCOMPARE(m_f.store->checkAlbumPassword(QStringLiteral("TRIP"), entered), opens);
+        QCOMPARE(m_f.store->albumKeyOpen(QStringLiteral("trip")), opens);
+        if (opens)
+            QCOMPARE(m_f.store->pictureData(id), picture);
+    }
+
+    // Set, change, remove: after each, every picture reads and exports as
+    // imported; set encrypts, change rewraps only, remove decrypts.
+    void setChangeRemoveKeepTheOriginals()
+    {
+        const QList<QByteArray> pictures = makePictures(3, 160);
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QString()));
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("home"), QString()));
+        QList<int> ids;
+        for (int i = 0; i < pictures.size(); ++i)
+            ids.append(TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("p%1").arg(i), pictures.at(i)));
+        const int homeId = TestStore::addPictureBytes(m_f.dir, 2, QStringLiteral("h"), pictures.first());
+        const auto originalsEverywhere = [&](const QString &step) {
+            const QString folder = m_f.dir.filePath(QStringLiteral("export-") + step);
+            QVERIFY(QDir().mkpath(folder));
+            for (int i = 0; i < ids.size(); ++i) {
+                QCOMPARE(m_f.store->pictureData(ids.at(i)), pictures.at(i));
+                QVERIFY(m_f.store->exportPictureFile(ids.at(i), folder));
+                QCOMPARE(TestStore::readFile(folder + QStringLiteral("/p%1.jpg").arg(i)), pictures.at(i));
+                StreamedBytes streamed;
+                QVERIFY(m_f.store->streamPictureData(ids.at(i), streamed, [] { return true; }));
+                QCOMPARE(streamed.bytes(), pictures.at(i));
+                QImage decoded;
+                m_f.store->loadPicture(&decoded, ids.at(i));
+                QCOMPARE(decoded.size(), JpegCodec::decode(pictures.at(i)).size());
+            }
+            // The other album is never touched.
+            QCOMPARE(storedBytes(*m_f.store, homeId), pictures.first());
+        };
+
+        QVERIFY(m_f.store->setAlbumPassword(QStringLiteral("trip"), QStringLiteral("first")));
+        QList<QByteArray> sealed;
+        for (const int id : ids) {
+            sealed.append(storedBytes(*m_f.store, id));
+            QVERIFY(AlbumCipher::isEncrypted(sealed.last()));
+        }
+        originalsEverywhere(QStringLiteral("set"));
+
+        // A closed album's key is gone: its pictures cannot be read, nor its
+        // password changed, until the password is given again.
+        m_f.store->forgetAlbumKey(QStringLiteral("trip"));
+        QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError, m_f.store->pictureData(ids.first()));
+        QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError,
+                                 m_f.store->setAlbumPassword(QStringLiteral("trip"), QStringLiteral("x")));
+        AlbumStore::PictureFailure failure;
+        const QString extra = m_f.dir.filePath(QStringLiteral("extra.jpg"));
+        QVERIFY(TestStore::writeFile(extra, pictures.first()));
+        QVERIFY(!m_f.store->addPicture(1, extra, &failure));
+        QCOMPARE(failure.kind, AlbumStore::PictureFailure::Locked);
+        QVERIFY(!m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("second")));
+        QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("first")));
+
+        // Changed: the same ciphertexts, the new password only.
+        QVERIFY(m_f.store->setAlbumPassword(QStringLiteral("trip"), QStringLiteral("second")));
+        for (int i = 0; i < ids.size(); ++i)
+            QCOMPARE(storedBytes(*m_f.store, ids.at(i)), sealed.at(i));
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(!m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("first")));
+        QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("second")));
+        originalsEverywhere(QStringLiteral("change"));
+        // A picture added to the open album is stored encrypted too.
+        QVERIFY(m_f.store->addPicture(1, extra));
+        ids.append(m_f.store->findPictureId(1, QStringLiteral("extra")));
+        QVERIFY(AlbumCipher::isEncrypted(storedBytes(*m_f.store, ids.last())));
+        QCOMPARE(m_f.store->pictureData(ids.last()), pictures.first());
+        ids.removeLast();
+
+        // Removed: the pictures as imported again, no key left.
+        QVERIFY(m_f.store->setAlbumPassword(QStringLiteral("trip"), QString()));
+        QVERIFY(!m_f.store->albumHasPassword(QStringLiteral("trip")));
+        for (int i = 0; i < ids.size(); ++i)
+            QCOMPARE(storedBytes(*m_f.store, ids.at(i)), pictures.at(i));
+        QCOMPARE(m_f.store->countWhere(QStringLiteral("PicKeyTable"), QStringLiteral("PicLibID"), QStringLiteral("1")), 0);
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        originalsEverywhere(QStringLiteral("remove"));
+
+        // Deleting a protected album takes its key row with it.
+        QVERIFY(m_f.store->setAlbumPassword(QStringLiteral("trip"), QStringLiteral("third")));
+        QVERIFY(m_f.store->deleteAlbum(QStringLiteral("trip")));
+        QCOMPARE(m_f.store->countWhere(QStringLiteral("PicKeyTable"), QStringLiteral("PicLibID"), QStringLiteral("1")), 0);
+        QVERIFY(!m_f.store->albumKeyOpen(QStringLiteral("trip")));
+    }
+
+    // With the store file and its key, as the sqlcipher shell gives them,
+    // nothing of a protected album shows: not its password, not a run of
+    // 64 bytes of any of its pictures, not in any page, free pages too. An
+    // unprotected album's pictures are stored as before.
+    void theFileHoldsNoSecret()
+    {
+        const QList<QByteArray> pictures = makePictures(3, 200);
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("secret"), QString()));
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("open"), QString()));
+        for (int i = 0; i < pictures.size(); ++i)
+            TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("s%1").arg(i), pictures.at(i));
+        const QByteArray open = makePictures(1, 120, 99).first();
+        TestStore::addPictureBytes(m_f.dir, 2, QStringLiteral("o"), open);
+        // Set after the import: the clear pages the pictures leave must not
+        // stay behind in the file.
+        QVERIFY(m_f.store->setAlbumPassword(QStringLiteral("secret"), QStringLiteral("OpenSesame")));
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("born protected"), QStringLiteral("Sesame2")));
+        m_f.store->closeStore();
+
+        const QByteArray pages = decryptedPages(m_f.path);
+        // The decryption is right: the header as SQLite writes it, and the
+        // unprotected picture readable.
+        QCOMPARE(quint8(pages.at(0)), quint8(0x10));
+        QCOMPARE(quint8(pages.at(1)), quint8(0x00));
+        QVERIFY(anyRunOf(open, pages));
+        QVERIFY(pages.contains("PicKeyTable"));
+        for (const QByteArray &picture : pictures)
+            QVERIFY(!anyRunOf(picture, pages));
+        // Nothing is left to do for it.
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY_THROWS_EXCEPTION(SqlError, SqlStatement(m_f.store->connection(),
+                                                        QStringLiteral("SELECT Task FROM PicPendingTable")));
+        for (const char *secret : {"OpenSesame", "opensesame", "Sesame2", "sesame2"})
+            QVERIFY2(!pages.contains(secret), secret);
+    }
+
+    // A stored picture moved to another row, cut short or with a byte
+    // changed is refused with a clear message, never shown or exported as
+    // something else.
+    void tamperingIsCaught_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("moved from another picture") << "moved";
+        QTest::newRow("a byte of the header flipped") << "header";
+        QTest::newRow("a byte of the middle flipped") << "middle";
+        QTest::newRow("a byte of the last tag flipped") << "tail";
+        QTest::newRow("the last chunk cut off") << "cut";
+        QTest::newRow("the last chunk repeated") << "repeated";
+        QTest::newRow("the marker alone") << "marker";
+    }
+    void tamperingIsCaught()
+    {
+        QFETCH(QString, change);
+        const QList<QByteArray> pictures = makePictures(2, 640);
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QStringLiteral("pw")));
+        const int first = TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("a"), pictures.at(0));
+        const int second = TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("b"), pictures.at(1));
+        QByteArray bytes = storedBytes(*m_f.store, second);
+        QVERIFY(bytes.size() > 3 * AlbumCipher::Decryptor::StoredChunk);
+        const qsizetype lastChunk = AlbumCipher::HeaderSize
+                                    + (bytes.size() - AlbumCipher::HeaderSize) / AlbumCipher::Decryptor::StoredChunk
+                                          * AlbumCipher::Decryptor::StoredChunk;
+        if (change == QLatin1String("moved"))
+            bytes = storedBytes(*m_f.store, first);
+        else if (change == QLatin1String("header"))
+            bytes[10] = char(bytes.at(10) ^ 1);
+        else if (change == QLatin1String("middle"))
+            bytes[bytes.size() / 2] = char(bytes.at(bytes.size() / 2) ^ 0x40);
+        else if (change == QLatin1String("tail"))
+            bytes[bytes.size() - 1] = char(bytes.at(bytes.size() - 1) ^ 1);
+        else if (change == QLatin1String("cut"))
+            bytes.truncate(lastChunk);
+        else if (change == QLatin1String("repeated"))
+            bytes.insert(lastChunk, bytes.mid(lastChunk - AlbumCipher::Decryptor::StoredChunk,
+                                              AlbumCipher::Decryptor::StoredChunk));
+        else
+            bytes.truncate(4);
+        writeStored(*m_f.store, second, bytes);
+
+        QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError, m_f.store->pictureData(second));
+        StreamedBytes streamed;
+        QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError,
+                                 m_f.store->streamPictureData(second, streamed, [] { return true; }));
+        QVERIFY(streamed.bytes().isNull());
+        const QString folder = m_f.dir.filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError, m_f.store->exportPictureFile(second, folder));
+        QVERIFY(!QFile::exists(folder + QStringLiteral("/b.jpg")));
+        try {
+            m_f.store->pictureData(second);
+        } catch (const AlbumCipher::CipherError &e) {
+            QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("相片数据已损坏或被改动,无法读取!"));
+        }
+        // The untouched picture still reads.
+        QCOMPARE(m_f.store->pictureData(first), pictures.at(0));
+    }
+
+    // Killed at any moment while a password is set or removed, the album is
+    // found in the old state or the new, every picture readable as imported.
+    void killedSetOrRemoveLeavesOneStateOrTheOther()
+    {
+        const QList<QByteArray> pictures = makePictures(12, 360);
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QString()));
+        QList<int> ids;
+        for (int i = 0; i < pictures.size(); ++i)
+            ids.append(TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("p%1").arg(i), pictures.at(i)));
+        m_f.store->closeStore();
+        const QString tool = QStringLiteral(QUILBO_ALBUMPASSWORD);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(QProcess::execute(tool, {m_f.path, QStringLiteral("trip"), QString(), QStringLiteral("pw")}), 0);
+        QCOMPARE(QProcess::execute(tool, {m_f.path, QStringLiteral("trip"), QStringLiteral("pw"), QString()}), 0);
+        const int span = int(timer.elapsed()) + 20;
+        QRandomGenerator rng(20261210);
+        int states[2] = {0, 0};
+        for (int trial = 0; trial < 30; ++trial) {
+            QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+            const bool wasProtected = m_f.store->albumHasPassword(QStringLiteral("trip"));
+            m_f.store->closeStore();
+            QProcess child;
+            child.start(tool, {m_f.path, QStringLiteral("trip"), wasProtected ? QStringLiteral("pw") : QString(),
+                               wasProtected ? QString() : QStringLiteral("pw")});
+            QVERIFY(child.waitForStarted());
+            QTest::qSleep(int(rng.bounded(span)));
+            child.kill(); // SIGKILL
+            child.waitForFinished();
+
+            QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+            const bool isProtected = m_f.store->albumHasPassword(QStringLiteral("trip"));
+            ++states[isProtected == wasProtected ? 0 : 1];
+            if (isProtected)
+                QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("pw")));
+            for (int i = 0; i < ids.size(); ++i) {
+                QCOMPARE(AlbumCipher::isEncrypted(storedBytes(*m_f.store, ids.at(i))), isProtected);
+                QCOMPARE(m_f.store->pictureData(ids.at(i)), pictures.at(i));
+            }
+            m_f.store->closeStore();
+        }
+        qInfo("of 30 killed runs, %d left the old state and %d the new", states[0], states[1]);
+    }
+
+    // A store of the older version (the password kept as text, pictures in
+    // the clear, no key table) is converted when it is opened, and the
+    // password still opens the album; a converted store is left alone.
+    void olderStoreIsConvertedOnOpening()
+    {
+        const QList<QByteArray> pictures = makePictures(2, 100);
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QString()));
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("blank"), QString()));
+        QList<int> ids;
+        for (int i = 0; i < pictures.size(); ++i)
+            ids.append(TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("p%1").arg(i), pictures.at(i)));
+        SqlConnection &db = m_f.store->connection();
+        db.execFixed("UPDATE PicLibTable SET PicPass = 'Secret' WHERE PicLibID = 1");
+        db.execFixed("UPDATE PicLibTable SET PicPass = '   ' WHERE PicLibID = 2");
+        db.execFixed("DROP TABLE PicKeyTable");
+        db.execFixed("PRAGMA user_version = 1");
+        // As an older version reads it, before any conversion.
+        QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("secret")));
+        QCOMPARE(m_f.store->pictureData(ids.first()), pictures.first());
+
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        const QString verifier = storedPassword(*m_f.store, QStringLiteral("trip"));
+        QVERIFY(AlbumCipher::isVerifier(verifier));
+        QCOMPARE(storedPassword(*m_f.store, QStringLiteral("blank")), QStringLiteral("   "));
+        {
+            SqlStatement version(m_f.store->connection(), QStringLiteral("PRAGMA user_version"));
+            QVERIFY(version.next());
+            QCOMPARE(int(version.int64(0)), StoreSchema::SchemaVersion);
+        }
+        for (const int id : ids)
+            QVERIFY(AlbumCipher::isEncrypted(storedBytes(*m_f.store, id)));
+        QVERIFY(!m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("other")));
+        QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("SECRET")));
+        for (int i = 0; i < ids.size(); ++i)
+            QCOMPARE(m_f.store->pictureData(ids.at(i)), pictures.at(i));
+
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QCOMPARE(storedPassword(*m_f.store, QStringLiteral("trip")), verifier);
+    }
+
+    // In the window: the key is opened by the password that opens the
+    // album, its pictures show, and the key goes when the album closes or
+    // the tree is refreshed.
+    void keysLiveWhileTheAlbumIsOpen()
+    {
+        FormFixture::makeAlbums(m_f);
+        auto form = FormFixture::open(m_f);
+        QTreeWidgetItem *secret = FormFixture::albumNode(*form, QStringLiteral("secret"));
+        form->albumTree->expandItem(form->albumTree->topLevelItem(0));
+        m_f.prompts->queuePassword(QStringLiteral("pw1"));
+        form->albumTree->expandItem(secret);
+        QVERIFY(secret->isExpanded());
+        QVERIFY(m_f.store->albumKeyOpen(QStringLiteral("secret")));
+        m_f.prompts->messages.clear(); // the question
+        form->albumTree->setCurrentItem(secret->child(0));
+        FormFixture::settle(*form);
+        QCOMPARE(form->pictureView->pictureSize(), QSize(64, 48));
+        QCOMPARE(m_f.prompts->messages.size(), 0);
+
+        form->albumTree->collapseItem(secret);
+        QVERIFY(!m_f.store->albumKeyOpen(QStringLiteral("secret")));
+        m_f.prompts->queuePassword(QStringLiteral("pw1"));
+        form->albumTree->expandItem(secret);
+        QVERIFY(m_f.store->albumKeyOpen(QStringLiteral("secret")));
+        form->refreshTree();
+        QVERIFY(!m_f.store->albumKeyOpen(QStringLiteral("secret")));
+    }
+
+    // quilbo --export-album writes the original files, asking a protected
+    // album's password on the terminal; a wrong one writes nothing.
+    void exportFromTheTerminal()
+    {
+        const QList<QByteArray> pictures = makePictures(2, 80);
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("旅行"), QStringLiteral("pw")));
+        for (int i = 0; i < pictures.size(); ++i)
+            TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("p%1").arg(i), pictures.at(i));
+        m_f.store->closeStore();
+        const auto run = [&](const QString &password, const QString &folder) {
+            QProcess program;
+            program.start(QStringLiteral(QUILBO_PROGRAM),
+                          {QStringLiteral("--store"), m_f.path, QStringLiteral("--export-album"), QStringLiteral("旅行"),
+                           folder});
+            program.write(password.toUtf8() + '\n');
+            program.closeWriteChannel();
+            program.waitForFinished();
+            return program.exitCode();
+        };
+        const QString wrong = m_f.dir.filePath(QStringLiteral("wrong"));
+        QCOMPARE(run(QStringLiteral("nope"), wrong), 1);
+        QVERIFY(QDir(wrong).entryList(QDir::Files).isEmpty());
+        const QString out = m_f.dir.filePath(QStringLiteral("out"));
+        QCOMPARE(run(QStringLiteral(" PW "), out), 0);
+        for (int i = 0; i < pictures.size(); ++i)
+            QCOMPARE(TestStore::readFile(out + QStringLiteral("/p%1.jpg").arg(i)), pictures.at(i));
+    }
+
+private:
+    TestStore::Fixture m_f;
+};
+
+QTEST_MAIN(TestProtection)
+#include "test_protection.moc"
