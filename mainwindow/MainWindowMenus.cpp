@@ -292,10 +292,13 @@ void MainWindow::newAlbum()
     }
     if (name.isEmpty())
         return;
-    if (AlbumStore::instance()->addAlbum(name, password))
+    if (AlbumStore::instance()->addAlbum(name, password)) {
         addAlbumNode(name);
-    else
+        // A new protected album starts closed, as any other.
+        forgetKeysOfClosedAlbums();
+    } else {
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册新建失败!"));
+    }
 }
 
 void MainWindow::importPictures() { importPictureFiles(QStringList()); }

@@ -134,7 +134,12 @@ void MainWindow::prefetchNeighbours()
             continue;
         const int id = store.findPictureId(albumId, trimText(node->text(0)));
         bool found = false;
-        const QByteArray bytes = store.pictureData(id, &found);
+        QByteArray bytes;
+        try {
+            bytes = store.pictureData(id, &found);
+        } catch (const AlbumCipher::CipherError &) {
+            continue; // shown, it will say what is wrong with it
+        }
         const QSize size = JpegCodec::uprightSize(bytes);
         if (!found || size.isEmpty())
             continue;

@@ -70,6 +70,7 @@ bool AlbumStore::openStore(const QString &connectionString)
     // store works as an older one and is converted at its next opening.
     try {
         protectPlainPasswords();
+        // One cut off before it was done.
         scrubIfPending();
     } catch (const std::exception &e) {
         qWarning("The album passwords could not be converted: %s", e.what());

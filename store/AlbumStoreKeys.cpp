@@ -31,16 +31,34 @@ AlbumRow findAlbumRow(SqlConnection &db, const QString &name)
     return row;
 }
 
-// Overwrites what a transaction frees (a picture's clear bytes once it is
-// encrypted) instead of leaving it in the file's free pages.
-struct SecureDelete
+// A transaction that rewrites a whole album keeps more pages in memory, so
+// that it spills to the file (each spill a flush of the journal) less often.
+// Tells the progress handler the task is over however it ends; the last
+// step (the store rewritten) is told done with it.
+struct ProgressShown
+{
+    const AlbumStore::ProgressHandler &handler;
+    int steps;
+    ProgressShown(const AlbumStore::ProgressHandler &h, int s) : handler(h), steps(s)
+    {
+        if (handler)
+            handler(0, steps);
+    }
+    ~ProgressShown()
+    {
+        if (handler)
+            handler(steps, steps);
+    }
+};
+
+struct LargeCache
 {
     SqlConnection &db;
-    explicit SecureDelete(SqlConnection &c) : db(c) { db.execFixed("PRAGMA secure_delete = ON"); }
-    ~SecureDelete()
+    explicit LargeCache(SqlConnection &c) : db(c) { db.execFixed("PRAGMA cache_size = -131072"); }
+    ~LargeCache()
     {
         try {
-            db.execFixed("PRAGMA secure_delete = OFF");
+            db.execFixed("PRAGMA cache_size = -2000");
         } catch (const SqlError &) {
         }
     }
@@ -214,17 +232,15 @@ bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)
         total = count.next() ? int(count.int64(0)) : 0;
     }
     int done = 0;
-    if (m_progressHandler)
-        m_progressHandler(0, total);
-
-    const SecureDelete secure(connection());
+    const ProgressShown progress(m_progressHandler, total + 1);
+    const LargeCache cache(connection());
     SqlTransaction t(connection());
     StoreSchema::createKeyTable(connection());
     Key added;
     if (folded.isEmpty()) {
         // Removed: the pictures as imported again, no key, no verifier.
         if (keyed)
-            recodeAlbumPictures(album.id, current, nullptr, &done, total);
+            recodeAlbumPictures(album.id, current, nullptr, &done, total + 1);
         SqlStatement(connection(), QStringLiteral("DELETE FROM PicKeyTable WHERE PicLibID = ?")).bind(1, album.id).exec();
         SqlStatement(connection(), QStringLiteral("UPDATE PicLibTable SET PicPass = '' WHERE PicLibID = ?"))
             .bind(1, album.id)
@@ -235,7 +251,7 @@ bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)
     } else {
         // Set: a new album key, and every picture encrypted with it.
         added = Key::random();
-        recodeAlbumPictures(album.id, nullptr, &added, &done, total);
+        recodeAlbumPictures(album.id, nullptr, &added, &done, total + 1);
         writeAlbumProtection(album.id, folded, added);
         if (total > 0)
             markScrubPending();
@@ -298,14 +314,13 @@ void AlbumStore::protectPlainPasswords()
         return;
     // All or nothing: until it commits, the store is read as an older one.
     int done = 0;
-    if (m_progressHandler)
-        m_progressHandler(0, total);
-    const SecureDelete secure(connection());
+    const ProgressShown progress(m_progressHandler, total + 1);
+    const LargeCache cache(connection());
     SqlTransaction t(connection());
     StoreSchema::createKeyTable(connection());
     for (const Plain &album : albums) {
         const Key key = Key::random();
-        recodeAlbumPictures(album.id, nullptr, &key, &done, total);
+        recodeAlbumPictures(album.id, nullptr, &key, &done, total + 1);
         writeAlbumProtection(album.id, album.folded, key);
     }
     if (total > 0)
@@ -313,4 +328,5 @@ void AlbumStore::protectPlainPasswords()
     connection().execFixed("PRAGMA user_version = 2");
     static_assert(StoreSchema::SchemaVersion == 2, "the version a converted store has");
     t.commit();
+    scrubIfPending();
 }

@@ -441,6 +441,29 @@ private slots:
         QVERIFY(!m_f.store->albumKeyOpen(QStringLiteral("secret")));
     }
 
+    // In the window, a protected picture that does not decrypt is told in
+    // a message and nothing is shown for it.
+    void aDamagedPictureIsToldNotShown()
+    {
+        FormFixture::makeAlbums(m_f);
+        const int hidden = m_f.store->findPictureId(2, QStringLiteral("hidden"));
+        QByteArray bytes = storedBytes(*m_f.store, hidden);
+        bytes[bytes.size() - 3] = char(bytes.at(bytes.size() - 3) ^ 0x10);
+        writeStored(*m_f.store, hidden, bytes);
+        auto form = FormFixture::open(m_f);
+        form->albumTree->expandItem(form->albumTree->topLevelItem(0));
+        QTreeWidgetItem *secret = FormFixture::albumNode(*form, QStringLiteral("secret"));
+        m_f.prompts->queuePassword(QStringLiteral("pw1"));
+        form->albumTree->expandItem(secret);
+        m_f.prompts->messages.clear(); // the question
+        form->albumTree->setCurrentItem(secret->child(0));
+        FormFixture::settle(*form);
+        QCOMPARE(m_f.prompts->messages.size(), 1);
+        QCOMPARE(m_f.prompts->messages.first().text, QStringLiteral("相片数据已损坏或被改动,无法读取!"));
+        QVERIFY(form->pictureView->picture().isNull());
+        m_f.prompts->messages.clear();
+    }
+
     // quilbo --export-album writes the original files, asking a protected
     // album's password on the terminal; a wrong one writes nothing.
     void exportFromTheTerminal()
