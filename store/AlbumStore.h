@@ -168,6 +168,17 @@ public:
     // picture writes nothing and gives true.
     bool savePictureFile(const QImage *picture, const QString &path, const QString &ext);
 
+    // ---- many albums and pictures added in the caller's transaction (an
+    // import of another store)
+    // Adds an album under the name (trimmed) and returns its id. With a
+    // password, the album is protected: its verifier and wrapped key are
+    // written, and its key is given back in *key. Throws SqlError.
+    int insertAlbum(const QString &name, const QString &password, AlbumCipher::Key *key);
+    // Adds a picture under the id, its bytes encrypted with the key when one
+    // is given (the album's). Throws SqlError.
+    void insertPicture(int pictureId, int albumId, const QString &name, const QString &extension,
+                       const QByteArray &bytes, const AlbumCipher::Key *key);
+
     // ---- store maintenance
     // Compacts the open store file. A store that keeps a map of its pages
     // (every store made or compacted by this version) is compacted in place,

@@ -47,18 +47,9 @@ bool AlbumStore::addAlbum(const QString &name, const QString &password)
     if (!isSafeName(name))
         return false;
     try {
-        const QByteArray folded = AlbumCipher::foldedPassword(password);
         AlbumCipher::Key key;
         SqlTransaction t(connection());
-        const int id = nextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID"));
-        SqlStatement q(connection(),
-                       QStringLiteral("INSERT INTO PicLibTable (PicLibID, PicLibName, PicPass) VALUES (?, ?, '')"));
-        q.bind(1, id).bind(2, trimText(name)).exec();
-        if (!folded.isEmpty()) {
-            StoreSchema::createKeyTable(connection());
-            key = AlbumCipher::Key::random();
-            writeAlbumProtection(id, folded, key);
-        }
+        const int id = insertAlbum(name, password, &key);
         t.commit();
         if (!key.isNull())
             m_albumKeys[id] = std::move(key);
@@ -66,6 +57,33 @@ bool AlbumStore::addAlbum(const QString &name, const QString &password)
     } catch (const std::exception &) {
         return false;
     }
+}
+
+int AlbumStore::insertAlbum(const QString &name, const QString &password, AlbumCipher::Key *key)
+{
+    const QByteArray folded = AlbumCipher::foldedPassword(password);
+    const int id = nextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID"));
+    SqlStatement q(connection(),
+                   QStringLiteral("INSERT INTO PicLibTable (PicLibID, PicLibName, PicPass) VALUES (?, ?, '')"));
+    q.bind(1, id).bind(2, trimText(name)).exec();
+    if (!folded.isEmpty()) {
+        StoreSchema::createKeyTable(connection());
+        AlbumCipher::Key made = AlbumCipher::Key::random();
+        writeAlbumProtection(id, folded, made);
+        *key = std::move(made);
+    }
+    return id;
+}
+
+void AlbumStore::insertPicture(int pictureId, int albumId, const QString &name, const QString &extension,
+                               const QByteArray &bytes, const AlbumCipher::Key *key)
+{
+    SqlStatement info(connection(), QStringLiteral("INSERT INTO PicInfoTable (PicInfoID, PicLibID, PicName, PicExt) "
+                                                   "VALUES (?, ?, ?, ?)"));
+    info.bind(1, pictureId).bind(2, albumId).bind(3, name).bind(4, extension).exec();
+    // A protected album's pictures are stored encrypted with its key.
+    SqlStatement data(connection(), QStringLiteral("INSERT INTO PicTable (PicInfoID, Pic) VALUES (?, ?)"));
+    data.bind(1, pictureId).bindBlob(2, key ? AlbumCipher::encrypt(*key, albumId, pictureId, bytes) : bytes).exec();
 }
 
 bool AlbumStore::deleteAlbum(const QString &name)
@@ -140,17 +158,12 @@ bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *fa
         // The id is taken inside the transaction, so nothing can take it in
         // between.
         const int id = nextId(QStringLiteral("PicInfoTable"), QStringLiteral("PicInfoID"));
-        SqlStatement info(connection(), QStringLiteral("INSERT INTO PicInfoTable (PicInfoID, PicLibID, PicName, PicExt) "
-                                                       "VALUES (?, ?, ?, ?)"));
-        info.bind(1, id).bind(2, albumId).bind(3, name).bind(4, pictureExtensionOf(path)).exec();
-        // A protected album's pictures are stored encrypted with its key.
         const AlbumCipher::Key *key = openKey(albumId);
         if (!key && albumHasKeyRow(albumId)) {
             why.kind = PictureFailure::Locked;
             return false;
         }
-        SqlStatement data(connection(), QStringLiteral("INSERT INTO PicTable (PicInfoID, Pic) VALUES (?, ?)"));
-        data.bind(1, id).bindBlob(2, key ? AlbumCipher::encrypt(*key, albumId, id, bytes) : bytes).exec();
+        insertPicture(id, albumId, name, pictureExtensionOf(path), bytes, key);
         t.commit();
         return true;
     } catch (const SqlError &e) {
