@@ -3,11 +3,11 @@
 
 #include "AlbumStore.h"
 #include "Application.h"
-#include "ExportAlbum.h"
 #include "MainWindow.h"
 #include "Prompts.h"
 #include "QtPromptHandler.h"
 #include "StoreLocation.h"
+#include "TerminalCommands.h"
 #include "Version.h"
 
 #include <QCommandLineParser>
@@ -48,6 +48,11 @@ int main(int argc, char **argv)
         QStringLiteral("不打开窗口,把相册中的图片 (原始文件) 导出到目录: quilbo --export-album 相册 目录。受保护的相册在终端询问密码。"),
         QStringLiteral("相册"));
     parser.addOption(exportOption);
+    const QCommandLineOption legacyOption(
+        QStringLiteral("import-legacy"),
+        QStringLiteral("不打开窗口,把旧版 (Windows) 相册库文件中的相册全部导入相册库,并显示结果。"),
+        QStringLiteral("文件"));
+    parser.addOption(legacyOption);
     parser.addPositionalArgument(QStringLiteral("图片"), QStringLiteral("要导入相册的 JPG 图片文件。"),
                                  QStringLiteral("[图片...]"));
     if (!parser.parse(arguments(argc, argv))) {
@@ -77,6 +82,20 @@ int main(int argc, char **argv)
                               : QFileInfo(portable).isFile() ? portable
                                                              : StoreLocation::userStorePath();
         return exportAlbumFromTerminal(store, parser.value(exportOption), folder.first());
+    }
+
+    if (parser.isSet(legacyOption)) {
+        QCoreApplication core(argc, argv);
+        // As the window would, this makes the user's own store on the first
+        // start.
+        const StoreLocation::Choice choice =
+            StoreLocation::choose(parser.value(storeOption), QCoreApplication::applicationDirPath());
+        if (!choice.error.isEmpty()) {
+            std::fprintf(stderr, "%s\n",
+                         qPrintable(QStringLiteral("无法建立相册库文件 %1:\n%2").arg(choice.path, choice.error)));
+            return 1;
+        }
+        return importLegacyFromTerminal(choice.path, parser.value(legacyOption));
     }
 
     Application app(argc, argv);

@@ -111,6 +111,10 @@ public:
     void compactAlbumStore();
     void backUpAlbumStore();
     void setAlbumPasswordCommand();
+    // Imports an earlier version's album store: the file chooser, then the
+    // import with its progress and summary; the tree shows the new albums.
+    void importLegacyStore();
+    void importLegacyStoreFile(const QString &file);
     void changeAlbumPasswordCommand();
     void showAbout();
     // The store the window opened.

@@ -12,6 +12,7 @@
 #include "ChangeAlbumPasswordDialog.h"
 #include "CompactStoreDialog.h"
 #include "GuideDialog.h"
+#include "LegacyImportDialog.h"
 #include "NewAlbumDialog.h"
 #include "PictureImportDialog.h"
 #include "Prompts.h"
@@ -87,6 +88,7 @@ void MainWindow::createMenus()
     functionMenu->addSeparator();
     addCommand(functionMenu, "compactStoreAction", QStringLiteral("压缩相册库"), &MainWindow::compactAlbumStore);
     addCommand(functionMenu, "backupStoreAction", QStringLiteral("备份相册库"), &MainWindow::backUpAlbumStore);
+    addCommand(functionMenu, "importLegacyStoreAction", QStringLiteral("导入旧版相册库..."), &MainWindow::importLegacyStore);
     addCommand(functionMenu, "setAlbumPasswordAction", QStringLiteral("设置相册密码"), &MainWindow::setAlbumPasswordCommand);
     addCommand(functionMenu, "changeAlbumPasswordAction", QStringLiteral("修改相册密码"), &MainWindow::changeAlbumPasswordCommand);
     functionMenu->addSeparator();
@@ -346,6 +348,25 @@ void MainWindow::backUpAlbumStore()
 {
     BackupStoreDialog dialog(m_storePath, this);
     dialog.exec();
+}
+
+void MainWindow::importLegacyStore()
+{
+    const QString file = chooseLegacyStore(this);
+    if (!file.isEmpty())
+        importLegacyStoreFile(file);
+}
+
+void MainWindow::importLegacyStoreFile(const QString &file)
+{
+    bool imported = false;
+    {
+        LegacyImportDialog dialog(file, this);
+        dialog.exec();
+        imported = dialog.summary.imported;
+    }
+    if (imported)
+        buildAlbumTree();
 }
 
 void MainWindow::setAlbumPasswordCommand()

@@ -68,7 +68,7 @@ private slots:
                               "albumListAction:相册列表 [v]", "searchBarAction:搜索栏 [v]", "<", "-", "imageMenuAction:图像", ">", "zoomInAction:放大", "zoomOutAction:缩小",
                               "actualSizeAction:实际大小", "turnClockwiseAction:顺时针转90度", "turnCounterClockwiseAction:逆时针转90度", "-", "previousPictureAction:上一张", "nextPictureAction:下一张",
                               "-", "wallpaperMenuAction:设置桌面壁纸", ">", "wallpaperCentredAction:居中", "wallpaperTiledAction:平铺", "wallpaperStretchedAction:拉伸", "<", "<", "-",
-                              "compactStoreAction:压缩相册库", "backupStoreAction:备份相册库", "setAlbumPasswordAction:设置相册密码", "changeAlbumPasswordAction:修改相册密码", "-", "exitAction:退出"}));
+                              "compactStoreAction:压缩相册库", "backupStoreAction:备份相册库", "importLegacyStoreAction:导入旧版相册库...", "setAlbumPasswordAction:设置相册密码", "changeAlbumPasswordAction:修改相册密码", "-", "exitAction:退出"}));
         QCOMPARE(layout(m_form->helpMenu), (QStringList{"howToUseAction:如何使用(&H)", "aboutAction:关于(&A)"}));
         QCOMPARE(layout(m_form->treeMenu),
                  (QStringList{"newAlbumAction:新建相册", "deleteAlbumAction:删除相册", "-", "importPicturesAction:导入图片", "deletePictureAction:删除图片", "treeSavePictureAsAction:图片另存为",

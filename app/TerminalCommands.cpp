@@ -1,7 +1,8 @@
-#include "ExportAlbum.h"
+#include "TerminalCommands.h"
 
 #include "AlbumStore.h"
 #include "ConnectionString.h"
+#include "LegacyImport.h"
 #include "StoreError.h"
 #include "TextRules.h"
 
@@ -42,21 +43,39 @@ QString readPassword(const QString &prompt)
     return password;
 }
 
-} // namespace
-
-int exportAlbumFromTerminal(const QString &storePath, const QString &album, const QString &folder)
+// The store opened, or the reason it was not, told on the terminal.
+bool openStore(AlbumStore &store, const QString &storePath)
 {
-    AlbumStore store;
     if (!QFileInfo(storePath).isFile()) {
         say(QStringLiteral("找不到相册库文件: %1").arg(storePath));
-        return 1;
+        return false;
     }
     if (!store.openStore(ConnectionString::forStore(storePath))) {
         say(store.openFailure() == AlbumStore::OpenFailure::InUse
                 ? QStringLiteral("相册库正在被另一个程序使用,请先关闭它: %1").arg(storePath)
                 : QStringLiteral("无法打开相册库: %1").arg(storePath));
-        return 1;
+        return false;
     }
+    return true;
+}
+
+} // namespace
+
+int importLegacyFromTerminal(const QString &storePath, const QString &legacyFile)
+{
+    AlbumStore store;
+    if (!openStore(store, storePath))
+        return 1;
+    const LegacyImport::Summary summary = LegacyImport::run(store, legacyFile);
+    std::printf("%s\n", summary.text(legacyFile).toLocal8Bit().constData());
+    return summary.imported ? 0 : 1;
+}
+
+int exportAlbumFromTerminal(const QString &storePath, const QString &album, const QString &folder)
+{
+    AlbumStore store;
+    if (!openStore(store, storePath))
+        return 1;
     const QString name = trimText(album);
     const int albumId = store.findAlbumId(name);
     if (albumId < 0) {

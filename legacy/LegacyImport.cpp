@@ -1,0 +1,318 @@
+#include "LegacyImport.h"
+
+#include "AlbumStore.h"
+#include "LegacyStream.h"
+#include "StoreError.h"
+#include "TextRules.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHash>
+#include <QProcess>
+#include <QSet>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+struct Failed
+{
+    QString message;
+};
+
+const QString kEndedEarly = QStringLiteral("读取旧版相册库的程序意外结束,文件可能已损坏");
+const QString kIncomplete = QStringLiteral("旧版相册库的数据不完整,文件可能已损坏");
+
+// The helper's output, read as it comes, each read bounded in time.
+class Channel
+{
+public:
+    Channel(QProcess &process, int timeoutMs) : m_process(process), m_timeoutMs(timeoutMs) {}
+
+    QByteArray read(qint64 count)
+    {
+        QElapsedTimer quiet;
+        quiet.start();
+        while (m_process.bytesAvailable() < count) {
+            if (m_process.waitForReadyRead(100)) {
+                quiet.restart();
+                continue;
+            }
+            if (m_process.state() == QProcess::NotRunning && m_process.bytesAvailable() < count)
+                throw Failed{kEndedEarly};
+            if (quiet.elapsed() > m_timeoutMs)
+                throw Failed{QStringLiteral("读取旧版相册库超时,文件可能已损坏")};
+        }
+        return m_process.read(count);
+    }
+    char type() { return read(1).at(0); }
+    qint32 integer() { return LegacyStream::decodeInteger(read(4).constData()); }
+    QString text()
+    {
+        const qint32 length = integer();
+        if (length < 0 || quint32(length) > LegacyStream::MaxText)
+            throw Failed{kIncomplete};
+        return QString::fromUtf8(read(length));
+    }
+
+private:
+    QProcess &m_process;
+    int m_timeoutMs;
+};
+
+// The helper is stopped whatever way the import ends.
+struct Child
+{
+    QProcess process;
+    ~Child()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+};
+
+// A name as the store takes it: trimmed, with any character that could
+// make it show as another name replaced.
+QString safeName(const QString &name, const QString &fallback)
+{
+    QString safe;
+    for (const QChar c : trimText(name))
+        safe += isSafeName(QString(c)) ? c : QChar(u'_');
+    safe = trimText(safe);
+    return safe.isEmpty() ? fallback : safe;
+}
+
+// Names compare as the store compares them: letters A to Z alike in either
+// case.
+QString folded(const QString &name)
+{
+    QString f = name;
+    for (QChar &c : f)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return f;
+}
+
+struct NewAlbum
+{
+    int id = -1;
+    QString name;
+    AlbumCipher::Key key;
+    QSet<QString> pictureNames; // folded
+};
+
+struct Info
+{
+    qint32 oldId;
+    qint32 oldAlbum;
+    QString name;
+    QString extension;
+    int newId = -1;
+    bool done = false;
+};
+
+QString uniqueAlbumName(AlbumStore &store, const QString &name)
+{
+    QString candidate = name;
+    for (int n = 2; store.findAlbumId(candidate) >= 0; ++n)
+        candidate = QStringLiteral("%1 (%2)").arg(name).arg(n);
+    return candidate;
+}
+
+} // namespace
+
+QString LegacyImport::readerPath()
+{
+    const QString named = qEnvironmentVariable("QUILBO_LEGACY_READER");
+    if (!named.isEmpty())
+        return named;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/quilbo-legacy-reader");
+}
+
+QString LegacyImport::Summary::text(const QString &file) const
+{
+    if (!imported)
+        return QStringLiteral("没有导入任何相册,相册库保持原样。\n原因: %1").arg(failure);
+    QString text = QStringLiteral("已从 %1 导入 %2 个相册、%3 张图片。")
+                       .arg(QFileInfo(file).fileName())
+                       .arg(albums)
+                       .arg(pictures);
+    for (const QString &note : notes)
+        text += QLatin1Char('\n') + note;
+    return text;
+}
+
+LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, const Progress &progress)
+{
+    Summary summary;
+    bool timeoutSet = false;
+    int timeoutMs = qEnvironmentVariableIntValue("QUILBO_LEGACY_READER_TIMEOUT_MS", &timeoutSet);
+    if (!timeoutSet || timeoutMs <= 0)
+        timeoutMs = DefaultTimeoutMs;
+    try {
+        if (!QFileInfo(file).isFile())
+            throw Failed{QStringLiteral("找不到文件 %1").arg(file)};
+        const QString reader = readerPath();
+        if (!QFileInfo(reader).isExecutable())
+            throw Failed{QStringLiteral("找不到读取旧版相册库的程序 %1").arg(reader)};
+        Child child;
+        child.process.setProcessChannelMode(QProcess::SeparateChannels);
+        child.process.setStandardErrorFile(QProcess::nullDevice());
+        child.process.start(reader, {file}, QIODevice::ReadOnly);
+        if (!child.process.waitForStarted(timeoutMs))
+            throw Failed{QStringLiteral("无法启动读取旧版相册库的程序 %1").arg(reader)};
+        Channel in(child.process, timeoutMs);
+        if (in.read(qint64(qstrlen(LegacyStream::Magic))) != QByteArray(LegacyStream::Magic))
+            throw Failed{QStringLiteral("读取旧版相册库的程序没有正确回应")};
+
+        SqlTransaction transaction(store.connection());
+        std::map<qint32, NewAlbum> albums;
+        QList<Info> infos;
+        QHash<qint32, int> infoOf; // old picture id -> index in infos
+        bool infosSettled = false;
+        int done = 0;
+        int total = 0;
+        const auto step = [&] {
+            ++done;
+            if (progress && !progress(done, std::max(total, done)))
+                throw Failed{QStringLiteral("导入已取消")};
+        };
+        // Once the first bytes come, every name is in: the pictures get their
+        // ids in the old store's order, whatever order their bytes come in.
+        const auto settleInfos = [&] {
+            if (infosSettled)
+                return;
+            infosSettled = true;
+            std::sort(infos.begin(), infos.end(), [](const Info &a, const Info &b) { return a.oldId < b.oldId; });
+            const int first = store.nextId(QStringLiteral("PicInfoTable"), QStringLiteral("PicInfoID"));
+            for (int i = 0; i < infos.size(); ++i) {
+                infos[i].newId = first + i;
+                infoOf.insert(infos.at(i).oldId, i);
+            }
+            total = int(albums.size()) + int(infos.size());
+        };
+
+        for (;;) {
+            const char type = in.type();
+            if (type == LegacyStream::Failure)
+                throw Failed{in.text()};
+            if (type == LegacyStream::Album) {
+                if (infosSettled)
+                    throw Failed{kIncomplete};
+                const qint32 oldId = in.integer();
+                const QString original = in.text();
+                const QString password = in.text();
+                NewAlbum album;
+                const QString safe = safeName(original, QStringLiteral("未命名相册"));
+                album.name = uniqueAlbumName(store, safe);
+                if (albums.count(oldId))
+                    throw Failed{kIncomplete};
+                album.id = store.insertAlbum(album.name, password, &album.key);
+                if (album.name != trimText(original))
+                    summary.notes.append(QStringLiteral("相册“%1”已经存在或名称不能使用,导入为“%2”。")
+                                             .arg(trimText(original), album.name));
+                albums.emplace(oldId, std::move(album));
+                ++summary.albums;
+                step();
+            } else if (type == LegacyStream::Picture) {
+                if (infosSettled)
+                    throw Failed{kIncomplete};
+                Info info;
+                info.oldId = in.integer();
+                info.oldAlbum = in.integer();
+                info.name = in.text();
+                info.extension = trimText(in.text());
+                if (infos.size() > 10'000'000)
+                    throw Failed{kIncomplete};
+                infos.append(info);
+            } else if (type == LegacyStream::DataBegin) {
+                settleInfos();
+                const qint32 oldId = in.integer();
+                const bool hasData = in.integer() != 0;
+                QByteArray bytes;
+                for (char next = in.type(); next != LegacyStream::DataEnd; next = in.type()) {
+                    if (next == LegacyStream::Failure)
+                        throw Failed{in.text()};
+                    if (next != LegacyStream::Chunk)
+                        throw Failed{kIncomplete};
+                    const qint32 length = in.integer();
+                    if (length < 0 || quint32(length) > LegacyStream::MaxChunk
+                        || bytes.size() + length > LegacyStream::MaxPicture)
+                        throw Failed{kIncomplete};
+                    bytes.append(in.read(length));
+                }
+                const auto found = infoOf.constFind(oldId);
+                if (found == infoOf.cend()) {
+                    summary.notes.append(QStringLiteral("有一份图片数据 (编号 %1) 没有对应的图片名称,未导入。").arg(oldId));
+                    continue;
+                }
+                Info &info = infos[*found];
+                if (info.done) {
+                    summary.notes.append(QStringLiteral("图片“%1”有第二份数据,未导入第二份。").arg(info.name));
+                    continue;
+                }
+                info.done = true;
+                const auto album = albums.find(info.oldAlbum);
+                const QString albumName = album == albums.end() ? QString() : album->second.name;
+                if (album == albums.end()) {
+                    summary.notes.append(QStringLiteral("图片“%1”不属于任何相册,未导入。").arg(trimText(info.name)));
+                } else if (!hasData) {
+                    summary.notes.append(QStringLiteral("图片“%1”(相册“%2”) 没有数据,未导入。")
+                                             .arg(trimText(info.name), albumName));
+                } else if (bytes.isEmpty()) {
+                    summary.notes.append(QStringLiteral("图片“%1”(相册“%2”) 是 0 字节,未导入。")
+                                             .arg(trimText(info.name), albumName));
+                } else {
+                    NewAlbum &target = album->second;
+                    const QString safe = safeName(info.name, QStringLiteral("未命名图片"));
+                    QString name = safe;
+                    for (int n = 2; target.pictureNames.contains(folded(name)); ++n)
+                        name = QStringLiteral("%1 (%2)").arg(safe).arg(n);
+                    if (name != trimText(info.name))
+                        summary.notes.append(QStringLiteral("图片“%1”(相册“%2”) 重名或名称不能使用,导入为“%3”。")
+                                                 .arg(trimText(info.name), albumName, name));
+                    target.pictureNames.insert(folded(name));
+                    store.insertPicture(info.newId, target.id, name, info.extension, bytes,
+                                        target.key.isNull() ? nullptr : &target.key);
+                    ++summary.pictures;
+                }
+                step();
+            } else if (type == LegacyStream::End) {
+                settleInfos();
+                break;
+            } else {
+                throw Failed{kIncomplete};
+            }
+        }
+        // Names whose bytes never came: the old store had no data for them.
+        for (const Info &info : std::as_const(infos)) {
+            if (info.done)
+                continue;
+            const auto album = albums.find(info.oldAlbum);
+            summary.notes.append(album == albums.end()
+                                     ? QStringLiteral("图片“%1”不属于任何相册,未导入。").arg(trimText(info.name))
+                                     : QStringLiteral("图片“%1”(相册“%2”) 没有数据,未导入。")
+                                           .arg(trimText(info.name), album->second.name));
+            step();
+        }
+        child.process.waitForFinished(timeoutMs);
+        transaction.commit();
+        summary.imported = true;
+    } catch (const Failed &f) {
+        summary.failure = f.message;
+    } catch (const SqlError &e) {
+        summary.failure = storeErrorMessage(e);
+    } catch (const std::exception &e) {
+        summary.failure = QString::fromUtf8(e.what());
+    }
+    if (!summary.imported) {
+        summary.albums = 0;
+        summary.pictures = 0;
+        summary.notes.clear();
+    }
+    return summary;
+}

@@ -1,0 +1,292 @@
+// The import of an earlier version's album store (Jet 4): every album and
+// picture arrives with its bytes, names, order and password; what cannot be
+// stored is told; importing again adds suffixed albums; a hostile or broken
+// file, or a reader that hangs or crashes, leaves the store as it was.
+
+#include "FormFixture.h"
+#include "LegacyImport.h"
+#include "LegacyImportDialog.h"
+#include "Modal.h"
+#include "TestStore.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+
+QString fixture()
+{
+    const QString data = TestStore::testData();
+    return data.isEmpty() ? QString() : data + QStringLiteral("/legacy-store/jet4-album-store.pdb");
+}
+
+struct ManifestRow
+{
+    int id;
+    int album;
+    QString name;
+    QString extension;
+    QString bytes; // a number, or NULL
+    QString sha256;
+};
+
+QList<ManifestRow> manifest()
+{
+    QList<ManifestRow> rows;
+    const QString text = QString::fromUtf8(TestStore::readFile(TestStore::testData()
+                                                               + QStringLiteral("/legacy-store/manifest.tsv")));
+    for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1)) {
+        const QStringList f = line.split(QLatin1Char('\t'));
+        if (f.size() == 6)
+            rows.append({f[0].toInt(), f[1].toInt(), f[2], f[3], f[4], f[5]});
+    }
+    return rows;
+}
+
+QByteArray digest(const QByteArray &bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(); }
+
+// What the store holds: albums, and each album's pictures with their bytes.
+QStringList contents(AlbumStore &store)
+{
+    QStringList lines;
+    QStringList albums;
+    store.listAlbums(&albums);
+    for (const QString &album : albums) {
+        lines.append(album);
+        QStringList ids;
+        store.listPictureIds(store.findAlbumId(album), &ids);
+        for (const QString &id : ids) {
+            SqlStatement q(store.connection(), QStringLiteral("SELECT Pic FROM PicTable WHERE PicInfoID = ?"));
+            q.bind(1, id.toInt());
+            const QByteArray bytes = q.next() ? q.blob(0) : QByteArray();
+            lines.append(QStringLiteral("  %1 %2").arg(store.pictureName(id.toInt()), QString::fromLatin1(digest(bytes))));
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestLegacy : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { qputenv("QUILBO_LEGACY_READER", QUILBO_LEGACY_READER_PATH); }
+    void init()
+    {
+        QVERIFY(m_f.setUp());
+        qunsetenv("QUILBO_LEGACY_READER_TEST");
+        qunsetenv("QUILBO_LEGACY_READER_TIMEOUT_MS");
+    }
+    void cleanup() { m_f.tearDown(); }
+
+    void everyAlbumAndPictureArrives()
+    {
+        if (fixture().isEmpty())
+            QSKIP("../shared/testdata is absent: no old album store to import");
+        const QByteArray before = digest(TestStore::readFile(fixture()));
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("mine"), QString()));
+        int progressCalls = 0;
+        const LegacyImport::Summary summary = LegacyImport::run(*m_f.store, fixture(), [&](int done, int total) {
+            ++progressCalls;
+            return done <= total;
+        });
+        QVERIFY2(summary.imported, qPrintable(summary.failure));
+        QCOMPARE(summary.albums, 3);
+        QCOMPARE(summary.pictures, 5);
+        QCOMPARE(progressCalls, 3 + 7);
+        QStringList albums;
+        m_f.store->listAlbums(&albums);
+        QCOMPARE(albums, (QStringList{"mine", "我的相册", "旅行 2008 春节", "Holiday"}));
+
+        // Each picture as the manifest has it, in its album, in its order.
+        for (const ManifestRow &row : manifest()) {
+            const QString album = albums.at(row.album);
+            const int albumId = m_f.store->findAlbumId(album);
+            if (row.album == 2)
+                QVERIFY(m_f.store->checkAlbumPassword(album, QStringLiteral("密码ABC123")));
+            const int id = m_f.store->findPictureId(albumId, row.name);
+            if (row.bytes == QLatin1String("NULL") || row.bytes == QLatin1String("0")) {
+                QCOMPARE(id, -1);
+                QVERIFY2(summary.text(fixture()).contains(row.name), qPrintable(row.name));
+                continue;
+            }
+            QVERIFY2(id > 0, qPrintable(row.name));
+            const QByteArray bytes = m_f.store->pictureData(id);
+            QCOMPARE(bytes.size(), row.bytes.toInt());
+            QCOMPARE(QString::fromLatin1(digest(bytes)), row.sha256);
+            SqlStatement ext(m_f.store->connection(), QStringLiteral("SELECT PicExt FROM PicInfoTable WHERE PicInfoID = ?"));
+            ext.bind(1, id);
+            QVERIFY(ext.next());
+            QCOMPARE(ext.text(0), row.extension);
+        }
+        QStringList order;
+        m_f.store->listPictureNames(m_f.store->findAlbumId(QStringLiteral("旅行 2008 春节")), &order);
+        QCOMPARE(order, (QStringList{"中图", "大图 large"}));
+        // The protected album is protected as this version protects.
+        QVERIFY(m_f.store->albumHasPassword(QStringLiteral("旅行 2008 春节")));
+        QVERIFY(!m_f.store->albumHasPassword(QStringLiteral("Holiday")));
+        m_f.store->forgetAlbumKeys();
+        QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError,
+                                 m_f.store->pictureData(m_f.store->findPictureId(
+                                     m_f.store->findAlbumId(QStringLiteral("旅行 2008 春节")), QStringLiteral("中图"))));
+        QCOMPARE(digest(TestStore::readFile(fixture())), before);
+
+        // Again: new albums under suffixed names, never pictures merged.
+        const LegacyImport::Summary again = LegacyImport::run(*m_f.store, fixture());
+        QVERIFY2(again.imported, qPrintable(again.failure));
+        m_f.store->listAlbums(&albums);
+        QCOMPARE(albums, (QStringList{"mine", "我的相册", "旅行 2008 春节", "Holiday", "我的相册 (2)",
+                                      "旅行 2008 春节 (2)", "Holiday (2)"}));
+        QVERIFY(again.text(fixture()).contains(QStringLiteral("我的相册 (2)")));
+        QStringList first;
+        QStringList second;
+        m_f.store->listPictureNames(m_f.store->findAlbumId(QStringLiteral("我的相册")), &first);
+        m_f.store->listPictureNames(m_f.store->findAlbumId(QStringLiteral("我的相册 (2)")), &second);
+        QCOMPARE(first, (QStringList{"春节合影", "小图"}));
+        QCOMPARE(second, first);
+    }
+
+    // In the window: the menu's dialog imports with its progress and
+    // summary, and the protected album asks its password in the tree.
+    void theDialogImportsAndTheTreeAsks()
+    {
+        if (fixture().isEmpty())
+            QSKIP("../shared/testdata is absent: no old album store to import");
+        auto form = FormFixture::open(m_f);
+        // Once the dialog has run, what it shows is taken and it is closed.
+        QString shown;
+        bool full = false;
+        onNextModal([&](QDialog *dialog) {
+            auto *legacy = qobject_cast<LegacyImportDialog *>(dialog);
+            QVERIFY(legacy);
+            auto *poll = new QTimer(legacy);
+            connect(poll, &QTimer::timeout, legacy, [&, legacy] {
+                if (!legacy->finished)
+                    return;
+                shown = legacy->summaryView->toPlainText();
+                full = legacy->progressBar->value() == legacy->progressBar->maximum();
+                legacy->close();
+            });
+            poll->start(20);
+        });
+        form->importLegacyStoreFile(fixture());
+        QVERIFY(full);
+        QVERIFY2(shown.startsWith(QStringLiteral("已从 jet4-album-store.pdb 导入 3 个相册、5 张图片。")), qPrintable(shown));
+        QVERIFY(shown.contains(QStringLiteral("空图")));
+        QTreeWidgetItem *root = form->albumTree->topLevelItem(0);
+        QCOMPARE(root->childCount(), 3);
+        form->albumTree->expandItem(root);
+        QTreeWidgetItem *trip = FormFixture::albumNode(*form, QStringLiteral("旅行 2008 春节"));
+        QVERIFY(trip);
+        m_f.prompts->queuePassword(QStringLiteral("密码abc123"));
+        form->albumTree->expandItem(trip);
+        QCOMPARE(m_f.prompts->pendingAnswers(), 0);
+        QVERIFY(trip->isExpanded());
+        QCOMPARE(trip->childCount(), 2);
+        form->albumTree->setCurrentItem(trip->child(0));
+        FormFixture::settle(*form);
+        QVERIFY(!form->pictureView->picture().isNull());
+    }
+
+    // Files and readers that go wrong: nothing imported, the store as it was,
+    // and a clear reason.
+    void brokenFilesLeaveTheStoreAsItWas_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("cut short") << "truncated" << "文件被截断";
+        QTest::newRow("cut at a page") << "truncated at a page" << "不完整";
+        QTest::newRow("random bytes") << "random" << "这不是旧版相册库文件";
+        QTest::newRow("empty") << "empty" << "空";
+        QTest::newRow("the reader hangs") << "hang" << "超时";
+        QTest::newRow("the reader crashes") << "crash" << "意外结束";
+        QTest::newRow("no such file") << "missing" << "找不到文件";
+    }
+    void brokenFilesLeaveTheStoreAsItWas()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("mine"), QString()));
+        TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("p"), QByteArray("\xff\xd8 a picture", 12));
+        const QStringList before = contents(*m_f.store);
+        QString file = m_f.dir.filePath(QStringLiteral("old.PDB"));
+        const QByteArray original = fixture().isEmpty() ? QByteArray() : TestStore::readFile(fixture());
+        if (kind.startsWith(QLatin1String("truncated")) || kind == QLatin1String("hang")
+            || kind == QLatin1String("crash")) {
+            if (original.isEmpty())
+                QSKIP("../shared/testdata is absent: no old album store to break");
+            const qsizetype size = kind == QLatin1String("truncated")            ? 300000
+                                   : kind == QLatin1String("truncated at a page") ? 4096 * 80
+                                                                                 : original.size();
+            QVERIFY(TestStore::writeFile(file, original.left(size)));
+        } else if (kind == QLatin1String("random")) {
+            QByteArray noise(64 * 1024, '\0');
+            for (char &c : noise)
+                c = char(QRandomGenerator::global()->bounded(256));
+            QVERIFY(TestStore::writeFile(file, noise));
+        } else if (kind == QLatin1String("empty")) {
+            QVERIFY(TestStore::writeFile(file, QByteArray()));
+        } else {
+            file = m_f.dir.filePath(QStringLiteral("nothing.pdb"));
+        }
+        if (kind == QLatin1String("hang") || kind == QLatin1String("crash")) {
+            qputenv("QUILBO_LEGACY_READER_TEST", kind.toLatin1());
+            qputenv("QUILBO_LEGACY_READER_TIMEOUT_MS", "1500");
+        }
+        const LegacyImport::Summary summary = LegacyImport::run(*m_f.store, file);
+        QVERIFY(!summary.imported);
+        QVERIFY(!summary.failure.isEmpty());
+        QVERIFY2(summary.failure.contains(reason), qPrintable(summary.failure));
+        QVERIFY(summary.text(file).startsWith(QStringLiteral("没有导入任何相册,相册库保持原样。")));
+        QCOMPARE(contents(*m_f.store), before);
+        // The store works on as before.
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("after"), QString()));
+    }
+
+    // A cancel from the progress leaves nothing behind.
+    void cancelledImportLeavesNothing()
+    {
+        if (fixture().isEmpty())
+            QSKIP("../shared/testdata is absent: no old album store to import");
+        const QStringList before = contents(*m_f.store);
+        const LegacyImport::Summary summary =
+            LegacyImport::run(*m_f.store, fixture(), [](int done, int) { return done < 5; });
+        QVERIFY(!summary.imported);
+        QCOMPARE(summary.failure, QStringLiteral("导入已取消"));
+        QCOMPARE(contents(*m_f.store), before);
+    }
+
+    // From a terminal: the summary printed, the status telling.
+    void importFromTheTerminal()
+    {
+        if (fixture().isEmpty())
+            QSKIP("../shared/testdata is absent: no old album store to import");
+        m_f.store->closeStore();
+        QProcess program;
+        program.start(QStringLiteral(QUILBO_PROGRAM),
+                      {QStringLiteral("--store"), m_f.path, QStringLiteral("--import-legacy"), fixture()});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(QString::fromLocal8Bit(program.readAllStandardOutput()).contains(QStringLiteral("导入 3 个相册、5 张图片")));
+        program.start(QStringLiteral(QUILBO_PROGRAM), {QStringLiteral("--store"), m_f.path, QStringLiteral("--import-legacy"),
+                                                       m_f.path});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY(QString::fromLocal8Bit(program.readAllStandardOutput()).contains(QStringLiteral("相册库保持原样")));
+    }
+
+private:
+    TestStore::Fixture m_f;
+};
+
+QTEST_MAIN(TestLegacy)
+#include "test_legacy.moc"
