@@ -133,12 +133,16 @@ void MainWindow::prefetchNeighbours()
         if (levelOf(node) != NodeLevel::Picture || node->parent() != current->parent())
             continue;
         const int id = store.findPictureId(albumId, trimText(node->text(0)));
-        bool found = false;
-        QByteArray bytes;
-        try {
-            bytes = store.pictureData(id, &found);
-        } catch (const AlbumCipher::CipherError &) {
-            continue; // shown, it will say what is wrong with it
+        // One decoded ahead already (the picture just left, when stepping)
+        // has its bytes at hand: they are not read again.
+        QByteArray bytes = m_prefetch->findData(id);
+        bool found = !bytes.isNull();
+        if (!found) {
+            try {
+                bytes = store.pictureData(id, &found);
+            } catch (const AlbumCipher::CipherError &) {
+                continue; // shown, it will say what is wrong with it
+            }
         }
         const QSize size = JpegCodec::uprightSize(bytes);
         if (!found || size.isEmpty())
