@@ -1,5 +1,6 @@
 #pragma once
-// Timing helpers shared by the benchmarks: the median of repeated runs.
+// Helpers shared by the benchmarks: the median of repeated runs, peak
+// memory, a store to work on.
 
 #include "AlbumStore.h"
 #include "ConnectionString.h"
@@ -8,6 +9,7 @@
 #include "StoreSchema.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -18,6 +20,25 @@
 #include <vector>
 
 namespace Bench {
+
+// Peak resident memory since the start or the last resetPeak, in MB.
+inline double peakMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    return -1;
+}
+
+inline void resetPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
 
 // Median wall time in milliseconds of runs calls of f, after one warm-up.
 inline double medianMs(int runs, const std::function<void()> &f)

@@ -12,21 +12,6 @@
 #include <QDir>
 #include <QFile>
 
-namespace {
-
-double peakMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    return -1;
-}
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -54,7 +39,7 @@ int main(int argc, char **argv)
             return 1;
         }
         if (i == 1 || i == 10 || i == imports || (i % 50) == 0)
-            std::printf("after %4d imports (%5d pictures): peak resident %.1f MB, store %.0f MB\n", i, i * 5, peakMb(),
+            std::printf("after %4d imports (%5d pictures): peak resident %.1f MB, store %.0f MB\n", i, i * 5, Bench::peakMb(),
                         QFileInfo(path).size() / 1e6);
     }
     std::sort(times.begin(), times.end());

@@ -9,6 +9,7 @@
 
 #include "AlbumStore.h"
 #include "BenchUtil.h"
+#include "BenchWindow.h"
 #include "ConnectionString.h"
 #include "JpegCodec.h"
 #include "MainWindow.h"
@@ -21,7 +22,6 @@
 #include <QRandomGenerator>
 #include <QTreeWidget>
 
-#include <random>
 
 namespace {
 
@@ -39,35 +39,6 @@ public:
     int askYesNo(const QString &, const QString &) override { return IdYes; }
     QString askPassword(const QString &, const QString &) override { return QStringLiteral("pw"); }
 };
-
-QImage photo(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    std::mt19937 rng(5);
-    std::uniform_int_distribution<int> noise(-12, 12);
-    for (int y = 0; y < height; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < width; ++x)
-            line[x] = qRgb((x * 255 / width + noise(rng)) & 0xff, (y * 255 / height + noise(rng)) & 0xff,
-                           ((x + y) * 255 / (width + height) + noise(rng)) & 0xff);
-    }
-    return image;
-}
-
-void drawn(MainWindow &window)
-{
-    while (window.isLoadingPicture())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    window.viewer->grab();
-}
-
-void settle()
-{
-    QElapsedTimer idle;
-    idle.start();
-    while (idle.elapsed() < 300)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-}
 
 // Fills the album with 5 MB pictures of random bytes in one transaction.
 void fillAlbum(AlbumStore &store, int albumId, int count, int firstId)
@@ -101,7 +72,7 @@ int main(int argc, char **argv)
         path = Bench::openNewStore(dir, store);
         store.addAlbum(QStringLiteral("open"), QString());
         store.addAlbum(QStringLiteral("secret"), QStringLiteral("pw"));
-        const QByteArray jpeg = JpegCodec::encode(photo(4000, 3000), 92);
+        const QByteArray jpeg = JpegCodec::encode(Bench::photo(4000, 3000, 5), 92);
         const QString file = dir.filePath(QStringLiteral("IMG_0001.jpg"));
         QFile f(file);
         f.open(QIODevice::WriteOnly);
@@ -124,12 +95,12 @@ int main(int argc, char **argv)
         for (int run = 0; run < kRuns; ++run)
             for (int album = 0; album < 2; ++album) {
                 window.albumTree->setCurrentItem(root->child(album));
-                settle();
+                Bench::settle();
                 window.forgetDecodedPictures();
                 QElapsedTimer timer;
                 timer.start();
                 window.albumTree->setCurrentItem(root->child(album)->child(0));
-                drawn(window);
+                Bench::drawn(window);
                 shows[album].push_back(double(timer.nsecsElapsed()) / 1e6);
             }
         Bench::reportRuns("select -> pixels, protected album", shows[1], "the same, open album", shows[0], 1.05);

@@ -8,6 +8,7 @@
 
 #include "AlbumStore.h"
 #include "BenchUtil.h"
+#include "BenchWindow.h"
 #include "ConnectionString.h"
 #include "ImageOps.h"
 #include "JpegCodec.h"
@@ -24,7 +25,6 @@
 #include <QWheelEvent>
 
 #include <functional>
-#include <random>
 #include <turbojpeg.h>
 
 namespace {
@@ -32,61 +32,6 @@ namespace {
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
 constexpr int kPictures = 4;
-
-// A photograph-like picture: smooth gradients with fine noise, which
-// compresses as a camera picture does.
-QImage photo(int seed)
-{
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> noise(-12, 12);
-    for (int y = 0; y < image.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const int r = (x * 255 / kWidth + noise(rng) + seed * 40) & 0xff;
-            const int g = (y * 255 / kHeight + noise(rng)) & 0xff;
-            const int b = ((x + y) * 255 / (kWidth + kHeight) + noise(rng)) & 0xff;
-            line[x] = qRgb(r, g, b);
-        }
-    }
-    return image;
-}
-
-// Peak resident memory since the last reset, in MB.
-double peakMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    return -1;
-}
-
-void resetPeak()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
-// Waits for the picture on screen, then draws the viewer as the screen would.
-void drawn(MainWindow &window)
-{
-    while (window.isLoadingPicture())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    window.viewer->grab();
-}
-
-// Lets the window finish what it does after a picture is shown.
-void settle()
-{
-    QElapsedTimer idle;
-    idle.start();
-    while (idle.elapsed() < 400)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-}
 
 QTreeWidgetItem *pictureNode(MainWindow &window, int i)
 {
@@ -115,7 +60,7 @@ int firstShow(const QString &path)
     QElapsedTimer timer;
     timer.start();
     window.albumTree->setCurrentItem(pictureNode(window, 0));
-    drawn(window);
+    Bench::drawn(window);
     std::printf("%.2f\n", double(timer.nsecsElapsed()) / 1e6);
     return 0;
 }
@@ -137,7 +82,7 @@ int main(int argc, char **argv)
         path = Bench::openNewStore(dir, store);
         store.addAlbum(QStringLiteral("相册"), QString());
         for (int i = 0; i < kPictures; ++i) {
-            const QByteArray bytes = JpegCodec::encode(photo(i), 92);
+            const QByteArray bytes = JpegCodec::encode(Bench::photo(kWidth, kHeight, i), 92);
             if (i == 0)
                 jpeg = bytes;
             const QString file = dir.filePath(QStringLiteral("IMG_%1.jpg").arg(i));
@@ -174,14 +119,14 @@ int main(int argc, char **argv)
     std::vector<double> shows;
     for (int i = 0; i < 9; ++i) {
         window.albumTree->setCurrentItem(album);
-        settle();
+        Bench::settle();
         window.forgetDecodedPictures();
         QElapsedTimer timer;
         timer.start();
         window.albumTree->setCurrentItem(pictureNode(window, 0));
-        drawn(window);
+        Bench::drawn(window);
         shows.push_back(double(timer.nsecsElapsed()) / 1e6);
-        settle();
+        Bench::settle();
     }
     std::sort(shows.begin(), shows.end());
     const double show = shows[shows.size() / 2];
@@ -190,7 +135,7 @@ int main(int argc, char **argv)
     std::vector<double> steps;
     for (int round = 0; round < 3; ++round) {
         window.albumTree->setCurrentItem(pictureNode(window, 0));
-        drawn(window);
+        Bench::drawn(window);
         for (int i = 1; i < kPictures; ++i) {
             const int next = store.findPictureId(1, pictureNode(window, i)->text(0));
             while (window.picturePrefetch()->find(next, 8).isNull())
@@ -198,7 +143,7 @@ int main(int argc, char **argv)
             QElapsedTimer timer;
             timer.start();
             window.showNextPicture();
-            drawn(window);
+            Bench::drawn(window);
             steps.push_back(double(timer.nsecsElapsed()) / 1e6);
         }
     }
@@ -226,12 +171,12 @@ int main(int argc, char **argv)
     const double regionScale = Bench::medianMs(25, [&] { ImageOps::stretch(region, viewport * 1.1); });
     std::printf("\n%-44s %8.2f ms\n", "smooth scale of a viewport region (baseline)", regionScale);
     window.albumTree->setCurrentItem(pictureNode(window, 0));
-    drawn(window);
+    Bench::drawn(window);
     window.showActualSize();
-    settle();
-    resetPeak();
+    Bench::settle();
+    Bench::resetPeak();
     window.viewer->grab();
-    const double fittedPeak = peakMb();
+    const double fittedPeak = Bench::peakMb();
     double peak = fittedPeak;
     // Five sweeps from fitted to step 31; each step's median of the five.
     constexpr int kSteps = 31;
@@ -239,7 +184,7 @@ int main(int argc, char **argv)
     std::vector<QSize> stepSize(kSteps + 1);
     for (int sweep = 0; sweep < 5; ++sweep) {
         window.showActualSize();
-        settle();
+        Bench::settle();
         for (int step = 1; step <= kSteps; ++step) {
             QElapsedTimer timer;
             timer.start();
@@ -249,7 +194,7 @@ int main(int argc, char **argv)
             stepSize[step] = window.pictureView->pictureSize();
             // A sharper decode may be asked for: it arrives in the background.
             QCoreApplication::processEvents();
-            peak = std::max(peak, peakMb());
+            peak = std::max(peak, Bench::peakMb());
         }
     }
     double worst = 0;
@@ -269,7 +214,7 @@ int main(int argc, char **argv)
     // its own decode is in: after a scroll to the far corner, the worst
     // case (every row above it read).
     const auto sharpAfter = [&](const std::function<void()> &action) {
-        settle();
+        Bench::settle();
         const qint64 before = window.pictureView->detail().cacheKey();
         QElapsedTimer timer;
         timer.start();
@@ -289,7 +234,7 @@ int main(int argc, char **argv)
                             QApplication::sendEvent(window.viewer, &wheel);
                         }
                 }));
-    peak = std::max(peak, peakMb());
+    peak = std::max(peak, Bench::peakMb());
     std::printf("peak memory fitted %.0f MB, at any zoom %.0f MB: ratio %.2f (target at most 1.3)\n", fittedPeak, peak,
                 peak / fittedPeak);
     return 0;

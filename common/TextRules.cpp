@@ -21,6 +21,15 @@ QString trimText(const QString &text)
     return text.mid(begin, end - begin);
 }
 
+QString asciiFolded(const QString &text)
+{
+    QString folded = text;
+    for (QChar &c : folded)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return folded;
+}
+
 int gbkByteLength(const QString &text)
 {
     int n = 0;

@@ -8,6 +8,11 @@
 // is kept.
 QString trimText(const QString &text);
 
+// The text with the letters A to Z in lower case and every other character
+// kept: names and passwords compare alike in this form, as the store's
+// NOCASE columns compare them.
+QString asciiFolded(const QString &text);
+
 // Length of the text in the GBK code page: 1 byte for ASCII, 2 for every
 // other character.
 int gbkByteLength(const QString &text);

@@ -86,17 +86,6 @@ QString safeName(const QString &name, const QString &fallback)
     return safe.isEmpty() ? fallback : safe;
 }
 
-// Names compare as the store compares them: letters A to Z alike in either
-// case.
-QString folded(const QString &name)
-{
-    QString f = name;
-    for (QChar &c : f)
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + ('a' - 'A'));
-    return f;
-}
-
 struct NewAlbum
 {
     int id = -1;
@@ -114,6 +103,15 @@ struct Info
     int newId = -1;
     bool done = false;
 };
+
+// Why a picture with no album, or with no data, was left out.
+QString notStoredNote(const Info &info, const std::map<qint32, NewAlbum> &albums)
+{
+    const auto album = albums.find(info.oldAlbum);
+    if (album == albums.end())
+        return QStringLiteral("图片“%1”不属于任何相册,未导入。").arg(trimText(info.name));
+    return QStringLiteral("图片“%1”(相册“%2”) 没有数据,未导入。").arg(trimText(info.name), album->second.name);
+}
 
 QString uniqueAlbumName(AlbumStore &store, const QString &name)
 {
@@ -257,25 +255,25 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
                 }
                 info.done = true;
                 const auto album = albums.find(info.oldAlbum);
-                const QString albumName = album == albums.end() ? QString() : album->second.name;
-                if (album == albums.end()) {
-                    summary.notes.append(QStringLiteral("图片“%1”不属于任何相册,未导入。").arg(trimText(info.name)));
-                } else if (!hasData) {
-                    summary.notes.append(QStringLiteral("图片“%1”(相册“%2”) 没有数据,未导入。")
-                                             .arg(trimText(info.name), albumName));
-                } else if (bytes.isEmpty()) {
+                if (album == albums.end() || !hasData) {
+                    summary.notes.append(notStoredNote(info, albums));
+                    step();
+                    continue;
+                }
+                const QString &albumName = album->second.name;
+                if (bytes.isEmpty()) {
                     summary.notes.append(QStringLiteral("图片“%1”(相册“%2”) 是 0 字节,未导入。")
                                              .arg(trimText(info.name), albumName));
                 } else {
                     NewAlbum &target = album->second;
                     const QString safe = safeName(info.name, QStringLiteral("未命名图片"));
                     QString name = safe;
-                    for (int n = 2; target.pictureNames.contains(folded(name)); ++n)
+                    for (int n = 2; target.pictureNames.contains(asciiFolded(name)); ++n)
                         name = QStringLiteral("%1 (%2)").arg(safe).arg(n);
                     if (name != trimText(info.name))
                         summary.notes.append(QStringLiteral("图片“%1”(相册“%2”) 重名或名称不能使用,导入为“%3”。")
                                                  .arg(trimText(info.name), albumName, name));
-                    target.pictureNames.insert(folded(name));
+                    target.pictureNames.insert(asciiFolded(name));
                     store.insertPicture(info.newId, target.id, name, info.extension, bytes,
                                         target.key.isNull() ? nullptr : &target.key);
                     ++summary.pictures;
@@ -292,11 +290,7 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
         for (const Info &info : std::as_const(infos)) {
             if (info.done)
                 continue;
-            const auto album = albums.find(info.oldAlbum);
-            summary.notes.append(album == albums.end()
-                                     ? QStringLiteral("图片“%1”不属于任何相册,未导入。").arg(trimText(info.name))
-                                     : QStringLiteral("图片“%1”(相册“%2”) 没有数据,未导入。")
-                                           .arg(trimText(info.name), album->second.name));
+            summary.notes.append(notStoredNote(info, albums));
             step();
         }
         child.process.waitForFinished(timeoutMs);

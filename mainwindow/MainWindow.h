@@ -245,6 +245,10 @@ private:
     void setMenuGlyph(MenuButton *button, int index);
     // Selects node without auto-expanding it, then removes remove if given.
     void selectByCode(QTreeWidgetItem *node, QTreeWidgetItem *remove = nullptr);
+    // Takes the node of a deleted picture or album out of the tree: the
+    // selection goes to the next one, or to the parent after the last, and a
+    // parent left empty closes.
+    void removeDeletedNode(QTreeWidgetItem *node);
     void setWallpaper(int style, int tile);
     void selectShownPicture(const QString &album, const QString &picture);
     void pictureLoaded(const QImage &picture);

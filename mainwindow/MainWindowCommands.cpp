@@ -73,6 +73,17 @@ void MainWindow::selectByCode(QTreeWidgetItem *node, QTreeWidgetItem *remove)
     m_selectingByCode = false;
 }
 
+void MainWindow::removeDeletedNode(QTreeWidgetItem *node)
+{
+    QTreeWidgetItem *parent = node->parent();
+    const int i = parent->indexOfChild(node);
+    selectByCode(i + 1 < parent->childCount() ? parent->child(i + 1) : parent, node);
+    if (parent->childCount() == 0) {
+        parent->setExpanded(false);
+        updateNodeImage(parent);
+    }
+}
+
 void MainWindow::showPreviousPicture()
 {
     zoomed = false;
@@ -159,13 +170,7 @@ void MainWindow::deleteSelectedPicture()
         return;
     }
     forgetDecodedPictures();
-    // The selection goes to the next picture, or to the album after the last.
-    const int i = album->indexOfChild(node);
-    selectByCode(i + 1 < album->childCount() ? album->child(i + 1) : album, node);
-    if (album->childCount() == 0) {
-        album->setExpanded(false);
-        updateNodeImage(album);
-    }
+    removeDeletedNode(node);
 }
 
 void MainWindow::printPicture()

@@ -272,14 +272,7 @@ void MainWindow::deleteSelectedAlbum()
         return;
     }
     forgetDecodedPictures();
-    // The selection goes to the next album, or to the root after the last.
-    QTreeWidgetItem *root = node->parent();
-    const int i = root->indexOfChild(node);
-    selectByCode(i + 1 < root->childCount() ? root->child(i + 1) : root, node);
-    if (root->childCount() == 0) {
-        root->setExpanded(false);
-        updateNodeImage(root);
-    }
+    removeDeletedNode(node);
 }
 
 void MainWindow::newAlbum()

@@ -77,14 +77,7 @@ struct KeyAccess
     static unsigned char *&bytes(Key &key) { return key.m_bytes; }
 };
 
-QByteArray foldedPassword(const QString &password)
-{
-    QString folded = trimText(password);
-    for (QChar &c : folded)
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + ('a' - 'A'));
-    return folded.toUtf8();
-}
+QByteArray foldedPassword(const QString &password) { return asciiFolded(trimText(password)).toUtf8(); }
 
 bool isVerifier(const QString &stored) { return stored.startsWith(QLatin1String(kVerifierPrefix)); }
 
