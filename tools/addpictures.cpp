@@ -3,8 +3,7 @@
 // dialog is at hand.
 //   addpictures STORE ALBUM [--password PW] FILE...
 
-#include "AlbumStore.h"
-#include "ConnectionString.h"
+#include "ToolStore.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -26,15 +25,8 @@ int main(int argc, char **argv)
         return 2;
     }
     AlbumStore store;
-    if (!store.openStore(ConnectionString::forStore(args.at(0)))) {
-        if (store.openFailure() == AlbumStore::OpenFailure::InUse) {
-            std::fprintf(stderr, "addpictures: the album store %s is in use by another program; close it first\n",
-                         qPrintable(args.at(0)));
-            return 1;
-        }
-        std::fprintf(stderr, "addpictures: cannot open the store %s\n", qPrintable(args.at(0)));
+    if (!openToolStore(store, "addpictures", args.at(0)))
         return 1;
-    }
     const QString album = args.at(1);
     if (store.findAlbumId(album) < 0 && !store.addAlbum(album, password)) {
         std::fprintf(stderr, "addpictures: cannot add the album %s\n", qPrintable(album));

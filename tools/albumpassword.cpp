@@ -3,8 +3,7 @@
 // password) decrypts them, each in one transaction.
 //   albumpassword STORE ALBUM OLD NEW     (OLD empty for an album without one)
 
-#include "AlbumStore.h"
-#include "ConnectionString.h"
+#include "ToolStore.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -20,10 +19,8 @@ int main(int argc, char **argv)
         return 2;
     }
     AlbumStore store;
-    if (!store.openStore(ConnectionString::forStore(args.at(0)))) {
-        std::fprintf(stderr, "albumpassword: cannot open the store %s\n", qPrintable(args.at(0)));
+    if (!openToolStore(store, "albumpassword", args.at(0)))
         return 1;
-    }
     const QString album = args.at(1);
     if (store.findAlbumId(album) < 0) {
         std::fprintf(stderr, "albumpassword: no album %s\n", qPrintable(album));

@@ -2,8 +2,7 @@
 // kills a backup at random moments.
 //   backupstore STORE TARGET
 
-#include "AlbumStore.h"
-#include "ConnectionString.h"
+#include "ToolStore.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -19,14 +18,8 @@ int main(int argc, char **argv)
         return 2;
     }
     AlbumStore store;
-    if (!store.openStore(ConnectionString::forStore(args.at(0)))) {
-        if (store.openFailure() == AlbumStore::OpenFailure::InUse)
-            std::fprintf(stderr, "backupstore: the album store %s is in use by another program; close it first\n",
-                         qPrintable(args.at(0)));
-        else
-            std::fprintf(stderr, "backupstore: cannot open %s\n", qPrintable(args.at(0)));
+    if (!openToolStore(store, "backupstore", args.at(0)))
         return 1;
-    }
     if (!store.backupStore(args.at(0), args.at(1))) {
         std::fprintf(stderr, "backupstore: the backup to %s failed\n", qPrintable(args.at(1)));
         return 1;

@@ -2,8 +2,7 @@
 // the test that kills a compaction at random moments.
 //   compactstore STORE [TIMES]
 
-#include "AlbumStore.h"
-#include "ConnectionString.h"
+#include "ToolStore.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -19,15 +18,8 @@ int main(int argc, char **argv)
         return 2;
     }
     AlbumStore store;
-    if (!store.openStore(ConnectionString::forStore(args.at(0)))) {
-        if (store.openFailure() == AlbumStore::OpenFailure::InUse) {
-            std::fprintf(stderr, "compactstore: the album store %s is in use by another program; close it first\n",
-                         qPrintable(args.at(0)));
-            return 1;
-        }
-        std::fprintf(stderr, "compactstore: cannot open %s\n", qPrintable(args.at(0)));
+    if (!openToolStore(store, "compactstore", args.at(0)))
         return 1;
-    }
     const int times = args.size() > 1 ? args.at(1).toInt() : 1;
     for (int i = 0; i < times; ++i) {
         if (!store.compactStore(args.at(0))) {
