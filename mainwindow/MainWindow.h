@@ -153,10 +153,12 @@ public:
     QMenu *treeMenu = nullptr;
 
     // ---- viewer
-    // Starts decoding a stored picture off the window's thread; once decoded
-    // it is shown as loaded (it becomes loadedPicture), fitted and centred,
-    // and a decoder error is reported. Passes store errors on.
-    void loadPicture(int pictureId);
+    // Starts decoding a stored picture (of that album, under that name) off
+    // the window's thread; once decoded it is shown as loaded (it becomes
+    // loadedPicture), fitted and centred, and becomes the tree's selection;
+    // a decoder error is reported and leaves the viewer as it was. Passes
+    // store errors on.
+    void loadPicture(int pictureId, const QString &album, const QString &name);
     bool isLoadingPicture() const;
     // The shown picture decoded at its own resolution (decoded off the
     // window's thread when it is not at hand). Throws on a decoder error.
@@ -250,7 +252,14 @@ private:
     // parent left empty closes.
     void removeDeletedNode(QTreeWidgetItem *node);
     void setWallpaper(int style, int tile);
-    void selectShownPicture(const QString &album, const QString &picture);
+    // Makes the picture on screen the tree's selection, its album opened
+    // without asking again, the viewer left as it is.
+    void selectShownPicture();
+    // The node of the picture a command on "the picture shown" acts on: the
+    // one on screen; with none on screen, the tree's selected picture.
+    QTreeWidgetItem *commandPictureNode() const;
+    // Drops the sharper decodes made for the picture on screen.
+    void dropZoomDecodes();
     void pictureLoaded(const QImage &picture);
     void pictureFailed(const QString &error);
     void zoomSourceLoaded(const QImage &picture);
@@ -294,16 +303,23 @@ private:
     PictureLoader *m_loader = nullptr;
     PictureLoader *m_zoomLoader = nullptr;
     PicturePrefetch *m_prefetch = nullptr;
-    // The picture on screen: its stored bytes, its size upright, and the
-    // scale loadedPicture was decoded at.
+    // A stored picture: which one, its stored bytes, its size upright, and
+    // the scale it is decoded at.
     struct ShownPicture
     {
         int pictureId = -1;
+        QString album;
+        QString name;
         QByteArray data;
         QSize size;
         int scale = 1;
     };
+    // The picture on screen (loadedPicture), and the one being decoded to
+    // replace it. Only a decode that reaches the screen makes it the shown
+    // one, whatever way it took: every command on the shown picture follows
+    // what the user sees.
     ShownPicture m_shown;
+    ShownPicture m_pending;
     // A sharper decode of the shown picture, for a zoom past loadedPicture.
     QImage m_zoomSource;
     int m_zoomRequestScale = 0;
@@ -312,13 +328,5 @@ private:
     // for the view, and at how many eighths of its size.
     QRect m_detailPart;
     int m_detailEighths = 0;
-    // A picture found by the search, to be selected in the tree once shown.
-    struct SearchResult
-    {
-        bool active = false;
-        QString album;
-        QString picture;
-    };
-    SearchResult m_searchResult;
     bool m_outerSizeHeld = false;
 };

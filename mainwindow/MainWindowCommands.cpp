@@ -89,7 +89,7 @@ void MainWindow::showPreviousPicture()
     zoomed = false;
     if (!currentAlbumNode)
         return;
-    if (QTreeWidgetItem *node = previousNode(albumTree->currentItem()))
+    if (QTreeWidgetItem *node = previousNode(commandPictureNode()))
         selectByCode(node);
 }
 
@@ -98,7 +98,7 @@ void MainWindow::showNextPicture()
     zoomed = false;
     if (!currentAlbumNode)
         return;
-    if (QTreeWidgetItem *node = nextNode(albumTree->currentItem()))
+    if (QTreeWidgetItem *node = nextNode(commandPictureNode()))
         selectByCode(node);
 }
 
@@ -146,8 +146,7 @@ void MainWindow::renameSelectedPicture()
 {
     zoomed = false;
     viewerResized();
-    QTreeWidgetItem *node = albumTree->currentItem();
-    if (levelOf(node) == NodeLevel::Picture)
+    if (QTreeWidgetItem *node = commandPictureNode())
         beginRename(node);
     else
         Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择一张图片"));
@@ -156,8 +155,8 @@ void MainWindow::renameSelectedPicture()
 void MainWindow::deleteSelectedPicture()
 {
     zoomed = false;
-    QTreeWidgetItem *node = albumTree->currentItem();
-    if (levelOf(node) != NodeLevel::Picture) {
+    QTreeWidgetItem *node = commandPictureNode();
+    if (!node) {
         Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择图片!"));
         return;
     }

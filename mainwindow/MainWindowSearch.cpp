@@ -79,10 +79,7 @@ void MainWindow::searchPicture()
     if (pictureId == -1)
         return;
     // Once shown, the found picture becomes the tree's selection.
-    const QString name = store.pictureName(pictureId);
-    loadPicture(pictureId);
-    if (isLoadingPicture())
-        m_searchResult = {true, album, name};
+    loadPicture(pictureId, album, store.pictureName(pictureId));
 }
 
 QTreeWidgetItem *MainWindow::findPictureNode(const QString &album, const QString &picture) const
@@ -99,12 +96,14 @@ QTreeWidgetItem *MainWindow::findPictureNode(const QString &album, const QString
     return nullptr;
 }
 
-void MainWindow::selectShownPicture(const QString &album, const QString &picture)
+void MainWindow::selectShownPicture()
 {
     // The picture on screen becomes the selection, so that every picture
     // command acts on it. Its album opens without a second password
     // prompt, and the viewer keeps the picture as shown, zoom included.
-    QTreeWidgetItem *node = findPictureNode(album, picture);
+    QTreeWidgetItem *node = findPictureNode(m_shown.album, m_shown.name);
+    if (node && node == albumTree->currentItem())
+        return;
     m_keepViewer = true;
     if (node) {
         expandGuarded(node->parent()->parent(), true);
@@ -112,4 +111,12 @@ void MainWindow::selectShownPicture(const QString &album, const QString &picture
     }
     selectByCode(node);
     m_keepViewer = false;
+}
+
+QTreeWidgetItem *MainWindow::commandPictureNode() const
+{
+    if (m_shown.pictureId >= 0 && !pictureView->picture().isNull())
+        return findPictureNode(m_shown.album, m_shown.name);
+    QTreeWidgetItem *current = albumTree->currentItem();
+    return levelOf(current) == NodeLevel::Picture ? current : nullptr;
 }

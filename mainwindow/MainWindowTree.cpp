@@ -77,10 +77,11 @@ void MainWindow::createTreeHandlers()
         m_icons.append(icon);
     }
     albumTree->setItemDelegate(new RenameDelegate(this));
-    // The selection is not highlighted while the tree does not have the focus.
+    // The selection stays visible, paler, while the focus is elsewhere: it
+    // is what every picture command acts on.
     QPalette pal = albumTree->palette();
-    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Base));
-    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::Text));
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, QColor(0xc8, 0xd8, 0xea));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, QColor(0x20, 0x20, 0x20));
     albumTree->setPalette(pal);
 
     connect(albumTree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *node) {
@@ -290,6 +291,9 @@ void MainWindow::showSelectedNode()
     zoomed = false;
     pictureView->setPicture(QImage());
     m_loader->cancel();
+    m_pending = ShownPicture();
+    m_shown = ShownPicture();
+    dropZoomDecodes();
     viewer->unsetCursor();
     QTreeWidgetItem *node = albumTree->currentItem();
     if (levelOf(node) != NodeLevel::Picture) {
@@ -297,9 +301,10 @@ void MainWindow::showSelectedNode()
         return;
     }
     currentAlbumNode = node->parent();
-    const int albumId = AlbumStore::instance()->findAlbumId(currentAlbumNode->text(0));
-    const int pictureId = AlbumStore::instance()->findPictureId(albumId, trimText(node->text(0)));
-    loadPicture(pictureId);
+    const QString album = currentAlbumNode->text(0);
+    const QString name = trimText(node->text(0));
+    const int albumId = AlbumStore::instance()->findAlbumId(album);
+    loadPicture(AlbumStore::instance()->findPictureId(albumId, name), album, name);
 }
 
 void MainWindow::beginRename(QTreeWidgetItem *node)
@@ -338,6 +343,9 @@ void MainWindow::applyRename(QTreeWidgetItem *node, const QString &text)
         return;
     }
     node->setText(0, newName);
+    // The picture on screen keeps its node under the new name.
+    if (m_shown.album == node->parent()->text(0) && m_shown.name == oldPictureName)
+        m_shown.name = newName;
     forgetDecodedPictures();
 }
 

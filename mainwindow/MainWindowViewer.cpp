@@ -19,6 +19,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <utility>
 #include <stdexcept>
 
 namespace {
@@ -40,34 +41,33 @@ QSize MainWindow::shownSizeOf(const QSize &picture) const
     return PictureView::drawRect(picture, control).size();
 }
 
-void MainWindow::loadPicture(int pictureId)
+void MainWindow::loadPicture(int pictureId, const QString &album, const QString &name)
 {
-    m_searchResult = SearchResult();
-    m_zoomLoader->cancel();
-    m_zoomSource = QImage();
-    dropDetail();
     m_loader->cancel();
-    m_shown = ShownPicture();
-    m_shown.pictureId = pictureId;
+    m_pending = ShownPicture();
+    m_pending.pictureId = pictureId;
+    m_pending.album = album;
+    m_pending.name = name;
     // Decoded no larger than it is shown: a camera's picture at an eighth
     // of its size fills the viewer, at a fraction of the cost.
     const auto chooseScale = [this](const QByteArray &bytes) {
-        m_shown.size = JpegCodec::uprightSize(bytes);
-        m_shown.scale =
-            m_shown.size.isEmpty() ? 1 : JpegCodec::scaleDenominatorFor(m_shown.size, shownSizeOf(m_shown.size));
+        m_pending.size = JpegCodec::uprightSize(bytes);
+        m_pending.scale = m_pending.size.isEmpty()
+                              ? 1
+                              : JpegCodec::scaleDenominatorFor(m_pending.size, shownSizeOf(m_pending.size));
     };
 
     // A neighbour decoded ahead comes with its bytes: nothing to read.
     const QByteArray ahead = m_prefetch->findData(pictureId);
     if (!ahead.isNull()) {
-        m_shown.data = ahead;
+        m_pending.data = ahead;
         chooseScale(ahead);
-        const QImage ready = m_prefetch->find(pictureId, m_shown.scale);
+        const QImage ready = m_prefetch->find(pictureId, m_pending.scale);
         if (!ready.isNull()) {
             pictureLoaded(ready);
             return;
         }
-        m_loader->load(ahead, m_shown.scale);
+        m_loader->load(ahead, m_pending.scale);
         viewer->setCursor(Qt::BusyCursor);
         return;
     }
@@ -81,12 +81,12 @@ void MainWindow::loadPicture(int pictureId)
             if (JpegCodec::uprightSize(header).isEmpty() && !stream->isComplete())
                 return false;
             chooseScale(header);
-            m_loader->load(stream, m_shown.scale);
+            m_loader->load(stream, m_pending.scale);
             return true;
         });
     } catch (...) {
         m_loader->cancel();
-        m_shown = ShownPicture();
+        m_pending = ShownPicture();
         throw;
     }
     if (!found) {
@@ -94,10 +94,10 @@ void MainWindow::loadPicture(int pictureId)
         m_loader->cancel();
         viewer->unsetCursor();
         loadedPicture = QImage();
-        m_shown = ShownPicture();
+        m_pending = ShownPicture();
         return;
     }
-    m_shown.data = stream->bytes();
+    m_pending.data = stream->bytes();
     viewer->setCursor(Qt::BusyCursor);
 }
 
@@ -106,16 +106,16 @@ bool MainWindow::isLoadingPicture() const { return m_loader->isLoading(); }
 void MainWindow::pictureLoaded(const QImage &picture)
 {
     viewer->unsetCursor();
+    dropZoomDecodes();
+    m_shown = std::exchange(m_pending, ShownPicture());
     pictureView->setPicture(picture, m_shown.size.isEmpty() ? picture.size() : m_shown.size);
     loadedPicture = picture;
     m_quarterTurns = 0;
     fitImage(pictureView);
     centerImage(pictureView);
-    if (m_searchResult.active) {
-        const SearchResult found = m_searchResult;
-        m_searchResult = SearchResult();
-        selectShownPicture(found.album, found.picture);
-    }
+    // Whatever way it came (decoded ahead, read and decoded, from the tree
+    // or the search), the picture on screen is the tree's selection.
+    selectShownPicture();
     m_prefetch->keep(m_shown.pictureId, m_shown.scale, picture, m_shown.data);
     // The neighbours are read once this picture is on screen.
     QTimer::singleShot(0, this, [this] { Application::guard([this] { prefetchNeighbours(); }); });
@@ -123,8 +123,8 @@ void MainWindow::pictureLoaded(const QImage &picture)
 
 void MainWindow::prefetchNeighbours()
 {
-    QTreeWidgetItem *current = albumTree->currentItem();
-    if (levelOf(current) != NodeLevel::Picture || m_shown.pictureId < 0)
+    QTreeWidgetItem *current = commandPictureNode();
+    if (!current || m_shown.pictureId < 0)
         return;
     AlbumStore &store = *AlbumStore::instance();
     const int albumId = store.findAlbumId(current->parent()->text(0));
@@ -239,8 +239,16 @@ void MainWindow::pictureFailed(const QString &error)
 {
     // The viewer and loadedPicture are left as they were.
     viewer->unsetCursor();
-    m_searchResult = SearchResult();
+    m_pending = ShownPicture();
     Application::reportError(error);
+}
+
+void MainWindow::dropZoomDecodes()
+{
+    m_zoomLoader->cancel();
+    m_zoomSource = QImage();
+    m_zoomRequestScale = 0;
+    dropDetail();
 }
 
 void MainWindow::fitImage(PictureView *image)

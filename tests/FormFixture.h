@@ -23,7 +23,11 @@ inline void makeAlbums(TestStore::Fixture &f)
     store.addAlbum(QStringLiteral("empty"), QString());
     const QByteArray jpeg = JpegFixtures::make(JpegFixtures::quarters(64, 48), JpegFixtures::Kind::Baseline);
     TestStore::addPictureBytes(f.dir, 1, QStringLiteral("cat"), jpeg);
-    TestStore::addPictureBytes(f.dir, 1, QStringLiteral("dog"), jpeg);
+    // The same size as cat, but another picture: a command on the wrong one
+    // shows.
+    TestStore::addPictureBytes(
+        f.dir, 1, QStringLiteral("dog"),
+        JpegFixtures::make(JpegFixtures::quarters(64, 48).mirrored(true, true), JpegFixtures::Kind::Baseline));
     TestStore::addPictureBytes(f.dir, 1, QStringLiteral("bmp"), JpegFixtures::bmp(JpegFixtures::quarters(8, 8)));
     TestStore::addPictureBytes(f.dir, 2, QStringLiteral("hidden"), jpeg);
     TestStore::addPictureBytes(f.dir, 3, QStringLiteral("x"), jpeg);
@@ -56,6 +60,15 @@ inline QTreeWidgetItem *albumNode(MainWindow &form, const QString &name)
     for (int i = 0; i < root->childCount(); ++i)
         if (root->child(i)->text(0) == name)
             return root->child(i);
+    return nullptr;
+}
+
+inline QTreeWidgetItem *pictureNode(MainWindow &form, const QString &album, const QString &picture)
+{
+    QTreeWidgetItem *node = albumNode(form, album);
+    for (int i = 0; node && i < node->childCount(); ++i)
+        if (node->child(i)->text(0) == picture)
+            return node->child(i);
     return nullptr;
 }
 

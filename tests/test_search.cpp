@@ -2,7 +2,12 @@
 // the viewer shows afterwards.
 
 #include "FormFixture.h"
+#include "JpegCodec.h"
+#include "Modal.h"
+#include "PicturePrefetch.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLineEdit>
 #include <QToolButton>
@@ -20,6 +25,9 @@ private slots:
         FormFixture::makeAlbums(m_f);
         TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("Big"),
                                    JpegFixtures::make(JpegFixtures::quarters(900, 700), JpegFixtures::Kind::Baseline));
+        m_f.store->addAlbum(QStringLiteral("last"), QString());
+        TestStore::addPictureBytes(m_f.dir, m_f.store->findAlbumId(QStringLiteral("last")), QStringLiteral("end"),
+                                   JpegFixtures::make(JpegFixtures::quarters(40, 30), JpegFixtures::Kind::Baseline));
         m_form = FormFixture::open(m_f);
         m_form->action("searchBarAction")->trigger();
         QTRY_VERIFY(m_form->searchPanel->isVisible());
@@ -160,36 +168,98 @@ private slots:
         QCOMPARE(m_form->pictureView->size(), size);
     }
 
-    void commandsActOnTheFoundPicture()
+    // Whatever way the found picture reached the screen, every command on
+    // the shown picture acts on it, and the tree selects it.
+    void searchThenCommand_data()
     {
-        QTreeWidgetItem *dog = albumNode(*m_form, "open")->child(1);
-        m_form->albumTree->setCurrentItem(dog);
+        QTest::addColumn<QString>("startAlbum");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("foundAlbum");
+        QTest::addColumn<QString>("found");
+        QTest::addColumn<QString>("command");
+        const struct
+        {
+            const char *name, *startAlbum, *start, *foundAlbum, *found;
+        } cases[] = {
+            {"neighbour decoded ahead", "open", "cat", "open", "dog"},
+            {"two steps away", "open", "dog", "open", "Big"},
+            {"another album", "open", "cat", "last", "end"},
+        };
+        for (const auto &c : cases)
+            for (const char *command : {"delete", "rename", "save as", "previous", "next"})
+                QTest::addRow("%s, %s", c.name, command)
+                    << c.startAlbum << c.start << c.foundAlbum << c.found << QString::fromLatin1(command);
+    }
+    void searchThenCommand()
+    {
+        QFETCH(QString, startAlbum);
+        QFETCH(QString, start);
+        QFETCH(QString, foundAlbum);
+        QFETCH(QString, found);
+        QFETCH(QString, command);
+        AlbumStore &store = *m_f.store;
+        const int startAlbumId = store.findAlbumId(startAlbum);
+        const int foundAlbumId = store.findAlbumId(foundAlbum);
+        const int foundId = store.findPictureId(foundAlbumId, found);
+        const QImage foundPicture = JpegCodec::decode(store.pictureData(foundId));
+
+        QTreeWidgetItem *startNode = FormFixture::pictureNode(*m_form, startAlbum, start);
+        m_form->albumTree->setCurrentItem(startNode);
         FormFixture::settle(*m_form);
-        choose(QStringLiteral("other"));
-        m_form->searchNameEdit->setText(QStringLiteral("x"));
-        m_f.prompts->queuePassword(QStringLiteral("xyz"));
+        // Its neighbours decoded ahead, as a user who pauses would have them.
+        const QString neighbour = start == QLatin1String("cat") ? QStringLiteral("dog") : QStringLiteral("cat");
+        const int neighbourId = store.findPictureId(startAlbumId, neighbour);
+        QTRY_VERIFY(!m_form->picturePrefetch()->findData(neighbourId).isNull());
+
+        choose(foundAlbum);
+        m_form->searchNameEdit->setText(found);
         m_form->searchButton->click();
         FormFixture::settle(*m_form);
-        QTRY_VERIFY(!m_form->pictureView->picture().isNull());
+        QTRY_COMPARE(m_form->pictureView->pictureSize(), foundPicture.size());
+        QTreeWidgetItem *foundNode = FormFixture::pictureNode(*m_form, foundAlbum, found);
+        QCOMPARE(m_form->albumTree->currentItem(), foundNode);
 
-        // Delete removes the picture on screen, not the one selected before.
-        m_f.prompts->queueYesNo(IdYes);
-        m_form->deleteSelectedPicture();
-        QCOMPARE(m_f.store->findPictureId(m_f.store->findAlbumId(QStringLiteral("other")), QStringLiteral("x")), -1);
-        QVERIFY(m_f.store->findPictureId(1, QStringLiteral("dog")) != -1);
-        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "other"));
+        if (command == QLatin1String("delete")) {
+            m_f.prompts->queueYesNo(IdYes);
+            m_form->deleteButton->click();
+            QCOMPARE(store.findPictureId(foundAlbumId, found), -1);
+            QVERIFY(store.findPictureId(startAlbumId, start) != -1);
+            m_f.prompts->messages.removeFirst(); // the question
+        } else if (command == QLatin1String("rename")) {
+            m_form->action("renamePictureAction")->trigger();
+            auto *editor = m_form->albumTree->findChild<QLineEdit *>();
+            QVERIFY(editor);
+            QCOMPARE(editor->text(), found);
+            editor->setText(QStringLiteral("renamed"));
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTRY_COMPARE(store.findPictureId(foundAlbumId, QStringLiteral("renamed")), foundId);
+            QVERIFY(store.findPictureId(startAlbumId, start) != -1);
+        } else if (command == QLatin1String("save as")) {
+            const QString folder = m_f.dir.filePath(QStringLiteral("saved"));
+            QVERIFY(QDir().mkpath(folder));
+            onNextModal([&](QDialog *d) {
+                auto *dialog = qobject_cast<QFileDialog *>(d);
+                dialog->setDirectory(folder);
+                dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("saved"));
+                d->accept();
+            });
+            m_form->saveButton->click();
+            const QImage saved = JpegCodec::decode(TestStore::readFile(folder + QStringLiteral("/saved.jpg")));
+            QVERIFY(JpegFixtures::meanDifference(saved, foundPicture) < 8);
+        } else {
+            const bool next = command == QLatin1String("next");
+            QTreeWidgetItem *step = next ? MainWindow::nextNode(foundNode) : MainWindow::previousNode(foundNode);
+            (next ? m_form->nextButton : m_form->previousButton)->click();
+            QCOMPARE(m_form->albumTree->currentItem(), step ? step : foundNode); // none after the last
+        }
+        QCOMPARE(m_f.prompts->messages, QList<PromptRecord>{});
+    }
 
-        // Previous steps from the found picture.
-        choose(QStringLiteral("open"));
-        m_form->searchNameEdit->setText(QStringLiteral("bmp"));
-        m_form->searchButton->click(); // not a JPEG: told, and the tree stays
-        FormFixture::settle(*m_form);
-        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "other"));
-        m_form->searchNameEdit->setText(QStringLiteral("Big"));
-        m_form->searchButton->click();
-        FormFixture::settle(*m_form);
-        m_form->showPreviousPicture();
-        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "open")->child(2));
+    void theSelectionShowsWithoutTheFocus()
+    {
+        const QPalette palette = m_form->albumTree->palette();
+        QVERIFY(palette.color(QPalette::Inactive, QPalette::Highlight)
+                != palette.color(QPalette::Inactive, QPalette::Base));
     }
 
     void openingTheListResetsTheChoice()
@@ -197,7 +267,7 @@ private slots:
         choose(QStringLiteral("open"));
         m_form->refillSearchAlbums();
         QCOMPARE(m_form->searchAlbumChooser->currentIndex(), 0);
-        QCOMPARE(m_form->searchAlbumChooser->count(), 5);
+        QCOMPARE(m_form->searchAlbumChooser->count(), 6);
     }
 
 private:
