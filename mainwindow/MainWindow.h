@@ -142,6 +142,8 @@ public:
     void deleteSelectedAlbum();
     void toggleAlbumList();
     void toggleSearchBar();
+    // Shows the search bar, ready for a name to be typed.
+    void showSearchBarForTyping();
     void exitProgram();
     void openWebLog();
     // The command of that object name (newAlbumAction ... refreshAction),

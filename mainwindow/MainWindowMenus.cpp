@@ -149,42 +149,69 @@ void MainWindow::createMenus()
 
 void MainWindow::createShortcuts()
 {
-    // The usual keys of picture viewers, on the actions themselves so that
-    // the menus show them. The actions are the window's too: a shortcut
-    // works only for an action of a widget that is shown.
+    // The usual keys of picture viewers. Keys with a modifier work anywhere
+    // in the window. Keys without one work only where the focused widget
+    // has no use for them: in the viewer, and for Delete and F2 in the tree
+    // too; in the tree, + and - open and close albums and a letter goes to a
+    // name, and in the search field they are typed. A command's first key
+    // is on its action, so that the menus show it.
+    enum Where { Window, Viewer, ViewerAndTree };
     const struct
     {
         const char *action;
+        Where where;
         QList<QKeySequence> keys;
+        // Further keys of the viewer alone.
+        QList<QKeySequence> viewerKeys;
     } shortcuts[] = {
-        {"previousPictureAction", {QKeySequence(Qt::Key_PageUp)}},
-        {"nextPictureAction", {QKeySequence(Qt::Key_PageDown)}},
-        {"zoomInAction", {QKeySequence(Qt::Key_Plus), QKeySequence::ZoomIn, QKeySequence(Qt::Key_Equal)}},
-        {"zoomOutAction", {QKeySequence(Qt::Key_Minus), QKeySequence::ZoomOut}},
-        {"actualSizeAction", {QKeySequence(Qt::Key_0), QKeySequence(Qt::CTRL | Qt::Key_0), QKeySequence(Qt::Key_F)}},
-        {"turnClockwiseAction", {QKeySequence(Qt::CTRL | Qt::Key_R)}},
-        {"turnCounterClockwiseAction", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)}},
-        {"deletePictureAction", {QKeySequence(QKeySequence::Delete)}},
-        {"renamePictureAction", {QKeySequence(Qt::Key_F2)}},
-        {"savePictureAsAction", {QKeySequence(QKeySequence::Save)}},
-        {"printPictureAction", {QKeySequence(QKeySequence::Print)}},
-        {"refreshAction", {QKeySequence(Qt::Key_F5)}},
-        {"searchBarAction", {QKeySequence(QKeySequence::Find)}},
-        {"exitAction", {QKeySequence(Qt::CTRL | Qt::Key_Q)}},
+        {"previousPictureAction", Viewer, {QKeySequence(Qt::Key_PageUp)}, {QKeySequence(Qt::Key_Left)}},
+        {"nextPictureAction", Viewer, {QKeySequence(Qt::Key_PageDown)}, {QKeySequence(Qt::Key_Right)}},
+        {"zoomInAction", Window, {QKeySequence::ZoomIn}, {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal)}},
+        {"zoomOutAction", Window, {QKeySequence::ZoomOut}, {QKeySequence(Qt::Key_Minus)}},
+        {"actualSizeAction", Window, {QKeySequence(Qt::CTRL | Qt::Key_0)}, {QKeySequence(Qt::Key_0), QKeySequence(Qt::Key_F)}},
+        {"turnClockwiseAction", Window, {QKeySequence(Qt::CTRL | Qt::Key_R)}, {}},
+        {"turnCounterClockwiseAction", Window, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)}, {}},
+        {"deletePictureAction", ViewerAndTree, {QKeySequence(QKeySequence::Delete)}, {}},
+        {"renamePictureAction", ViewerAndTree, {QKeySequence(Qt::Key_F2)}, {}},
+        {"savePictureAsAction", Window, {QKeySequence(QKeySequence::Save)}, {}},
+        {"printPictureAction", Window, {QKeySequence(QKeySequence::Print)}, {}},
+        {"refreshAction", Window, {QKeySequence(Qt::Key_F5)}, {}},
+        {"exitAction", Window, {QKeySequence(Qt::CTRL | Qt::Key_Q)}, {}},
     };
+    viewer->setFocusPolicy(Qt::StrongFocus);
     for (const auto &s : shortcuts) {
         QAction *command = action(s.action);
         command->setShortcuts(s.keys);
-        addAction(command);
+        // A shortcut works only for an action of a widget that is shown:
+        // the window's, or the widgets' whose focus it needs.
+        if (s.where == Window) {
+            addAction(command);
+        } else {
+            command->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            viewer->addAction(command);
+            if (s.where == ViewerAndTree)
+                albumTree->addAction(command);
+        }
+        for (const QKeySequence &key : s.viewerKeys) {
+            auto *shortcut = new QShortcut(key, viewer, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+            connect(shortcut, &QShortcut::activated, command, &QAction::trigger);
+        }
     }
-    // Left and right step through the pictures while the viewer has the
-    // focus; in the tree they open and close albums.
-    viewer->setFocusPolicy(Qt::StrongFocus);
-    for (const auto &[key, name] : {std::pair{Qt::Key_Left, "previousPictureAction"},
-                                    std::pair{Qt::Key_Right, "nextPictureAction"}}) {
-        auto *shortcut = new QShortcut(QKeySequence(key), viewer, nullptr, nullptr, Qt::WidgetShortcut);
-        connect(shortcut, &QShortcut::activated, action(name), &QAction::trigger);
+    // Ctrl+F is for typing a name: it shows the search bar with the cursor
+    // in its field, and never hides it (the menu item and the title bar's
+    // button do).
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, &MainWindow::showSearchBarForTyping);
+}
+
+void MainWindow::showSearchBarForTyping()
+{
+    if (searchPanel->isHidden()) {
+        toggleSearchBar();
+        return;
     }
+    searchNameEdit->setFocus();
+    searchNameEdit->selectAll();
 }
 
 void MainWindow::setMenuGlyph(MenuButton *button, int index)
