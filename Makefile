@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps test-deps configure build run test package install bench clean
+.PHONY: all deps test-deps configure build program run test package install bench clean
 
 all: build
 
@@ -19,9 +19,13 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# The program alone (with the helper it starts), not the tests and tools.
+program: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target quilbo
+
 # The program on your own album store, ~/.local/share/quilbo2009/pdate.pdb,
 # made empty on your first start.
-run: build
+run: program
 	@$(BUILD_DIR)/bin/quilbo
 
 test: test-deps build

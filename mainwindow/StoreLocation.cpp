@@ -16,7 +16,7 @@ const QString kCreatedKey = QStringLiteral("store/userStoreCreated");
 
 QSettings userSettings()
 {
-    // $XDG_CONFIG_HOME/quilbo2009/quilbo2009.conf
+    // $XDG_CONFIG_HOME/quilbo2009/quilbo2009.ini
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("quilbo2009"),
                      QStringLiteral("quilbo2009"));
 }

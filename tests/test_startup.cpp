@@ -74,6 +74,8 @@ private slots:
             QCOMPARE(mode(store.filePath()), 0600u);
             QCOMPARE(mode(store.absolutePath()), 0700u);
             QVERIFY(settings().value(QStringLiteral("store/userStoreCreated")).toBool());
+            // Where the README says the note is kept.
+            QVERIFY(QFile::exists(m_home->filePath(QStringLiteral("config/quilbo2009/quilbo2009.ini"))));
             AlbumStore opened;
             QVERIFY(opened.openStore(ConnectionString::forStore(choice.path)));
         } else {
