@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -94,4 +95,37 @@ bool flushToDisk(const QString &path, bool folder)
     const bool ok = ::fsync(fd) == 0;
     ::close(fd);
     return ok;
+}
+
+namespace {
+
+// The errors of a file system that does not offer the call at all, as
+// against one that refused it for this file (a name taken, no room).
+bool notOffered(int err) { return err == EPERM || err == EOPNOTSUPP || err == ENOSYS || err == EINVAL; }
+
+} // namespace
+
+bool giveNameWithoutReplacing(const QString &working, const QString &target)
+{
+    const QByteArray from = QFile::encodeName(working);
+    const QByteArray to = QFile::encodeName(target);
+    if (::link(from.constData(), to.constData()) == 0)
+        return true;
+    if (!notOffered(errno))
+        return false;
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (!notOffered(errno))
+        return false;
+    // The name is claimed with an empty file only this call made, and the
+    // whole working file takes its place in one rename: at no moment does
+    // the name show part of a copy, and no file that was there is replaced.
+    const int claim = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (claim < 0)
+        return false;
+    ::close(claim);
+    if (::rename(from.constData(), to.constData()) == 0)
+        return true;
+    ::unlink(to.constData());
+    return false;
 }

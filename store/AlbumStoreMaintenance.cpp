@@ -300,8 +300,8 @@ bool AlbumStore::backupStore(const QString &storePath, const QString &target)
         ok = ::close(out) == 0 && ok;
     }
     ok = ok && verifyBackup(working);
-    // link() gives the copy its name only where nothing has it.
-    ok = ok && ::link(QFile::encodeName(working).constData(), QFile::encodeName(backup.filePath()).constData()) == 0;
+    // The copy gets its name only where nothing has it.
+    ok = ok && giveNameWithoutReplacing(working, backup.filePath());
     QFile::remove(working);
     if (ok)
         flushToDisk(folder.path(), true);

@@ -76,18 +76,48 @@ int addPictureBytes(const QTemporaryDir &dir, int albumId, const QString &name, 
     return AlbumStore::instance()->findPictureId(albumId, name);
 }
 
-SmallDisk::SmallDisk(const QString &path, qint64 bytes) : m_path(path)
+Mount::Mount(const QString &path, const QStringList &mountArguments) : m_path(path)
 {
     QDir().mkpath(path);
-    m_mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                                          QStringLiteral("-o"), QStringLiteral("size=%1").arg(bytes),
-                                                          QStringLiteral("quilbo-test"), path}) == 0;
+    QProcess mount;
+    mount.setProcessChannelMode(QProcess::MergedChannels);
+    mount.start(QStringLiteral("mount"), mountArguments + QStringList{path});
+    m_mounted = mount.waitForFinished(30000) && mount.exitStatus() == QProcess::NormalExit && mount.exitCode() == 0;
+    if (!m_mounted)
+        m_why = QString::fromLocal8Bit(mount.readAll()).trimmed();
 }
 
-SmallDisk::~SmallDisk()
+Mount::~Mount()
 {
     if (m_mounted)
         QProcess::execute(QStringLiteral("umount"), {m_path});
+}
+
+SmallDisk::SmallDisk(const QString &path, qint64 bytes)
+    : Mount(path, {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                   QStringLiteral("size=%1").arg(bytes), QStringLiteral("quilbo-test")})
+{
+}
+
+namespace {
+
+// Makes a FAT image of 32 MB; the mount of a file that is not one fails.
+QString fatImage(const QString &image)
+{
+    QFile file(image);
+    if (file.open(QIODevice::WriteOnly) && file.resize(32 << 20)) {
+        file.close();
+        QProcess::execute(QStringLiteral("mkfs.vfat"), {QStringLiteral("-q"), image});
+    }
+    return image;
+}
+
+} // namespace
+
+FatDisk::FatDisk(const QString &path, const QString &image)
+    : Mount(path, {QStringLiteral("-t"), QStringLiteral("vfat"), QStringLiteral("-o"), QStringLiteral("loop"),
+                   fatImage(image)})
+{
 }
 
 } // namespace TestStore

@@ -42,19 +42,39 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // (failing the test) when it cannot.
 int addPictureBytes(const QTemporaryDir &dir, int albumId, const QString &name, const QByteArray &bytes);
 
-// A tmpfs of a few bytes mounted for the life of the object, to show what a
-// full disk does. Mounting needs root; Mounted() tells whether it worked.
-class SmallDisk
+// A file system mounted on path (made when missing) for the life of the
+// object. Mounting needs root; isMounted() tells whether it worked, why()
+// what mount said when it did not.
+class Mount
 {
 public:
-    SmallDisk(const QString &path, qint64 bytes);
-    ~SmallDisk();
+    Mount(const QString &path, const QStringList &mountArguments);
+    ~Mount();
+    Mount(const Mount &) = delete;
+    Mount &operator=(const Mount &) = delete;
     bool isMounted() const { return m_mounted; }
     const QString &path() const { return m_path; }
+    const QString &why() const { return m_why; }
 
 private:
     QString m_path;
+    QString m_why;
     bool m_mounted = false;
+};
+
+// A tmpfs of a few bytes, to show what a full disk does.
+class SmallDisk : public Mount
+{
+public:
+    SmallDisk(const QString &path, qint64 bytes);
+};
+
+// A FAT file system of a few megabytes in an image file, as on a USB stick:
+// no hard links, no permission bits.
+class FatDisk : public Mount
+{
+public:
+    FatDisk(const QString &path, const QString &image);
 };
 
 } // namespace TestStore

@@ -14,6 +14,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <memory>
+
 #include <sys/stat.h>
 
 namespace {
@@ -215,6 +217,55 @@ private slots:
         QVERIFY(!m_f.store->backupStore(m_f.path, dotted));
         QVERIFY(!m_f.store->backupStore(m_f.path, QStringLiteral("   ")));
         QVERIFY(QFileInfo(dotted).isDir());
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("album.pdb")});
+    }
+
+    // On file systems that refuse hard links (FAT and exFAT sticks, network
+    // shares) the checked copy gets its name another way, never replacing
+    // a file there.
+    void backupWhereHardLinksAreRefused_data()
+    {
+        QTest::addColumn<QString>("refuse");
+        QTest::newRow("link refused") << "link";
+        QTest::newRow("link and renameat2 refused") << "link,renameat2";
+        QTest::newRow("a FAT file system") << "";
+    }
+    void backupWhereHardLinksAreRefused()
+    {
+        QFETCH(QString, refuse);
+        fill(3, 100 * 1024);
+        m_f.store->closeStore();
+        const QString folder = m_f.dir.filePath(QStringLiteral("stick-") + QString::fromLatin1(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(folder));
+        std::unique_ptr<TestStore::FatDisk> fat;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (refuse.isEmpty()) {
+            fat = std::make_unique<TestStore::FatDisk>(folder, m_f.dir.filePath(QStringLiteral("fat.img")));
+            if (!fat->isMounted())
+                QSKIP(qPrintable(QStringLiteral("no FAT file system can be mounted here: ") + fat->why()));
+        } else {
+            env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(QUILBO_REFUSING_LINKS));
+            env.insert(QStringLiteral("QUILBO_TEST_REFUSE"), refuse);
+        }
+        const QString target = folder + QStringLiteral("/album.pdb");
+        const auto backUp = [&](bool refusalsSeen) {
+            QProcess tool;
+            tool.setProcessEnvironment(env);
+            tool.start(QStringLiteral(QUILBO_BACKUPSTORE), {m_f.path, target});
+            tool.waitForFinished(60000);
+            const QString said = QString::fromLocal8Bit(tool.readAllStandardError());
+            for (const QString &call : refuse.split(QLatin1Char(','), Qt::SkipEmptyParts))
+                if (refusalsSeen && !said.contains(QStringLiteral("refused ") + call))
+                    QTest::qFail(qPrintable(QStringLiteral("%1 was not refused: ").arg(call) + said), __FILE__, __LINE__);
+            return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+        };
+        QVERIFY(backUp(true));
+        QCOMPARE(TestStore::readFile(target), TestStore::readFile(m_f.path));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("album.pdb")});
+        // A file under the name stays as it is.
+        QVERIFY(TestStore::writeFile(target, "the user's own file"));
+        QVERIFY(!backUp(false));
+        QCOMPARE(TestStore::readFile(target), QByteArray("the user's own file"));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("album.pdb")});
     }
 

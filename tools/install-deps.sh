@@ -24,6 +24,8 @@ if [ "${1:-run}" = test ]; then
     poppler-utils
     # reading a store's pages as anyone with its key could
     libssl-dev
+    # a FAT file system, as on a USB stick, where the machine can mount one
+    dosfstools
   )
 fi
 

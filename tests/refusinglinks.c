@@ -1,0 +1,41 @@
+// Preloaded into a tool by the tests: link() and, when asked, renameat2()
+// fail as they do on file systems without hard links (FAT, exFAT, some
+// network shares), so that the fallbacks are tried on any machine.
+//   QUILBO_TEST_REFUSE=link or link,renameat2
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static int refused(const char *call)
+{
+    const char *list = getenv("QUILBO_TEST_REFUSE");
+    if (!list || !strstr(list, call))
+        return 0;
+    // Said, so that a test sees the refusal really happened.
+    fprintf(stderr, "refused %s\n", call);
+    return 1;
+}
+
+int link(const char *from, const char *to)
+{
+    if (refused("link")) {
+        errno = EPERM;
+        return -1;
+    }
+    int (*real)(const char *, const char *) = (int (*)(const char *, const char *))dlsym(RTLD_NEXT, "link");
+    return real(from, to);
+}
+
+int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned int flags)
+{
+    if (refused("renameat2")) {
+        errno = EINVAL;
+        return -1;
+    }
+    int (*real)(int, const char *, int, const char *, unsigned int) =
+        (int (*)(int, const char *, int, const char *, unsigned int))dlsym(RTLD_NEXT, "renameat2");
+    return real(fromDir, from, toDir, to, flags);
+}
