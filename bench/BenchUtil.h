@@ -94,6 +94,29 @@ inline void reportRuns(const char *what, std::vector<double> ours, const char *b
         std::printf("ratio %.2f (no target)\n", o / b);
 }
 
+// The machine's load average over the last minute, as /proc tells it.
+inline double loadAverage()
+{
+    QFile load(QStringLiteral("/proc/loadavg"));
+    return load.open(QIODevice::ReadOnly) ? load.readAll().split(' ').value(0).toDouble() : -1;
+}
+
+// Runs ours and base alternately (A B A B ...), runs times each, and gives
+// each one's wall times in milliseconds.
+inline std::pair<std::vector<double>, std::vector<double>> alternate(int runs, const std::function<void()> &ours,
+                                                                      const std::function<void()> &base)
+{
+    std::pair<std::vector<double>, std::vector<double>> times;
+    for (int i = 0; i < runs; ++i)
+        for (auto [f, into] : {std::pair{&ours, &times.first}, std::pair{&base, &times.second}}) {
+            QElapsedTimer t;
+            t.start();
+            (*f)();
+            into->push_back(double(t.nsecsElapsed()) / 1e6);
+        }
+    return times;
+}
+
 inline void report(const char *what, double ours, const char *baseline, double base, double limit)
 {
     const double ratio = ours / base;

@@ -2,12 +2,15 @@
 // tenth of its pictures deleted), each against `cp` of the store file plus
 // `sync` of just the file written: medians of 5 runs, with min and max.
 // Also the peak extra disk a compaction uses, as a multiple of the
-// compacted size.
+// compacted size, and what the check of every page before a first write
+// costs: a tool adding a picture to a store noted whole, and to one that is
+// not (alternately), and against reading the file.
 //   bench_maintenance [megabytes]
 
 #include "AlbumStore.h"
 #include "BenchUtil.h"
 #include "ConnectionString.h"
+#include "JpegCodec.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -109,5 +112,36 @@ int main(int argc, char **argv)
         QFile::remove(target + QStringLiteral(".pdb"));
     }
     Bench::reportRuns("backup", backups, "cp + sync of the store file", cp2, 3.0);
+    store.closeStore();
+
+    // The check before a first write: a tool adding one picture to the
+    // store, once with the note that nothing changed the file since it was
+    // last found whole, once without it (every page is checked first).
+    std::printf("\nfirst write to the store (load %.2f)\n", Bench::loadAverage());
+    const QString picture = dir.filePath(QStringLiteral("one.jpg"));
+    {
+        QImage small(64, 48, QImage::Format_RGB32);
+        small.fill(Qt::darkGreen);
+        QFile one(picture);
+        one.open(QIODevice::WriteOnly);
+        one.write(JpegCodec::encode(small, JpegCodec::SaveQuality));
+    }
+    const QString note = AlbumStore::wholeNotePath(storePath);
+    int added = 0;
+    const auto addOne = [&](bool noted) {
+        if (!noted)
+            QFile::remove(note);
+        const QString file = dir.filePath(QStringLiteral("p%1.jpg").arg(++added));
+        QFile::copy(picture, file);
+        if (QProcess::execute(QStringLiteral(QUILBO_ADDPICTURES_BENCH), {storePath, QStringLiteral("first-write"), file}) != 0)
+            std::printf("adding a picture FAILED\n");
+    };
+    addOne(false); // the album made, the note written
+    const auto [noted, checked] = Bench::alternate(kRuns, [&] { addOne(true); }, [&] { addOne(false); });
+    Bench::reportRuns("add a picture, store noted whole", noted, "the same, every page checked first", checked, 0);
+    const auto [check, read] = Bench::alternate(
+        kRuns, [&] { addOne(false); },
+        [&] { Bench::shellMs(QStringLiteral("cat '%1' > /dev/null").arg(storePath)); });
+    Bench::reportRuns("add a picture, every page checked", check, "cat of the store file", read, 0);
     return 0;
 }

@@ -126,6 +126,8 @@ bool giveNameWithoutReplacing(const QString &working, const QString &target)
     ::close(claim);
     if (::rename(from.constData(), to.constData()) == 0)
         return true;
+    const int err = errno;
     ::unlink(to.constData());
+    errno = err;
     return false;
 }

@@ -21,5 +21,5 @@ bool flushToDisk(const QString &path, bool folder = false);
 // refuses an existing target, and where that is refused too, to claiming
 // the name with an empty file of its own that the working file is then
 // renamed over. False when a file has the name, or the name could not be
-// given; nothing of its own is left under the name then.
+// given (errno says why); nothing of its own is left under the name then.
 bool giveNameWithoutReplacing(const QString &working, const QString &target);

@@ -152,6 +152,8 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
     if (!timeoutSet || timeoutMs <= 0)
         timeoutMs = DefaultTimeoutMs;
     try {
+        // Nothing is added to a damaged store.
+        store.checkBeforeWriting();
         if (!QFileInfo(file).isFile())
             throw Failed{QStringLiteral("找不到文件 %1").arg(file)};
         const QString reader = readerPath();

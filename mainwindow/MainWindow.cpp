@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -51,8 +52,10 @@ MainWindow::MainWindow(const QString &storePath, QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    if (AlbumStore *store = AlbumStore::instance())
+    if (AlbumStore *store = AlbumStore::instance()) {
         store->setDamageHandler(nullptr);
+        store->setCheckWaiter(nullptr);
+    }
 }
 
 QString MainWindow::defaultStorePath()
@@ -126,6 +129,23 @@ void MainWindow::createWindow(const QString &storePath)
     connect(m_storeCheck, &StoreCheck::damageFound, this, [] {
         if (AlbumStore *current = AlbumStore::instance())
             current->markDamaged();
+    });
+    connect(m_storeCheck, &StoreCheck::foundWhole, this, [] {
+        if (AlbumStore *current = AlbumStore::instance())
+            current->noteFoundWhole();
+    });
+    connect(m_storeCheck, &StoreCheck::finished, this, [this] { m_storeCheckDone = true; });
+    // A write before the check has ended waits for it (a store nothing
+    // changed since it was last found whole does not): the window is
+    // redrawn meanwhile but takes no input.
+    store->setCheckWaiter([this] {
+        if (m_storeCheckDone)
+            return;
+        QEventLoop wait;
+        connect(m_storeCheck, &StoreCheck::finished, &wait, &QEventLoop::quit);
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+        QApplication::restoreOverrideCursor();
     });
     m_storeCheck->start();
 }

@@ -302,6 +302,7 @@ private:
 
     bool m_storeOpened = false;
     StoreCheck *m_storeCheck = nullptr;
+    bool m_storeCheckDone = false;
     PictureLoader *m_loader = nullptr;
     PictureLoader *m_zoomLoader = nullptr;
     PicturePrefetch *m_prefetch = nullptr;

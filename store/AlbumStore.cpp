@@ -1,11 +1,16 @@
 #include "AlbumStore.h"
 
 #include "ConnectionString.h"
+#include "FileIO.h"
+#include "StorePages.h"
 #include "StoreSchema.h"
 #include "TextRules.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -65,6 +70,11 @@ bool AlbumStore::openStore(const QString &connectionString)
         return false;
     }
     m_openFailure = OpenFailure::None;
+    {
+        QFile note(wholeNotePath(path));
+        const QByteArray identity = fileIdentity(path);
+        m_foundWhole = !identity.isEmpty() && note.open(QIODevice::ReadOnly) && note.read(256) == identity;
+    }
     // Album passwords an older version kept as text are replaced by real
     // protection. Should that fail (a full disk), nothing has changed: the
     // store works as an older one and is converted at its next opening.
@@ -138,8 +148,72 @@ void AlbumStore::markDamaged()
         m_damageHandler();
 }
 
+void AlbumStore::checkBeforeWriting()
+{
+    if (!m_foundWhole && !m_damaged && m_checkWaiter)
+        m_checkWaiter();
+    if (!m_foundWhole && !m_damaged) {
+        QString damage;
+        try {
+            damage = StorePages::findDamage(m_path, connection());
+        } catch (const SqlError &e) {
+            if (!SqlError::meansDamage(e.code()))
+                throw;
+            damage = QString::fromUtf8(e.what());
+        }
+        if (damage.isEmpty()) {
+            noteFoundWhole();
+        } else {
+            markDamaged();
+            throw SqlError(11, "the album store is damaged (" + damage.toStdString() + "); nothing is written to it");
+        }
+    }
+    if (m_damaged)
+        throw SqlError(11, "the album store is damaged; nothing is written to it");
+}
+
+void AlbumStore::noteFoundWhole()
+{
+    if (m_damaged || !isOpen())
+        return;
+    m_foundWhole = true;
+    writeWholeNote();
+}
+
+QString AlbumStore::wholeNotePath(const QString &storePath)
+{
+    const QFileInfo store(storePath);
+    return store.absolutePath() + QStringLiteral("/.") + store.fileName() + QStringLiteral(".checked");
+}
+
+QByteArray AlbumStore::fileIdentity(const QString &path)
+{
+    struct stat file = {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &file) != 0)
+        return QByteArray();
+    return QByteArray::number(quint64(file.st_dev)) + ' ' + QByteArray::number(quint64(file.st_ino)) + ' '
+           + QByteArray::number(qint64(file.st_size)) + ' ' + QByteArray::number(qint64(file.st_mtim.tv_sec)) + '.'
+           + QByteArray::number(qint64(file.st_mtim.tv_nsec)) + ' ' + QByteArray::number(qint64(file.st_ctim.tv_sec))
+           + '.' + QByteArray::number(qint64(file.st_ctim.tv_nsec)) + '\n';
+}
+
+void AlbumStore::writeWholeNote()
+{
+    // Where it cannot be written (a read-only folder) the next opening
+    // checks again.
+    const QByteArray identity = fileIdentity(m_path);
+    if (!identity.isEmpty())
+        writeFileAtomically(wholeNotePath(m_path), identity);
+}
+
 void AlbumStore::closeStore()
 {
+    // Whole when found whole, and since then written only by this program.
+    if (m_foundWhole && !m_damaged && m_connection.isOpen()) {
+        m_connection.close();
+        writeWholeNote();
+    }
+    m_foundWhole = false;
     m_albumKeys.clear();
     m_connection.setFailureObserver(nullptr);
     m_connection.close();

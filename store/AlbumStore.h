@@ -50,6 +50,26 @@ public:
     // checkEveryPage(), or by any statement that meets a damaged page.
     bool isDamaged() const { return m_damaged; }
     void markDamaged();
+    // Every write is preceded by this: a store not yet known to be whole
+    // has every page of its file checked first (StorePages), once per
+    // opening. A store found whole is noted beside it (.<store>.checked,
+    // the file as it was then: device, inode, size, times), so that the
+    // next opening of a store that nothing else changed since skips the
+    // check; the note is renewed when the store is closed after the
+    // program's own writes. Throws SqlError (SQLITE_CORRUPT) when the
+    // store is damaged: it is then marked so, and nothing is written.
+    void checkBeforeWriting();
+    // A check of every page run elsewhere (the window's, in the background)
+    // found the store whole.
+    void noteFoundWhole();
+    // Called before the first write runs a check of its own: a caller with
+    // a check under way waits for it here (and tells its verdict).
+    void setCheckWaiter(std::function<void()> waiter) { m_checkWaiter = std::move(waiter); }
+    // The note beside a store of the file as it was when last found whole,
+    // and what it holds: the file as it is now ("device inode size mtime
+    // ctime"), empty when that cannot be told.
+    static QString wholeNotePath(const QString &storePath);
+    static QByteArray fileIdentity(const QString &path);
     void setDamageHandler(std::function<void()> handler) { m_damageHandler = std::move(handler); }
     bool isOpen() const { return m_connection.isOpen(); }
     const QString &connectionString() const { return m_connectionString; }
@@ -201,6 +221,7 @@ private:
     // Opens m_path with the connection string's password; the lock is the
     // caller's.
     bool openConnection();
+    void writeWholeNote();
     // Protects every album whose password an older version stored as text:
     // verifier, key, pictures encrypted, in one transaction.
     void protectPlainPasswords();
@@ -234,6 +255,10 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     OpenFailure m_openFailure = OpenFailure::None;
     bool m_damaged = false;
+    // Every page of the file checked (or the note says nothing changed
+    // since they were).
+    bool m_foundWhole = false;
+    std::function<void()> m_checkWaiter;
     std::function<void()> m_damageHandler;
     std::map<int, AlbumCipher::Key> m_albumKeys;
     ProgressHandler m_progressHandler;

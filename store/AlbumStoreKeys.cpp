@@ -224,6 +224,7 @@ bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)
     const Key *current = openKey(album.id);
     if (keyed && !current)
         throw AlbumCipher::lockedAlbum();
+    checkBeforeWriting();
 
     int total = 0;
     {
@@ -284,6 +285,7 @@ void AlbumStore::scrubIfPending()
     }
     // Left pending when it fails (a disk without room for the copy): tried
     // again at the next opening.
+    checkBeforeWriting();
     if (!compactIntoCopy(m_path))
         qWarning("The store could not be rewritten to clear the fragments of encrypted pictures");
 }
@@ -312,6 +314,7 @@ void AlbumStore::protectPlainPasswords()
     }
     if (albums.isEmpty())
         return;
+    checkBeforeWriting();
     // All or nothing: until it commits, the store is read as an older one.
     int done = 0;
     const ProgressShown progress(m_progressHandler, total + 1);

@@ -111,8 +111,11 @@ bool AlbumStore::compactStore(const QString &storePath)
         return false;
     if (!isOpen() && !openStore(m_connectionString))
         return false;
-    if (m_damaged)
+    try {
+        checkBeforeWriting();
+    } catch (const SqlError &) {
         return false;
+    }
     // Only the open store is compacted: renaming its copy over another file
     // would destroy that file.
     if (store.canonicalFilePath() != QFileInfo(m_path).canonicalFilePath())

@@ -47,6 +47,7 @@ bool AlbumStore::addAlbum(const QString &name, const QString &password)
     if (!isSafeName(name))
         return false;
     try {
+        checkBeforeWriting();
         AlbumCipher::Key key;
         SqlTransaction t(connection());
         const int id = insertAlbum(name, password, &key);
@@ -61,6 +62,7 @@ bool AlbumStore::addAlbum(const QString &name, const QString &password)
 
 int AlbumStore::insertAlbum(const QString &name, const QString &password, AlbumCipher::Key *key)
 {
+    checkBeforeWriting();
     const QByteArray folded = AlbumCipher::foldedPassword(password);
     const int id = nextId(QStringLiteral("PicLibTable"), QStringLiteral("PicLibID"));
     SqlStatement q(connection(),
@@ -78,6 +80,7 @@ int AlbumStore::insertAlbum(const QString &name, const QString &password, AlbumC
 void AlbumStore::insertPicture(int pictureId, int albumId, const QString &name, const QString &extension,
                                const QByteArray &bytes, const AlbumCipher::Key *key)
 {
+    checkBeforeWriting();
     SqlStatement info(connection(), QStringLiteral("INSERT INTO PicInfoTable (PicInfoID, PicLibID, PicName, PicExt) "
                                                    "VALUES (?, ?, ?, ?)"));
     info.bind(1, pictureId).bind(2, albumId).bind(3, name).bind(4, extension).exec();
@@ -89,6 +92,7 @@ void AlbumStore::insertPicture(int pictureId, int albumId, const QString &name, 
 bool AlbumStore::deleteAlbum(const QString &name)
 {
     try {
+        checkBeforeWriting();
         const int id = findAlbumId(name);
         SqlStatement q(connection(), QStringLiteral("DELETE FROM PicLibTable WHERE PicLibName = ?"));
         q.bind(1, name).exec();
@@ -154,6 +158,7 @@ bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *fa
         return false;
     }
     try {
+        checkBeforeWriting();
         SqlTransaction t(connection());
         // The id is taken inside the transaction, so nothing can take it in
         // between.
@@ -168,7 +173,9 @@ bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *fa
         return true;
     } catch (const SqlError &e) {
         constexpr int constraint = 19;
-        if (e.code() == constraint)
+        if (m_damaged)
+            why.kind = PictureFailure::Damaged;
+        else if (e.code() == constraint)
             why.kind = findPictureId(albumId, name) != -1 ? PictureFailure::DuplicateName : PictureFailure::NoSuchAlbum;
         else
             why.kind = PictureFailure::Store;
@@ -181,6 +188,7 @@ bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *fa
 bool AlbumStore::deletePicture(int albumId, const QString &name)
 {
     try {
+        checkBeforeWriting();
         SqlStatement q(connection(), QStringLiteral("DELETE FROM PicInfoTable WHERE PicLibID = ? AND PicName = ?"));
         q.bind(1, albumId).bind(2, name).exec();
         return true;
@@ -194,6 +202,7 @@ bool AlbumStore::renamePicture(int albumId, const QString &oldName, const QStrin
     if (!isSafeName(newName))
         return false;
     try {
+        checkBeforeWriting();
         SqlStatement q(connection(),
                        QStringLiteral("UPDATE PicInfoTable SET PicName = ? WHERE PicName = ? AND PicLibID = ?"));
         q.bind(1, newName).bind(2, oldName).bind(3, albumId).exec();

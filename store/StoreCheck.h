@@ -1,13 +1,14 @@
 #pragma once
-// Reads every page that holds albums, pictures and their indexes, on a
-// thread of its own and through a connection of its own, to find damage
-// before it costs a picture. Short read transactions, one chunk of pictures
-// at a time, so that the program's own writes wait only a moment.
+// Checks every page of the store file (StorePages), on a thread of its own
+// and through a connection of its own, to find damage before it costs a
+// picture. Short read transactions, a few megabytes at a time, so that the
+// program's own writes wait only a moment.
 
 #include <QObject>
 #include <QString>
 
 #include <atomic>
+#include <optional>
 
 class QThread;
 
@@ -25,13 +26,15 @@ public:
 signals:
     // Emitted on the owner's thread when a damaged page was read.
     void damageFound(const QString &detail);
+    // Emitted on the owner's thread when every page checked.
+    void foundWhole();
     // Emitted on the owner's thread when the check has ended, damaged or not.
     void finished();
 
 private:
-    // Runs on the check's thread: empty when every page read well, else
-    // the engine's text for the damage.
-    QString checkPages();
+    // Runs on the check's thread: empty when every page checks, else what
+    // is wrong; nothing when the file could not be read through.
+    std::optional<QString> checkPages();
 
     QString m_path;
     QThread *m_thread = nullptr;

@@ -144,9 +144,8 @@ bool createEmptyStore(const QString &path, QString *error)
         QFile::remove(tempPath);
         return failWith(QStringLiteral("cannot flush %1").arg(tempPath));
     }
-    // link() refuses an existing target, so a store that appeared meanwhile
-    // is never replaced.
-    if (::link(QFile::encodeName(tempPath).constData(), QFile::encodeName(path).constData()) != 0) {
+    // A store that appeared meanwhile is never replaced.
+    if (!giveNameWithoutReplacing(tempPath, path)) {
         const int err = errno;
         QFile::remove(tempPath);
         return failWith(QStringLiteral("cannot create %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(err))));

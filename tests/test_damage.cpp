@@ -8,6 +8,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
@@ -79,6 +80,75 @@ private slots:
         QCOMPARE(m_f.prompts->messages, QList<PromptRecord>{kDamaged}); // told once
     }
 
+    // Whatever writes (a tool, the terminal import, the window before its
+    // own check has ended), a damaged store is refused before the first
+    // write, and the file stays as it was.
+    void writersRefuseADamagedStore_data()
+    {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("damage");
+        for (const char *writer : {"addpictures", "import-legacy", "window"})
+            for (const char *damage : {"middle page", "pointer-map page", "zeroed page"})
+                QTest::addRow("%s, %s", writer, damage) << QString::fromLatin1(writer) << QString::fromLatin1(damage);
+    }
+    void writersRefuseADamagedStore()
+    {
+        QFETCH(QString, writer);
+        QFETCH(QString, damage);
+        const qint64 pages = QFileInfo(m_f.path).size() / 4096;
+        if (damage == QLatin1String("pointer-map page"))
+            overwritePage(1); // page 2: the first map of the pages
+        else if (damage == QLatin1String("zeroed page"))
+            overwritePage(pages / 2, QByteArray(4096, '\0'));
+        else
+            overwritePage(pages / 2);
+        const QByteArray damaged = digest(m_f.path);
+        const QByteArray note = TestStore::readFile(AlbumStore::wholeNotePath(m_f.path));
+        const QString picture = m_f.dir.filePath(QStringLiteral("new.jpg"));
+        QVERIFY(TestStore::writeFile(picture, JpegFixtures::make(JpegFixtures::quarters(16, 16),
+                                                                 JpegFixtures::Kind::Baseline)));
+
+        if (writer == QLatin1String("window")) {
+            auto window = FormFixture::open(m_f);
+            // At once, before the check in the background has ended.
+            QVERIFY(!m_f.store->addAlbum(QStringLiteral("new"), QString()));
+            QVERIFY(m_f.store->isDamaged());
+            QTRY_COMPARE(m_f.prompts->messages, QList<PromptRecord>{kDamaged});
+        } else {
+            QProcess tool;
+            if (writer == QLatin1String("addpictures"))
+                tool.start(QStringLiteral(QUILBO_ADDPICTURES), {m_f.path, QStringLiteral("album"), picture});
+            else
+                tool.start(QStringLiteral(QUILBO_PROGRAM),
+                           {QStringLiteral("--store"), m_f.path, QStringLiteral("--import-legacy"), picture});
+            QVERIFY(tool.waitForFinished(60000));
+            QCOMPARE(tool.exitCode(), 1);
+            const QString said = QString::fromUtf8(tool.readAllStandardError() + tool.readAllStandardOutput());
+            QVERIFY2(said.contains(QStringLiteral("damaged")) || said.contains(QStringLiteral("相册库已损坏")),
+                     qPrintable(said));
+        }
+        QCOMPARE(digest(m_f.path), damaged);
+        // The damaged file is never noted as whole.
+        QCOMPARE(TestStore::readFile(AlbumStore::wholeNotePath(m_f.path)), note);
+        QVERIFY(note != AlbumStore::fileIdentity(m_f.path));
+    }
+
+    void wholeStoreIsNotedAfterItsCheck()
+    {
+        const QString note = AlbumStore::wholeNotePath(m_f.path);
+        QVERIFY(QFile::remove(note));
+        auto window = FormFixture::open(m_f);
+        QSignalSpy finished(window->storeCheck(), &StoreCheck::finished);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(TestStore::readFile(note), AlbumStore::fileIdentity(m_f.path));
+        // Written by the program since: noted again as it is at the end.
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("new"), QString()));
+        QVERIFY(TestStore::readFile(note) != AlbumStore::fileIdentity(m_f.path));
+        window.reset();
+        m_f.store->closeStore();
+        QCOMPARE(TestStore::readFile(note), AlbumStore::fileIdentity(m_f.path));
+    }
+
     void truncatedStoreIsToldAsDamaged()
     {
         QFile file(m_f.path);
@@ -116,15 +186,18 @@ private slots:
     }
 
 private:
-    // Random bytes over one page in the middle of the file.
-    void overwritePage(qint64 page)
+    // Random bytes (or the bytes given) over one page of the file, counted
+    // from 0.
+    void overwritePage(qint64 page, QByteArray bytes = QByteArray())
     {
         QFile file(m_f.path);
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.seek(page * 4096));
-        QByteArray noise(4096, Qt::Uninitialized);
-        QRandomGenerator(11).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
-        QCOMPARE(file.write(noise), qint64(noise.size()));
+        if (bytes.isEmpty()) {
+            bytes.resize(4096);
+            QRandomGenerator(11).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+        }
+        QCOMPARE(file.write(bytes), qint64(bytes.size()));
     }
 
     TestStore::Fixture m_f;

@@ -108,9 +108,11 @@ private slots:
         QVERIFY(m_f.store->openStore(ConnectionString::forStore(store)));
         QVERIFY(!m_f.store->compactStore(store));
         QCOMPARE(TestStore::readFile(store), before);
-        // Nothing but the store and the lock that marks it as open.
+        // Nothing but the store, the lock that marks it as open and the note
+        // that it was found whole.
         QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-                 (QStringList{QStringLiteral(".pdate.pdb.lock"), QStringLiteral("pdate.pdb")}));
+                 (QStringList{QStringLiteral(".pdate.pdb.checked"), QStringLiteral(".pdate.pdb.lock"),
+                              QStringLiteral("pdate.pdb")}));
         QVERIFY(m_f.store->isOpen());
         checkPictures();
         m_f.store->closeStore();

@@ -11,10 +11,29 @@ inline bool openToolStore(AlbumStore &store, const char *tool, const QString &pa
 {
     if (store.openStore(ConnectionString::forStore(path)))
         return true;
+    if (store.openFailure() == AlbumStore::OpenFailure::Damaged) {
+        std::fprintf(stderr, "%s: the album store %s is damaged; restore a backup\n", tool, qPrintable(path));
+        return false;
+    }
     if (store.openFailure() == AlbumStore::OpenFailure::InUse)
         std::fprintf(stderr, "%s: the album store %s is in use by another program; close it first\n", tool,
                      qPrintable(path));
     else
         std::fprintf(stderr, "%s: cannot open the store %s\n", tool, qPrintable(path));
     return false;
+}
+
+// Before a tool's first write: every page of a store not known to be whole
+// is checked, and a damaged store is refused with the reason on stderr.
+inline bool checkToolStore(AlbumStore &store, const char *tool)
+{
+    try {
+        store.checkBeforeWriting();
+        return true;
+    } catch (const SqlError &e) {
+        std::fprintf(stderr, "%s: %s: %s\n", tool, qPrintable(store.path()), e.what());
+        if (store.isDamaged())
+            std::fprintf(stderr, "%s: restore the album store from a backup\n", tool);
+        return false;
+    }
 }

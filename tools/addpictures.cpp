@@ -27,6 +27,8 @@ int main(int argc, char **argv)
     AlbumStore store;
     if (!openToolStore(store, "addpictures", args.at(0)))
         return 1;
+    if (!checkToolStore(store, "addpictures"))
+        return 1;
     const QString album = args.at(1);
     if (store.findAlbumId(album) < 0 && !store.addAlbum(album, password)) {
         std::fprintf(stderr, "addpictures: cannot add the album %s\n", qPrintable(album));

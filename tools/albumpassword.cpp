@@ -21,6 +21,8 @@ int main(int argc, char **argv)
     AlbumStore store;
     if (!openToolStore(store, "albumpassword", args.at(0)))
         return 1;
+    if (!checkToolStore(store, "albumpassword"))
+        return 1;
     const QString album = args.at(1);
     if (store.findAlbumId(album) < 0) {
         std::fprintf(stderr, "albumpassword: no album %s\n", qPrintable(album));

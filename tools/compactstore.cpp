@@ -20,6 +20,8 @@ int main(int argc, char **argv)
     AlbumStore store;
     if (!openToolStore(store, "compactstore", args.at(0)))
         return 1;
+    if (!checkToolStore(store, "compactstore"))
+        return 1;
     const int times = args.size() > 1 ? args.at(1).toInt() : 1;
     for (int i = 0; i < times; ++i) {
         if (!store.compactStore(args.at(0))) {
