@@ -46,17 +46,12 @@ QString readPassword(const QString &prompt)
 // The store opened, or the reason it was not, told on the terminal.
 bool openStore(AlbumStore &store, const QString &storePath)
 {
-    if (!QFileInfo(storePath).isFile()) {
-        say(QStringLiteral("找不到相册库文件: %1").arg(storePath));
-        return false;
-    }
-    if (!store.openStore(ConnectionString::forStore(storePath))) {
-        say(store.openFailure() == AlbumStore::OpenFailure::InUse
-                ? QStringLiteral("相册库正在被另一个程序使用,请先关闭它: %1").arg(storePath)
-                : QStringLiteral("无法打开相册库: %1").arg(storePath));
-        return false;
-    }
-    return true;
+    if (store.openStore(ConnectionString::forStore(storePath)))
+        return true;
+    say(store.openFailure() == AlbumStore::OpenFailure::Missing
+            ? QStringLiteral("找不到相册库文件: %1").arg(storePath)
+            : store.openFailureMessage());
+    return false;
 }
 
 } // namespace

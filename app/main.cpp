@@ -114,6 +114,9 @@ int main(int argc, char **argv)
     MainWindow window(choice.path);
     if (!window.storeOpened())
         return 1; // the error has been shown; nothing else is
+    // Ended while it was opening (the loops it ran have ended already).
+    if (Application::terminationRequested())
+        return 0;
     window.show();
     const QStringList files = parser.positionalArguments();
     if (!files.isEmpty())

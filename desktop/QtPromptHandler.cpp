@@ -15,7 +15,9 @@ int QtPromptHandler::message(PromptKind kind, const QString &title, const QStrin
 int QtPromptHandler::askYesNo(const QString &title, const QString &text)
 {
     PromptMessageBox box(PromptKind::YesNo, title, text);
-    return box.exec();
+    // A box ended without an answer (the session ending under it) is a No:
+    // nothing goes ahead that the user did not say Yes to.
+    return box.exec() == IdYes ? IdYes : IdNo;
 }
 
 QString QtPromptHandler::askPassword(const QString &title, const QString &prompt)

@@ -19,6 +19,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace {
+
+bool s_terminationRequested = false;
+
+} // namespace
+
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(title());
@@ -46,8 +52,9 @@ bool Application::loadQtTranslations()
 void Application::quitOnTerminationSignals()
 {
     // A signal handler may do almost nothing: it writes to a pipe, and the
-    // event loop quits when it reads from it, so that the store is closed
-    // and its lock released as at any other end.
+    // event loops end when it is read, so that the store is closed and its
+    // lock released as at any other end. Every loop ends, a modal box's
+    // too (its question answered No), also before the main loop has begun.
     static int pipe[2] = {-1, -1};
     if (pipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pipe) != 0)
         return;
@@ -56,7 +63,8 @@ void Application::quitOnTerminationSignals()
         char byte;
         if (::read(pipe[1], &byte, 1) > 0) {
             notifier->setEnabled(false);
-            QCoreApplication::quit();
+            s_terminationRequested = true;
+            QCoreApplication::exit(0);
         }
     });
     struct sigaction action = {};
@@ -70,6 +78,8 @@ void Application::quitOnTerminationSignals()
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGHUP, &action, nullptr);
 }
+
+bool Application::terminationRequested() { return s_terminationRequested; }
 
 QString Application::title() { return QStringLiteral("Quilbo 2009"); }
 

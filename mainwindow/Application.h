@@ -23,6 +23,8 @@ public:
     // SIGTERM, SIGINT and SIGHUP end the program as closing its window
     // does, with the store closed and its lock released.
     static void quitOnTerminationSignals();
+    // A termination signal came: the program is ending.
+    static bool terminationRequested();
 
     // Shows the general error report for an error's text.
     static void reportError(const QString &text);

@@ -108,18 +108,7 @@ void MainWindow::createWindow(const QString &storePath)
     store->setDamageHandler([this] { QTimer::singleShot(0, this, &MainWindow::tellStoreDamaged); });
     m_storeOpened = store->openStore(ConnectionString::forStore(storePath));
     if (!m_storeOpened) {
-        switch (store->openFailure()) {
-        case AlbumStore::OpenFailure::InUse:
-            Prompts::showError(QStringLiteral("错误"),
-                               QStringLiteral("相册库正在被另一个 Quilbo 2009 程序使用,请先关闭它!"));
-            break;
-        case AlbumStore::OpenFailure::Damaged:
-            Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册库已损坏,无法打开,请用备份恢复相册库!"));
-            break;
-        default:
-            Prompts::showError(QStringLiteral("错误"), QStringLiteral("找不到相册库文件!"));
-            break;
-        }
+        Prompts::showError(QStringLiteral("错误"), store->openFailureMessage());
         return;
     }
     buildAlbumTree();

@@ -6,6 +6,7 @@
 #include "StoreSchema.h"
 #include "TextRules.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -36,13 +37,27 @@ bool AlbumStore::openStore(const QString &connectionString)
     closeStore();
     m_connectionString = trimText(connectionString);
     m_openFailure = OpenFailure::NotAStore;
+    m_openError.clear();
     bool hasPath = false;
     const QString path = ConnectionString::value(m_connectionString, QStringLiteral("Data Source"), &hasPath);
+    m_path = path;
+    const QFileInfo file(path);
+    if (!hasPath || path.isEmpty() || (!file.exists() && !file.isSymLink())) {
+        m_openFailure = OpenFailure::Missing;
+        return false;
+    }
     // A folder or a special file is never a store; SQLite would report it
     // only at the first read.
-    if (!hasPath || path.isEmpty() || !QFileInfo(path).isFile())
+    if (!file.isFile())
         return false;
-    m_path = path;
+    {
+        QFile readable(path);
+        if (!readable.open(QIODevice::ReadOnly)) {
+            m_openFailure = OpenFailure::Unreadable;
+            m_openError = readable.errorString();
+            return false;
+        }
+    }
 
     // One owner per store: another program or tool writing meanwhile, or
     // compacting the file under this one, would lose pictures. The lock of
@@ -116,12 +131,15 @@ bool AlbumStore::openConnection()
         // makes deleting pictures four times slower.
         m_connection.execFixed("PRAGMA secure_delete = OFF");
     } catch (const SqlError &e) {
-        // A wrong key and a foreign file say "not a database"; a store whose
-        // own pages contradict each other (one cut short) says "malformed".
+        // A store whose own pages contradict each other (one cut short) says
+        // "malformed". A foreign file says "not a database", and so does a
+        // store whose first page is damaged: the pages after it still carry
+        // the store's codes.
         constexpr int corrupt = 11;
-        if (e.code() == corrupt)
-            m_openFailure = OpenFailure::Damaged;
+        constexpr int notADatabase = 26;
         m_connection.close();
+        if (e.code() == corrupt || (e.code() == notADatabase && StorePages::isStoreFile(m_path)))
+            m_openFailure = OpenFailure::Damaged;
         return false;
     }
     m_connection.setFailureObserver([this](int code) {
@@ -219,6 +237,25 @@ void AlbumStore::closeStore()
     m_connection.close();
     m_lock.reset();
     m_damaged = false;
+}
+
+QString AlbumStore::openFailureMessage() const
+{
+    switch (m_openFailure) {
+    case OpenFailure::None:
+        return QString();
+    case OpenFailure::Missing:
+        return QStringLiteral("找不到相册库文件!");
+    case OpenFailure::NotAStore:
+        return QStringLiteral("文件 %1 不是相册库文件,无法打开!").arg(QDir::toNativeSeparators(m_path));
+    case OpenFailure::Unreadable:
+        return QStringLiteral("无法读取相册库文件 %1:\n%2").arg(QDir::toNativeSeparators(m_path), m_openError);
+    case OpenFailure::InUse:
+        return QStringLiteral("相册库正在被另一个 Quilbo 2009 程序使用,请先关闭它!");
+    case OpenFailure::Damaged:
+        return QStringLiteral("相册库已损坏,无法打开,请用备份恢复相册库!");
+    }
+    return QString();
 }
 
 QString AlbumStore::lockFilePath(const QString &storePath)

@@ -29,15 +29,18 @@ public:
     // ---- connection
     // Opens the store named by the connection string (trimmed), closing any
     // open connection first, and locks it against every other process. Never
-    // creates a file. False when the file is missing, the password is wrong,
-    // the file is not a store or lacks the tables, its first pages are
-    // damaged, or another process has the store open (openFailure() tells
-    // which); the connection is then closed. Reports nothing.
+    // creates a file. False when the file is missing or cannot be read, the
+    // password is wrong, the file is not a store or lacks the tables, its
+    // first pages are damaged, or another process has the store open
+    // (openFailure() tells which); the connection is then closed. Reports
+    // nothing.
     bool openStore(const QString &connectionString);
     // Closes the connection and lets other processes open the store.
     void closeStore();
-    enum class OpenFailure { None, NotAStore, InUse, Damaged };
+    enum class OpenFailure { None, Missing, Unreadable, NotAStore, InUse, Damaged };
     OpenFailure openFailure() const { return m_openFailure; }
+    // What the user is told of the last failed opening, in Chinese.
+    QString openFailureMessage() const;
     // The lock file beside a store that marks it as in use.
     static QString lockFilePath(const QString &storePath);
     // The file of the open store.
@@ -254,6 +257,8 @@ private:
     QString m_path;
     std::unique_ptr<QLockFile> m_lock;
     OpenFailure m_openFailure = OpenFailure::None;
+    // The system's reason for a store that cannot be read.
+    QString m_openError;
     bool m_damaged = false;
     // Every page of the file checked (or the note says nothing changed
     // since they were).

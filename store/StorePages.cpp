@@ -89,6 +89,22 @@ private:
     DigestContext m_work;
 };
 
+// The page codes' key, from the salt at the start of the file.
+PageMac pageMacFor(const unsigned char *salt)
+{
+    const QByteArray password = StoreSchema::databasePassword();
+    unsigned char key[32], macSalt[kSalt], macKey[32];
+    PKCS5_PBKDF2_HMAC_SHA1(password.constData(), int(password.size()), salt, kSalt, kKeyRounds, sizeof key, key);
+    for (int i = 0; i < kSalt; ++i)
+        macSalt[i] = salt[i] ^ kMacSaltMask;
+    PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char *>(key), sizeof key, macSalt, kSalt, kMacKeyRounds,
+                           sizeof macKey, macKey);
+    PageMac mac(macKey, int(sizeof macKey));
+    OPENSSL_cleanse(key, sizeof key);
+    OPENSSL_cleanse(macKey, sizeof macKey);
+    return mac;
+}
+
 bool allZero(const unsigned char *bytes, int size)
 {
     return std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0; });
@@ -161,20 +177,8 @@ QString findDamage(const QString &path, SqlConnection &lock, const std::atomic_b
             if (!readAt(fd, chunk.data(), size_t(count) * kPage, (first - 1) * kPage))
                 throw SqlError(SQLITE_IOERR, "cannot read " + path.toStdString());
         }
-        if (!mac) {
-            // The keys, from the salt at the start of the file.
-            const QByteArray password = StoreSchema::databasePassword();
-            unsigned char key[32], macSalt[kSalt], macKey[32];
-            PKCS5_PBKDF2_HMAC_SHA1(password.constData(), int(password.size()), chunk.data(), kSalt, kKeyRounds,
-                                   sizeof key, key);
-            for (int i = 0; i < kSalt; ++i)
-                macSalt[i] = chunk[size_t(i)] ^ kMacSaltMask;
-            PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char *>(key), sizeof key, macSalt, kSalt, kMacKeyRounds,
-                                   sizeof macKey, macKey);
-            mac.emplace(macKey, int(sizeof macKey));
-            OPENSSL_cleanse(key, sizeof key);
-            OPENSSL_cleanse(macKey, sizeof macKey);
-        }
+        if (!mac)
+            mac.emplace(pageMacFor(chunk.data()));
         for (qint64 i = 0; i < count; ++i) {
             const qint64 number = first + i;
             if (number == kLockBytePage)
@@ -186,6 +190,29 @@ QString findDamage(const QString &path, SqlConnection &lock, const std::atomic_b
                 return pageDamaged(number, pages);
         }
     }
+}
+
+} // namespace StorePages
+
+namespace StorePages {
+
+bool isStoreFile(const QString &path)
+{
+    // A few pages after the first are enough: a store's pages all carry
+    // codes, a foreign file's none.
+    constexpr int kLooked = 16;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(qint64(kLooked + 1) * kPage);
+    if (head.size() < 2 * kPage)
+        return false;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(head.constData());
+    PageMac mac = pageMacFor(bytes);
+    for (qint64 number = 2; number * kPage <= head.size(); ++number)
+        if (mac.checks(bytes + (number - 1) * kPage, number))
+            return true;
+    return false;
 }
 
 } // namespace StorePages

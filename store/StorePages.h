@@ -28,4 +28,10 @@ namespace StorePages {
 // for long).
 QString findDamage(const QString &path, SqlConnection &lock, const std::atomic_bool *stop = nullptr);
 
+// Whether the file is an album store, whatever became of its first page:
+// some of the pages after the first carry the store's codes (keyed from the
+// salt at the start of the file). A foreign file, or one whose salt is lost,
+// is not.
+bool isStoreFile(const QString &path);
+
 } // namespace StorePages

@@ -46,8 +46,11 @@ private slots:
         m_form = std::make_unique<MainWindow>(path);
         QVERIFY(!m_form->storeOpened());
         QVERIFY(!m_form->isVisible());
+        // Missing, or there but no album store.
         const QList<PromptRecord> expected = {
-            {PromptKind::Error, QStringLiteral("错误"), QStringLiteral("找不到相册库文件!")}};
+            {PromptKind::Error, QStringLiteral("错误"),
+             content.isNull() ? QStringLiteral("找不到相册库文件!")
+                              : QStringLiteral("文件 %1 不是相册库文件,无法打开!").arg(path)}};
         QCOMPARE(m_f.prompts->messages, expected);
         QCOMPARE(QFileInfo::exists(path), !content.isNull());
         if (!content.isNull())

@@ -2,21 +2,30 @@
 // first start only, the command line, and files named on it reaching the
 // import list.
 
+#include "Application.h"
 #include "ConnectionString.h"
 #include "FormFixture.h"
 #include "Modal.h"
 #include "PictureImportDialog.h"
+#include "QtPromptHandler.h"
+#include "Sql.h"
 #include "StoreLocation.h"
 #include "StoreSchema.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QRandomGenerator>
 #include <QTest>
+#include <QTimer>
 
+#include <csignal>
+#include <functional>
 #include <sys/stat.h>
 
 class TestStartup : public QObject
@@ -97,6 +106,89 @@ private slots:
         QVERIFY(!QFileInfo::exists(choice.path));
     }
 
+    // What is in the store's place decides what the user is told: a store
+    // that is really missing, a file that is there but no album store, and
+    // a store whose first page is damaged each get their own message.
+    void whatIsInTheStoresPlace_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("told");
+        const QString notAStore = QStringLiteral("文件 %1 不是相册库文件,无法打开!");
+        QTest::newRow("nothing") << "nothing" << "找不到相册库文件!";
+        QTest::newRow("a JPEG picture") << "jpeg" << notAStore;
+        QTest::newRow("a plain SQLite database") << "sqlite" << notAStore;
+        QTest::newRow("random bytes") << "random" << notAStore;
+        QTest::newRow("an empty file") << "empty" << notAStore;
+        QTest::newRow("a folder") << "folder" << notAStore;
+        QTest::newRow("a store with its first page damaged") << "damaged" << "相册库已损坏,无法打开,请用备份恢复相册库!";
+    }
+    void whatIsInTheStoresPlace()
+    {
+        QFETCH(QString, content);
+        QFETCH(QString, told);
+        TestStore::Fixture f;
+        QVERIFY(f.setUp(false));
+        const QString path = f.dir.filePath(QStringLiteral("pdate.pdb"));
+        if (content == QLatin1String("jpeg")) {
+            QVERIFY(TestStore::writeFile(path, JpegFixtures::make(JpegFixtures::quarters(64, 48), JpegFixtures::Kind::Baseline)));
+        } else if (content == QLatin1String("sqlite")) {
+            SqlConnection plain;
+            plain.open(path, true);
+            plain.execFixed("CREATE TABLE PicLibTable (PicLibID INTEGER)");
+        } else if (content == QLatin1String("random")) {
+            QByteArray noise(64 * 4096, Qt::Uninitialized);
+            QRandomGenerator(3).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+            QVERIFY(TestStore::writeFile(path, noise));
+        } else if (content == QLatin1String("empty")) {
+            QVERIFY(TestStore::writeFile(path, QByteArray()));
+        } else if (content == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(path));
+        } else if (content == QLatin1String("damaged")) {
+            QVERIFY(StoreSchema::createEmptyStore(path));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek(100)); // past the salt, inside the first page
+            QVERIFY(file.write(QByteArray(200, 'x')) == 200);
+        }
+        const QDateTime before = QFileInfo(path).lastModified();
+        MainWindow window(path);
+        QVERIFY(!window.storeOpened());
+        QCOMPARE(f.prompts->messages, (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("错误"),
+                                                           told.contains(QLatin1String("%1")) ? told.arg(path) : told}}));
+        // Nothing was made in its place, nothing changed.
+        QCOMPARE(QFileInfo::exists(path), content != QLatin1String("nothing"));
+        QCOMPARE(QFileInfo(path).lastModified(), before);
+    }
+
+    void terminationEndsAnOpenBox()
+    {
+        // The real boxes, and the program's handling of SIGTERM.
+        AlbumStore store;
+        Prompts::install(std::make_unique<QtPromptHandler>());
+        Application::quitOnTerminationSignals();
+        QTimer guard;
+        guard.setSingleShot(true);
+        connect(&guard, &QTimer::timeout, [] {
+            if (QWidget *box = QApplication::activeModalWidget())
+                box->close(); // the test then fails rather than hangs
+        });
+        guard.start(20000);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        whenBoxShown([] { ::raise(SIGTERM); });
+        MainWindow window(m_home->filePath(QStringLiteral("no-store.pdb")));
+        QVERIFY(!window.storeOpened());
+        QVERIFY(Application::terminationRequested());
+        QVERIFY(elapsed.elapsed() < 15000);
+        endLoops();
+
+        // A question cut short by the end of every loop is a No.
+        whenBoxShown([] { QCoreApplication::exit(0); });
+        QCOMPARE(Prompts::askYesNo(QStringLiteral("提示"), QStringLiteral("确定要删除该图片吗?")), int(IdNo));
+        QVERIFY(elapsed.elapsed() < 15000);
+        endLoops();
+    }
+
     void helpAndVersion_data()
     {
         QTest::addColumn<QString>("option");
@@ -147,6 +239,26 @@ private slots:
     }
 
 private:
+    // Runs act once a modal box is up.
+    static void whenBoxShown(std::function<void()> act)
+    {
+        auto *poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [poll, act] {
+            if (!QApplication::activeModalWidget())
+                return;
+            poll->stop();
+            poll->deleteLater();
+            act();
+        });
+        poll->start(10);
+    }
+    // After every loop was told to end, the test's own may run again.
+    static void endLoops()
+    {
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
+
     static unsigned mode(const QString &path)
     {
         struct stat info = {};

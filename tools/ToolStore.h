@@ -11,15 +11,27 @@ inline bool openToolStore(AlbumStore &store, const char *tool, const QString &pa
 {
     if (store.openStore(ConnectionString::forStore(path)))
         return true;
-    if (store.openFailure() == AlbumStore::OpenFailure::Damaged) {
-        std::fprintf(stderr, "%s: the album store %s is damaged; restore a backup\n", tool, qPrintable(path));
-        return false;
+    const char *why = "cannot be opened";
+    switch (store.openFailure()) {
+    case AlbumStore::OpenFailure::Missing:
+        why = "is not there";
+        break;
+    case AlbumStore::OpenFailure::Unreadable:
+        why = "cannot be read";
+        break;
+    case AlbumStore::OpenFailure::NotAStore:
+        why = "is not an album store";
+        break;
+    case AlbumStore::OpenFailure::InUse:
+        why = "is in use by another program; close it first";
+        break;
+    case AlbumStore::OpenFailure::Damaged:
+        why = "is damaged; restore a backup";
+        break;
+    case AlbumStore::OpenFailure::None:
+        break;
     }
-    if (store.openFailure() == AlbumStore::OpenFailure::InUse)
-        std::fprintf(stderr, "%s: the album store %s is in use by another program; close it first\n", tool,
-                     qPrintable(path));
-    else
-        std::fprintf(stderr, "%s: cannot open the store %s\n", tool, qPrintable(path));
+    std::fprintf(stderr, "%s: the album store %s %s\n", tool, qPrintable(path), why);
     return false;
 }
 
