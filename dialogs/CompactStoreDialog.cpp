@@ -29,8 +29,15 @@ void CompactStoreDialog::startCompaction()
     progressBar->setFormat(QStringLiteral("正在压缩..."));
     // The work blocks the window: show the text before it starts.
     progressBar->repaint();
-    const bool compacted = AlbumStore::instance()->compactStore(m_storePath);
-    Prompts::showInfo(QStringLiteral("提示"), compacted ? QStringLiteral("压缩成功!") : QStringLiteral("压缩失败!"));
+    AlbumStore &store = *AlbumStore::instance();
+    const bool compacted = store.compactStore(m_storePath);
+    const qint64 room = store.compactionRoomNeeded();
+    // Where lack of room stopped it, the user is told how much it needs.
+    Prompts::showInfo(QStringLiteral("提示"),
+                      compacted    ? QStringLiteral("压缩成功!")
+                      : room > 0 ? QStringLiteral("压缩失败!相册库所在的磁盘空间不足,压缩需要约 %1 MB 可用空间。")
+                                       .arg((room + (1 << 20) - 1) >> 20)
+                                 : QStringLiteral("压缩失败!"));
     progressBar->setFormat(QString());
     startButton->setEnabled(true);
 }

@@ -213,6 +213,9 @@ public:
     // no store file is there or any step fails. Throws SqlError when the
     // store cannot be opened again after a copy.
     bool compactStore(const QString &storePath);
+    // After a compaction that failed for lack of room on the store's disk,
+    // the free space it needs in bytes; 0 after any other outcome.
+    qint64 compactionRoomNeeded() const { return m_compactionRoomNeeded; }
     // Copies the store file to the target (trimmed; the store's extension
     // added when it holds no dot at all). Never replaces an existing file;
     // the copy is flushed to disk, and a partial copy is removed on failure.
@@ -267,4 +270,5 @@ private:
     std::function<void()> m_damageHandler;
     std::map<int, AlbumCipher::Key> m_albumKeys;
     ProgressHandler m_progressHandler;
+    qint64 m_compactionRoomNeeded = 0;
 };

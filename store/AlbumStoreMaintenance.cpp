@@ -17,6 +17,7 @@
 #include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -25,6 +26,12 @@ void removeWorkingFile(const QString &path)
 {
     QFile::remove(path);
     QFile::remove(path + QStringLiteral("-journal"));
+}
+
+qint64 pragmaValue(SqlConnection &db, const char *pragma)
+{
+    SqlStatement q(db, QString::fromLatin1(pragma));
+    return q.next() ? q.int64(0) : 0;
 }
 
 qint64 rowCount(SqlConnection &db, const char *table)
@@ -106,6 +113,7 @@ bool copyAll(int in, int out)
 
 bool AlbumStore::compactStore(const QString &storePath)
 {
+    m_compactionRoomNeeded = 0;
     const QFileInfo store(storePath);
     if (!store.isFile())
         return false;
@@ -120,18 +128,32 @@ bool AlbumStore::compactStore(const QString &storePath)
     // would destroy that file.
     if (store.canonicalFilePath() != QFileInfo(m_path).canonicalFilePath())
         return false;
+    bool inPlace = false;
+    qint64 need = 0;
     try {
         SqlStatement mode(connection(), QStringLiteral("PRAGMA auto_vacuum"));
         constexpr int incremental = 2;
-        if (mode.next() && mode.int64(0) == incremental)
-            return compactInPlace();
+        inPlace = mode.next() && mode.int64(0) == incremental;
+        // Room for the journal of the pages a compaction in place moves (the
+        // page and what points to it, at most two for each page freed), or
+        // for the copy of what is in use; and a margin.
+        const qint64 pages = pragmaValue(connection(), "PRAGMA page_count");
+        const qint64 free = pragmaValue(connection(), "PRAGMA freelist_count");
+        need = (inPlace ? 2 * free : pages - free) * StoreSchema::CipherPageSize + (qint64(1) << 20);
     } catch (const SqlError &) {
         return false;
     }
     // An older store is compacted into a copy that, once checked, replaces
     // it; the copy keeps a map of its pages, so that every later compaction
     // is done in place.
-    return compactIntoCopy(storePath);
+    if (inPlace ? compactInPlace() : compactIntoCopy(storePath))
+        return true;
+    // Told when lack of room is what stopped it.
+    struct statvfs disk = {};
+    if (::statvfs(QFile::encodeName(store.absolutePath()).constData(), &disk) == 0
+        && qint64(disk.f_bavail) * qint64(disk.f_frsize) < need)
+        m_compactionRoomNeeded = need;
+    return false;
 }
 
 bool AlbumStore::compactInPlace()

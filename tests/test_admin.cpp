@@ -2,6 +2,7 @@
 // and the commands that open them.
 
 #include "AboutDialog.h"
+#include "ConnectionString.h"
 #include "BackupStoreDialog.h"
 #include "CompactStoreDialog.h"
 #include "FormFixture.h"
@@ -206,6 +207,32 @@ private slots:
         missing.startButton->click();
         QCOMPARE(m_f.prompts->messages.last().text, QStringLiteral("压缩失败!"));
         QVERIFY(missing.startButton->isEnabled());
+    }
+
+    void compactDialogSaysWhenRoomIsShort()
+    {
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("album"), QString()));
+        const int album = m_f.store->findAlbumId(QStringLiteral("album"));
+        for (int i = 0; i < 6; ++i)
+            TestStore::addPictureBytes(m_f.dir, album, QStringLiteral("p%1").arg(i), QByteArray(300 * 1024, char('a' + i)));
+        QVERIFY(m_f.store->deletePicture(album, QStringLiteral("p0")));
+        QVERIFY(m_f.store->deletePicture(album, QStringLiteral("p1")));
+        m_f.store->closeStore();
+        TestStore::SmallDisk disk(m_f.dir.filePath(QStringLiteral("small")),
+                                  QFileInfo(m_f.path).size() + 32 * 1024);
+        if (!disk.isMounted())
+            QSKIP("cannot mount a small tmpfs here (needs root)");
+        const QString store = disk.path() + QStringLiteral("/pdate.pdb");
+        QVERIFY(QFile::copy(m_f.path, store));
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(store)));
+        CompactStoreDialog form(store);
+        form.startButton->click();
+        const QString told = m_f.prompts->messages.value(0).text;
+        QVERIFY2(told.startsWith(QStringLiteral("压缩失败!相册库所在的磁盘空间不足,压缩需要约 "))
+                     && told.endsWith(QStringLiteral(" MB 可用空间。")),
+                 qPrintable(told));
+        QCOMPARE(m_f.prompts->messages.value(0).kind, PromptKind::Info);
+        m_f.store->closeStore();
     }
 
     void backupDialog()

@@ -115,6 +115,19 @@ private slots:
                               QStringLiteral("pdate.pdb")}));
         QVERIFY(m_f.store->isOpen());
         checkPictures();
+        // Lack of room is what stopped it, and the room it asks for is
+        // enough.
+        const qint64 room = m_f.store->compactionRoomNeeded();
+        QVERIFY(room > 32 * 1024);
+        m_f.store->closeStore();
+        TestStore::SmallDisk roomy(m_f.dir.filePath(QStringLiteral("roomy")), size + room);
+        QVERIFY(roomy.isMounted());
+        const QString roomyStore = roomy.path() + QStringLiteral("/pdate.pdb");
+        QVERIFY(QFile::copy(m_f.path, roomyStore));
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(roomyStore)));
+        QVERIFY(m_f.store->compactStore(roomyStore));
+        QCOMPARE(m_f.store->compactionRoomNeeded(), 0);
+        checkPictures();
         m_f.store->closeStore();
     }
 
