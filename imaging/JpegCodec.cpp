@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -316,6 +319,64 @@ int orientationOf(const jpeg_decompress_struct &cinfo)
     return 1;
 }
 
+// The coefficient buffer a picture in several scans is decoded through
+// (as libjpeg sizes it: each component's blocks, rounded up to its
+// sampling, 128 bytes a block); 0 for a picture in one scan. Known once the
+// header is read.
+qint64 coefficientBytes(const jpeg_decompress_struct &cinfo)
+{
+    if (!cinfo.progressive_mode && cinfo.comps_in_scan >= cinfo.num_components)
+        return 0;
+    qint64 bytes = 0;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        const jpeg_component_info &c = cinfo.comp_info[i];
+        const auto roundUp = [](qint64 n, qint64 to) { return (n + to - 1) / to * to; };
+        bytes += roundUp(c.width_in_blocks, c.h_samp_factor) * roundUp(c.height_in_blocks, c.v_samp_factor)
+                 * qint64(sizeof(JBLOCK));
+    }
+    return bytes;
+}
+
+// The share of MaxCoefficientBytes one decode holds while it runs.
+class CoefficientMemory
+{
+public:
+    CoefficientMemory(qint64 bytes, const std::atomic_bool *cancel) : m_bytes(bytes)
+    {
+        if (bytes > MaxCoefficientBytes)
+            throw JpegError(kOutOfRange, QStringLiteral("解码这张图片需要 %1 MB 内存,超过了 %2 MB 的上限,"
+                                                        "图片可能已损坏,无法显示")
+                                             .arg((bytes + (1 << 20) - 1) >> 20)
+                                             .arg(MaxCoefficientBytes >> 20)
+                                             .toStdString());
+        std::unique_lock<std::mutex> lock(s_mutex);
+        while (s_used + bytes > MaxCoefficientBytes) {
+            if (cancel && cancel->load(std::memory_order_relaxed)) {
+                m_bytes = 0;
+                throw JpegError(Cancelled, "the decode was cancelled");
+            }
+            s_freed.wait_for(lock, std::chrono::milliseconds(50));
+        }
+        s_used += bytes;
+    }
+    ~CoefficientMemory()
+    {
+        if (m_bytes == 0)
+            return;
+        std::lock_guard<std::mutex> lock(s_mutex);
+        s_used -= m_bytes;
+        s_freed.notify_all();
+    }
+    CoefficientMemory(const CoefficientMemory &) = delete;
+    CoefficientMemory &operator=(const CoefficientMemory &) = delete;
+
+private:
+    qint64 m_bytes;
+    static inline std::mutex s_mutex;
+    static inline std::condition_variable s_freed;
+    static inline qint64 s_used = 0;
+};
+
 // Owns the decompressor for the whole decode, whatever way it ends.
 struct Decompressor
 {
@@ -326,6 +387,10 @@ struct Decompressor
         err.pub.output_message = silentMessage;
         err.cancel = cancel;
         jpeg_create_decompress(&cinfo);
+        // libjpeg's own bound, should its buffers ever outgrow the share
+        // reserved: past it the decode fails (no backing store) instead of
+        // allocating.
+        cinfo.mem->max_memory_to_use = long(MaxCoefficientBytes + (qint64(64) << 20));
         progress.progress_monitor = progressMonitor;
         cinfo.progress = &progress;
     }
@@ -420,6 +485,7 @@ QImage decode(const StreamedBytes &data, const DecodeOptions &options)
         throwCode(code);
 
     refuseImplausibleSize(header, data.size());
+    const CoefficientMemory reserved(coefficientBytes(d.cinfo), options.cancel);
 
     // Saved markers live only until the decode finishes.
     const int orientation = orientationOf(d.cinfo);
@@ -445,6 +511,7 @@ QImage decodePart(const QByteArray &data, const QRect &part, int eighths, const 
                                     static_cast<unsigned long>(data.size()), std::clamp(eighths, 1, 8), 8, &header))
         throwCode(code);
     refuseImplausibleSize(header, data.size());
+    const CoefficientMemory reserved(coefficientBytes(d.cinfo), options.cancel);
     const int orientation = orientationOf(d.cinfo);
     const QSize stored(header.width, header.height);
     const QSize upright = orientation >= 5 ? stored.transposed() : stored;

@@ -32,6 +32,13 @@ constexpr qint64 FreePixels = 16'000'000;
 constexpr qint64 MaxPixelsPerByte = 1000;
 // More scans than this in a progressive picture are refused.
 constexpr int MaxScans = 500;
+// A picture in several scans (progressive, or its colours one after the
+// other) is decoded through a buffer of all its coefficients, two bytes a
+// sample whatever scale it is shown at. Every decode under way shares this
+// much for those buffers, enough for a progressive picture of 150
+// megapixels in the usual 4:2:0; a picture that needs more is refused
+// before anything is allocated, and a decode waits while others use it.
+constexpr qint64 MaxCoefficientBytes = qint64(448) << 20;
 // The code of a JpegError for a decode stopped through its cancel flag.
 constexpr int Cancelled = -2;
 

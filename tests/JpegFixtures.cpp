@@ -156,6 +156,18 @@ QByteArray withDeclaredSize(const QByteArray &jpeg, int width, int height)
     return out.left(data) + QByteArray("\xff\xd9", 2);
 }
 
+QByteArray withComments(const QByteArray &jpeg, int count, int size)
+{
+    QByteArray comments;
+    for (int i = 0; i < count; ++i) {
+        comments += QByteArray("\xff\xfe", 2);
+        comments += char((size + 2) >> 8);
+        comments += char((size + 2) & 0xff);
+        comments += QByteArray(size, 'c');
+    }
+    return jpeg.left(2) + comments + jpeg.mid(2);
+}
+
 QByteArray withExifOrientation(const QByteArray &jpeg, int orientation)
 {
     // A TIFF header (Intel order) with one IFD entry: tag 0x0112, SHORT.

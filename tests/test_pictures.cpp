@@ -206,6 +206,54 @@ private slots:
         QVERIFY2(peak <= 3 * decoded, qPrintable(QStringLiteral("peak %1 kB for a picture of %2 kB").arg(peak).arg(decoded)));
     }
 
+    // A few hundred bytes declaring a huge picture, padded with comments
+    // until they look large enough for it: shown at the viewer's scale
+    // within the decoder's memory bound, or refused before it allocates.
+    void paddedPictureStaysWithinTheMemoryBound_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<int>("side");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<qint64>("coefficients"); // the decoder's own buffer, in bytes
+        const auto padded = [](Kind kind, int side) {
+            const QByteArray small = JpegFixtures::make(JpegFixtures::quarters(64, 64), kind);
+            return JpegFixtures::withComments(JpegFixtures::withDeclaredSize(small, side, side), 4, 65000);
+        };
+        // side / 8 squared blocks of luma, and a quarter of that twice for
+        // colour, 128 bytes each.
+        const auto buffer = [](qint64 side) { return (side / 8) * (side / 8) * 128 * 3 / 2; };
+        QTest::newRow("progressive 14000 x 14000") << padded(Kind::Progressive, 14000) << 14000 << true << buffer(14000);
+        QTest::newRow("progressive 8000 x 8000") << padded(Kind::Progressive, 8000) << 8000 << false << buffer(8000);
+        QTest::newRow("baseline 14000 x 14000") << padded(Kind::Baseline, 14000) << 14000 << false << qint64(0);
+    }
+    void paddedPictureStaysWithinTheMemoryBound()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(int, side);
+        QFETCH(bool, refused);
+        QFETCH(qint64, coefficients);
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+            QSKIP("the peak of resident memory cannot be reset here");
+        clear.close();
+        const qint64 before = memoryKb("VmRSS:");
+        JpegCodec::DecodeOptions asShown;
+        asShown.scaleDenominator = 8;
+        try {
+            const QImage picture = JpegCodec::decode(data, asShown);
+            QVERIFY(!refused);
+            QCOMPARE(picture.size(), QSize(side / 8, side / 8));
+            const qint64 peak = memoryKb("VmHWM:") - before;
+            const qint64 decoded = qint64(side / 8) * (side / 8) * 4 / 1024;
+            const qint64 bound = std::min<qint64>(768 * 1024, 3 * decoded + coefficients / 1024 + 16 * 1024);
+            QVERIFY2(peak <= bound, qPrintable(QStringLiteral("peak %1 kB, bound %2 kB").arg(peak).arg(bound)));
+        } catch (const JpegCodec::JpegError &e) {
+            QVERIFY2(refused, e.what());
+            QVERIFY2(QString::fromUtf8(e.what()).contains(QStringLiteral("内存")), e.what());
+            QVERIFY(memoryKb("VmHWM:") - before < 16 * 1024);
+        }
+    }
+
     void twelveBitPictureIsRefusedCleanly()
     {
         const QString data = TestStore::testData();
