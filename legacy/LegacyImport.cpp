@@ -24,6 +24,7 @@ struct Failed
 
 const QString kEndedEarly = QStringLiteral("读取旧版相册库的程序意外结束,文件可能已损坏");
 const QString kIncomplete = QStringLiteral("旧版相册库的数据不完整,文件可能已损坏");
+const QString kTooMuch = QStringLiteral("旧版相册库声称的相册、图片或名称多得不可能,文件可能已损坏");
 
 // The helper's output, read as it comes, each read bounded in time.
 class Channel
@@ -54,12 +55,17 @@ public:
         const qint32 length = integer();
         if (length < 0 || quint32(length) > LegacyStream::MaxText)
             throw Failed{kIncomplete};
+        // All the names of a run together stay within their budget.
+        m_textBytes += length;
+        if (m_textBytes > LegacyStream::MaxNameBytes)
+            throw Failed{kTooMuch};
         return QString::fromUtf8(read(length));
     }
 
 private:
     QProcess &m_process;
     int m_timeoutMs;
+    qint64 m_textBytes = 0;
 };
 
 // The helper is stopped whatever way the import ends.
@@ -86,12 +92,42 @@ QString safeName(const QString &name, const QString &fallback)
     return safe.isEmpty() ? fallback : safe;
 }
 
+// Names taken (as the store compares them, letter case A to Z aside), and
+// for each name the next suffix to try: a name taken many times over gets
+// its suffix without trying every one before it again.
+class TakenNames
+{
+public:
+    void take(const QString &name) { m_taken.insert(asciiFolded(name)); }
+    // The name, or the name with " (2)", " (3)" ... where it is taken;
+    // taken from then on.
+    QString unique(const QString &name)
+    {
+        QString candidate = name;
+        const QString base = asciiFolded(name);
+        if (m_taken.contains(base)) {
+            int &n = m_nextSuffix[base];
+            for (n = std::max(n, 2);; ++n) {
+                candidate = QStringLiteral("%1 (%2)").arg(name).arg(n);
+                if (!m_taken.contains(asciiFolded(candidate)))
+                    break;
+            }
+        }
+        take(candidate);
+        return candidate;
+    }
+
+private:
+    QSet<QString> m_taken;
+    QHash<QString, int> m_nextSuffix;
+};
+
 struct NewAlbum
 {
     int id = -1;
     QString name;
     AlbumCipher::Key key;
-    QSet<QString> pictureNames; // folded
+    TakenNames pictureNames;
 };
 
 struct Info
@@ -113,13 +149,6 @@ QString notStoredNote(const Info &info, const std::map<qint32, NewAlbum> &albums
     return QStringLiteral("图片“%1”(相册“%2”) 没有数据,未导入。").arg(trimText(info.name), album->second.name);
 }
 
-QString uniqueAlbumName(AlbumStore &store, const QString &name)
-{
-    QString candidate = name;
-    for (int n = 2; store.findAlbumId(candidate) >= 0; ++n)
-        candidate = QStringLiteral("%1 (%2)").arg(name).arg(n);
-    return candidate;
-}
 
 } // namespace
 
@@ -169,7 +198,16 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
         if (in.read(qint64(qstrlen(LegacyStream::Magic))) != QByteArray(LegacyStream::Magic))
             throw Failed{QStringLiteral("读取旧版相册库的程序没有正确回应")};
 
+        const qint64 fileSize = QFileInfo(file).size();
         SqlTransaction transaction(store.connection());
+        // The store's albums are read once; the new ones join them.
+        TakenNames albumNames;
+        {
+            QStringList existing;
+            store.listAlbums(&existing);
+            for (const QString &name : std::as_const(existing))
+                albumNames.take(name);
+        }
         std::map<qint32, NewAlbum> albums;
         QList<Info> infos;
         QHash<qint32, int> infoOf; // old picture id -> index in infos
@@ -207,10 +245,11 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
                 const QString original = in.text();
                 const QString password = in.text();
                 NewAlbum album;
-                const QString safe = safeName(original, QStringLiteral("未命名相册"));
-                album.name = uniqueAlbumName(store, safe);
                 if (albums.count(oldId))
                     throw Failed{kIncomplete};
+                if (albums.size() >= size_t(LegacyStream::MaxAlbums))
+                    throw Failed{kTooMuch};
+                album.name = albumNames.unique(safeName(original, QStringLiteral("未命名相册")));
                 album.id = store.insertAlbum(album.name, password, &album.key);
                 if (album.name != trimText(original))
                     summary.notes.append(QStringLiteral("相册“%1”已经存在或名称不能使用,导入为“%2”。")
@@ -226,25 +265,32 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
                 info.oldAlbum = in.integer();
                 info.name = in.text();
                 info.extension = trimText(in.text());
-                if (infos.size() > 10'000'000)
-                    throw Failed{kIncomplete};
+                if (infos.size() >= LegacyStream::MaxPictures)
+                    throw Failed{kTooMuch};
                 infos.append(info);
             } else if (type == LegacyStream::DataBegin) {
                 settleInfos();
                 const qint32 oldId = in.integer();
                 const bool hasData = in.integer() != 0;
+                // No more bytes than the value declares, and it declares no
+                // more than the old file holds.
+                const qint32 declared = in.integer();
+                if (declared < 0 || declared > fileSize || declared > LegacyStream::MaxPicture)
+                    throw Failed{kIncomplete};
                 QByteArray bytes;
+                bytes.reserve(declared);
                 for (char next = in.type(); next != LegacyStream::DataEnd; next = in.type()) {
                     if (next == LegacyStream::Failure)
                         throw Failed{in.text()};
                     if (next != LegacyStream::Chunk)
                         throw Failed{kIncomplete};
                     const qint32 length = in.integer();
-                    if (length < 0 || quint32(length) > LegacyStream::MaxChunk
-                        || bytes.size() + length > LegacyStream::MaxPicture)
+                    if (length < 0 || quint32(length) > LegacyStream::MaxChunk || bytes.size() + length > declared)
                         throw Failed{kIncomplete};
                     bytes.append(in.read(length));
                 }
+                if (bytes.size() != declared)
+                    throw Failed{kIncomplete};
                 const auto found = infoOf.constFind(oldId);
                 if (found == infoOf.cend()) {
                     summary.notes.append(QStringLiteral("有一份图片数据 (编号 %1) 没有对应的图片名称,未导入。").arg(oldId));
@@ -268,14 +314,10 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
                                              .arg(trimText(info.name), albumName));
                 } else {
                     NewAlbum &target = album->second;
-                    const QString safe = safeName(info.name, QStringLiteral("未命名图片"));
-                    QString name = safe;
-                    for (int n = 2; target.pictureNames.contains(asciiFolded(name)); ++n)
-                        name = QStringLiteral("%1 (%2)").arg(safe).arg(n);
+                    const QString name = target.pictureNames.unique(safeName(info.name, QStringLiteral("未命名图片")));
                     if (name != trimText(info.name))
                         summary.notes.append(QStringLiteral("图片“%1”(相册“%2”) 重名或名称不能使用,导入为“%3”。")
                                                  .arg(trimText(info.name), albumName, name));
-                    target.pictureNames.insert(asciiFolded(name));
                     store.insertPicture(info.newId, target.id, name, info.extension, bytes,
                                         target.key.isNull() ? nullptr : &target.key);
                     ++summary.pictures;

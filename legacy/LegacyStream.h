@@ -8,7 +8,8 @@
 //   magic
 //   'A' id name password          an album
 //   'I' id albumId name extension a picture's name
-//   'D' id hasData                a picture's bytes begin
+//   'D' id hasData length         a picture's bytes begin (as many as
+//                                 the old store declares for it)
 //   'C' length bytes              a chunk of them
 //   'Z'                           they end
 //   'E'                           the end of the store
@@ -21,7 +22,7 @@
 
 namespace LegacyStream {
 
-constexpr char Magic[] = "QUILBO-LEGACY 1\n";
+constexpr char Magic[] = "QUILBO-LEGACY 2\n";
 constexpr char Album = 'A';
 constexpr char Picture = 'I';
 constexpr char DataBegin = 'D';
@@ -33,8 +34,13 @@ constexpr char Failure = 'X';
 constexpr quint32 MaxText = 64 * 1024;
 constexpr quint32 MaxChunk = 1024 * 1024;
 // No picture of the earlier version was this large; a value claiming more
-// is damage.
+// is damage (as is one claiming more than the whole old file).
 constexpr qint64 MaxPicture = 512LL * 1024 * 1024;
+// What one import takes at most, whatever the old file claims: more albums
+// or pictures than its format could hold, or more text in all their names.
+constexpr int MaxAlbums = 100'000;
+constexpr int MaxPictures = 1'000'000;
+constexpr qint64 MaxNameBytes = 64LL * 1024 * 1024;
 
 // The writer's side (the reader process), to a stdio stream.
 class Writer

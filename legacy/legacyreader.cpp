@@ -82,37 +82,44 @@ struct BoundTable
 };
 
 // A long binary value read a page at a time and sent as it is read, never
-// held whole; a value that runs on past the bound (a damaged chain of pages)
-// is refused.
-void sendPicture(MdbHandle *mdb, BoundTable &pictures, int column, qint32 id)
+// held whole. It may not claim more than the whole file holds, and it ends
+// where the length it declares ends: a chain of pages that runs on (a page
+// pointing back into the chain) is refused at its first byte too many.
+void sendPicture(MdbHandle *mdb, BoundTable &pictures, int column, qint32 id, qint64 fileSize)
 {
     MdbColumn *col = pictures.columns.at(column);
     out.record(LegacyStream::DataBegin);
     out.integer(id);
     const bool hasData = col->cur_value_len != 0;
     out.integer(hasData ? 1 : 0);
-    if (hasData) {
-        char header[MDB_MEMO_OVERHEAD];
-        std::memcpy(header, pictures.buffers.at(column).constData(), sizeof header);
-        // The length the value declares; a chain of pages that ends early
-        // (a page missing or unreadable) gives less, and the library would
-        // not say so.
-        const qint64 declared = qint64(quint32(mdb_get_int32(header, 0)) & 0x3fffffffu);
-        const char *page = pictures.buffers.at(column).constData();
-        qint64 total = 0;
-        size_t length = mdb_ole_read(mdb, col, header, kBindSize);
-        while (length > 0) {
-            if (length > kBindSize)
-                fail("旧版相册库中的图片数据已损坏");
-            total += qint64(length);
-            if (total > LegacyStream::MaxPicture)
-                fail("旧版相册库中的图片数据已损坏 (过长)");
-            out.chunk(page, quint32(length));
-            length = mdb_ole_read_next(mdb, col, header);
-        }
-        if (total != declared)
-            fail("旧版相册库中的图片数据不完整,文件可能已损坏");
+    if (!hasData) {
+        out.integer(0);
+        out.record(LegacyStream::DataEnd);
+        return;
     }
+    char header[MDB_MEMO_OVERHEAD];
+    std::memcpy(header, pictures.buffers.at(column).constData(), sizeof header);
+    // The length the value declares; a chain of pages that ends early (a
+    // page missing or unreadable) gives less, and the library would not say
+    // so.
+    const qint64 declared = qint64(quint32(mdb_get_int32(header, 0)) & 0x3fffffffu);
+    if (declared > fileSize || declared > LegacyStream::MaxPicture)
+        fail("旧版相册库中的图片数据已损坏 (长度不对)");
+    out.integer(qint32(declared));
+    const char *page = pictures.buffers.at(column).constData();
+    qint64 total = 0;
+    size_t length = mdb_ole_read(mdb, col, header, kBindSize);
+    while (length > 0) {
+        if (length > kBindSize)
+            fail("旧版相册库中的图片数据已损坏");
+        total += qint64(length);
+        if (total > declared)
+            fail("旧版相册库中的图片数据已损坏 (过长)");
+        out.chunk(page, quint32(length));
+        length = mdb_ole_read_next(mdb, col, header);
+    }
+    if (total != declared)
+        fail("旧版相册库中的图片数据不完整,文件可能已损坏");
     out.record(LegacyStream::DataEnd);
 }
 
@@ -178,7 +185,7 @@ int main(int argc, char **argv)
         unsigned rows = 0;
         while (mdb_fetch_row(pictures.table)) {
             ++rows;
-            sendPicture(mdb, pictures, 1, pictures.integer(0));
+            sendPicture(mdb, pictures, 1, pictures.integer(0), qint64(file.st_size));
             out.flush();
             if (!out.good())
                 return 1;

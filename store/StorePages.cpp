@@ -147,7 +147,7 @@ QString findDamage(const QString &path, SqlConnection &lock, const std::atomic_b
         throw SqlError(SQLITE_CANTOPEN, "cannot read " + path.toStdString() + ": " + std::strerror(errno));
     const auto closeFile = qScopeGuard([fd] { ::close(fd); });
 
-    std::vector<unsigned char> chunk(size_t(kChunkPages) * kPage);
+    std::vector<unsigned char> chunk;
     std::optional<PageMac> mac;
     qint64 pages = 0;
     for (qint64 first = 1;; first += kChunkPages) {
@@ -174,6 +174,7 @@ QString findDamage(const QString &path, SqlConnection &lock, const std::atomic_b
             count = std::min<qint64>(kChunkPages, pages - first + 1);
             if (count <= 0)
                 return QString();
+            chunk.resize(std::max(chunk.size(), size_t(count) * kPage));
             if (!readAt(fd, chunk.data(), size_t(count) * kPage, (first - 1) * kPage))
                 throw SqlError(SQLITE_IOERR, "cannot read " + path.toStdString());
         }

@@ -6,6 +6,7 @@
 #include "FormFixture.h"
 #include "LegacyImport.h"
 #include "LegacyImportDialog.h"
+#include "LegacyStream.h"
 #include "Modal.h"
 #include "TestStore.h"
 
@@ -18,6 +19,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -83,6 +87,7 @@ private slots:
     void init()
     {
         QVERIFY(m_f.setUp());
+        qputenv("QUILBO_LEGACY_READER", QUILBO_LEGACY_READER_PATH);
         qunsetenv("QUILBO_LEGACY_READER_TEST");
         qunsetenv("QUILBO_LEGACY_READER_TIMEOUT_MS");
     }
@@ -252,6 +257,140 @@ private slots:
         QVERIFY(m_f.store->addAlbum(QStringLiteral("after"), QString()));
     }
 
+    // A damaged chain of a picture's pages that runs back into itself: the
+    // reader stops at the first byte past the length the value declares,
+    // and the program never holds more than that.
+    void pageChainThatRunsOnIsStoppedEarly()
+    {
+        if (fixture().isEmpty())
+            QSKIP("../shared/testdata is absent: no old album store to damage");
+        QByteArray old = TestStore::readFile(fixture());
+        // The first run of pages that each continue on the next one (the
+        // largest picture's); the seventh is made to point back to the
+        // second.
+        constexpr int kPage = 4096;
+        const auto nextOf = [&](int page) {
+            const auto *p = reinterpret_cast<const uchar *>(old.constData()) + qsizetype(page) * kPage + 0x14;
+            return int(quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24);
+        };
+        int first = -1;
+        for (int page = 0; first < 0 && (page + 8) * kPage <= old.size(); ++page) {
+            bool run = old.mid(qsizetype(page) * kPage + 4, 4) == "LVAL";
+            for (int i = 0; run && i < 7; ++i)
+                run = nextOf(page + i) == (page + i + 1) << 8;
+            if (run)
+                first = page;
+        }
+        QVERIFY2(first >= 0, "the old store's largest picture is not where it was");
+        const int back = (first + 1) << 8;
+        for (int i = 0; i < 4; ++i)
+            old[qsizetype(first + 6) * kPage + 0x14 + i] = char(back >> (8 * i));
+        const QString file = m_f.dir.filePath(QStringLiteral("looped.pdb"));
+        QVERIFY(TestStore::writeFile(file, old));
+
+        QProcess reader;
+        reader.start(QStringLiteral(QUILBO_LEGACY_READER_PATH), {file});
+        QVERIFY(reader.waitForFinished(60000));
+        QVERIFY2(reader.readAllStandardOutput().size() < 2 * old.size(), "the reader went on past the value's end");
+
+        const QStringList before = contents(*m_f.store);
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        const bool peakKnown = clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+        clear.close();
+        const qint64 resident = memoryKb("VmRSS:");
+        const LegacyImport::Summary summary = LegacyImport::run(*m_f.store, file);
+        QVERIFY(!summary.imported);
+        QVERIFY2(summary.failure.contains(QStringLiteral("损坏")), qPrintable(summary.failure));
+        QCOMPARE(contents(*m_f.store), before);
+        // The protected album's key takes 64 MB to derive; the run-on
+        // picture alone took 512 MB.
+        if (peakKnown)
+            QVERIFY2(memoryKb("VmHWM:") - resident < 100 * 1024, qPrintable(QStringLiteral("the import held %1 kB more").arg(memoryKb("VmHWM:") - resident)));
+    }
+
+    // Whatever a reader sends, one import holds no more than its budgets:
+    // no more bytes than a picture declares, nor than the old file holds,
+    // and no more albums, pictures or text than an old store could have.
+    void hostileStreamsAreBounded_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("more bytes than declared") << "overlong" << "不完整";
+        QTest::newRow("declared more than the file holds") << "overdeclared" << "不完整";
+        QTest::newRow("too many albums") << "albums" << "多得不可能";
+        QTest::newRow("too much text in names") << "names" << "多得不可能";
+    }
+    void hostileStreamsAreBounded()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        const QStringList before = contents(*m_f.store);
+        const QString file = streamFile([&](LegacyStream::Writer &out) {
+            if (kind == QLatin1String("albums")) {
+                for (int i = 0; i <= LegacyStream::MaxAlbums; ++i)
+                    album(out, i, QByteArray("a"));
+                return;
+            }
+            if (kind == QLatin1String("names")) {
+                const QByteArray name(int(LegacyStream::MaxText), 'n');
+                for (qint64 i = 0; i * name.size() <= LegacyStream::MaxNameBytes; ++i)
+                    picture(out, int(i), 1, name);
+                return;
+            }
+            album(out, 1, QByteArray("a"));
+            picture(out, 1, 1, QByteArray("p"));
+            out.record(LegacyStream::DataBegin);
+            out.integer(1);
+            out.integer(1);
+            out.integer(kind == QLatin1String("overlong") ? 1000 : 256 * 1024 * 1024);
+            const QByteArray chunk(int(LegacyStream::MaxChunk), 'x');
+            for (int i = 0; i < 64; ++i)
+                out.chunk(chunk.constData(), quint32(chunk.size()));
+        });
+        const LegacyImport::Summary summary = LegacyImport::run(*m_f.store, file);
+        QVERIFY(!summary.imported);
+        QVERIFY2(summary.failure.contains(reason), qPrintable(summary.failure));
+        QCOMPARE(contents(*m_f.store), before);
+    }
+
+    // Many albums of one name, many pictures of one name: each gets the next
+    // free suffix at once, without trying every suffix before it again.
+    void takenNamesGetTheirSuffixes()
+    {
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("相册"), QString()));
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("相册 (3)"), QString()));
+        constexpr int kAlbums = 20000;
+        constexpr int kPictures = 3000;
+        const QString file = streamFile([&](LegacyStream::Writer &out) {
+            for (int i = 1; i <= kAlbums; ++i)
+                album(out, i, QStringLiteral("相册").toUtf8());
+            for (int i = 1; i <= kPictures; ++i)
+                picture(out, i, 1, QByteArray("P"));
+            for (int i = 1; i <= kPictures; ++i) {
+                out.record(LegacyStream::DataBegin);
+                out.integer(i);
+                out.integer(1);
+                out.integer(4);
+                out.chunk("\xff\xd8\xff\xd9", 4);
+                out.record(LegacyStream::DataEnd);
+            }
+            out.record(LegacyStream::End);
+        });
+        const LegacyImport::Summary summary = LegacyImport::run(*m_f.store, file);
+        QVERIFY2(summary.imported, qPrintable(summary.failure));
+        QCOMPARE(summary.albums, kAlbums);
+        QVERIFY(m_f.store->findAlbumId(QStringLiteral("相册 (2)")) >= 0);
+        QVERIFY(m_f.store->findAlbumId(QStringLiteral("相册 (4)")) >= 0);
+        QVERIFY(m_f.store->findAlbumId(QStringLiteral("相册 (%1)").arg(kAlbums + 2)) >= 0);
+        QCOMPARE(m_f.store->findAlbumId(QStringLiteral("相册 (%1)").arg(kAlbums + 3)), -1);
+        const int first = m_f.store->findAlbumId(QStringLiteral("相册 (2)"));
+        QStringList names;
+        m_f.store->listPictureNames(first, &names);
+        QCOMPARE(names.size(), kPictures);
+        QVERIFY(names.contains(QStringLiteral("P")));
+        QVERIFY(names.contains(QStringLiteral("P (%1)").arg(kPictures)));
+    }
+
     // A cancel from the progress leaves nothing behind.
     void cancelledImportLeavesNothing()
     {
@@ -285,6 +424,51 @@ private slots:
     }
 
 private:
+    // A reader that sends what write() wrote, for this test only: the
+    // import is run on the stream file itself.
+    QString streamFile(const std::function<void(LegacyStream::Writer &)> &write)
+    {
+        const QString stream = m_f.dir.filePath(QStringLiteral("stream.bin"));
+        std::FILE *f = std::fopen(QFile::encodeName(stream).constData(), "wb");
+        if (!f)
+            return QString();
+        LegacyStream::Writer out(f);
+        out.magic();
+        write(out);
+        out.flush();
+        std::fclose(f);
+        const QString reader = m_f.dir.filePath(QStringLiteral("reader.sh"));
+        TestStore::writeFile(reader, "#!/bin/sh\nexec cat \"$1\"\n");
+        QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner);
+        qputenv("QUILBO_LEGACY_READER", QFile::encodeName(reader));
+        return stream;
+    }
+    static void album(LegacyStream::Writer &out, int id, const QByteArray &name)
+    {
+        out.record(LegacyStream::Album);
+        out.integer(id);
+        out.text(name);
+        out.text(QByteArray());
+    }
+    static void picture(LegacyStream::Writer &out, int id, int album, const QByteArray &name)
+    {
+        out.record(LegacyStream::Picture);
+        out.integer(id);
+        out.integer(album);
+        out.text(name);
+        out.text(QByteArray("jpg"));
+    }
+    static qint64 memoryKb(const char *field)
+    {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return 0;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith(field))
+                return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
+        return 0;
+    }
+
     TestStore::Fixture m_f;
 };
 
