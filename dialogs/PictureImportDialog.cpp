@@ -4,6 +4,7 @@
 
 #include "AlbumStore.h"
 #include "Artwork.h"
+#include "JpegCodec.h"
 #include "Prompts.h"
 #include "StoreError.h"
 #include "TextRules.h"
@@ -25,11 +26,29 @@ namespace {
 
 const QString kPlaceholder = QStringLiteral("<请选择相册>");
 
-bool isJpegFile(const QString &path)
+// Why the viewer could not show the file, in Chinese; empty when it could.
+// Its header decides, whatever its name says: read from the first
+// megabyte, or from more where the header goes on.
+QString whyNotShowable(const QString &path)
 {
-    const QString suffix = QFileInfo(path).suffix();
-    return suffix.compare(QLatin1String("jpg"), Qt::CaseInsensitive) == 0
-           || suffix.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0;
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("不是文件");
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("无法读取 (%1)").arg(file.errorString());
+    if (file.size() == 0)
+        return QStringLiteral("文件是空的");
+    QByteArray start = file.read(1 << 20);
+    for (;;) {
+        try {
+            JpegCodec::checkHeader(start, file.size());
+            return QString();
+        } catch (const JpegCodec::JpegError &e) {
+            if (e.code() != JpegCodec::HeaderIncomplete)
+                return QString::fromUtf8(e.what()).section(QLatin1Char('\n'), 0, 0);
+        }
+        start += file.readAll();
+    }
 }
 
 // What the user is told when a picture could not be stored: the duplicate
@@ -47,6 +66,9 @@ QString importFailureMessage(const QString &file, const AlbumStore::PictureFailu
         break;
     case Failure::Empty:
         cause = QStringLiteral("该文件是空的,不是图片");
+        break;
+    case Failure::NotAPicture:
+        cause = failure.detail;
         break;
     case Failure::UnsafeName:
         cause = QStringLiteral("文件名中包含控制字符或文字方向控制字符");
@@ -208,7 +230,7 @@ void PictureImportDialog::choosePictures()
     }
     const QStringList files = runPictureChooser();
     if (!files.isEmpty())
-        addFiles(files);
+        addPictureFiles(files);
 }
 
 void PictureImportDialog::deleteSelectedListItem()
@@ -291,19 +313,27 @@ void PictureImportDialog::closeDialog() { close(); }
 void PictureImportDialog::addPictureFiles(const QStringList &paths)
 {
     QStringList files;
-    bool skipped = false;
+    QStringList skipped;
     for (const QString &path : paths) {
-        if (QFileInfo(path).isFile() && isJpegFile(path))
+        const QString why = whyNotShowable(path);
+        if (why.isEmpty())
             files.append(QFileInfo(path).absoluteFilePath());
         else
-            skipped = true;
+            skipped.append(QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), why));
     }
     if (fileList->count() >= MaxFiles && !files.isEmpty())
         Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("列表中的图片项已满,请在下次执行此操作"));
     else if (!files.isEmpty())
         addFiles(files);
-    if (skipped)
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("只能导入JPG图片文件,其他文件已略过!"));
+    // Which files were left out, and why; the first few, with the count of
+    // the rest.
+    if (!skipped.isEmpty()) {
+        constexpr int kNamed = 10;
+        QString text = QStringLiteral("以下文件不是本程序能显示的图片,已略过:\n") + skipped.mid(0, kNamed).join(QLatin1Char('\n'));
+        if (skipped.size() > kNamed)
+            text += QStringLiteral("\n……还有 %1 个文件").arg(skipped.size() - kNamed);
+        Prompts::showInfo(QStringLiteral("提示"), text);
+    }
 }
 
 bool PictureImportDialog::eventFilter(QObject *watched, QEvent *event)

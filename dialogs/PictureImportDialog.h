@@ -33,9 +33,10 @@ public:
     // warning shown) when they would not fit. The chooser and dropped files
     // come through here.
     bool addFiles(const QStringList &paths);
-    // Adds the picture files among paths, as files dropped on the list or
-    // named on the command line are: what is not a JPEG file is left out,
-    // and the user is told.
+    // Adds the picture files among paths, as files chosen, dropped on the
+    // list or named on the command line are: what the viewer could not
+    // show is left out, whatever its name, and the user is told which and
+    // why.
     void addPictureFiles(const QStringList &paths);
     // Runs the picture chooser; the chosen files, or an empty list.
     QStringList runPictureChooser();

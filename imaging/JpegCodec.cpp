@@ -267,9 +267,31 @@ int readPart(jpeg_decompress_struct *cinfo, ErrorManager *err, const QRect &part
         throw JpegError(code, "the decode was cancelled");
     if (code == kTooManyScans)
         throw JpegError(code, QStringLiteral("图片的扫描次数过多(超过 %1 次),可能已损坏,无法显示").arg(MaxScans).toStdString());
-    char text[64];
-    std::snprintf(text, sizeof text, "JPEG error #%d", code);
-    throw JpegError(code, text);
+    // What the user is told, with the decoder's own number as a detail.
+    QString what;
+    switch (code) {
+    case JERR_NO_SOI:
+        what = QStringLiteral("这不是 JPEG 图片,无法显示");
+        break;
+    case JERR_INPUT_EMPTY:
+        what = QStringLiteral("图片数据是空的,无法显示");
+        break;
+    case JERR_BAD_PRECISION:
+        what = QStringLiteral("这张 JPEG 图片不是 8 位精度的,本程序无法显示");
+        break;
+    case JERR_SOF_UNSUPPORTED:
+    case JERR_NOT_COMPILED:
+        what = QStringLiteral("这张 JPEG 图片用了本程序不支持的编码方式,无法显示");
+        break;
+    case JERR_NO_BACKING_STORE:
+    case JERR_OUT_OF_MEMORY:
+        what = QStringLiteral("显示这张图片需要的内存太多,无法显示");
+        break;
+    default:
+        what = QStringLiteral("图片数据已损坏,无法显示");
+        break;
+    }
+    throw JpegError(code, QStringLiteral("%1\n(详细信息: JPEG error #%2)").arg(what).arg(code).toStdString());
 }
 
 quint32 read32(const uchar *p, bool le)
@@ -341,7 +363,8 @@ qint64 coefficientBytes(const jpeg_decompress_struct &cinfo)
 class CoefficientMemory
 {
 public:
-    CoefficientMemory(qint64 bytes, const std::atomic_bool *cancel) : m_bytes(bytes)
+    // Throws when a picture needs more than all there is.
+    static void refuseBeyondBound(qint64 bytes)
     {
         if (bytes > MaxCoefficientBytes)
             throw JpegError(kOutOfRange, QStringLiteral("解码这张图片需要 %1 MB 内存,超过了 %2 MB 的上限,"
@@ -349,6 +372,11 @@ public:
                                              .arg((bytes + (1 << 20) - 1) >> 20)
                                              .arg(MaxCoefficientBytes >> 20)
                                              .toStdString());
+    }
+
+    CoefficientMemory(qint64 bytes, const std::atomic_bool *cancel) : m_bytes(bytes)
+    {
+        refuseBeyondBound(bytes);
         std::unique_lock<std::mutex> lock(s_mutex);
         while (s_used + bytes > MaxCoefficientBytes) {
             if (cancel && cancel->load(std::memory_order_relaxed)) {
@@ -542,6 +570,21 @@ QImage decodePart(const QByteArray &data, const QRect &part, int eighths, const 
         throwCode(code);
     image = image.copy(QRect(decoded.x() - int(firstColumn), 0, decoded.width(), decoded.height()));
     return orientation == 1 ? image : ImageOps::upright(image, orientation);
+}
+
+void checkHeader(const QByteArray &data, qint64 fileSize)
+{
+    Decompressor d;
+    Header header{};
+    if (const int code = readHeader(&d.cinfo, &d.err, reinterpret_cast<const unsigned char *>(data.constData()),
+                                    static_cast<unsigned long>(data.size()), 1, 1, &header)) {
+        // The start of a file ended before the header did: more is needed.
+        if (code == JERR_NO_IMAGE && fileSize > data.size())
+            throw JpegError(HeaderIncomplete, "the header goes on past the bytes given");
+        throwCode(code);
+    }
+    refuseImplausibleSize(header, std::max<qint64>(fileSize, data.size()));
+    CoefficientMemory::refuseBeyondBound(coefficientBytes(d.cinfo));
 }
 
 QSize uprightSize(const QByteArray &data)

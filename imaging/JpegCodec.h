@@ -55,7 +55,8 @@ struct DecodeOptions
 
 // Decodes to an RGB32 image turned upright by its EXIF orientation.
 // Greyscale, CMYK/YCCK and progressive pictures are converted; a truncated
-// picture gives what could be decoded. Throws JpegError.
+// picture gives what could be decoded. Throws JpegError, whose text says in
+// Chinese what is wrong, with the decoder's "JPEG error #n" as a detail.
 QImage decode(const QByteArray &data, const DecodeOptions &options = DecodeOptions());
 // The same, from bytes still arriving: decoded as they come in.
 QImage decode(const StreamedBytes &data, const DecodeOptions &options = DecodeOptions());
@@ -68,6 +69,14 @@ QImage decode(const StreamedBytes &data, const DecodeOptions &options = DecodeOp
 // part is outside the picture. Throws JpegError.
 QImage decodePart(const QByteArray &data, const QRect &part, int eighths,
                   const DecodeOptions &options = DecodeOptions());
+
+// Whether the decoder can show the picture, from its header alone: throws
+// the JpegError a decode would (not a JPEG, a precision other than 8 bits,
+// an implausible size, too much memory). fileSize is the whole file's when
+// data holds only its start; a header that does not end within data throws
+// HeaderIncomplete.
+void checkHeader(const QByteArray &data, qint64 fileSize = -1);
+constexpr int HeaderIncomplete = -4;
 
 // The picture's size as shown, turned upright by its EXIF orientation, read
 // from the header alone; empty when the data are not a JPEG picture.

@@ -142,15 +142,16 @@ public:
     // engine's own text, storeCode SQLite's result code.
     struct PictureFailure
     {
-        enum Kind { None, DuplicateName, Unreadable, Empty, UnsafeName, NoSuchAlbum, Damaged, Store, Locked };
+        enum Kind { None, DuplicateName, Unreadable, Empty, NotAPicture, UnsafeName, NoSuchAlbum, Damaged, Store, Locked };
         Kind kind = None;
         QString detail;
         int storeCode = 0;
     };
     // Stores the file's bytes, unchanged, as a new picture of the album. All
     // or nothing: false (and nothing added) on a duplicate name in the
-    // album, an unreadable or empty file, a name that is not safe to show
-    // or a store error; *failure (when given) says which.
+    // album, an unreadable or empty file, one the viewer could not show
+    // (its detail says why, in Chinese), a name that is not safe to show or
+    // a store error; *failure (when given) says which.
     bool addPicture(int albumId, const QString &path, PictureFailure *failure = nullptr);
     // Deletes the album's pictures of that name; false on failure.
     bool deletePicture(int albumId, const QString &name);

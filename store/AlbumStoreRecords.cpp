@@ -157,6 +157,15 @@ bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *fa
         why.kind = PictureFailure::Empty;
         return false;
     }
+    // Nor is anything the viewer cannot decode (another format, a 12-bit
+    // JPEG): it would only ever show an error.
+    try {
+        JpegCodec::checkHeader(bytes);
+    } catch (const JpegCodec::JpegError &e) {
+        why.kind = PictureFailure::NotAPicture;
+        why.detail = QString::fromUtf8(e.what());
+        return false;
+    }
     try {
         checkBeforeWriting();
         SqlTransaction t(connection());

@@ -168,6 +168,15 @@ QByteArray withComments(const QByteArray &jpeg, int count, int size)
     return jpeg.left(2) + comments + jpeg.mid(2);
 }
 
+QByteArray tagged(const QByteArray &tag)
+{
+    static const QByteArray small = make(quarters(8, 8), Kind::Baseline);
+    QByteArray comment("\xff\xfe", 2);
+    comment += char((tag.size() + 2) >> 8);
+    comment += char((tag.size() + 2) & 0xff);
+    return small.left(2) + comment + tag + small.mid(2);
+}
+
 QByteArray withExifOrientation(const QByteArray &jpeg, int orientation)
 {
     // A TIFF header (Intel order) with one IFD entry: tag 0x0112, SHORT.

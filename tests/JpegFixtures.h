@@ -35,6 +35,9 @@ QByteArray withRepeatedScan(const QByteArray &progressive, int extra);
 // the frame header made to declare another size, and the picture's data cut
 // off after the scan header, so that a few hundred bytes declare gigabytes;
 QByteArray withDeclaredSize(const QByteArray &jpeg, int width, int height);
+// a small picture that carries the tag in a comment: pictures that differ
+// in their bytes;
+QByteArray tagged(const QByteArray &tag);
 // comment segments of the given size (at most 65,533 bytes) right after
 // the start of the file, that make it look large enough for its size;
 QByteArray withComments(const QByteArray &jpeg, int count, int size);

@@ -5,6 +5,7 @@
 #include "AlbumStore.h"
 #include "ScriptedPrompts.h"
 #include "Sql.h"
+#include "JpegFixtures.h"
 #include "TestStore.h"
 
 #include <QTemporaryDir>
@@ -100,7 +101,7 @@ private slots:
     {
         QVERIFY(m_f.store->addAlbum(QStringLiteral("keep"), QString()));
         QVERIFY(m_f.store->addAlbum(QStringLiteral("gone"), QString()));
-        const QString file = writeFile(QStringLiteral("cat.jpg"), "cat bytes");
+        const QString file = writeFile(QStringLiteral("cat.jpg"), JpegFixtures::tagged("cat bytes"));
         QVERIFY(m_f.store->addPicture(1, file));
         QVERIFY(m_f.store->addPicture(2, file));
         QVERIFY(m_f.store->deleteAlbum(QStringLiteral("nobody")));
@@ -114,10 +115,10 @@ private slots:
         QStringList names;
         m_f.store->listPictureNames(2, &names);
         QVERIFY(names.isEmpty());
-        const QString dog = writeFile(QStringLiteral("dog.jpg"), "dog bytes");
+        const QString dog = writeFile(QStringLiteral("dog.jpg"), JpegFixtures::tagged("dog bytes"));
         QVERIFY(m_f.store->addPicture(2, dog));
         QCOMPARE(m_f.store->findPictureId(2, QStringLiteral("dog")), 2);
-        QCOMPARE(m_f.store->pictureData(2), QByteArray("dog bytes"));
+        QCOMPARE(m_f.store->pictureData(2), JpegFixtures::tagged("dog bytes"));
         m_f.store->closeStore();
         QVERIFY(!m_f.store->deleteAlbum(QStringLiteral("keep")));
     }
@@ -149,9 +150,7 @@ private slots:
     {
         QVERIFY(m_f.store->addAlbum(QStringLiteral("a"), QString()));
         QVERIFY(m_f.store->addAlbum(QStringLiteral("b"), QString()));
-        QByteArray bytes(300000, '\0');
-        for (int i = 0; i < bytes.size(); ++i)
-            bytes[i] = char(i % 251);
+        const QByteArray bytes = JpegFixtures::make(JpegFixtures::noisy(600, 400), JpegFixtures::Kind::Progressive);
         const QString file = writeFile(QStringLiteral("a.b.JPG"), bytes);
         QVERIFY(m_f.store->addPicture(1, file));
         QCOMPARE(m_f.store->findPictureId(1, QStringLiteral("A")), 1);
@@ -162,7 +161,7 @@ private slots:
         QCOMPARE(ext.text(0), QStringLiteral("JPG"));
 
         // The same name again in the album: refused, nothing added.
-        const QString again = writeFile(QStringLiteral("A.jpg"), "other");
+        const QString again = writeFile(QStringLiteral("A.jpg"), JpegFixtures::tagged("other"));
         QVERIFY(!m_f.store->addPicture(1, again));
         QCOMPARE(pictureRows(), (QPair<int, int>(1, 1)));
         // Into another album: fine.
@@ -171,7 +170,15 @@ private slots:
         QVERIFY(!m_f.store->addPicture(1, m_f.dir.filePath(QStringLiteral("missing.jpg"))));
         QVERIFY(!m_f.store->addPicture(1, m_f.dir.path()));
         QVERIFY(!m_f.store->addPicture(1, writeFile(QStringLiteral("empty.jpg"), QByteArray())));
-        QVERIFY(!m_f.store->addPicture(-1, writeFile(QStringLiteral("orphan.jpg"), "x")));
+        QVERIFY(!m_f.store->addPicture(-1, writeFile(QStringLiteral("orphan.jpg"), JpegFixtures::tagged("x"))));
+        QCOMPARE(pictureRows(), (QPair<int, int>(2, 2)));
+        // Nor is anything stored that the viewer could not show, whatever
+        // its name: another format, a JPEG of 12 bits.
+        AlbumStore::PictureFailure failure;
+        QVERIFY(!m_f.store->addPicture(1, writeFile(QStringLiteral("bmp.jpg"), JpegFixtures::bmp(JpegFixtures::quarters(8, 8))),
+                                       &failure));
+        QCOMPARE(failure.kind, AlbumStore::PictureFailure::NotAPicture);
+        QVERIFY2(failure.detail.contains(QStringLiteral("JPEG error #53")), qPrintable(failure.detail));
         QCOMPARE(pictureRows(), (QPair<int, int>(2, 2)));
         QCOMPARE(m_f.store->pictureName(99), QString());
     }
@@ -181,10 +188,10 @@ private slots:
         QVERIFY(m_f.store->addAlbum(QStringLiteral("a"), QString()));
         // The second insert fails inside the store.
         m_f.store->connection().execFixed("CREATE TRIGGER fail BEFORE INSERT ON PicTable BEGIN SELECT RAISE(ABORT, 'disk'); END");
-        QVERIFY(!m_f.store->addPicture(1, writeFile(QStringLiteral("p.jpg"), "p")));
+        QVERIFY(!m_f.store->addPicture(1, writeFile(QStringLiteral("p.jpg"), JpegFixtures::tagged("p"))));
         QCOMPARE(pictureRows(), (QPair<int, int>(0, 0)));
         m_f.store->connection().execFixed("DROP TRIGGER fail");
-        QVERIFY(m_f.store->addPicture(1, writeFile(QStringLiteral("p.jpg"), "p")));
+        QVERIFY(m_f.store->addPicture(1, writeFile(QStringLiteral("p.jpg"), JpegFixtures::tagged("p"))));
         QCOMPARE(m_f.store->findPictureId(1, QStringLiteral("p")), 1);
     }
 
@@ -192,7 +199,7 @@ private slots:
     {
         QVERIFY(m_f.store->addAlbum(QStringLiteral("a"), QString()));
         for (const char *name : {"cat.jpg", "dog.jpg", "O'Brien.jpg"})
-            QVERIFY(m_f.store->addPicture(1, writeFile(QString::fromLatin1(name), name)));
+            QVERIFY(m_f.store->addPicture(1, writeFile(QString::fromLatin1(name), JpegFixtures::tagged(name))));
         QStringList list;
         m_f.store->listPictureNames(1, &list);
         QCOMPARE(list, (QStringList{QStringLiteral("cat"), QStringLiteral("dog"), QStringLiteral("O'Brien")}));

@@ -226,7 +226,7 @@ private slots:
         // loadedPicture as it was.
         select(album("open")->child(2));
         const QList<PromptRecord> expected = {
-            {PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("JPEG error #53")}};
+            {PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("这不是 JPEG 图片,无法显示\n(详细信息: JPEG error #53)")}};
         QCOMPARE(m_f.prompts->messages, expected);
         QVERIFY(m_form->pictureView->picture().isNull());
         QCOMPARE(m_form->loadedPicture, shown);

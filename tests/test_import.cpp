@@ -10,6 +10,7 @@
 #include "StoreSchema.h"
 
 #include <QFileDialog>
+#include <QBuffer>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -207,6 +208,8 @@ private slots:
         QTest::newRow("zero bytes") << "empty" << "third.jpg"
                                     << "图片 third.jpg 导入失败: 该文件是空的,不是图片\n在它之前的图片已经导入。";
         QTest::newRow("a folder, not a file") << "folder" << "third.jpg" << "图片 third.jpg 导入失败: 无法读取该文件 (";
+        QTest::newRow("no longer a picture after listing")
+            << "replaced" << "third.jpg" << "图片 third.jpg 导入失败: 这不是 JPEG 图片,无法显示\n(详细信息: JPEG error #53)";
         QTest::newRow("direction override in the name")
             << "unsafe" << QStringLiteral("evil\u202Egpj.jpg")
             << QStringLiteral("图片 evil\u202Egpj.jpg 导入失败: 文件名中包含控制字符或文字方向控制字符");
@@ -230,12 +233,16 @@ private slots:
             QVERIFY(QDir().mkpath(third));
         else if (bad == QLatin1String("unsafe"))
             QVERIFY(TestStore::writeFile(third, TestStore::readFile(list.first())));
+        else if (bad == QLatin1String("replaced"))
+            QVERIFY(TestStore::writeFile(third, TestStore::readFile(list.first())));
         else
             QVERIFY(TestStore::writeFile(third, "soon gone"));
         list << third << files(1);
         QVERIFY(m_form->addFiles(list));
         if (bad == QLatin1String("vanished"))
             QVERIFY(QFile::remove(third));
+        if (bad == QLatin1String("replaced"))
+            QVERIFY(TestStore::writeFile(third, png()));
         m_form->startImport();
         QStringList names;
         m_f.store->listPictureNames(1, &names);
@@ -283,6 +290,71 @@ private slots:
         m_f.store->closeStore();
     }
 
+    // Whichever way files come into the list, what the viewer could not
+    // show stays out, whatever its name says, and the user is told which
+    // and why; a picture it can show comes in, whatever its name.
+    void picturesTheViewerCannotShowStayOut_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("why"); // empty: listed
+        for (const char *way : {"chooser", "dropped", "command line"}) {
+            QTest::addRow("%s, a PNG named .jpg", way) << way << "png" << "这不是 JPEG 图片,无法显示";
+            QTest::addRow("%s, a 12-bit JPEG", way) << way << "12-bit" << "这张 JPEG 图片不是 8 位精度的,本程序无法显示";
+            QTest::addRow("%s, a JPEG named .webp", way) << way << "webp" << "";
+        }
+    }
+    void picturesTheViewerCannotShowStayOut()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, kind);
+        QFETCH(QString, why);
+        const QString folder = m_f.dir.filePath(QStringLiteral("in-%1").arg(++m_count));
+        QVERIFY(QDir().mkpath(folder));
+        QString file = folder + QStringLiteral("/sample.jpg");
+        if (kind == QLatin1String("png")) {
+            QVERIFY(TestStore::writeFile(file, png()));
+        } else if (kind == QLatin1String("12-bit")) {
+            if (TestStore::testData().isEmpty())
+                QSKIP("../shared/testdata is absent: no 12-bit JPEG");
+            QVERIFY(QFile::copy(TestStore::testData() + QStringLiteral("/jpeg/monkey12.jpg"), file));
+        } else {
+            file = folder + QStringLiteral("/download.webp");
+            QVERIFY(TestStore::writeFile(file, JpegFixtures::make(JpegFixtures::quarters(16, 16), JpegFixtures::Kind::Baseline)));
+        }
+        if (way == QLatin1String("chooser")) {
+            onNextModal([&](QDialog *d) {
+                // Typed into the chooser, whatever its filter shows.
+                auto *dialog = qobject_cast<QFileDialog *>(d);
+                dialog->setDirectory(folder);
+                dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(file);
+                static_cast<QDialog *>(dialog)->accept();
+                if (dialog->isVisible())
+                    dialog->reject();
+            });
+            m_form->choosePicturesButton->click();
+        } else if (way == QLatin1String("dropped")) {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(file)});
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(m_form->fileList->viewport(), &enter);
+            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(m_form->fileList->viewport(), &drop);
+        } else {
+            m_form->addPictureFiles({file}); // as the window hands them over
+        }
+        if (why.isEmpty()) {
+            QCOMPARE(m_form->fileList->count(), 1);
+            QCOMPARE(m_f.prompts->messages.size(), 0);
+            return;
+        }
+        QCOMPARE(m_form->fileList->count(), 0);
+        QCOMPARE(m_f.prompts->messages,
+                 (QList<PromptRecord>{{PromptKind::Info, QStringLiteral("提示"),
+                                       QStringLiteral("以下文件不是本程序能显示的图片,已略过:\n%1: %2")
+                                           .arg(QFileInfo(file).fileName(), why)}}));
+    }
+
     void droppedFiles()
     {
         QStringList dropped = files(2);
@@ -303,7 +375,8 @@ private slots:
         dropOnList();
         QCOMPARE(m_form->fileList->count(), 2);
         QCOMPARE(m_form->fileList->item(0)->text(), dropped.first());
-        QCOMPARE(m_f.prompts->messages.last().text, QStringLiteral("只能导入JPG图片文件,其他文件已略过!"));
+        QCOMPARE(m_f.prompts->messages.last().text,
+                 QStringLiteral("以下文件不是本程序能显示的图片,已略过:\nnotes.txt: 这不是 JPEG 图片,无法显示"));
         // Under the same rule as chosen files.
         QVERIFY(m_form->addFiles(files(48)));
         dropOnList();
@@ -421,6 +494,15 @@ private slots:
     }
 
 private:
+    static QByteArray png()
+    {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        JpegFixtures::quarters(16, 16).save(&buffer, "PNG");
+        return bytes;
+    }
+
     void chooseAlbum(const QString &name)
     {
         m_form->albumListOpening();

@@ -163,7 +163,7 @@ private slots:
         m_form->searchButton->click();
         FormFixture::settle(*m_form);
         QCOMPARE(m_f.prompts->messages,
-                 (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("JPEG error #53")}}));
+                 (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("这不是 JPEG 图片,无法显示\n(详细信息: JPEG error #53)")}}));
         QCOMPARE(m_form->loadedPicture, before);
         QCOMPARE(m_form->pictureView->size(), size);
     }

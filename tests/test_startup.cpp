@@ -235,7 +235,8 @@ private slots:
         QCOMPARE(listed, QStringList{jpeg});
         QCOMPARE(f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Info, QStringLiteral("提示"),
-                                       QStringLiteral("只能导入JPG图片文件,其他文件已略过!")}}));
+                                       QStringLiteral("以下文件不是本程序能显示的图片,已略过:\n"
+                                                      "notes.txt: 这不是 JPEG 图片,无法显示")}}));
     }
 
 private:

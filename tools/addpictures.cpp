@@ -43,8 +43,10 @@ int main(int argc, char **argv)
     const int id = store.findAlbumId(album);
     int failed = 0;
     for (const QString &file : args.mid(2)) {
-        if (!store.addPicture(id, file)) {
-            std::fprintf(stderr, "addpictures: %s was not added\n", qPrintable(file));
+        AlbumStore::PictureFailure failure;
+        if (!store.addPicture(id, file, &failure)) {
+            std::fprintf(stderr, "addpictures: %s was not added%s%s\n", qPrintable(file), failure.detail.isEmpty() ? "" : ": ",
+                         qPrintable(failure.detail));
             ++failed;
         }
     }
