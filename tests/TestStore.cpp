@@ -95,6 +95,23 @@ int addPictureBytes(const QTemporaryDir &dir, int albumId, const QString &name, 
     return -1;
 }
 
+qint64 memoryKb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+bool resetMemoryPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
 Mount::Mount(const QString &path, const QStringList &mountArguments) : m_path(path)
 {
     QDir().mkpath(path);

@@ -42,6 +42,12 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // (failing the test) when it cannot.
 int addPictureBytes(const QTemporaryDir &dir, int albumId, const QString &name, const QByteArray &bytes);
 
+// Resident memory of this process in kB, from /proc/self/status: "VmRSS:"
+// now, "VmHWM:" the peak since resetMemoryPeak(); -1 where it cannot be
+// read. resetMemoryPeak() is false where the peak cannot be reset.
+qint64 memoryKb(const char *field);
+bool resetMemoryPeak();
+
 // A file system mounted on path (made when missing) for the life of the
 // object. Mounting needs root; isMounted() tells whether it worked, why()
 // what mount said when it did not.

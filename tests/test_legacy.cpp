@@ -294,10 +294,8 @@ private slots:
         QVERIFY2(reader.readAllStandardOutput().size() < 2 * old.size(), "the reader went on past the value's end");
 
         const QStringList before = contents(*m_f.store);
-        QFile clear(QStringLiteral("/proc/self/clear_refs"));
-        const bool peakKnown = clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
-        clear.close();
-        const qint64 resident = memoryKb("VmRSS:");
+        const bool peakKnown = TestStore::resetMemoryPeak();
+        const qint64 resident = TestStore::memoryKb("VmRSS:");
         const LegacyImport::Summary summary = LegacyImport::run(*m_f.store, file);
         QVERIFY(!summary.imported);
         QVERIFY2(summary.failure.contains(QStringLiteral("损坏")), qPrintable(summary.failure));
@@ -305,7 +303,8 @@ private slots:
         // The protected album's key takes 64 MB to derive; the run-on
         // picture alone took 512 MB.
         if (peakKnown)
-            QVERIFY2(memoryKb("VmHWM:") - resident < 100 * 1024, qPrintable(QStringLiteral("the import held %1 kB more").arg(memoryKb("VmHWM:") - resident)));
+            QVERIFY2(TestStore::memoryKb("VmHWM:") - resident < 100 * 1024,
+                     qPrintable(QStringLiteral("the import held %1 kB more").arg(TestStore::memoryKb("VmHWM:") - resident)));
     }
 
     // Whatever a reader sends, one import holds no more than its budgets:
@@ -458,17 +457,6 @@ private:
         out.text(name);
         out.text(QByteArray("jpg"));
     }
-    static qint64 memoryKb(const char *field)
-    {
-        QFile status(QStringLiteral("/proc/self/status"));
-        if (!status.open(QIODevice::ReadOnly))
-            return 0;
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith(field))
-                return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
-        return 0;
-    }
-
     TestStore::Fixture m_f;
 };
 

@@ -42,16 +42,7 @@ QByteArray withDeclaredSize(QByteArray jpeg, int width, int height)
 }
 
 // A line of /proc/self/status, in kB.
-qint64 memoryKb(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
+using TestStore::memoryKb;
 
 JpegCodec::DecodeOptions atScale(int scaleDenominator, const std::atomic_bool *cancel = nullptr)
 {
@@ -195,10 +186,8 @@ private slots:
     {
         QFETCH(QByteArray, data);
         QFETCH(QSize, shown);
-        QFile clear(QStringLiteral("/proc/self/clear_refs"));
-        if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        if (!TestStore::resetMemoryPeak())
             QSKIP("the peak of resident memory cannot be reset here");
-        clear.close();
         const qint64 before = memoryKb("VmRSS:");
         const QImage picture = JpegCodec::decode(data);
         QCOMPARE(picture.size(), shown);
@@ -233,10 +222,8 @@ private slots:
         QFETCH(int, side);
         QFETCH(bool, refused);
         QFETCH(qint64, coefficients);
-        QFile clear(QStringLiteral("/proc/self/clear_refs"));
-        if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        if (!TestStore::resetMemoryPeak())
             QSKIP("the peak of resident memory cannot be reset here");
-        clear.close();
         const qint64 before = memoryKb("VmRSS:");
         JpegCodec::DecodeOptions asShown;
         asShown.scaleDenominator = 8;
