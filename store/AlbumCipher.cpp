@@ -16,9 +16,10 @@ const unsigned char kMarker[4] = {0x00, 'Q', 'P', 0x01};
 const char kVerifierPrefix[] = "$argon2id$";
 // Cheap enough that a password is checked and an album opened in a fraction
 // of a second, costly enough to make guessing slow: libsodium's
-// "interactive" limits (64 MiB, 2 passes).
-const unsigned long long kOpsLimit = crypto_pwhash_OPSLIMIT_INTERACTIVE;
-const size_t kMemLimit = crypto_pwhash_MEMLIMIT_INTERACTIVE;
+// "interactive" limits (64 MiB, 2 passes), written out so that a store
+// stays readable whatever a later libsodium calls interactive.
+const unsigned long long kOpsLimit = 2;
+const size_t kMemLimit = size_t(64) << 20;
 
 static_assert(crypto_secretstream_xchacha20poly1305_HEADERBYTES == 24, "the stored header size");
 static_assert(crypto_secretstream_xchacha20poly1305_ABYTES == 17, "the stored chunk overhead");
@@ -72,6 +73,14 @@ CipherError lockedAlbum() { return CipherError("该相册已设置访问密码,�
 
 CipherError damagedPicture() { return CipherError("相片数据已损坏或被改动,无法读取!"); }
 
+CipherError damagedAlbum(const QString &album)
+{
+    return CipherError(QStringLiteral("相册“%1”的密码数据已损坏或被改动,无法打开该相册!\n"
+                                      "为保护您的图片,程序不会向该相册写入任何内容。")
+                           .arg(album)
+                           .toStdString());
+}
+
 struct KeyAccess
 {
     static unsigned char *&bytes(Key &key) { return key.m_bytes; }
@@ -92,14 +101,14 @@ QString makeVerifier(const QByteArray &folded)
     return QString::fromLatin1(out);
 }
 
-bool verify(const QString &verifier, const QByteArray &folded)
+bool isOwnVerifier(const QString &stored)
 {
     initialise();
-    const QByteArray text = verifier.toLatin1();
-    return isVerifier(verifier)
-           && crypto_pwhash_str_verify(text.constData(), folded.constData(),
-                                       static_cast<unsigned long long>(folded.size()))
-                  == 0;
+    if (!isVerifier(stored) || stored.size() >= crypto_pwhash_STRBYTES)
+        return false;
+    const QByteArray text = stored.toLatin1();
+    // 0: the settings are exactly these (1 other settings, -1 no verifier).
+    return crypto_pwhash_str_needs_rehash(text.constData(), kOpsLimit, kMemLimit) == 0;
 }
 
 Key::~Key()
@@ -156,16 +165,22 @@ WrappedKey wrap(const Key &key, const QByteArray &folded, int albumId)
     return wrapped;
 }
 
+bool isOwnWrapping(const WrappedKey &wrapped)
+{
+    constexpr size_t kSealed = crypto_aead_xchacha20poly1305_ietf_NPUBBYTES + crypto_secretstream_xchacha20poly1305_KEYBYTES
+                               + crypto_aead_xchacha20poly1305_ietf_ABYTES;
+    return wrapped.salt.size() == crypto_pwhash_SALTBYTES && wrapped.opsLimit == qint64(kOpsLimit)
+           && wrapped.memLimit == qint64(kMemLimit) && size_t(wrapped.sealed.size()) == kSealed;
+}
+
 Key unwrap(const WrappedKey &wrapped, const QByteArray &folded, int albumId)
 {
     initialise();
     constexpr size_t kNonce = crypto_aead_xchacha20poly1305_ietf_NPUBBYTES;
     constexpr size_t kKey = crypto_secretstream_xchacha20poly1305_KEYBYTES;
-    if (size_t(wrapped.sealed.size()) != kNonce + kKey + crypto_aead_xchacha20poly1305_ietf_ABYTES)
-        return Key();
-    // Parameters far beyond what this program writes are refused rather
-    // than run: they could hold the program for minutes.
-    if (wrapped.opsLimit > 64 || wrapped.memLimit > qint64(1) << 30)
+    // Only the settings this program writes are ever run: others could hold
+    // the program for minutes, or take gigabytes.
+    if (!isOwnWrapping(wrapped))
         return Key();
     DerivedKey kek;
     if (!derive(&kek, folded, wrapped.salt, wrapped.opsLimit, wrapped.memLimit))

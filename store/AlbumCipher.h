@@ -26,10 +26,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The errors for a protected album whose key is not open, and for stored
-// bytes that do not decrypt.
+// The errors for a protected album whose key is not open, for stored bytes
+// that do not decrypt, and for an album whose protection was altered (its
+// key row gone, settings this program never writes).
 CipherError lockedAlbum();
 CipherError damagedPicture();
+CipherError damagedAlbum(const QString &album);
 
 // The password as it is compared: trimmed, and the letters A to Z folded to
 // lower case, as the store compares text; UTF-8.
@@ -39,8 +41,14 @@ QByteArray foldedPassword(const QString &password);
 // by an older version.
 bool isVerifier(const QString &stored);
 // A verifier of the folded password, with its own salt and parameters.
+// The store keeps it as the mark of a protected album; the password is
+// checked by opening the album key, which takes one key derivation
+// instead of two.
 QString makeVerifier(const QByteArray &folded);
-bool verify(const QString &verifier, const QByteArray &folded);
+// Whether a verifier is one this program writes: Argon2id with exactly the
+// settings it uses. Anything else (settings that would take minutes or
+// gigabytes to check) is damage, found without any derivation.
+bool isOwnVerifier(const QString &stored);
 
 // A 256-bit key in locked memory, wiped when it goes.
 class Key
@@ -72,8 +80,11 @@ struct WrappedKey
     QByteArray sealed; // nonce | ciphertext | tag
 };
 WrappedKey wrap(const Key &key, const QByteArray &folded, int albumId);
+// Whether a wrapped key is one this program writes (its salt, settings and
+// size exactly), before anything is derived.
+bool isOwnWrapping(const WrappedKey &wrapped);
 // The album key; a null key when the password is not the one it was
-// wrapped with (or the wrapping was altered).
+// wrapped with (or the wrapping was altered, or is not the program's own).
 Key unwrap(const WrappedKey &wrapped, const QByteArray &folded, int albumId);
 
 // Whether stored picture bytes are encrypted, from their first bytes.

@@ -111,16 +111,18 @@ public:
     // Passes store errors on.
     bool albumHasPassword(const QString &name);
     // True when the entered password is the album's (trimmed, letter case
-    // A to Z aside); false otherwise and on any failure. The right password
-    // also opens the album's key, which is kept in locked memory until
-    // forgotten: the album's pictures can then be read and added.
+    // A to Z aside): the password that opens the album's key, which is then
+    // kept in locked memory until forgotten, so that the album's pictures
+    // can be read and added. False otherwise and on a store failure. Throws
+    // AlbumCipher::CipherError (damagedAlbum) for an album whose protection
+    // was altered: its key row gone, or settings this program never writes.
     bool checkAlbumPassword(const QString &name, const QString &password);
     // Protects the album with the password (trimmed), changes it, or, with
     // an empty one, removes it; false when no album has that name. Setting
-    // one encrypts every picture of the album and removing it decrypts them,
-    // in one transaction; changing it only wraps the album key anew. A
-    // protected album's key must be open (checkAlbumPassword) to change or
-    // remove its password. Passes store and cipher errors on.
+    // one encrypts every picture of the album, changing it encrypts them
+    // anew with a new album key, removing it decrypts them, each in one
+    // transaction. A protected album's key must be open (checkAlbumPassword)
+    // to change or remove its password. Passes store and cipher errors on.
     bool setAlbumPassword(const QString &name, const QString &password);
     // Wipes the album's key from memory; its pictures can no longer be read.
     void forgetAlbumKey(const QString &name);
@@ -132,6 +134,11 @@ public:
     // all), from 0 to total; the store's thread.
     using ProgressHandler = std::function<void(int done, int total)>;
     void setProgressHandler(ProgressHandler handler) { m_progressHandler = std::move(handler); }
+    // Runs a long computation that touches nothing of the store (a key
+    // derivation) and returns when it is done; a window runs it off its
+    // thread and is redrawn meanwhile. Without one, it runs here.
+    using WorkRunner = std::function<void(const std::function<void()> &work)>;
+    void setWorkRunner(WorkRunner runner) { m_workRunner = std::move(runner); }
 
     // ---- pictures
     // The file name up to its first dot, trimmed.
@@ -250,7 +257,15 @@ private:
     // The album's open key, or null.
     const AlbumCipher::Key *openKey(int albumId) const;
     bool albumHasKeyRow(int albumId);
+    // A protected album of this version: its key open, a verifier in its
+    // password field, or a key row. Its pictures are all encrypted.
+    bool albumIsKeyed(int albumId);
     int albumOfPicture(int pictureId);
+    // Throws damagedPicture for a picture stored in the clear in a keyed
+    // album.
+    void refuseClearPictureOfKeyedAlbum(int pictureId);
+    // Runs work through the work runner; its exception is passed on here.
+    void runWork(const std::function<void()> &work);
     // The picture's bytes as imported, from the bytes stored.
     QByteArray plainPicture(int pictureId, const QByteArray &stored);
     bool compactInPlace();
@@ -271,5 +286,6 @@ private:
     std::function<void()> m_damageHandler;
     std::map<int, AlbumCipher::Key> m_albumKeys;
     ProgressHandler m_progressHandler;
+    WorkRunner m_workRunner;
     qint64 m_compactionRoomNeeded = 0;
 };

@@ -86,6 +86,15 @@ bool AlbumStore::albumHasKeyRow(int albumId)
     }
 }
 
+bool AlbumStore::albumIsKeyed(int albumId)
+{
+    if (openKey(albumId))
+        return true;
+    SqlStatement q(connection(), QStringLiteral("SELECT PicPass FROM PicLibTable WHERE PicLibID = ?"));
+    q.bind(1, albumId);
+    return (q.next() && AlbumCipher::isVerifier(q.text(0))) || albumHasKeyRow(albumId);
+}
+
 int AlbumStore::albumOfPicture(int pictureId)
 {
     SqlStatement q(connection(), QStringLiteral("SELECT PicLibID FROM PicInfoTable WHERE PicInfoID = ?"));
@@ -93,10 +102,20 @@ int AlbumStore::albumOfPicture(int pictureId)
     return q.next() ? int(q.int64(0)) : -1;
 }
 
+void AlbumStore::refuseClearPictureOfKeyedAlbum(int pictureId)
+{
+    // A keyed album's pictures are all encrypted: one in the clear was put
+    // there by something else, and is not the album's own.
+    if (albumIsKeyed(albumOfPicture(pictureId)))
+        throw AlbumCipher::damagedPicture();
+}
+
 QByteArray AlbumStore::plainPicture(int pictureId, const QByteArray &stored)
 {
-    if (!AlbumCipher::isEncrypted(stored))
+    if (!AlbumCipher::isEncrypted(stored)) {
+        refuseClearPictureOfKeyedAlbum(pictureId);
         return stored;
+    }
     const int albumId = albumOfPicture(pictureId);
     const Key *key = openKey(albumId);
     if (!key)
@@ -104,11 +123,32 @@ QByteArray AlbumStore::plainPicture(int pictureId, const QByteArray &stored)
     return AlbumCipher::decrypt(*key, albumId, pictureId, stored);
 }
 
+void AlbumStore::runWork(const std::function<void()> &work)
+{
+    if (!m_workRunner) {
+        work();
+        return;
+    }
+    std::exception_ptr failure;
+    m_workRunner([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 bool AlbumStore::checkAlbumPassword(const QString &name, const QString &password)
 {
+    AlbumRow album;
+    QByteArray folded;
+    AlbumCipher::WrappedKey wrapped;
     try {
-        const AlbumRow album = findAlbumRow(connection(), name);
-        const QByteArray folded = AlbumCipher::foldedPassword(password);
+        album = findAlbumRow(connection(), name);
+        folded = AlbumCipher::foldedPassword(password);
         if (album.id < 0 || folded.isEmpty())
             return false;
         if (!AlbumCipher::isVerifier(album.stored))
@@ -116,24 +156,29 @@ bool AlbumStore::checkAlbumPassword(const QString &name, const QString &password
             // pictures are in the clear, and the text is compared as the
             // store compares text.
             return AlbumCipher::foldedPassword(album.stored) == folded;
-        if (!AlbumCipher::verify(album.stored, folded))
-            return false;
         SqlStatement q(connection(), QStringLiteral("SELECT KeySalt, KeyOps, KeyMem, WrappedKey FROM PicKeyTable "
                                                     "WHERE PicLibID = ?"));
         q.bind(1, album.id);
-        if (q.next()) {
-            AlbumCipher::WrappedKey wrapped{q.blob(0), q.int64(1), q.int64(2), q.blob(3)};
-            Key key = AlbumCipher::unwrap(wrapped, folded, album.id);
-            // The verifier took the password but the key does not open with
-            // it: one of them was altered. Nothing of the album can be read.
-            if (key.isNull())
-                return false;
-            m_albumKeys[album.id] = std::move(key);
-        }
-        return true;
+        // A protected album has its key row, and both are as this program
+        // writes them; else its protection was altered.
+        if (!q.next())
+            throw AlbumCipher::damagedAlbum(trimText(name));
+        wrapped = {q.blob(0), q.int64(1), q.int64(2), q.blob(3)};
+    } catch (const AlbumCipher::CipherError &) {
+        throw;
     } catch (const std::exception &) {
         return false;
     }
+    if (!AlbumCipher::isOwnVerifier(album.stored) || !AlbumCipher::isOwnWrapping(wrapped))
+        throw AlbumCipher::damagedAlbum(trimText(name));
+    // The password is the one that opens the album key: one derivation,
+    // off the window's thread where a window runs the store.
+    Key key;
+    runWork([&] { key = AlbumCipher::unwrap(wrapped, folded, album.id); });
+    if (key.isNull())
+        return false;
+    m_albumKeys[album.id] = std::move(key);
+    return true;
 }
 
 void AlbumStore::forgetAlbumKey(const QString &name)
@@ -160,7 +205,12 @@ bool AlbumStore::albumKeyOpen(const QString &name)
 
 void AlbumStore::writeAlbumProtection(int albumId, const QByteArray &folded, const Key &key)
 {
-    const AlbumCipher::WrappedKey wrapped = AlbumCipher::wrap(key, folded, albumId);
+    AlbumCipher::WrappedKey wrapped;
+    QString verifier;
+    runWork([&] {
+        wrapped = AlbumCipher::wrap(key, folded, albumId);
+        verifier = AlbumCipher::makeVerifier(folded);
+    });
     SqlStatement keyRow(connection(), QStringLiteral("INSERT OR REPLACE INTO PicKeyTable "
                                                      "(PicLibID, KeySalt, KeyOps, KeyMem, WrappedKey) "
                                                      "VALUES (?, ?, ?, ?, ?)"));
@@ -171,7 +221,7 @@ void AlbumStore::writeAlbumProtection(int albumId, const QByteArray &folded, con
         .bindBlob(5, wrapped.sealed)
         .exec();
     SqlStatement pass(connection(), QStringLiteral("UPDATE PicLibTable SET PicPass = ? WHERE PicLibID = ?"));
-    pass.bind(1, AlbumCipher::makeVerifier(folded)).bind(2, albumId).exec();
+    pass.bind(1, verifier).bind(2, albumId).exec();
 }
 
 void AlbumStore::recodeAlbumPictures(int albumId, const Key *from, const Key *to, int *done, int total)
@@ -202,6 +252,9 @@ void AlbumStore::recodeAlbumPictures(int albumId, const Key *from, const Key *to
                 if (!from)
                     throw AlbumCipher::lockedAlbum();
                 bytes = AlbumCipher::decrypt(*from, albumId, pictureId, bytes);
+            } else if (from) {
+                // In the clear in a keyed album: not the album's own.
+                throw AlbumCipher::damagedPicture();
             }
             if (to)
                 bytes = AlbumCipher::encrypt(*to, albumId, pictureId, bytes);
@@ -221,6 +274,9 @@ bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)
         return false;
     const QByteArray folded = AlbumCipher::foldedPassword(password);
     const bool keyed = albumHasKeyRow(album.id);
+    // A verifier without its key row: the album's protection was altered.
+    if (!keyed && AlbumCipher::isVerifier(album.stored))
+        throw AlbumCipher::damagedAlbum(trimText(name));
     const Key *current = openKey(album.id);
     if (keyed && !current)
         throw AlbumCipher::lockedAlbum();
@@ -247,8 +303,12 @@ bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)
             .bind(1, album.id)
             .exec();
     } else if (keyed) {
-        // Changed: the same album key, wrapped with the new password.
-        writeAlbumProtection(album.id, folded, *current);
+        // Changed: a new album key, and every picture encrypted with it, so
+        // that the old password with a copy of the old key row opens
+        // nothing added from now on.
+        added = Key::random();
+        recodeAlbumPictures(album.id, current, &added, &done, total + 1);
+        writeAlbumProtection(album.id, folded, added);
     } else {
         // Set: a new album key, and every picture encrypted with it.
         added = Key::random();

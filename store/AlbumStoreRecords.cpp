@@ -173,7 +173,9 @@ bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *fa
         // between.
         const int id = nextId(QStringLiteral("PicInfoTable"), QStringLiteral("PicInfoID"));
         const AlbumCipher::Key *key = openKey(albumId);
-        if (!key && albumHasKeyRow(albumId)) {
+        // A protected album takes pictures only encrypted with its key: not
+        // without it, nor when its key row is gone.
+        if (!key && albumIsKeyed(albumId)) {
             why.kind = PictureFailure::Locked;
             return false;
         }
@@ -344,6 +346,7 @@ bool AlbumStore::streamPictureData(int pictureId, StreamedBytes &into, const std
             throw AlbumCipher::damagedPicture();
         return true;
     }
+    refuseClearPictureOfKeyedAlbum(pictureId);
     char *buffer = into.begin(size);
     // Pieces large enough for a picture's header to come whole in the first.
     constexpr int kPiece = 256 * 1024;
@@ -380,6 +383,8 @@ void AlbumStore::loadPicture(QImage *picture, int pictureId)
     // Decoded straight from the store's own buffer, without a copy, unless
     // it is to be decrypted first.
     const QByteArray stored = q.blobView(0);
+    if (!AlbumCipher::isEncrypted(stored))
+        refuseClearPictureOfKeyedAlbum(pictureId);
     *picture = JpegCodec::decode(AlbumCipher::isEncrypted(stored) ? plainPicture(pictureId, stored) : stored);
 }
 

@@ -201,12 +201,34 @@ private slots:
         QVERIFY(!m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("second")));
         QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("first")));
 
-        // Changed: the same ciphertexts, the new password only.
+        // Changed: a new album key, every picture encrypted anew, the new
+        // password only. Someone who kept the old key row and knows the old
+        // password opens none of them.
+        const auto keyRow = [&] {
+            SqlStatement row(m_f.store->connection(),
+                             QStringLiteral("SELECT KeySalt, WrappedKey FROM PicKeyTable WHERE PicLibID = 1"));
+            return row.next() ? QPair<QByteArray, QByteArray>(row.blob(0), row.blob(1)) : QPair<QByteArray, QByteArray>();
+        };
+        const auto putKeyRow = [&](const QPair<QByteArray, QByteArray> &row) {
+            SqlStatement put(m_f.store->connection(),
+                             QStringLiteral("UPDATE PicKeyTable SET KeySalt = ?, WrappedKey = ? WHERE PicLibID = 1"));
+            put.bindBlob(1, row.first).bindBlob(2, row.second).exec();
+        };
+        const QPair<QByteArray, QByteArray> oldKeyRow = keyRow();
         QVERIFY(m_f.store->setAlbumPassword(QStringLiteral("trip"), QStringLiteral("second")));
-        for (int i = 0; i < ids.size(); ++i)
-            QCOMPARE(storedBytes(*m_f.store, ids.at(i)), sealed.at(i));
+        for (int i = 0; i < ids.size(); ++i) {
+            QVERIFY(AlbumCipher::isEncrypted(storedBytes(*m_f.store, ids.at(i))));
+            QVERIFY(storedBytes(*m_f.store, ids.at(i)) != sealed.at(i));
+        }
         QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
         QVERIFY(!m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("first")));
+        const QPair<QByteArray, QByteArray> newKeyRow = keyRow();
+        putKeyRow(oldKeyRow);
+        QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("first")));
+        for (const int id : ids)
+            QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError, m_f.store->pictureData(id));
+        putKeyRow(newKeyRow);
+        m_f.store->forgetAlbumKey(QStringLiteral("trip"));
         QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("second")));
         originalsEverywhere(QStringLiteral("change"));
         // A picture added to the open album is stored encrypted too.
@@ -281,6 +303,7 @@ private slots:
         QTest::newRow("the last chunk cut off") << "cut";
         QTest::newRow("the last chunk repeated") << "repeated";
         QTest::newRow("the marker alone") << "marker";
+        QTest::newRow("planted in the clear") << "clear";
     }
     void tamperingIsCaught()
     {
@@ -307,6 +330,8 @@ private slots:
         else if (change == QLatin1String("repeated"))
             bytes.insert(lastChunk, bytes.mid(lastChunk - AlbumCipher::Decryptor::StoredChunk,
                                               AlbumCipher::Decryptor::StoredChunk));
+        else if (change == QLatin1String("clear"))
+            bytes = pictures.at(1);
         else
             bytes.truncate(4);
         writeStored(*m_f.store, second, bytes);
@@ -327,6 +352,57 @@ private slots:
         }
         // The untouched picture still reads.
         QCOMPARE(m_f.store->pictureData(first), pictures.at(0));
+    }
+
+    // A protected album whose protection was altered by anything that can
+    // write the file is damaged: refused at once, before any key derivation
+    // (none of these settings is ever run), and nothing is written to it.
+    void alteredProtectionIsDamage_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::newRow("key row gone") << "DELETE FROM PicKeyTable WHERE PicLibID = 1";
+        QTest::newRow("verifier taking forever")
+            << "UPDATE PicLibTable SET PicPass = '$argon2id$v=19$m=1048576,t=4294967295,p=1$c29tZXNhbHRzb21lc2FsdA$"
+               "aGFzaGhhc2hoYXNoaGFzaGhhc2hoYXNoaGFzaGhhc2g' WHERE PicLibID = 1";
+        QTest::newRow("verifier with 64 passes at 1 GiB")
+            << "UPDATE PicLibTable SET PicPass = '$argon2id$v=19$m=1048576,t=64,p=1$c29tZXNhbHRzb21lc2FsdA$"
+               "aGFzaGhhc2hoYXNoaGFzaGhhc2hoYXNoaGFzaGhhc2g' WHERE PicLibID = 1";
+        QTest::newRow("key row taking forever") << "UPDATE PicKeyTable SET KeyOps = 4294967295, KeyMem = 1073741824";
+        QTest::newRow("key row with one pass more") << "UPDATE PicKeyTable SET KeyOps = KeyOps + 1";
+    }
+    void alteredProtectionIsDamage()
+    {
+        QFETCH(QString, statement);
+        const QByteArray picture = makePictures(1, 64).first();
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QStringLiteral("pw")));
+        const int id = TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("p"), picture);
+        const QByteArray sealed = storedBytes(*m_f.store, id);
+        m_f.store->forgetAlbumKey(QStringLiteral("trip"));
+        m_f.store->connection().execFixed(statement.toUtf8().constData());
+
+        const bool peakKnown = TestStore::resetMemoryPeak();
+        const qint64 resident = TestStore::memoryKb("VmRSS:");
+        try {
+            m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("pw"));
+            QFAIL("an album whose protection was altered must be refused");
+        } catch (const AlbumCipher::CipherError &e) {
+            QVERIFY2(QString::fromUtf8(e.what()).startsWith(QStringLiteral("相册“trip”的密码数据已损坏或被改动")), e.what());
+        }
+        // No derivation was run: it alone takes 64 MB.
+        if (peakKnown)
+            QVERIFY(TestStore::memoryKb("VmHWM:") - resident < 32 * 1024);
+        QVERIFY(!m_f.store->albumKeyOpen(QStringLiteral("trip")));
+
+        // Nothing is written to it: no picture, no password.
+        const QString file = m_f.dir.filePath(QStringLiteral("more.jpg"));
+        QVERIFY(TestStore::writeFile(file, picture));
+        AlbumStore::PictureFailure failure;
+        QVERIFY(!m_f.store->addPicture(1, file, &failure));
+        QCOMPARE(failure.kind, AlbumStore::PictureFailure::Locked);
+        QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError,
+                                 m_f.store->setAlbumPassword(QStringLiteral("trip"), QStringLiteral("new")));
+        QCOMPARE(m_f.store->countWhere(QStringLiteral("PicInfoTable"), QStringLiteral("PicLibID"), QStringLiteral("1")), 1);
+        QCOMPARE(storedBytes(*m_f.store, id), sealed);
     }
 
     // Killed at any moment while a password is set or removed, the album is

@@ -49,3 +49,18 @@ inline bool checkToolStore(AlbumStore &store, const char *tool)
         return false;
     }
 }
+
+// Opens a protected album's key with the password given; true for an album
+// without one. Says on stderr why not (a wrong password, an album whose
+// protection was altered).
+inline bool openToolAlbum(AlbumStore &store, const char *tool, const QString &album, const QString &password)
+{
+    try {
+        if (!store.albumHasPassword(album) || store.checkAlbumPassword(album, password))
+            return true;
+        std::fprintf(stderr, "%s: the album %s is protected: give its password\n", tool, qPrintable(album));
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s: %s\n", tool, e.what());
+    }
+    return false;
+}

@@ -35,11 +35,8 @@ int main(int argc, char **argv)
         return 1;
     }
     // A protected album takes pictures only with its key open.
-    if (store.albumHasPassword(album) && !store.checkAlbumPassword(album, password)) {
-        std::fprintf(stderr, "addpictures: the album %s is protected: give its password with --password\n",
-                     qPrintable(album));
+    if (!openToolAlbum(store, "addpictures", album, password))
         return 1;
-    }
     const int id = store.findAlbumId(album);
     int failed = 0;
     for (const QString &file : args.mid(2)) {

@@ -28,10 +28,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "albumpassword: no album %s\n", qPrintable(album));
         return 1;
     }
-    if (store.albumHasPassword(album) && !store.checkAlbumPassword(album, args.at(2))) {
-        std::fprintf(stderr, "albumpassword: wrong password for %s\n", qPrintable(album));
+    if (!openToolAlbum(store, "albumpassword", album, args.at(2)))
         return 1;
-    }
     try {
         return store.setAlbumPassword(album, args.at(3)) ? 0 : 1;
     } catch (const std::exception &e) {
