@@ -102,6 +102,8 @@ int main(int argc, char **argv)
     Application::quitOnTerminationSignals();
     AlbumStore store;
     store.setProgressHandler(Application::showStoreProgress);
+    // Key derivations run off the window's thread.
+    store.setWorkRunner(Application::runOffThread);
     Prompts::install(std::make_unique<QtPromptHandler>());
 
     const StoreLocation::Choice choice =

@@ -6,11 +6,14 @@
 #include "StoreError.h"
 #include "Version.h"
 
+#include <QEventLoop>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QSemaphore>
 #include <QSocketNotifier>
+#include <QThreadPool>
 #include <QTranslator>
 
 #include <exception>
@@ -114,6 +117,23 @@ void Application::showStoreProgress(int done, int total)
     }
     progress->setMaximum(total);
     progress->setValue(done);
+}
+
+void Application::runOffThread(const std::function<void()> &work)
+{
+    QEventLoop wait;
+    QSemaphore done;
+    QThreadPool::globalInstance()->start([&work, &wait, &done] {
+        work();
+        QMetaObject::invokeMethod(&wait, "quit", Qt::QueuedConnection);
+        done.release();
+    });
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
+    // The loop also ends when the program is ending: the work still has
+    // what it uses until it is done.
+    done.acquire();
+    QApplication::restoreOverrideCursor();
 }
 
 void Application::reportError(const std::exception &error)

@@ -7,6 +7,7 @@
 #include <QApplication>
 
 #include <exception>
+#include <functional>
 
 class Application : public QApplication
 {
@@ -36,6 +37,12 @@ public:
     // album encrypted or decrypted), in a progress window that appears when
     // the task takes more than a moment; the store's progress handler.
     static void showStoreProgress(int done, int total);
+
+    // Runs work off the window's thread and returns when it is done; the
+    // windows are redrawn meanwhile but take no input, so that nothing
+    // changes under the command waiting, and the cursor shows it is busy.
+    // The store's work runner. work must not throw.
+    static void runOffThread(const std::function<void()> &work);
 
     // Runs a handler and reports an error it does not catch. For handlers
     // called from inside Qt's own processing (item views, delegates), where

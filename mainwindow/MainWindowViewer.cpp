@@ -196,23 +196,17 @@ QImage MainWindow::fullResolution()
         return loadedPicture;
     if (m_zoomSource.size() == m_shown.size)
         return m_zoomSource;
-    // Decoded off the window's thread; the window is redrawn meanwhile but
-    // takes no input, so that nothing changes under the command waiting.
+    // Decoded off the window's thread.
     QImage full;
     QString error;
-    QEventLoop wait;
     const QByteArray bytes = m_shown.data;
-    QThreadPool::globalInstance()->start([&full, &error, &wait, bytes] {
+    Application::runOffThread([&full, &error, bytes] {
         try {
             full = JpegCodec::decode(bytes);
         } catch (const std::exception &e) {
             error = QString::fromUtf8(e.what());
         }
-        QMetaObject::invokeMethod(&wait, "quit", Qt::QueuedConnection);
     });
-    viewer->setCursor(Qt::BusyCursor);
-    wait.exec(QEventLoop::ExcludeUserInputEvents);
-    viewer->unsetCursor();
     if (!error.isEmpty())
         throw std::runtime_error(error.toStdString());
     // Not kept: a full-size picture is large, and wanted again rarely.

@@ -5,6 +5,7 @@
 // window, and the export from a terminal.
 
 #include "AlbumCipher.h"
+#include "Application.h"
 #include "ConnectionString.h"
 #include "FormFixture.h"
 #include "JpegCodec.h"
@@ -19,6 +20,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <openssl/evp.h>
@@ -403,6 +405,24 @@ private slots:
                                  m_f.store->setAlbumPassword(QStringLiteral("trip"), QStringLiteral("new")));
         QCOMPARE(m_f.store->countWhere(QStringLiteral("PicInfoTable"), QStringLiteral("PicLibID"), QStringLiteral("1")), 1);
         QCOMPARE(storedBytes(*m_f.store, id), sealed);
+    }
+
+    // With the window's runner, the key derivation of a password check
+    // runs off the window's thread: the window's events go on meanwhile.
+    void keyDerivationLeavesTheWindowAnswering()
+    {
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QStringLiteral("pw")));
+        m_f.store->forgetAlbumKey(QStringLiteral("trip"));
+        m_f.store->setWorkRunner(Application::runOffThread);
+        int ticks = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+        tick.start(1);
+        QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("pw")));
+        tick.stop();
+        m_f.store->setWorkRunner(nullptr);
+        QVERIFY2(ticks > 0, "the window's events waited for the derivation");
+        QVERIFY(m_f.store->albumKeyOpen(QStringLiteral("trip")));
     }
 
     // Killed at any moment while a password is set or removed, the album is
