@@ -58,13 +58,22 @@ bool AlbumStore::openStore(const QString &connectionString)
             return false;
         }
     }
+    // Everything is done at the store's real place: its lock, and a
+    // compaction's rename, which would otherwise replace a link to it.
+    m_path = file.canonicalFilePath();
 
     // One owner per store: another program or tool writing meanwhile, or
     // compacting the file under this one, would lose pictures. The lock of
     // a process that died is taken over; one that cannot be made at all (a
     // read-only folder, where nothing can be written anyway) does not stop
     // the pictures from being shown.
-    m_lock = std::make_unique<QLockFile>(lockFilePath(path));
+    // The lock lies beside the store's real place, however it is reached.
+    const QString lockPath = lockFilePath(m_path);
+    // A lock file is never a link: one there (even pointing nowhere) is no
+    // owner's, and would be followed.
+    if (QFileInfo(lockPath).isSymLink())
+        QFile::remove(lockPath);
+    m_lock = std::make_unique<QLockFile>(lockPath);
     m_lock->setStaleLockTime(0);
     // A live owner holds a kernel lock on its lock file as long as it runs;
     // a lock file nobody holds is left from a process that died, even one
@@ -86,8 +95,8 @@ bool AlbumStore::openStore(const QString &connectionString)
     }
     m_openFailure = OpenFailure::None;
     {
-        QFile note(wholeNotePath(path));
-        const QByteArray identity = fileIdentity(path);
+        QFile note(wholeNotePath(m_path));
+        const QByteArray identity = fileIdentity(m_path);
         m_foundWhole = !identity.isEmpty() && note.open(QIODevice::ReadOnly) && note.read(256) == identity;
     }
     // Album passwords an older version kept as text are replaced by real

@@ -146,7 +146,8 @@ bool AlbumStore::compactStore(const QString &storePath)
     // An older store is compacted into a copy that, once checked, replaces
     // it; the copy keeps a map of its pages, so that every later compaction
     // is done in place.
-    if (inPlace ? compactInPlace() : compactIntoCopy(storePath))
+    // At the store's real place: a link to it stays a link.
+    if (inPlace ? compactInPlace() : compactIntoCopy(m_path))
         return true;
     // Told when lack of room is what stopped it.
     struct statvfs disk = {};

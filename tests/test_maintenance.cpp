@@ -131,6 +131,23 @@ private slots:
         m_f.store->closeStore();
     }
 
+    // Reached through a link, the store itself is compacted; the link stays.
+    void compactionThroughALinkKeepsTheLink()
+    {
+        fill(4, 100 * 1024);
+        QVERIFY(m_f.store->deletePicture(1, QStringLiteral("p0")));
+        makeOlder();
+        m_f.store->closeStore();
+        const QString link = m_f.dir.filePath(QStringLiteral("linked.pdb"));
+        QVERIFY(QFile::link(m_f.path, link));
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(link)));
+        QVERIFY(m_f.store->compactStore(link));
+        QVERIFY(QFileInfo(link).isSymLink());
+        m_f.store->closeStore();
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        checkPictures();
+    }
+
     void olderStoreIsCompactedIntoACopyOnceThenInPlace()
     {
         fill(6, 200 * 1024);

@@ -90,6 +90,31 @@ private slots:
         QCOMPARE(other.openFailure(), AlbumStore::OpenFailure::InUse);
     }
 
+    // The store reached through a link, or a link standing where its lock
+    // belongs, changes nothing: one owner, found by the store's real place.
+    void linksDoNotGetAroundTheLock()
+    {
+        const QString link = m_f.dir.filePath(QStringLiteral("linked.pdb"));
+        QVERIFY(QFile::link(m_f.path, link));
+        const QString picture = m_f.dir.filePath(QStringLiteral("cat.jpg"));
+        QVERIFY(TestStore::writeFile(picture, JpegFixtures::make(JpegFixtures::quarters(16, 16),
+                                                                 JpegFixtures::Kind::Baseline)));
+        AlbumStore second;
+        QVERIFY(!second.openStore(ConnectionString::forStore(link)));
+        QCOMPARE(second.openFailure(), AlbumStore::OpenFailure::InUse);
+        QCOMPARE(QProcess::execute(QStringLiteral(QUILBO_ADDPICTURES), {link, QStringLiteral("other"), picture}), 1);
+        QCOMPARE(m_f.store->findAlbumId(QStringLiteral("other")), -1);
+
+        // A link pointing nowhere where the lock belongs is no owner.
+        m_f.store->closeStore();
+        const QString lock = AlbumStore::lockFilePath(m_f.path);
+        QVERIFY(QFile::link(m_f.dir.filePath(QStringLiteral("nowhere")), lock));
+        QVERIFY(m_f.store->openStore(ConnectionString::forStore(link)));
+        QVERIFY(!second.openStore(ConnectionString::forStore(m_f.path)));
+        QCOMPARE(second.openFailure(), AlbumStore::OpenFailure::InUse);
+        QVERIFY(!QFile::exists(m_f.dir.filePath(QStringLiteral("nowhere"))));
+    }
+
 private:
     TestStore::Fixture m_f;
 };
