@@ -171,6 +171,9 @@ public:
     // Drops every picture decoded ahead: one of them may no longer be what
     // the store holds.
     void forgetDecodedPictures();
+    // Drops everything decoded or read of an album's pictures (those decoded
+    // ahead, the one shown, their bytes): the album was closed.
+    void dropPicturesOf(const QString &album);
     PicturePrefetch *picturePrefetch() const { return m_prefetch; }
     void fitImage(PictureView *image);
     void centerImage(PictureView *image);

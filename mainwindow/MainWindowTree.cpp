@@ -269,9 +269,12 @@ void MainWindow::nodeCollapsed(QTreeWidgetItem *node)
     updateNodeImage(node);
     if (m_expandGuard)
         return;
-    // A protected album closed is locked again: its key is wiped.
-    if (levelOf(node) == NodeLevel::Album)
+    // A protected album closed is locked again: its key is wiped, and
+    // nothing decoded from it is kept.
+    if (levelOf(node) == NodeLevel::Album) {
         AlbumStore::instance()->forgetAlbumKey(trimText(node->text(0)));
+        dropPicturesOf(node->text(0));
+    }
     // A hidden node keeps no selection: it moves up to the collapsed node,
     // as it would in the file manager's tree.
     for (QTreeWidgetItem *n = albumTree->currentItem(); n; n = n->parent())

@@ -157,6 +157,22 @@ void MainWindow::prefetchNeighbours()
 
 void MainWindow::forgetDecodedPictures() { m_prefetch->clear(); }
 
+void MainWindow::dropPicturesOf(const QString &album)
+{
+    forgetDecodedPictures();
+    if (m_pending.album == album) {
+        m_loader->cancel();
+        m_pending = ShownPicture();
+        viewer->unsetCursor();
+    }
+    if (m_shown.album != album)
+        return;
+    dropZoomDecodes();
+    pictureView->setPicture(QImage());
+    loadedPicture = QImage();
+    m_shown = ShownPicture();
+}
+
 void MainWindow::zoomSourceLoaded(const QImage &picture)
 {
     m_zoomSource = picture;

@@ -10,6 +10,7 @@
 #include "FormFixture.h"
 #include "JpegCodec.h"
 #include "JpegFixtures.h"
+#include "PicturePrefetch.h"
 #include "StoreSchema.h"
 #include "StreamedBytes.h"
 #include "TestStore.h"
@@ -515,6 +516,9 @@ private slots:
     void keysLiveWhileTheAlbumIsOpen()
     {
         FormFixture::makeAlbums(m_f);
+        QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("secret"), QStringLiteral("pw1")));
+        const int second = TestStore::addPictureBytes(
+            m_f.dir, 2, QStringLiteral("second"), JpegFixtures::make(JpegFixtures::quarters(32, 24), JpegFixtures::Kind::Baseline));
         auto form = FormFixture::open(m_f);
         QTreeWidgetItem *secret = FormFixture::albumNode(*form, QStringLiteral("secret"));
         form->albumTree->expandItem(form->albumTree->topLevelItem(0));
@@ -528,8 +532,17 @@ private slots:
         QCOMPARE(form->pictureView->pictureSize(), QSize(64, 48));
         QCOMPARE(m_f.prompts->messages.size(), 0);
 
+        // Closed, the album keeps nothing in the window: not the picture
+        // shown, nor its bytes, nor the one decoded ahead.
+        QTRY_VERIFY(!form->picturePrefetch()->findData(second).isNull());
+        const int hidden = m_f.store->findPictureId(2, QStringLiteral("hidden"));
+        QVERIFY(!form->picturePrefetch()->findData(hidden).isNull());
         form->albumTree->collapseItem(secret);
         QVERIFY(!m_f.store->albumKeyOpen(QStringLiteral("secret")));
+        QVERIFY(form->pictureView->picture().isNull());
+        QVERIFY(form->loadedPicture.isNull());
+        QVERIFY(form->picturePrefetch()->findData(second).isNull());
+        QVERIFY(form->picturePrefetch()->findData(hidden).isNull());
         m_f.prompts->queuePassword(QStringLiteral("pw1"));
         form->albumTree->expandItem(secret);
         QVERIFY(m_f.store->albumKeyOpen(QStringLiteral("secret")));
