@@ -2,6 +2,7 @@
 
 #include "AlbumStore.h"
 #include "ConnectionString.h"
+#include "FileIO.h"
 #include "LegacyImport.h"
 #include "StoreError.h"
 #include "TextRules.h"
@@ -10,8 +11,10 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <sodium.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <string>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,7 +22,9 @@ namespace {
 
 void say(const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
 
-// One line from the terminal with its echo off (a pipe is read as it is).
+// One line from the terminal with its echo off (a pipe is read as it is),
+// read a byte at a time straight from the descriptor into locked memory
+// that is wiped when freed: no stdio buffer keeps a copy.
 QString readPassword(const QString &prompt)
 {
     std::fputs(prompt.toLocal8Bit().constData(), stderr);
@@ -31,17 +36,35 @@ QString readPassword(const QString &prompt)
         quiet.c_lflag &= ~tcflag_t(ECHO);
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
-    std::string line;
-    for (int c = std::fgetc(stdin); c != EOF && c != '\n'; c = std::fgetc(stdin))
-        line.push_back(char(c));
+    constexpr size_t kMax = 1024;
+    if (sodium_init() < 0)
+        return QString();
+    auto *line = static_cast<char *>(sodium_malloc(kMax));
+    size_t length = 0;
+    for (char c = 0; line && length < kMax;) {
+        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0 || c == '\n')
+            break;
+        line[length++] = c;
+    }
     if (terminal) {
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
         std::fputc('\n', stderr);
     }
-    const QString password = QString::fromLocal8Bit(line.data(), qsizetype(line.size()));
-    std::fill(line.begin(), line.end(), '\0');
+    const QString password = line ? QString::fromLocal8Bit(line, qsizetype(length)) : QString();
+    sodium_free(line); // wipes it
     return password;
 }
+
+// The folder the pictures go to, and what they are made as: a protected
+// album's readable by the user alone.
+struct ExportTarget
+{
+    mode_t folderMode;
+    mode_t fileMode;
+};
 
 // The store opened, or the reason it was not, told on the terminal.
 bool openStore(AlbumStore &store, const QString &storePath)
@@ -78,31 +101,52 @@ int exportAlbumFromTerminal(const QString &storePath, const QString &album, cons
         return 1;
     }
     try {
-        if (store.albumHasPassword(name)) {
-            const QString password =
-                trimText(readPassword(QStringLiteral("相册 %1 已设置访问密码,请输入密码: ").arg(name)));
-            if (password.isEmpty() || !store.checkAlbumPassword(name, password)) {
+        const bool protectedAlbum = store.albumHasPassword(name);
+        if (protectedAlbum) {
+            QString password = readPassword(QStringLiteral("相册 %1 已设置访问密码,请输入密码: ").arg(name));
+            const bool opened = !trimText(password).isEmpty() && store.checkAlbumPassword(name, password);
+            password.fill(QChar(0));
+            if (!opened) {
                 say(QStringLiteral("访问密码不正确,不能导出该相册!"));
                 return 1;
             }
         }
-        const QFileInfo target(folder);
-        if (folder.isEmpty() || target.isSymLink() || !(target.isDir() || QDir().mkpath(folder))) {
-            say(QStringLiteral("无法建立导出目录: %1").arg(folder));
+        const ExportTarget made = protectedAlbum ? ExportTarget{0700, 0600} : ExportTarget{0777, 0666};
+        // No link is followed on the way to the folder, and no file in it
+        // is replaced.
+        const SafeFolder target(folder, true, made.folderMode);
+        if (folder.isEmpty() || target.fd() < 0) {
+            say(QStringLiteral("无法建立导出目录: %1").arg(folder.isEmpty() ? folder : target.error()));
             return 1;
         }
         QStringList ids;
         store.listPictureIds(albumId, &ids);
         int written = 0;
+        QStringList skipped;
         for (const QString &id : ids) {
-            if (!store.exportPictureFile(id.toInt(), folder)) {
-                say(QStringLiteral("图片 %1 导出失败,已导出 %2 张。").arg(store.pictureName(id.toInt())).arg(written));
+            const QString picture = store.pictureName(id.toInt());
+            const QString file = picture + QStringLiteral(".jpg");
+            bool existed = false;
+            QString error;
+            if (!safeEntryName(picture)) {
+                skipped.append(QStringLiteral("%1 (名称不能作为文件名)").arg(picture));
+                continue;
+            }
+            if (!target.writeNewFile(file, store.pictureData(id.toInt()), made.fileMode, &existed, &error)) {
+                if (existed) {
+                    skipped.append(QStringLiteral("%1 (文件已经存在,没有替换)").arg(file));
+                    continue;
+                }
+                say(QStringLiteral("图片 %1 导出失败 (%2),已导出 %3 张。").arg(picture, error).arg(written));
                 return 1;
             }
             ++written;
         }
         say(QStringLiteral("已导出 %1 张图片到 %2").arg(written).arg(QDir(folder).absolutePath()));
-        return 0;
+        if (skipped.isEmpty())
+            return 0;
+        say(QStringLiteral("以下图片没有导出:\n  ") + skipped.join(QStringLiteral("\n  ")));
+        return 1;
     } catch (const SqlError &e) {
         say(storeErrorMessage(e));
         return 1;

@@ -2,6 +2,7 @@
 // prompts, then the main window.
 
 #include "AlbumStore.h"
+#include "CoreDumps.h"
 #include "Application.h"
 #include "MainWindow.h"
 #include "Prompts.h"
@@ -30,6 +31,9 @@ QStringList arguments(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    // Nothing decrypted, no album key and no typed password ends up in a
+    // core file.
+    preventCoreDumps();
     // The command line is read before any window system is reached, so that
     // --help and --version answer in a terminal without a desktop.
     QCoreApplication::setApplicationName(QStringLiteral("quilbo"));

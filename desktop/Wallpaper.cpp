@@ -180,7 +180,7 @@ QString folder()
     return data + QStringLiteral("/quilbo2009/wallpaper");
 }
 
-QString saveImage(const QImage &picture, bool alternate)
+QString saveImage(const QImage &picture, bool alternate, bool privateFile)
 {
     const QDir folder(Wallpaper::folder());
     if (!QDir().mkpath(folder.path()))
@@ -192,7 +192,7 @@ QString saveImage(const QImage &picture, bool alternate)
     }
     const QString path = folder.filePath(name);
     QString error;
-    if (!writeFileAtomically(path, JpegCodec::encode(picture, JpegCodec::SaveQuality), &error))
+    if (!writeFileAtomically(path, JpegCodec::encode(picture, JpegCodec::SaveQuality), &error, privateFile ? 0600 : 0666))
         throw std::runtime_error(QStringLiteral("无法写入壁纸文件 %1: %2").arg(path, error).toStdString());
     if (alternate)
         QFile::remove(folder.filePath(name == kAlternateA ? kAlternateB : kAlternateA));
@@ -223,7 +223,7 @@ void setCommandRunner(std::unique_ptr<CommandRunner> runner)
     runnerSlot() = runner ? std::move(runner) : std::make_unique<ProcessRunner>();
 }
 
-QString set(const QImage *picture, int style, int tile)
+QString set(const QImage *picture, int style, int tile, bool privateFile)
 {
     if (!picture || picture->isNull())
         return QString();
@@ -232,7 +232,7 @@ QString set(const QImage *picture, int style, int tile)
         detectDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), !qEnvironmentVariableIsEmpty("DISPLAY"));
     if (desktop == Desktop::Unknown)
         return apply(runner, desktop, QString(), modeFor(style, tile));
-    const QString file = saveImage(*picture, desktop == Desktop::Kde);
+    const QString file = saveImage(*picture, desktop == Desktop::Kde, privateFile);
     if (file.isEmpty())
         return QStringLiteral("无法设置桌面壁纸: 不能建立文件夹 %1!").arg(folder());
     return apply(runner, desktop, file, modeFor(style, tile));

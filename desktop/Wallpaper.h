@@ -32,7 +32,9 @@ QString folder();
 // With alternate set, two names take turns (KDE Plasma does not reload a
 // file replaced under the same name). Throws std::runtime_error with the
 // system's message when the file cannot be written.
-QString saveImage(const QImage &picture, bool alternate);
+// A private file (a protected album's picture) is readable by the user
+// alone.
+QString saveImage(const QImage &picture, bool alternate, bool privateFile = false);
 
 // Makes the file the wallpaper of the desktop in the mode. Returns empty
 // text on success, else a message for the user saying why not.
@@ -42,8 +44,9 @@ QString apply(CommandRunner &runner, Desktop desktop, const QString &file, Mode 
 // (0, 0) centred, (0, 1) tiled, (2, 1) stretched. Does nothing for a
 // missing or empty picture. Returns empty text when done, else a message
 // saying why the desktop was not changed. Throws std::runtime_error when
-// the wallpaper file cannot be written.
-QString set(const QImage *picture, int style, int tile);
+// the wallpaper file cannot be written. A picture of a protected album is
+// written readable by the user alone (privateFile).
+QString set(const QImage *picture, int style, int tile, bool privateFile = false);
 
 // The runner of the desktop's commands; tests install their own, and null
 // brings back the one that runs real programs.

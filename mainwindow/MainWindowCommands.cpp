@@ -219,7 +219,9 @@ void MainWindow::setWallpaper(int style, int tile)
     if (pictureView->picture().isNull())
         return;
     const QImage picture = pictureAsShown();
-    const QString problem = Wallpaper::set(&picture, style, tile);
+    // A protected album's picture is written readable by the user alone.
+    const bool fromProtectedAlbum = AlbumStore::instance()->albumHasPassword(m_shown.album);
+    const QString problem = Wallpaper::set(&picture, style, tile, fromProtectedAlbum);
     if (!problem.isEmpty())
         Prompts::showWarning(QStringLiteral("警告"), problem);
 }

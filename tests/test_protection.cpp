@@ -20,11 +20,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include <openssl/evp.h>
+#include <sys/stat.h>
 
 using JpegFixtures::Kind;
 
@@ -595,13 +597,82 @@ private slots:
         const QString wrong = m_f.dir.filePath(QStringLiteral("wrong"));
         QCOMPARE(run(QStringLiteral("nope"), wrong), 1);
         QVERIFY(QDir(wrong).entryList(QDir::Files).isEmpty());
-        const QString out = m_f.dir.filePath(QStringLiteral("out"));
+        const QString out = m_f.dir.filePath(QStringLiteral("rescued"));
         QCOMPARE(run(QStringLiteral(" PW "), out), 0);
-        for (int i = 0; i < pictures.size(); ++i)
+        // The decrypted pictures are the user's alone, in a folder that is.
+        QCOMPARE(modeOf(out), 0700u);
+        for (int i = 0; i < pictures.size(); ++i) {
             QCOMPARE(TestStore::readFile(out + QStringLiteral("/p%1.jpg").arg(i)), pictures.at(i));
+            QCOMPARE(modeOf(out + QStringLiteral("/p%1.jpg").arg(i)), 0600u);
+        }
+    }
+
+    // The rescue export writes nowhere a link points, and replaces no file.
+    void exportFromTheTerminalFollowsNoLink_data()
+    {
+        QTest::addColumn<QString>("target"); // beside elsewhere, and a link to it
+        QTest::addColumn<QStringList>("written"); // what the elsewhere folder holds afterwards
+        QTest::newRow("a link") << "link" << QStringList();
+        QTest::newRow("a link, with a slash") << "link/" << QStringList();
+        QTest::newRow("a link in the middle") << "link/sub" << QStringList();
+        QTest::newRow("a file there already") << "elsewhere" << QStringList{"p0.jpg", "p1.jpg"};
+    }
+    void exportFromTheTerminalFollowsNoLink()
+    {
+        QFETCH(QString, target);
+        QFETCH(QStringList, written);
+        const QList<QByteArray> pictures = makePictures(2, 40);
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QString()));
+        for (int i = 0; i < pictures.size(); ++i)
+            TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("p%1").arg(i), pictures.at(i));
+        m_f.store->closeStore();
+        QTemporaryDir place;
+        const QString elsewhere = place.filePath(QStringLiteral("elsewhere"));
+        QVERIFY(QDir().mkpath(elsewhere));
+        QVERIFY(TestStore::writeFile(elsewhere + QStringLiteral("/p0.jpg"), "the user's own"));
+        QVERIFY(QFile::link(elsewhere, place.filePath(QStringLiteral("link"))));
+        QProcess program;
+        program.start(QStringLiteral(QUILBO_PROGRAM), {QStringLiteral("--store"), m_f.path, QStringLiteral("--export-album"),
+                                                       QStringLiteral("trip"), place.filePath(target)});
+        QVERIFY(program.waitForFinished());
+        QCOMPARE(program.exitCode(), 1);
+        QStringList there = QDir(elsewhere).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        there.sort();
+        QCOMPARE(there, written.isEmpty() ? QStringList{QStringLiteral("p0.jpg")} : written);
+        QCOMPARE(TestStore::readFile(elsewhere + QStringLiteral("/p0.jpg")), QByteArray("the user's own"));
+        if (!written.isEmpty()) {
+            QCOMPARE(TestStore::readFile(elsewhere + QStringLiteral("/p1.jpg")), pictures.at(1));
+            QVERIFY(QString::fromLocal8Bit(program.readAllStandardError()).contains(QStringLiteral("p0.jpg (文件已经存在,没有替换)")));
+        }
+    }
+
+    // Nothing decrypted or typed ends up in a core file: the program runs
+    // without core dumps.
+    void noCoreDumps()
+    {
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QStringLiteral("pw")));
+        m_f.store->closeStore();
+        QProcess program;
+        program.start(QStringLiteral(QUILBO_PROGRAM), {QStringLiteral("--store"), m_f.path, QStringLiteral("--export-album"),
+                                                       QStringLiteral("trip"), m_f.dir.filePath(QStringLiteral("out"))});
+        QVERIFY(program.waitForStarted());
+        // Asking for the password: well past its start.
+        QByteArray said;
+        QTRY_VERIFY((said += program.readAllStandardError()).contains(QStringLiteral("请输入密码").toUtf8()));
+        const QByteArray limits = TestStore::readFile(QStringLiteral("/proc/%1/limits").arg(program.processId()));
+        program.closeWriteChannel();
+        program.waitForFinished();
+        const QByteArray line = limits.mid(limits.indexOf("Max core file size"), 80);
+        QVERIFY2(line.simplified().startsWith("Max core file size 0 0"), line.constData());
     }
 
 private:
+    static unsigned modeOf(const QString &path)
+    {
+        struct stat info = {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+    }
+
     TestStore::Fixture m_f;
 };
 

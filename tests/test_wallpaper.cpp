@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QFileInfo>
 #include <QTest>
 #include <QUrl>
 
@@ -111,6 +112,11 @@ private slots:
         QCOMPARE(Wallpaper::set(&m_picture, 0, 0), QString());
         QCOMPARE(m_runner->commands.size(), 3);
         QCOMPARE(m_runner->commands[1].last(), QStringLiteral("centered"));
+        // A protected album's picture: readable by the user alone, also
+        // where the file was there before.
+        QVERIFY(QFileInfo(file).permissions() & QFileDevice::ReadOther);
+        QCOMPARE(Wallpaper::set(&m_picture, 0, 0, true), QString());
+        QCOMPARE(QFileInfo(file).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
     }
 
     void kdeCommands()

@@ -3,6 +3,7 @@
 // dialog is at hand.
 //   addpictures STORE ALBUM [--password PW] FILE...
 
+#include "CoreDumps.h"
 #include "ToolStore.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 
 int main(int argc, char **argv)
 {
+    preventCoreDumps();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     QString password;

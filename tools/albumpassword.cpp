@@ -3,6 +3,7 @@
 // password) decrypts them, each in one transaction.
 //   albumpassword STORE ALBUM OLD NEW     (OLD empty for an album without one)
 
+#include "CoreDumps.h"
 #include "ToolStore.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 
 int main(int argc, char **argv)
 {
+    preventCoreDumps();
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() != 4) {

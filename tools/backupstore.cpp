@@ -2,6 +2,7 @@
 // kills a backup at random moments.
 //   backupstore STORE TARGET
 
+#include "CoreDumps.h"
 #include "ToolStore.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 
 int main(int argc, char **argv)
 {
+    preventCoreDumps();
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() != 2) {

@@ -2,6 +2,7 @@
 // the test that kills a compaction at random moments.
 //   compactstore STORE [TIMES]
 
+#include "CoreDumps.h"
 #include "ToolStore.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 
 int main(int argc, char **argv)
 {
+    preventCoreDumps();
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) {

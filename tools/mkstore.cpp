@@ -2,6 +2,7 @@
 // as it is and the tool succeeds: the build runs it on every build, and a
 // store that holds someone's photos is never replaced.
 
+#include "CoreDumps.h"
 #include "StoreSchema.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 
 int main(int argc, char **argv)
 {
+    preventCoreDumps();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const bool ifMissing = args.removeAll(QStringLiteral("--if-missing")) > 0;
