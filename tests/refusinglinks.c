@@ -1,10 +1,12 @@
-// Preloaded into a tool by the tests: link() and, when asked, renameat2()
+// Preloaded into a tool by the tests: link() and linkat() and, when asked,
+// renameat2()
 // fail as they do on file systems without hard links (FAT, exFAT, some
 // network shares), so that the fallbacks are tried on any machine.
 //   QUILBO_TEST_REFUSE=link or link,renameat2
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -27,6 +29,19 @@ int link(const char *from, const char *to)
     }
     int (*real)(const char *, const char *) = (int (*)(const char *, const char *))dlsym(RTLD_NEXT, "link");
     return real(from, to);
+}
+
+int linkat(int fromDir, const char *from, int toDir, const char *to, int flags)
+{
+    // Naming an unnamed file (O_TMPFILE, which Qt's temporary files use
+    // where the file system has it; FAT has not) is left as it is.
+    if (!(flags & (AT_EMPTY_PATH | AT_SYMLINK_FOLLOW)) && refused("link")) {
+        errno = EPERM;
+        return -1;
+    }
+    int (*real)(int, const char *, int, const char *, int) =
+        (int (*)(int, const char *, int, const char *, int))dlsym(RTLD_NEXT, "linkat");
+    return real(fromDir, from, toDir, to, flags);
 }
 
 int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned int flags)
