@@ -21,8 +21,6 @@ int main(int argc, char **argv)
         std::printf("skipped: %s is absent\n", qPrintable(fixture));
         return 0;
     }
-    if (qEnvironmentVariableIsEmpty("QUILBO_LEGACY_READER"))
-        qputenv("QUILBO_LEGACY_READER", QUILBO_LEGACY_READER_BENCH);
     QTemporaryDir dir(QDir::current().filePath(QStringLiteral("bench-XXXXXX")));
     AlbumStore store;
     const QString path = Bench::openNewStore(dir, store);
@@ -32,7 +30,8 @@ int main(int argc, char **argv)
     for (int i = 1; i <= imports; ++i) {
         QElapsedTimer t;
         t.start();
-        const LegacyImport::Summary summary = LegacyImport::run(store, fixture);
+        const LegacyImport::Summary summary =
+            LegacyImport::run(store, fixture, LegacyImport::Progress(), {QStringLiteral(QUILBO_LEGACY_READER_BENCH), 0});
         times.push_back(double(t.nsecsElapsed()) / 1e6);
         if (!summary.imported) {
             std::printf("import %d FAILED: %s\n", i, qPrintable(summary.failure));

@@ -6,6 +6,7 @@
 #include "TextRules.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
@@ -154,10 +155,7 @@ QString notStoredNote(const Info &info, const std::map<qint32, NewAlbum> &albums
 
 QString LegacyImport::readerPath()
 {
-    const QString named = qEnvironmentVariable("QUILBO_LEGACY_READER");
-    if (!named.isEmpty())
-        return named;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/quilbo-legacy-reader");
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/quilbo2009/quilbo-legacy-reader"));
 }
 
 QString LegacyImport::Summary::text(const QString &file) const
@@ -173,25 +171,25 @@ QString LegacyImport::Summary::text(const QString &file) const
     return text;
 }
 
-LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, const Progress &progress)
+LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, const Progress &progress,
+                                        const Options &options)
 {
     Summary summary;
-    bool timeoutSet = false;
-    int timeoutMs = qEnvironmentVariableIntValue("QUILBO_LEGACY_READER_TIMEOUT_MS", &timeoutSet);
-    if (!timeoutSet || timeoutMs <= 0)
-        timeoutMs = DefaultTimeoutMs;
+    const int timeoutMs = options.timeoutMs > 0 ? options.timeoutMs : DefaultTimeoutMs;
     try {
         // Nothing is added to a damaged store.
         store.checkBeforeWriting();
         if (!QFileInfo(file).isFile())
             throw Failed{QStringLiteral("找不到文件 %1").arg(file)};
-        const QString reader = readerPath();
+        const QString reader = options.reader.isEmpty() ? readerPath() : options.reader;
         if (!QFileInfo(reader).isExecutable())
             throw Failed{QStringLiteral("找不到读取旧版相册库的程序 %1").arg(reader)};
         Child child;
         child.process.setProcessChannelMode(QProcess::SeparateChannels);
         child.process.setStandardErrorFile(QProcess::nullDevice());
-        child.process.start(reader, {file}, QIODevice::ReadOnly);
+        // Nothing of the program's environment reaches it.
+        child.process.setProcessEnvironment(QProcessEnvironment());
+        child.process.start(reader, {QFileInfo(file).absoluteFilePath()}, QIODevice::ReadOnly);
         if (!child.process.waitForStarted(timeoutMs))
             throw Failed{QStringLiteral("无法启动读取旧版相册库的程序 %1").arg(reader)};
         Channel in(child.process, timeoutMs);

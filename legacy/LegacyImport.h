@@ -33,12 +33,22 @@ public:
     // cancels the import.
     using Progress = std::function<bool(int done, int total)>;
 
-    // The helper beside the program (or as QUILBO_LEGACY_READER names it).
+    // The helper, installed outside the PATH beside the program's folder:
+    // <program folder>/../lib/quilbo2009/quilbo-legacy-reader.
     static QString readerPath();
 
     // With nothing heard from the helper for this long, it is taken for
-    // hung and stopped (QUILBO_LEGACY_READER_TIMEOUT_MS overrides it).
+    // hung and stopped.
     static constexpr int DefaultTimeoutMs = 30000;
 
-    static Summary run(AlbumStore &store, const QString &file, const Progress &progress = Progress());
+    // Another reader and another patience, for the tests alone: the program
+    // never gives any, and nothing in its environment changes them.
+    struct Options
+    {
+        QString reader;  // empty: readerPath()
+        int timeoutMs;   // 0: DefaultTimeoutMs
+    };
+
+    static Summary run(AlbumStore &store, const QString &file, const Progress &progress = Progress(),
+                       const Options &options = Options{QString(), 0});
 };

@@ -18,6 +18,9 @@ cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >/dev/null
 deb=$(ls "$work"/package/quilbo2009_*.deb)
 dpkg-deb -x "$deb" "$work/root"
 [ -x "$work/root/usr/bin/quilbo" ] || fail "the package holds no usr/bin/quilbo"
+# The old-store reader lies outside the PATH, where the program looks for it.
+[ -x "$work/root/usr/lib/quilbo2009/quilbo-legacy-reader" ] || fail "the package holds no usr/lib/quilbo2009/quilbo-legacy-reader"
+[ ! -e "$work/root/usr/bin/quilbo-legacy-reader" ] || fail "the old-store reader is on the PATH"
 
 home="$work/home"
 mkdir -p "$home"

@@ -83,13 +83,9 @@ class TestLegacy : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { qputenv("QUILBO_LEGACY_READER", QUILBO_LEGACY_READER_PATH); }
     void init()
     {
         QVERIFY(m_f.setUp());
-        qputenv("QUILBO_LEGACY_READER", QUILBO_LEGACY_READER_PATH);
-        qunsetenv("QUILBO_LEGACY_READER_TEST");
-        qunsetenv("QUILBO_LEGACY_READER_TIMEOUT_MS");
     }
     void cleanup() { m_f.tearDown(); }
 
@@ -214,6 +210,7 @@ private slots:
         QTest::newRow("empty") << "empty" << "空";
         QTest::newRow("the reader hangs") << "hang" << "超时";
         QTest::newRow("the reader crashes") << "crash" << "意外结束";
+        QTest::newRow("the reader breaks its confinement") << "forbidden" << "意外结束";
         QTest::newRow("no such file") << "missing" << "找不到文件";
     }
     void brokenFilesLeaveTheStoreAsItWas()
@@ -226,7 +223,7 @@ private slots:
         QString file = m_f.dir.filePath(QStringLiteral("old.PDB"));
         const QByteArray original = fixture().isEmpty() ? QByteArray() : TestStore::readFile(fixture());
         if (kind.startsWith(QLatin1String("truncated")) || kind == QLatin1String("hang")
-            || kind == QLatin1String("crash")) {
+            || kind == QLatin1String("crash") || kind == QLatin1String("forbidden")) {
             if (original.isEmpty())
                 QSKIP("../shared/testdata is absent: no old album store to break");
             const qsizetype size = kind == QLatin1String("truncated")            ? 300000
@@ -243,11 +240,20 @@ private slots:
         } else {
             file = m_f.dir.filePath(QStringLiteral("nothing.pdb"));
         }
-        if (kind == QLatin1String("hang") || kind == QLatin1String("crash")) {
-            qputenv("QUILBO_LEGACY_READER_TEST", kind.toLatin1());
-            qputenv("QUILBO_LEGACY_READER_TIMEOUT_MS", "1500");
+        // Readers that go wrong: one that answers and then says nothing
+        // more, one that dies, and a build of the real one that makes a
+        // call its confinement forbids.
+        LegacyImport::Options options;
+        if (kind == QLatin1String("hang")) {
+            options.reader = script(QStringLiteral("printf '%s' '") + QString::fromLatin1(LegacyStream::Magic).trimmed()
+                                    + QStringLiteral("\n'; exec sleep 600"));
+            options.timeoutMs = 1500;
+        } else if (kind == QLatin1String("crash")) {
+            options.reader = script(QStringLiteral("kill -SEGV $$"));
+        } else if (kind == QLatin1String("forbidden")) {
+            options.reader = QStringLiteral(QUILBO_FORBIDDEN_CALL_READER);
         }
-        const LegacyImport::Summary summary = LegacyImport::run(*m_f.store, file);
+        const LegacyImport::Summary summary = LegacyImport::run(*m_f.store, file, LegacyImport::Progress(), options);
         QVERIFY(!summary.imported);
         QVERIFY(!summary.failure.isEmpty());
         QVERIFY2(summary.failure.contains(reason), qPrintable(summary.failure));
@@ -346,7 +352,7 @@ private slots:
             for (int i = 0; i < 64; ++i)
                 out.chunk(chunk.constData(), quint32(chunk.size()));
         });
-        const LegacyImport::Summary summary = LegacyImport::run(*m_f.store, file);
+        const LegacyImport::Summary summary = LegacyImport::run(*m_f.store, file, LegacyImport::Progress(), {m_streamReader, 0});
         QVERIFY(!summary.imported);
         QVERIFY2(summary.failure.contains(reason), qPrintable(summary.failure));
         QCOMPARE(contents(*m_f.store), before);
@@ -375,7 +381,7 @@ private slots:
             }
             out.record(LegacyStream::End);
         });
-        const LegacyImport::Summary summary = LegacyImport::run(*m_f.store, file);
+        const LegacyImport::Summary summary = LegacyImport::run(*m_f.store, file, LegacyImport::Progress(), {m_streamReader, 0});
         QVERIFY2(summary.imported, qPrintable(summary.failure));
         QCOMPARE(summary.albums, kAlbums);
         QVERIFY(m_f.store->findAlbumId(QStringLiteral("相册 (2)")) >= 0);
@@ -436,11 +442,17 @@ private:
         write(out);
         out.flush();
         std::fclose(f);
-        const QString reader = m_f.dir.filePath(QStringLiteral("reader.sh"));
-        TestStore::writeFile(reader, "#!/bin/sh\nexec cat \"$1\"\n");
-        QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner);
-        qputenv("QUILBO_LEGACY_READER", QFile::encodeName(reader));
+        m_streamReader = script(QStringLiteral("exec cat \"$1\""));
         return stream;
+    }
+    // A reader that runs the shell's commands.
+    QString script(const QString &commands)
+    {
+        static int n = 0;
+        const QString reader = m_f.dir.filePath(QStringLiteral("reader%1.sh").arg(++n));
+        TestStore::writeFile(reader, "#!/bin/sh\n" + commands.toUtf8() + "\n");
+        QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner);
+        return reader;
     }
     static void album(LegacyStream::Writer &out, int id, const QByteArray &name)
     {
@@ -458,6 +470,8 @@ private:
         out.text(QByteArray("jpg"));
     }
     TestStore::Fixture m_f;
+    // The reader of the stream file streamFile() wrote.
+    QString m_streamReader;
 };
 
 QTEST_MAIN(TestLegacy)
