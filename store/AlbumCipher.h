@@ -46,9 +46,14 @@ bool isVerifier(const QString &stored);
 // instead of two.
 QString makeVerifier(const QByteArray &folded);
 // Whether a verifier is one this program writes: Argon2id with exactly the
-// settings it uses. Anything else (settings that would take minutes or
-// gigabytes to check) is damage, found without any derivation.
+// settings it uses (or libsodium's least, see below). Anything else
+// (settings that would take minutes or gigabytes to check) is damage, found
+// without any derivation.
 bool isOwnVerifier(const QString &stored);
+
+// Tests that make many protected albums write them at libsodium's least
+// cost; the program always writes its own. Read either way.
+void useLeastCostForTests(bool least);
 
 // A 256-bit key in locked memory, wiped when it goes.
 class Key

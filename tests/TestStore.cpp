@@ -21,6 +21,8 @@ bool Fixture::setUp(bool open)
     }
     store.reset(); // one store object at a time
     store = std::make_unique<AlbumStore>();
+    // Protected albums at the least cost: a test makes many.
+    AlbumCipher::useLeastCostForTests(true);
     prompts = ScriptedPrompts::install();
     Wallpaper::setCommandRunner(nullptr);
     if (!open)
