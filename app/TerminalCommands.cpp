@@ -1,8 +1,7 @@
 #include "TerminalCommands.h"
 
 #include "AlbumStore.h"
-#include "ConnectionString.h"
-#include "FileIO.h"
+#include "FileWriting.h"
 #include "LegacyImport.h"
 #include "StoreError.h"
 #include "TextRules.h"
@@ -69,7 +68,7 @@ struct ExportTarget
 // The store opened, or the reason it was not, told on the terminal.
 bool openStore(AlbumStore &store, const QString &storePath)
 {
-    if (store.openStore(ConnectionString::forStore(storePath)))
+    if (store.openStore(storePath))
         return true;
     say(store.openFailure() == AlbumStore::OpenFailure::Missing
             ? QStringLiteral("找不到相册库文件: %1").arg(storePath)

@@ -3,7 +3,6 @@
 // memory, a store to work on.
 
 #include "AlbumStore.h"
-#include "ConnectionString.h"
 #include "Prompts.h"
 #include "QtPromptHandler.h"
 #include "StoreSchema.h"
@@ -60,7 +59,7 @@ inline double medianMs(int runs, const std::function<void()> &f)
 inline QString openNewStore(const QTemporaryDir &dir, AlbumStore &store)
 {
     const QString path = dir.filePath(QStringLiteral("pdate.pdb"));
-    if (!StoreSchema::createEmptyStore(path) || !store.openStore(ConnectionString::forStore(path))) {
+    if (!StoreSchema::createEmptyStore(path) || !store.openStore(path)) {
         std::fprintf(stderr, "cannot make a store in %s\n", qPrintable(dir.path()));
         std::exit(1);
     }

@@ -9,7 +9,6 @@
 
 #include "AlbumStore.h"
 #include "BenchUtil.h"
-#include "ConnectionString.h"
 #include "JpegCodec.h"
 
 #include <QCoreApplication>
@@ -99,7 +98,7 @@ int main(int argc, char **argv)
         cp2.push_back(Bench::shellMs(QStringLiteral("cp '%1' '%2' && sync '%2'").arg(storePath, copy)));
         QFile::remove(copy);
     }
-    store.openStore(ConnectionString::forStore(storePath));
+    store.openStore(storePath);
     std::vector<double> backups;
     for (int i = 0; i < kRuns; ++i) {
         const QString target = dir.filePath(QStringLiteral("backup%1").arg(i));

@@ -11,7 +11,6 @@
 #include "AlbumStore.h"
 #include "BenchUtil.h"
 #include "BenchWindow.h"
-#include "ConnectionString.h"
 #include "JpegCodec.h"
 #include "MainWindow.h"
 
@@ -150,7 +149,7 @@ int main(int argc, char **argv)
         const QString copy = big.filePath(QStringLiteral("compact.pdb"));
         QFile::remove(copy);
         QFile::copy(bigPath, copy);
-        store.openStore(ConnectionString::forStore(copy));
+        store.openStore(copy);
         for (int n = 1; n <= count; n += 10)
             store.deletePicture(1, QStringLiteral("IMG_%1").arg(n));
         QElapsedTimer timer;

@@ -9,7 +9,6 @@
 #include "AlbumStore.h"
 #include "BenchUtil.h"
 #include "BenchWindow.h"
-#include "ConnectionString.h"
 #include "ImageOps.h"
 #include "JpegCodec.h"
 #include "MainWindow.h"

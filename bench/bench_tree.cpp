@@ -4,7 +4,6 @@
 
 #include "AlbumStore.h"
 #include "BenchUtil.h"
-#include "ConnectionString.h"
 #include "MainWindow.h"
 #include "QtPromptHandler.h"
 #include "Sql.h"

@@ -1,6 +1,6 @@
 #include "Wallpaper.h"
 
-#include "FileIO.h"
+#include "FileWriting.h"
 #include "JpegCodec.h"
 #include "ProcessRunner.h"
 

@@ -1,7 +1,7 @@
 #include "AlbumExportDialog.h"
 
 #include "AlbumStore.h"
-#include "FileIO.h"
+#include "FileWriting.h"
 #include "Prompts.h"
 #include "TextRules.h"
 

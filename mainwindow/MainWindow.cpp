@@ -3,7 +3,6 @@
 #include "AlbumStore.h"
 #include "Application.h"
 #include "Artwork.h"
-#include "ConnectionString.h"
 #include "GuideDialog.h"
 #include "PictureLoader.h"
 #include "PicturePrefetch.h"
@@ -58,11 +57,6 @@ MainWindow::~MainWindow()
     }
 }
 
-QString MainWindow::defaultStorePath()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/date/pdate.pdb");
-}
-
 void MainWindow::createWindow(const QString &storePath)
 {
     zoomed = false;
@@ -106,7 +100,7 @@ void MainWindow::createWindow(const QString &storePath)
     AlbumStore *store = AlbumStore::instance();
     // Damage is told once, after whatever was under way when it showed.
     store->setDamageHandler([this] { QTimer::singleShot(0, this, &MainWindow::tellStoreDamaged); });
-    m_storeOpened = store->openStore(ConnectionString::forStore(storePath));
+    m_storeOpened = store->openStore(storePath);
     if (!m_storeOpened) {
         Prompts::showError(QStringLiteral("错误"), store->openFailureMessage());
         return;

@@ -35,9 +35,6 @@ public:
     explicit MainWindow(const QString &storePath, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // <folder of the executable>/date/pdate.pdb
-    static QString defaultStorePath();
-
     bool storeOpened() const { return m_storeOpened; }
     // The background check of every page of the store.
     StoreCheck *storeCheck() const { return m_storeCheck; }

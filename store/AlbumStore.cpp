@@ -1,7 +1,6 @@
 #include "AlbumStore.h"
 
-#include "ConnectionString.h"
-#include "FileIO.h"
+#include "FileWriting.h"
 #include "StorePages.h"
 #include "StoreSchema.h"
 #include "TextRules.h"
@@ -32,17 +31,14 @@ AlbumStore *AlbumStore::instance() { return programStore; }
 
 // ---------------------------------------------------------------- connection
 
-bool AlbumStore::openStore(const QString &connectionString)
+bool AlbumStore::openStore(const QString &path)
 {
     closeStore();
-    m_connectionString = trimText(connectionString);
     m_openFailure = OpenFailure::NotAStore;
     m_openError.clear();
-    bool hasPath = false;
-    const QString path = ConnectionString::value(m_connectionString, QStringLiteral("Data Source"), &hasPath);
     m_path = path;
     const QFileInfo file(path);
-    if (!hasPath || path.isEmpty() || (!file.exists() && !file.isSymLink())) {
+    if (path.isEmpty() || (!file.exists() && !file.isSymLink())) {
         m_openFailure = OpenFailure::Missing;
         return false;
     }
@@ -114,8 +110,6 @@ bool AlbumStore::openStore(const QString &connectionString)
 
 bool AlbumStore::openConnection()
 {
-    const QByteArray password =
-        ConnectionString::value(m_connectionString, QStringLiteral("Database Password")).toUtf8();
     try {
         m_connection.open(m_path);
         // With plain SQLite linked in by mistake the key would be ignored and
@@ -125,8 +119,7 @@ bool AlbumStore::openConnection()
             if (!version.next() || version.text(0).isEmpty())
                 throw SqlError(1, "SQLCipher is not available");
         }
-        m_connection.key(password);
-        m_connection.execFixed("PRAGMA cipher_page_size = 4096");
+        StoreSchema::keyConnection(m_connection);
         // The first read: a wrong key or a foreign file fails here (code 26),
         // before anything could be written. Then the three tables with their
         // columns must all be there.

@@ -27,14 +27,14 @@ public:
     AlbumStore &operator=(const AlbumStore &) = delete;
 
     // ---- connection
-    // Opens the store named by the connection string (trimmed), closing any
+    // Opens the store file at path with the database password, closing any
     // open connection first, and locks it against every other process. Never
     // creates a file. False when the file is missing or cannot be read, the
     // password is wrong, the file is not a store or lacks the tables, its
     // first pages are damaged, or another process has the store open
     // (openFailure() tells which); the connection is then closed. Reports
     // nothing.
-    bool openStore(const QString &connectionString);
+    bool openStore(const QString &path);
     // Closes the connection and lets other processes open the store.
     void closeStore();
     enum class OpenFailure { None, Missing, Unreadable, NotAStore, InUse, Damaged };
@@ -75,7 +75,6 @@ public:
     static QByteArray fileIdentity(const QString &path);
     void setDamageHandler(std::function<void()> handler) { m_damageHandler = std::move(handler); }
     bool isOpen() const { return m_connection.isOpen(); }
-    const QString &connectionString() const { return m_connectionString; }
 
     // The store the program works on: the one made last and not yet gone.
     static AlbumStore *instance();
@@ -232,8 +231,7 @@ public:
     static QString backupTarget(const QString &storePath, const QString &target);
 
 private:
-    // Opens m_path with the connection string's password; the lock is the
-    // caller's.
+    // Opens m_path with the database password; the lock is the caller's.
     bool openConnection();
     void writeWholeNote();
     // Protects every album whose password an older version stored as text:
@@ -272,7 +270,6 @@ private:
     bool compactIntoCopy(const QString &storePath);
 
     SqlConnection m_connection;
-    QString m_connectionString;
     QString m_path;
     std::unique_ptr<QLockFile> m_lock;
     OpenFailure m_openFailure = OpenFailure::None;

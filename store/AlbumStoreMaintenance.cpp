@@ -2,7 +2,7 @@
 // store in one atomic rename, and backup copies that never replace a file.
 
 #include "AlbumStore.h"
-#include "FileIO.h"
+#include "FileWriting.h"
 #include "StoreSchema.h"
 #include "TextRules.h"
 
@@ -117,7 +117,7 @@ bool AlbumStore::compactStore(const QString &storePath)
     const QFileInfo store(storePath);
     if (!store.isFile())
         return false;
-    if (!isOpen() && !openStore(m_connectionString))
+    if (!isOpen() && !openStore(m_path))
         return false;
     try {
         checkBeforeWriting();

@@ -3,7 +3,7 @@
 // part of each operation's contract (see AlbumStore.h).
 
 #include "AlbumStore.h"
-#include "FileIO.h"
+#include "FileWriting.h"
 #include "JpegCodec.h"
 #include "StoreSchema.h"
 #include "StreamedBytes.h"

@@ -1,6 +1,6 @@
 #include "StoreSchema.h"
 
-#include "FileIO.h"
+#include "FileWriting.h"
 #include "Sql.h"
 
 #include <QDir>

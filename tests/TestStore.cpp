@@ -1,7 +1,6 @@
 #include "TestStore.h"
 
 #include "AlbumStore.h"
-#include "ConnectionString.h"
 #include "Sql.h"
 #include "StoreSchema.h"
 #include "Wallpaper.h"
@@ -29,7 +28,7 @@ bool Fixture::setUp(bool open)
         return true;
     static int n = 0;
     path = makeStore(dir, QStringLiteral("store%1.pdb").arg(++n));
-    if (path.isEmpty() || !store->openStore(ConnectionString::forStore(path))) {
+    if (path.isEmpty() || !store->openStore(path)) {
         QTest::qFail("cannot open a test store", __FILE__, __LINE__);
         return false;
     }

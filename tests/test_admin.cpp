@@ -2,7 +2,6 @@
 // and the commands that open them.
 
 #include "AboutDialog.h"
-#include "ConnectionString.h"
 #include "BackupStoreDialog.h"
 #include "CompactStoreDialog.h"
 #include "FormFixture.h"
@@ -224,7 +223,7 @@ private slots:
             QSKIP("cannot mount a small tmpfs here (needs root)");
         const QString store = disk.path() + QStringLiteral("/pdate.pdb");
         QVERIFY(QFile::copy(m_f.path, store));
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(store)));
+        QVERIFY(m_f.store->openStore(store));
         CompactStoreDialog form(store);
         form.startButton->click();
         const QString told = m_f.prompts->messages.value(0).text;

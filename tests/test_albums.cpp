@@ -1,7 +1,6 @@
 // Album and picture records: every operation's result and failure value,
 // and the all-or-nothing import of one file.
 
-#include "ConnectionString.h"
 #include "AlbumStore.h"
 #include "ScriptedPrompts.h"
 #include "Sql.h"

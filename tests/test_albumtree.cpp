@@ -2,7 +2,6 @@
 // the selected picture, rename in place and refresh.
 
 #include "Artwork.h"
-#include "ConnectionString.h"
 #include "FormFixture.h"
 #include "JpegFixtures.h"
 #include "MainWindow.h"

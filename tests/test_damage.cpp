@@ -2,7 +2,6 @@
 // window's thread, told once, and never written again.
 
 #include "AlbumStore.h"
-#include "ConnectionString.h"
 #include "FormFixture.h"
 #include "StoreCheck.h"
 
@@ -168,7 +167,7 @@ private slots:
         overwritePage(QFileInfo(m_f.path).size() / 4096 / 2);
         int told = 0;
         m_f.store->setDamageHandler([&told] { ++told; });
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->openStore(m_f.path));
         QVERIFY(!m_f.store->isDamaged());
         int failed = 0;
         for (int id = 1; id <= 8; ++id) {

@@ -4,7 +4,6 @@
 
 #include "FormFixture.h"
 #include "Modal.h"
-#include "ConnectionString.h"
 #include "PictureImportDialog.h"
 #include "Sql.h"
 #include "StoreSchema.h"
@@ -278,7 +277,7 @@ private slots:
         const QString store = disk.path() + QStringLiteral("/pdate.pdb");
         m_f.store->closeStore();
         QVERIFY(QFile::copy(m_f.path, store));
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(store)));
+        QVERIFY(m_f.store->openStore(store));
         QByteArray big = JpegFixtures::make(JpegFixtures::quarters(16, 16), JpegFixtures::Kind::Baseline);
         big.append(QByteArray(200 * 1024, 'x'));
         const QString file = m_f.dir.filePath(QStringLiteral("big.jpg"));

@@ -1,7 +1,6 @@
 // Store maintenance: compaction (smaller, every picture kept, safe against a
 // kill at any moment and a full disk) and backup copies.
 
-#include "ConnectionString.h"
 #include "AlbumStore.h"
 #include "Sql.h"
 #include "StoreSchema.h"
@@ -105,7 +104,7 @@ private slots:
         const QString store = disk.path() + QStringLiteral("/pdate.pdb");
         QVERIFY(QFile::copy(m_f.path, store));
         const QByteArray before = TestStore::readFile(store);
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(store)));
+        QVERIFY(m_f.store->openStore(store));
         QVERIFY(!m_f.store->compactStore(store));
         QCOMPARE(TestStore::readFile(store), before);
         // Nothing but the store, the lock that marks it as open and the note
@@ -124,7 +123,7 @@ private slots:
         QVERIFY(roomy.isMounted());
         const QString roomyStore = roomy.path() + QStringLiteral("/pdate.pdb");
         QVERIFY(QFile::copy(m_f.path, roomyStore));
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(roomyStore)));
+        QVERIFY(m_f.store->openStore(roomyStore));
         QVERIFY(m_f.store->compactStore(roomyStore));
         QCOMPARE(m_f.store->compactionRoomNeeded(), 0);
         checkPictures();
@@ -140,11 +139,11 @@ private slots:
         m_f.store->closeStore();
         const QString link = m_f.dir.filePath(QStringLiteral("linked.pdb"));
         QVERIFY(QFile::link(m_f.path, link));
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(link)));
+        QVERIFY(m_f.store->openStore(link));
         QVERIFY(m_f.store->compactStore(link));
         QVERIFY(QFileInfo(link).isSymLink());
         m_f.store->closeStore();
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->openStore(m_f.path));
         checkPictures();
     }
 
@@ -194,7 +193,7 @@ private slots:
             QTest::qSleep(int(rng.bounded(span)));
             child.kill(); // SIGKILL
             child.waitForFinished();
-            QVERIFY2(m_f.store->openStore(ConnectionString::forStore(m_f.path)),
+            QVERIFY2(m_f.store->openStore(m_f.path),
                      qPrintable(QStringLiteral("trial %1: the store does not open").arg(trial)));
             SqlStatement check(m_f.store->connection(), QStringLiteral("PRAGMA integrity_check"));
             QVERIFY(check.next());
@@ -233,7 +232,7 @@ private slots:
         QVERIFY(!m_f.store->backupStore(m_f.path, folder + QStringLiteral("/album")));
         // The copy opens with the password and holds the same pictures.
         AlbumStore other;
-        QVERIFY(other.openStore(ConnectionString::forStore(copy)));
+        QVERIFY(other.openStore(copy));
         QCOMPARE(other.findAlbumId(QStringLiteral("later")), -1);
         for (auto it = m_bytes.cbegin(); it != m_bytes.cend(); ++it)
             QCOMPARE(other.pictureData(other.findPictureId(1, it.key())), it.value());

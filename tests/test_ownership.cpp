@@ -3,7 +3,6 @@
 // taken over.
 
 #include "AlbumStore.h"
-#include "ConnectionString.h"
 #include "FormFixture.h"
 
 #include <QFile>
@@ -38,7 +37,7 @@ private slots:
         QVERIFY(m_f.store->addAlbum(QStringLiteral("still mine"), QString()));
         m_f.store->closeStore();
         AlbumStore third;
-        QVERIFY(third.openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(third.openStore(m_f.path));
         QVERIFY(third.findAlbumId(QStringLiteral("still mine")) > 0);
     }
 
@@ -56,7 +55,7 @@ private slots:
 
         m_f.store->closeStore();
         QCOMPARE(QProcess::execute(QStringLiteral(QUILBO_ADDPICTURES), {m_f.path, QStringLiteral("other"), picture}), 0);
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->openStore(m_f.path));
         QVERIFY(m_f.store->findAlbumId(QStringLiteral("other")) > 0);
     }
 
@@ -69,12 +68,12 @@ private slots:
         tool.start(QStringLiteral(QUILBO_COMPACTSTORE), {m_f.path, QStringLiteral("1000000")});
         QVERIFY(tool.waitForStarted());
         QTRY_VERIFY(QFile::exists(lock));
-        QVERIFY(!m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(!m_f.store->openStore(m_f.path));
         QCOMPARE(m_f.store->openFailure(), AlbumStore::OpenFailure::InUse);
         tool.kill();
         QVERIFY(tool.waitForFinished());
         QVERIFY(QFile::exists(lock)); // left behind by the killed process
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->openStore(m_f.path));
         QVERIFY(m_f.store->addAlbum(QStringLiteral("after"), QString()));
 
         // Killed right after it made its lock file, before it wrote its name
@@ -83,10 +82,10 @@ private slots:
         QFile empty(lock);
         QVERIFY(empty.open(QIODevice::WriteOnly));
         empty.close();
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->openStore(m_f.path));
         // Held, it is never taken.
         AlbumStore other;
-        QVERIFY(!other.openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(!other.openStore(m_f.path));
         QCOMPARE(other.openFailure(), AlbumStore::OpenFailure::InUse);
     }
 
@@ -100,7 +99,7 @@ private slots:
         QVERIFY(TestStore::writeFile(picture, JpegFixtures::make(JpegFixtures::quarters(16, 16),
                                                                  JpegFixtures::Kind::Baseline)));
         AlbumStore second;
-        QVERIFY(!second.openStore(ConnectionString::forStore(link)));
+        QVERIFY(!second.openStore(link));
         QCOMPARE(second.openFailure(), AlbumStore::OpenFailure::InUse);
         QCOMPARE(QProcess::execute(QStringLiteral(QUILBO_ADDPICTURES), {link, QStringLiteral("other"), picture}), 1);
         QCOMPARE(m_f.store->findAlbumId(QStringLiteral("other")), -1);
@@ -109,8 +108,8 @@ private slots:
         m_f.store->closeStore();
         const QString lock = AlbumStore::lockFilePath(m_f.path);
         QVERIFY(QFile::link(m_f.dir.filePath(QStringLiteral("nowhere")), lock));
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(link)));
-        QVERIFY(!second.openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->openStore(link));
+        QVERIFY(!second.openStore(m_f.path));
         QCOMPARE(second.openFailure(), AlbumStore::OpenFailure::InUse);
         QVERIFY(!QFile::exists(m_f.dir.filePath(QStringLiteral("nowhere"))));
     }

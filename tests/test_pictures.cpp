@@ -1,7 +1,6 @@
 // Loading pictures from the store (JPEG decoding of every kind, its errors
 // and its limits, EXIF orientation) and saving them as files.
 
-#include "ConnectionString.h"
 #include "JpegCodec.h"
 #include "JpegFixtures.h"
 #include "AlbumStore.h"

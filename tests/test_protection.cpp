@@ -6,7 +6,6 @@
 
 #include "AlbumCipher.h"
 #include "Application.h"
-#include "ConnectionString.h"
 #include "FormFixture.h"
 #include "JpegCodec.h"
 #include "JpegFixtures.h"
@@ -146,7 +145,7 @@ private slots:
         QVERIFY(AlbumCipher::isVerifier(stored));
         QVERIFY(!stored.contains(set.trimmed(), Qt::CaseInsensitive));
 
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->openStore(m_f.path));
         QVERIFY(m_f.store->albumHasPassword(QStringLiteral("trip")));
         QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError, m_f.store->pictureData(id));
         QCOMPARE(m_f.store->checkAlbumPassword(QStringLiteral("TRIP"), entered), opens);
@@ -225,7 +224,7 @@ private slots:
             QVERIFY(AlbumCipher::isEncrypted(storedBytes(*m_f.store, ids.at(i))));
             QVERIFY(storedBytes(*m_f.store, ids.at(i)) != sealed.at(i));
         }
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->openStore(m_f.path));
         QVERIFY(!m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("first")));
         const QPair<QByteArray, QByteArray> newKeyRow = keyRow();
         putKeyRow(oldKeyRow);
@@ -249,7 +248,7 @@ private slots:
         for (int i = 0; i < ids.size(); ++i)
             QCOMPARE(storedBytes(*m_f.store, ids.at(i)), pictures.at(i));
         QCOMPARE(m_f.store->countWhere(QStringLiteral("PicKeyTable"), QStringLiteral("PicLibID"), QStringLiteral("1")), 0);
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->openStore(m_f.path));
         originalsEverywhere(QStringLiteral("remove"));
 
         // Deleting a protected album takes its key row with it.
@@ -288,7 +287,7 @@ private slots:
         for (const QByteArray &picture : pictures)
             QVERIFY(!anyRunOf(picture, pages));
         // Nothing is left to do for it.
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->openStore(m_f.path));
         QVERIFY_THROWS_EXCEPTION(SqlError, SqlStatement(m_f.store->connection(),
                                                         QStringLiteral("SELECT Task FROM PicPendingTable")));
         for (const char *secret : {"OpenSesame", "opensesame", "Sesame2", "sesame2"})
@@ -452,7 +451,7 @@ private slots:
         QRandomGenerator rng(20261210);
         int states[2] = {0, 0};
         for (int trial = 0; trial < 30; ++trial) {
-            QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+            QVERIFY(m_f.store->openStore(m_f.path));
             const bool wasProtected = m_f.store->albumHasPassword(QStringLiteral("trip"));
             m_f.store->closeStore();
             QProcess child;
@@ -463,7 +462,7 @@ private slots:
             child.kill(); // SIGKILL
             child.waitForFinished();
 
-            QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+            QVERIFY(m_f.store->openStore(m_f.path));
             const bool isProtected = m_f.store->albumHasPassword(QStringLiteral("trip"));
             ++states[isProtected == wasProtected ? 0 : 1];
             if (isProtected)
@@ -497,7 +496,7 @@ private slots:
         QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("secret")));
         QCOMPARE(m_f.store->pictureData(ids.first()), pictures.first());
 
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->openStore(m_f.path));
         const QString verifier = storedPassword(*m_f.store, QStringLiteral("trip"));
         QVERIFY(AlbumCipher::isVerifier(verifier));
         QCOMPARE(storedPassword(*m_f.store, QStringLiteral("blank")), QStringLiteral("   "));
@@ -513,7 +512,7 @@ private slots:
         for (int i = 0; i < ids.size(); ++i)
             QCOMPARE(m_f.store->pictureData(ids.at(i)), pictures.at(i));
 
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->openStore(m_f.path));
         QCOMPARE(storedPassword(*m_f.store, QStringLiteral("trip")), verifier);
     }
 

@@ -3,7 +3,6 @@
 // import list.
 
 #include "Application.h"
-#include "ConnectionString.h"
 #include "FormFixture.h"
 #include "Modal.h"
 #include "PictureImportDialog.h"
@@ -86,7 +85,7 @@ private slots:
             // Where the README says the note is kept.
             QVERIFY(QFile::exists(m_home->filePath(QStringLiteral("config/quilbo2009/quilbo2009.ini"))));
             AlbumStore opened;
-            QVERIFY(opened.openStore(ConnectionString::forStore(choice.path)));
+            QVERIFY(opened.openStore(choice.path));
         } else {
             QCOMPARE(store.exists(), userStore);
         }

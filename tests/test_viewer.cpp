@@ -1,7 +1,6 @@
 // The viewer: fitting and centring, zoom in and out, actual size and the
 // quarter turns, on pictures shown from the tree.
 
-#include "ConnectionString.h"
 #include "ImageOps.h"
 #include "PicturePrefetch.h"
 #include "Modal.h"
@@ -460,7 +459,7 @@ private slots:
         JpegCodec::decode(slow);
         const qint64 slowMs = alone.elapsed();
         m_form.reset();
-        QVERIFY(m_f.store->openStore(ConnectionString::forStore(m_f.path)));
+        QVERIFY(m_f.store->openStore(m_f.path));
         TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("slow"), slow);
         m_f.store->closeStore();
         m_form = std::make_unique<MainWindow>(m_f.path);

@@ -3,13 +3,12 @@
 // on stderr when it cannot be opened.
 
 #include "AlbumStore.h"
-#include "ConnectionString.h"
 
 #include <cstdio>
 
 inline bool openToolStore(AlbumStore &store, const char *tool, const QString &path)
 {
-    if (store.openStore(ConnectionString::forStore(path)))
+    if (store.openStore(path))
         return true;
     const char *why = "cannot be opened";
     switch (store.openFailure()) {

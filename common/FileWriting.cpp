@@ -1,4 +1,4 @@
-#include "FileIO.h"
+#include "FileWriting.h"
 
 #include <QFile>
 #include <QFileInfo>
