@@ -1,6 +1,7 @@
 // The program: the command line, the application, the album store and the
 // prompts, then the main window.
 
+#include "AlbumLibrary.h"
 #include "AlbumStore.h"
 #include "CoreDumps.h"
 #include "Application.h"
@@ -105,6 +106,7 @@ int main(int argc, char **argv)
     Application app(argc, argv);
     Application::quitOnTerminationSignals();
     AlbumStore store;
+    AlbumLibrary library(store);
     store.setProgressHandler(Application::showStoreProgress);
     // Key derivations run off the window's thread.
     store.setWorkRunner(Application::runOffThread);
@@ -117,7 +119,7 @@ int main(int argc, char **argv)
                            QStringLiteral("无法建立相册库文件 %1:\n%2").arg(choice.path, choice.error));
         return 1;
     }
-    MainWindow window(choice.path);
+    MainWindow window(library, choice.path);
     if (!window.storeOpened())
         return 1; // the error has been shown; nothing else is
     // Ended while it was opening (the loops it ran have ended already).

@@ -3,6 +3,7 @@
 // files written; and exporting the album through the export dialog, against
 // the same copy. Medians of 5 runs, with min and max.
 
+#include "AlbumLibrary.h"
 #include "AlbumExportDialog.h"
 #include "AlbumStore.h"
 #include "BenchUtil.h"
@@ -44,6 +45,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QTemporaryDir dir(QDir::current().filePath(QStringLiteral("bench-XXXXXX")));
     AlbumStore store;
+    AlbumLibrary library(store);
     Bench::openNewStore(dir, store);
     auto prompts = std::make_unique<SilentPrompts>();
     SilentPrompts *said = prompts.get();
@@ -86,7 +88,7 @@ int main(int argc, char **argv)
     for (int run = 1; run <= kRuns; ++run) {
         const QString album = QStringLiteral("camera%1").arg(run);
         store.addAlbum(album, QString());
-        PictureImportDialog import;
+        PictureImportDialog import(library);
         import.albumChooser->fill(QStringLiteral("<请选择相册>"), {album});
         import.albumChooser->setCurrentIndex(1);
         import.addFiles(files);
@@ -105,7 +107,7 @@ int main(int argc, char **argv)
     std::vector<double> exports;
     std::vector<double> copiesOut;
     for (int run = 1; run <= kRuns; ++run) {
-        AlbumExportDialog exportDialog;
+        AlbumExportDialog exportDialog(library);
         exportDialog.albumChooser->fill(QStringLiteral("<选择相册>"), {QStringLiteral("camera1")});
         exportDialog.albumChooser->setCurrentIndex(1);
         const QString out = dir.filePath(QStringLiteral("out%1").arg(run));

@@ -8,6 +8,7 @@
 //   - the time a password check takes (the album key opened).
 //   bench_protection [megabytes of the album]
 
+#include "AlbumLibrary.h"
 #include "AlbumStore.h"
 #include "BenchUtil.h"
 #include "BenchWindow.h"
@@ -85,7 +86,8 @@ int main(int argc, char **argv)
     {
         AlbumStore store;
         Prompts::install(std::make_unique<Answers>());
-        MainWindow window(path);
+        AlbumLibrary library(store);
+        MainWindow window(library, path);
         window.show();
         window.albumTree->expandAll();
         QTreeWidgetItem *root = window.albumTree->topLevelItem(0);

@@ -6,6 +6,7 @@
 //   bench_show                 the whole benchmark
 //   bench_show --first STORE   (the child process of the first-show case)
 
+#include "AlbumLibrary.h"
 #include "AlbumStore.h"
 #include "BenchUtil.h"
 #include "BenchWindow.h"
@@ -52,8 +53,9 @@ double decodeEighth(const QByteArray &jpeg)
 int firstShow(const QString &path)
 {
     AlbumStore store;
+    AlbumLibrary library(store);
     Prompts::install(std::make_unique<QtPromptHandler>());
-    MainWindow window(path);
+    MainWindow window(library, path);
     window.show();
     window.albumTree->expandAll();
     QElapsedTimer timer;
@@ -106,8 +108,9 @@ int main(int argc, char **argv)
     std::sort(firsts.begin(), firsts.end());
 
     AlbumStore store;
+    AlbumLibrary library(store);
     Prompts::install(std::make_unique<QtPromptHandler>());
-    MainWindow window(path);
+    MainWindow window(library, path);
     window.show();
     window.albumTree->expandAll();
     QTreeWidgetItem *album = window.albumTree->topLevelItem(0)->child(0);

@@ -2,6 +2,7 @@
 // against one query reading the same names.
 //   bench_tree [albums] [pictures per album]
 
+#include "AlbumLibrary.h"
 #include "AlbumStore.h"
 #include "BenchUtil.h"
 #include "MainWindow.h"
@@ -42,7 +43,8 @@ int main(int argc, char **argv)
     store.closeStore();
     std::printf("store: %d albums x %d pictures\n", albums, pictures);
 
-    MainWindow form(path);
+    AlbumLibrary library(store);
+    MainWindow form(library, path);
     // The baseline: one query reading every album and picture name.
     const double raw = Bench::medianMs(5, [&] {
         qsizetype names = 0;

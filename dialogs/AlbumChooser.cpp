@@ -1,6 +1,6 @@
 #include "AlbumChooser.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "Artwork.h"
 #include "TextRules.h"
 
@@ -27,11 +27,9 @@ void AlbumChooser::showPopup()
     QComboBox::showPopup();
 }
 
-void refillAlbumChooser(AlbumChooser *combo, const QString &placeholder)
+void refillAlbumChooser(AlbumLibrary &library, AlbumChooser *combo, const QString &placeholder)
 {
-    QStringList albums;
-    AlbumStore::instance()->listAlbums(&albums);
-    combo->fill(placeholder, albums);
+    combo->fill(placeholder, library.albums());
 }
 
 QString chosenAlbum(const AlbumChooser *combo, const QString &placeholder)

@@ -23,8 +23,10 @@ private:
     QIcon m_icon;
 };
 
-// Refills an album chooser from the store: the placeholder, chosen, then
+class AlbumLibrary;
+
+// Refills an album chooser from the library: the placeholder, chosen, then
 // every album. Passes store errors on.
-void refillAlbumChooser(AlbumChooser *combo, const QString &placeholder);
+void refillAlbumChooser(AlbumLibrary &library, AlbumChooser *combo, const QString &placeholder);
 // The album chosen, trimmed; empty for none (the placeholder).
 QString chosenAlbum(const AlbumChooser *combo, const QString &placeholder);

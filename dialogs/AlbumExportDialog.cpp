@@ -1,6 +1,6 @@
 #include "AlbumExportDialog.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "FileWriting.h"
 #include "Prompts.h"
 #include "TextRules.h"
@@ -21,7 +21,7 @@ const QString kPlaceholder = QStringLiteral("<选择相册>");
 
 } // namespace
 
-AlbumExportDialog::AlbumExportDialog(QWidget *owner) : DialogBase(QStringLiteral("相册导出"), QSize(384, 194), owner)
+AlbumExportDialog::AlbumExportDialog(AlbumLibrary &library, QWidget *owner) : DialogBase(library, QStringLiteral("相册导出"), QSize(384, 194), owner)
 {
     setObjectName(QStringLiteral("albumExportDialog"));
     addBannerWithSeparator(43);
@@ -68,7 +68,7 @@ AlbumExportDialog::AlbumExportDialog(QWidget *owner) : DialogBase(QStringLiteral
 
 void AlbumExportDialog::albumListOpening()
 {
-    refillAlbumChooser(albumChooser, kPlaceholder);
+    refillAlbumChooser(library(), albumChooser, kPlaceholder);
     albumStatus->setText(QStringLiteral("当前相册: "));
 }
 
@@ -135,13 +135,12 @@ void AlbumExportDialog::startExport()
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("导出的目录语法是否拼写错误或磁盘是否已满!"));
         return;
     }
-    run(folder, AlbumStore::instance()->findAlbumId(albumChooser->currentText()));
+    run(folder, trimText(albumChooser->currentText()));
 }
 
-void AlbumExportDialog::run(const QString &folder, int albumId)
+void AlbumExportDialog::run(const QString &folder, const QString &album)
 {
-    QStringList ids;
-    AlbumStore::instance()->listPictureIds(albumId, &ids);
+    const QList<int> ids = library().pictureIds(album);
     if (ids.isEmpty()) {
         Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("该相册下暂未发现图片!"));
         return;
@@ -167,17 +166,16 @@ void AlbumExportDialog::run(const QString &folder, int albumId)
     QString why;
     {
         const Running running(this);
-        for (const QString &id : ids) {
+        for (const int pictureId : ids) {
             QCoreApplication::processEvents();
-            const int pictureId = id.toInt();
             // Each file holds the original file as it was imported, with its
             // full quality and its camera's data; a picture that does not
             // decrypt is not written at all.
-            progressLabel->setText(QStringLiteral("正在导出:   ") + folder + QLatin1Char('/') + id);
+            progressLabel->setText(QStringLiteral("正在导出:   ") + folder + QLatin1Char('/') + QString::number(pictureId));
             progressLabel->repaint();
             bool written = false;
             try {
-                written = AlbumStore::instance()->exportPictureFile(pictureId, folder);
+                written = library().exportPicture(pictureId, folder);
             } catch (const AlbumCipher::CipherError &e) {
                 why = QString::fromUtf8(e.what());
             }

@@ -13,7 +13,7 @@ class AlbumExportDialog : public DialogBase
 {
     Q_OBJECT
 public:
-    explicit AlbumExportDialog(QWidget *owner = nullptr);
+    explicit AlbumExportDialog(AlbumLibrary &library, QWidget *owner = nullptr);
 
     void albumListOpening();
     void albumChosen();
@@ -38,7 +38,7 @@ public:
     QLabel *progressLabel = nullptr;
 
 private:
-    void run(const QString &folder, int albumId);
+    void run(const QString &folder, const QString &album);
 
     QString m_lastFolder;
 };

@@ -1,6 +1,6 @@
 #include "BackupStoreDialog.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "Prompts.h"
 #include "TextRules.h"
 
@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QToolButton>
 
-BackupStoreDialog::BackupStoreDialog(const QString &storePath, QWidget *owner)
-    : DialogBase(QStringLiteral("相册库备份"), QSize(319, 144), owner), m_storePath(storePath)
+BackupStoreDialog::BackupStoreDialog(AlbumLibrary &library, const QString &storePath, QWidget *owner)
+    : DialogBase(library, QStringLiteral("相册库备份"), QSize(319, 144), owner), m_storePath(storePath)
 {
     setObjectName(QStringLiteral("backupStoreDialog"));
     // This one dialog may be resized.
@@ -85,7 +85,7 @@ void BackupStoreDialog::startBackup()
         return;
     }
     backupButton->setEnabled(false);
-    if (AlbumStore::instance()->backupStore(m_storePath, targetEdit->text()))
+    if (library().backUp(m_storePath, targetEdit->text()))
         Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("备份相册库成功!"));
     else
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("备份相册库失败"));

@@ -11,7 +11,7 @@ class BackupStoreDialog : public DialogBase
 {
     Q_OBJECT
 public:
-    explicit BackupStoreDialog(const QString &storePath, QWidget *owner = nullptr);
+    BackupStoreDialog(AlbumLibrary &library, const QString &storePath, QWidget *owner = nullptr);
 
     void chooseTarget();
     void startBackup();

@@ -1,6 +1,6 @@
 #include "ChangeAlbumPasswordDialog.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "Prompts.h"
 #include "TextRules.h"
 
@@ -18,7 +18,7 @@ constexpr int kPassMaxBytes = 15;
 
 // ---------------------------------------------------------------- ChangeAlbumPasswordDialog
 
-ChangeAlbumPasswordDialog::ChangeAlbumPasswordDialog(QWidget *owner) : DialogBase(QStringLiteral("相册密码修改"), QSize(321, 211), owner)
+ChangeAlbumPasswordDialog::ChangeAlbumPasswordDialog(AlbumLibrary &library, QWidget *owner) : DialogBase(library, QStringLiteral("相册密码修改"), QSize(321, 211), owner)
 {
     setObjectName(QStringLiteral("changeAlbumPasswordDialog"));
     addBannerWithSeparator(43);
@@ -45,7 +45,7 @@ ChangeAlbumPasswordDialog::ChangeAlbumPasswordDialog(QWidget *owner) : DialogBas
     albumChooser->setFocus();
 }
 
-void ChangeAlbumPasswordDialog::albumListOpening() { refillAlbumChooser(albumChooser, kPlaceholder); }
+void ChangeAlbumPasswordDialog::albumListOpening() { refillAlbumChooser(library(), albumChooser, kPlaceholder); }
 
 void ChangeAlbumPasswordDialog::changePassword()
 {
@@ -55,7 +55,7 @@ void ChangeAlbumPasswordDialog::changePassword()
         albumChooser->setFocus();
         return;
     }
-    if (!AlbumStore::instance()->albumHasPassword(album)) {
+    if (!library().albumHasPassword(album)) {
         Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("该相册还没有设置密码!"));
         return;
     }
@@ -70,13 +70,13 @@ void ChangeAlbumPasswordDialog::changePassword()
         Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("新密码不一致!"));
         return;
     }
-    if (!AlbumStore::instance()->checkAlbumPassword(album, oldPassword)) {
+    if (!library().unlock(album, oldPassword)) {
         Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("旧密码错误!"));
         oldPasswordEdit->setFocus();
         oldPasswordEdit->selectAll();
         return;
     }
-    if (AlbumStore::instance()->setAlbumPassword(album, newPassword))
+    if (library().setAlbumPassword(album, newPassword))
         Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("密码修改成功!"));
     else
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("密码修改失败!"));

@@ -10,7 +10,7 @@ class ChangeAlbumPasswordDialog : public DialogBase
 {
     Q_OBJECT
 public:
-    explicit ChangeAlbumPasswordDialog(QWidget *owner = nullptr);
+    explicit ChangeAlbumPasswordDialog(AlbumLibrary &library, QWidget *owner = nullptr);
 
     void albumListOpening();
     void changePassword();

@@ -1,13 +1,13 @@
 #include "CompactStoreDialog.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "Prompts.h"
 
 #include <QProgressBar>
 #include <QPushButton>
 
-CompactStoreDialog::CompactStoreDialog(const QString &storePath, QWidget *owner)
-    : DialogBase(QStringLiteral("压缩相册库"), QSize(377, 124), owner), m_storePath(storePath)
+CompactStoreDialog::CompactStoreDialog(AlbumLibrary &library, const QString &storePath, QWidget *owner)
+    : DialogBase(library, QStringLiteral("压缩相册库"), QSize(377, 124), owner), m_storePath(storePath)
 {
     setObjectName(QStringLiteral("compactStoreDialog"));
     addBannerWithSeparator(45);
@@ -29,9 +29,8 @@ void CompactStoreDialog::startCompaction()
     progressBar->setFormat(QStringLiteral("正在压缩..."));
     // The work blocks the window: show the text before it starts.
     progressBar->repaint();
-    AlbumStore &store = *AlbumStore::instance();
-    const bool compacted = store.compactStore(m_storePath);
-    const qint64 room = store.compactionRoomNeeded();
+    qint64 room = 0;
+    const bool compacted = library().compact(m_storePath, &room);
     // Where lack of room stopped it, the user is told how much it needs.
     Prompts::showInfo(QStringLiteral("提示"),
                       compacted    ? QStringLiteral("压缩成功!")

@@ -11,7 +11,7 @@ class CompactStoreDialog : public DialogBase
     Q_OBJECT
 public:
     // storePath: the store the program has open.
-    explicit CompactStoreDialog(const QString &storePath, QWidget *owner = nullptr);
+    CompactStoreDialog(AlbumLibrary &library, const QString &storePath, QWidget *owner = nullptr);
 
     void startCompaction();
 

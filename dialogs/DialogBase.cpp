@@ -1,6 +1,6 @@
 #include "DialogBase.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "Artwork.h"
 #include "GbkLengthValidator.h"
 #include "Prompts.h"
@@ -35,6 +35,15 @@ DialogBase::DialogBase(const QString &caption, const QSize &clientSize, QWidget 
     setFixedSize(clientSize);
     setModal(true);
 }
+
+DialogBase::DialogBase(AlbumLibrary &library, const QString &caption, const QSize &clientSize, QWidget *owner)
+    : DialogBase(caption, clientSize, owner)
+{
+    m_library = &library;
+    m_openedAlbums = std::make_unique<AlbumLibraryTask>(library);
+}
+
+DialogBase::~DialogBase() = default;
 
 void DialogBase::keyPressEvent(QKeyEvent *event)
 {
@@ -85,7 +94,7 @@ void DialogBase::finishRun()
 bool DialogBase::albumAccessGranted(AlbumChooser *combo, const QString &album, const QString &wrongMessage,
                                      bool resetBeforeWarning)
 {
-    if (!AlbumStore::instance()->albumHasPassword(album))
+    if (!library().albumHasPassword(album))
         return true;
     const QString answer =
         trimText(Prompts::askPassword(QStringLiteral("访问密码"), QStringLiteral("该相册已设置访问密码,请输入密码:")));
@@ -93,7 +102,7 @@ bool DialogBase::albumAccessGranted(AlbumChooser *combo, const QString &album, c
         combo->setCurrentIndex(0);
         return false;
     }
-    if (AlbumStore::instance()->checkAlbumPassword(album, answer))
+    if (library().unlock(album, answer))
         return true;
     if (resetBeforeWarning)
         combo->setCurrentIndex(0);

@@ -8,6 +8,11 @@
 
 #include <QDialog>
 
+#include <memory>
+
+class AlbumLibrary;
+class AlbumLibraryTask;
+
 class QFrame;
 class QLineEdit;
 class QLabel;
@@ -23,6 +28,10 @@ class DialogBase : public QDialog
     Q_OBJECT
 public:
     DialogBase(const QString &caption, const QSize &clientSize, QWidget *owner);
+    // A dialog that works on the albums, through the library. The protected
+    // albums it opens are closed again when it goes.
+    DialogBase(AlbumLibrary &library, const QString &caption, const QSize &clientSize, QWidget *owner);
+    ~DialogBase() override;
 
 protected:
     // Enter presses nothing; Esc closes the dialog, once its work is done.
@@ -36,6 +45,8 @@ protected:
     void beginRun() { m_running = true; }
     void endRun() { m_running = false; }
     void finishRun();
+
+    AlbumLibrary &library() const { return *m_library; }
 
     // Asks a protected album's access password when it is chosen. False,
     // with the chooser back at the placeholder, when the answer is empty or
@@ -56,6 +67,8 @@ protected:
     AlbumChooser *addAlbumChooser(const QRect &geometry, const QString &placeholder);
 
 private:
+    AlbumLibrary *m_library = nullptr;
+    std::unique_ptr<AlbumLibraryTask> m_openedAlbums;
     bool m_running = false;
     bool m_closeAfterRun = false;
 };

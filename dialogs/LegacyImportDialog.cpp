@@ -1,6 +1,6 @@
 #include "LegacyImportDialog.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -23,8 +23,8 @@ QString chooseLegacyStore(QWidget *owner)
     return dialog.selectedFiles().first();
 }
 
-LegacyImportDialog::LegacyImportDialog(const QString &file, QWidget *owner)
-    : DialogBase(QStringLiteral("导入旧版相册库"), QSize(460, 300), owner), m_file(file)
+LegacyImportDialog::LegacyImportDialog(AlbumLibrary &library, const QString &file, QWidget *owner)
+    : DialogBase(library, QStringLiteral("导入旧版相册库"), QSize(460, 300), owner), m_file(file)
 {
     setObjectName(QStringLiteral("legacyImportDialog"));
     addBannerWithSeparator(45);
@@ -63,7 +63,7 @@ void LegacyImportDialog::showEvent(QShowEvent *event)
 void LegacyImportDialog::runImport()
 {
     beginRun();
-    summary = LegacyImport::run(*AlbumStore::instance(), m_file, [this](int done, int total) {
+    summary = library().importOldStore(m_file, [this](int done, int total) {
         progressBar->setRange(0, total);
         progressBar->setValue(done);
         statusLabel->setText(QStringLiteral("已处理 %1 / %2 项 (相册和图片)").arg(done).arg(total));

@@ -4,7 +4,7 @@
 // once with a progress bar that can be cancelled, and ends with a summary.
 
 #include "DialogBase.h"
-#include "LegacyImport.h"
+#include "AlbumLibrary.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -17,7 +17,7 @@ class LegacyImportDialog : public DialogBase
 {
     Q_OBJECT
 public:
-    LegacyImportDialog(const QString &file, QWidget *owner = nullptr);
+    LegacyImportDialog(AlbumLibrary &library, const QString &file, QWidget *owner = nullptr);
 
     // Runs the import (started by itself once the dialog shows).
     void runImport();

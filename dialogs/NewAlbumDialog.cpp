@@ -1,6 +1,6 @@
 #include "NewAlbumDialog.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "GbkLengthValidator.h"
 #include "Prompts.h"
 #include "TextRules.h"
@@ -27,7 +27,7 @@ bool allowedInPass(QChar c)
 
 } // namespace
 
-NewAlbumDialog::NewAlbumDialog(QWidget *owner) : DialogBase(QStringLiteral("新建相册"), QSize(309, 159), owner)
+NewAlbumDialog::NewAlbumDialog(AlbumLibrary &library, QWidget *owner) : DialogBase(library, QStringLiteral("新建相册"), QSize(309, 159), owner)
 {
     setObjectName(QStringLiteral("newAlbumDialog"));
     addBannerWithSeparator(39);
@@ -105,7 +105,7 @@ void NewAlbumDialog::createAlbum()
         passwordEdit->selectAll();
         return;
     }
-    if (AlbumStore::instance()->countWhere(QStringLiteral("PicLibTable"), QStringLiteral("PicLibName"), name) != 0) {
+    if (library().albumExists(name)) {
         Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("该相册已经存在,请重新建立!"));
         nameEdit->setFocus();
         nameEdit->selectAll();

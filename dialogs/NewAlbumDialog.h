@@ -10,7 +10,7 @@ class NewAlbumDialog : public DialogBase
 {
     Q_OBJECT
 public:
-    explicit NewAlbumDialog(QWidget *owner = nullptr);
+    explicit NewAlbumDialog(AlbumLibrary &library, QWidget *owner = nullptr);
 
     // The results, read after the dialog has closed: empty unless an album
     // may be created.

@@ -2,11 +2,10 @@
 
 #include "PreviewFileDialog.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "Artwork.h"
 #include "JpegCodec.h"
 #include "Prompts.h"
-#include "StoreError.h"
 #include "TextRules.h"
 
 #include <QCoreApplication>
@@ -53,9 +52,9 @@ QString whyNotShowable(const QString &path)
 
 // What the user is told when a picture could not be stored: the duplicate
 // name the dialog has always named, or the real cause.
-QString importFailureMessage(const QString &file, const AlbumStore::PictureFailure &failure)
+QString importFailureMessage(const QString &file, const AlbumLibrary::PictureFailure &failure)
 {
-    using Failure = AlbumStore::PictureFailure;
+    using Failure = AlbumLibrary::PictureFailure;
     QString cause;
     switch (failure.kind) {
     case Failure::DuplicateName:
@@ -80,7 +79,7 @@ QString importFailureMessage(const QString &file, const AlbumStore::PictureFailu
         cause = QStringLiteral("相册库已损坏,不再写入,请用备份恢复相册库");
         break;
     case Failure::Store:
-        cause = storeErrorMessage(failure.storeCode, failure.detail);
+        cause = AlbumLibrary::storeFailureMessage(failure.storeCode, failure.detail);
         break;
     case Failure::Locked:
         cause = QStringLiteral("该相册已设置访问密码,请先输入密码");
@@ -91,7 +90,7 @@ QString importFailureMessage(const QString &file, const AlbumStore::PictureFailu
 
 } // namespace
 
-PictureImportDialog::PictureImportDialog(QWidget *owner) : DialogBase(QStringLiteral("图片导入"), QSize(596, 401), owner)
+PictureImportDialog::PictureImportDialog(AlbumLibrary &library, QWidget *owner) : DialogBase(library, QStringLiteral("图片导入"), QSize(596, 401), owner)
 {
     setObjectName(QStringLiteral("pictureImportDialog"));
     addBanner(55);
@@ -174,7 +173,7 @@ void PictureImportDialog::setStatus(const QString &prefix, bool withAlbum)
 
 void PictureImportDialog::albumListOpening()
 {
-    refillAlbumChooser(albumChooser, kPlaceholder);
+    refillAlbumChooser(library(), albumChooser, kPlaceholder);
     setStatus(QStringLiteral("当前相册: "), false);
 }
 
@@ -265,8 +264,7 @@ void PictureImportDialog::startImport()
         albumChooser->setFocus();
         return;
     }
-    const int albumId = AlbumStore::instance()->findAlbumId(albumChooser->currentText());
-    if (albumId == -1) {
+    if (!library().albumExists(album)) {
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册库中不存在该相册!"));
         return;
     }
@@ -279,7 +277,7 @@ void PictureImportDialog::startImport()
     const int n = int(files.size());
     bool failed = false;
     QString failedFile;
-    AlbumStore::PictureFailure failure;
+    AlbumLibrary::PictureFailure failure;
     beginRun();
     importButton->setEnabled(false);
     progressBar->setRange(0, n);
@@ -289,7 +287,7 @@ void PictureImportDialog::startImport()
         QCoreApplication::processEvents();
         progressBar->setFormat(QStringLiteral("正导入: %1/%2").arg(i + 1).arg(n));
         progressBar->repaint();
-        if (!AlbumStore::instance()->addPicture(albumId, trimText(files.at(i)), &failure)) {
+        if (!library().addPicture(album, trimText(files.at(i)), &failure)) {
             failed = true;
             failedFile = trimText(files.at(i));
             break;

@@ -12,7 +12,7 @@ class PictureImportDialog : public DialogBase
 {
     Q_OBJECT
 public:
-    explicit PictureImportDialog(QWidget *owner = nullptr);
+    explicit PictureImportDialog(AlbumLibrary &library, QWidget *owner = nullptr);
 
     // True once a run has stored every listed picture.
     bool imported = false;

@@ -1,6 +1,6 @@
 #include "SetAlbumPasswordDialog.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "Prompts.h"
 #include "TextRules.h"
 
@@ -18,7 +18,7 @@ constexpr int kPassMaxBytes = 15;
 
 // ---------------------------------------------------------------- SetAlbumPasswordDialog
 
-SetAlbumPasswordDialog::SetAlbumPasswordDialog(QWidget *owner) : DialogBase(QStringLiteral("设置相册密码"), QSize(322, 184), owner)
+SetAlbumPasswordDialog::SetAlbumPasswordDialog(AlbumLibrary &library, QWidget *owner) : DialogBase(library, QStringLiteral("设置相册密码"), QSize(322, 184), owner)
 {
     setObjectName(QStringLiteral("setAlbumPasswordDialog"));
     addBannerWithSeparator(43);
@@ -44,7 +44,7 @@ SetAlbumPasswordDialog::SetAlbumPasswordDialog(QWidget *owner) : DialogBase(QStr
     albumChooser->setFocus();
 }
 
-void SetAlbumPasswordDialog::albumListOpening() { refillAlbumChooser(albumChooser, kPlaceholder); }
+void SetAlbumPasswordDialog::albumListOpening() { refillAlbumChooser(library(), albumChooser, kPlaceholder); }
 
 bool SetAlbumPasswordDialog::eventFilter(QObject *watched, QEvent *event)
 {
@@ -69,7 +69,7 @@ void SetAlbumPasswordDialog::setPassword()
         albumChooser->setFocus();
         return;
     }
-    if (AlbumStore::instance()->albumHasPassword(album)) {
+    if (library().albumHasPassword(album)) {
         Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("该相册已经设置了认证密码,请选择其它相册!"));
         albumChooser->setFocus();
         return;
@@ -87,7 +87,7 @@ void SetAlbumPasswordDialog::setPassword()
         passwordEdit->setFocus();
         return;
     }
-    if (AlbumStore::instance()->setAlbumPassword(album, password))
+    if (library().setAlbumPassword(album, password))
         Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("相册密码设置成功,请记住新密码!"));
     else
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册密码设置失败!"));

@@ -10,7 +10,7 @@ class SetAlbumPasswordDialog : public DialogBase
 {
     Q_OBJECT
 public:
-    explicit SetAlbumPasswordDialog(QWidget *owner = nullptr);
+    explicit SetAlbumPasswordDialog(AlbumLibrary &library, QWidget *owner = nullptr);
 
     void albumListOpening();
     void setPassword();

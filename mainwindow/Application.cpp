@@ -2,8 +2,7 @@
 
 #include "Artwork.h"
 #include "Prompts.h"
-#include "SqlError.h"
-#include "StoreError.h"
+#include "AlbumLibrary.h"
 #include "Version.h"
 
 #include <QEventLoop>
@@ -136,13 +135,7 @@ void Application::runOffThread(const std::function<void()> &work)
     QApplication::restoreOverrideCursor();
 }
 
-void Application::reportError(const std::exception &error)
-{
-    if (const auto *storeError = dynamic_cast<const SqlError *>(&error))
-        reportError(storeErrorMessage(*storeError));
-    else
-        reportError(QString::fromUtf8(error.what()));
-}
+void Application::reportError(const std::exception &error) { reportError(AlbumLibrary::errorMessage(error)); }
 
 void Application::reportError(const QString &text)
 {

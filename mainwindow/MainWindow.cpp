@@ -1,13 +1,12 @@
 #include "MainWindow.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "Application.h"
 #include "Artwork.h"
 #include "GuideDialog.h"
 #include "PictureLoader.h"
 #include "PicturePrefetch.h"
 #include "Prompts.h"
-#include "StoreCheck.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -40,9 +39,10 @@ QFont pixelFont(const QString &family, int pixels)
 
 } // namespace
 
-MainWindow::MainWindow(const QString &storePath, QWidget *parent)
+MainWindow::MainWindow(AlbumLibrary &library, const QString &storePath, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint
-                          | Qt::WindowCloseButtonHint)
+                          | Qt::WindowCloseButtonHint),
+      m_library(library)
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(Application::title());
@@ -51,10 +51,8 @@ MainWindow::MainWindow(const QString &storePath, QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    if (AlbumStore *store = AlbumStore::instance()) {
-        store->setDamageHandler(nullptr);
-        store->setCheckWaiter(nullptr);
-    }
+    m_library.setDamageHandler(nullptr);
+    m_library.setWaitIndicator(nullptr);
 }
 
 void MainWindow::createWindow(const QString &storePath)
@@ -97,40 +95,21 @@ void MainWindow::createWindow(const QString &storePath)
         move(screen->availableGeometry().center() - QPoint(kOuterWidth / 2, kOuterHeight / 2));
 
     m_storePath = storePath;
-    AlbumStore *store = AlbumStore::instance();
     // Damage is told once, after whatever was under way when it showed.
-    store->setDamageHandler([this] { QTimer::singleShot(0, this, &MainWindow::tellStoreDamaged); });
-    m_storeOpened = store->openStore(storePath);
+    m_library.setDamageHandler([this] { QTimer::singleShot(0, this, &MainWindow::tellStoreDamaged); });
+    m_storeOpened = m_library.open(storePath);
     if (!m_storeOpened) {
-        Prompts::showError(QStringLiteral("错误"), store->openFailureMessage());
+        Prompts::showError(QStringLiteral("错误"), m_library.openFailureMessage());
         return;
     }
     buildAlbumTree();
-    // Every page is read once in the background: a multi-gigabyte store
-    // must not hold up the start.
-    m_storeCheck = new StoreCheck(store->path(), this);
-    connect(m_storeCheck, &StoreCheck::damageFound, this, [] {
-        if (AlbumStore *current = AlbumStore::instance())
-            current->markDamaged();
+    m_library.setWaitIndicator([](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+        else
+            QApplication::restoreOverrideCursor();
     });
-    connect(m_storeCheck, &StoreCheck::foundWhole, this, [] {
-        if (AlbumStore *current = AlbumStore::instance())
-            current->noteFoundWhole();
-    });
-    connect(m_storeCheck, &StoreCheck::finished, this, [this] { m_storeCheckDone = true; });
-    // A write before the check has ended waits for it (a store nothing
-    // changed since it was last found whole does not): the window is
-    // redrawn meanwhile but takes no input.
-    store->setCheckWaiter([this] {
-        if (m_storeCheckDone)
-            return;
-        QEventLoop wait;
-        connect(m_storeCheck, &StoreCheck::finished, &wait, &QEventLoop::quit);
-        QApplication::setOverrideCursor(Qt::BusyCursor);
-        wait.exec(QEventLoop::ExcludeUserInputEvents);
-        QApplication::restoreOverrideCursor();
-    });
-    m_storeCheck->start();
+    m_library.checkPagesInBackground();
 }
 
 void MainWindow::tellStoreDamaged()

@@ -10,11 +10,11 @@
 #include <QPixmap>
 #include <QWidget>
 
+class AlbumLibrary;
 class PictureLoader;
 class PicturePrefetch;
 class QPrinter;
 class QFrame;
-class StoreCheck;
 class QToolButton;
 class QLineEdit;
 class QGroupBox;
@@ -32,12 +32,10 @@ class MainWindow : public QWidget
 public:
     // Opens the album store at storePath; when that fails the error has been
     // shown and storeOpened() is false: the program must end.
-    explicit MainWindow(const QString &storePath, QWidget *parent = nullptr);
+    MainWindow(AlbumLibrary &library, const QString &storePath, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     bool storeOpened() const { return m_storeOpened; }
-    // The background check of every page of the store.
-    StoreCheck *storeCheck() const { return m_storeCheck; }
     // Tells the user that the store is damaged and is written no more.
     void tellStoreDamaged();
 
@@ -280,9 +278,6 @@ private:
     // Asks a protected album's password as the tree does; true when the
     // right one was given (a wrong one is told, an empty one is not).
     bool albumPasswordGiven(const QString &album);
-    // A dialog opened a protected album's key to act on it: once done, only
-    // the albums open in the tree keep theirs.
-    void forgetKeysOfClosedAlbums();
     void expandGuarded(QTreeWidgetItem *node, bool expand);
     void setImage(QTreeWidgetItem *node, int index);
     void turn(bool clockwise);
@@ -290,6 +285,7 @@ private:
     // The loaded picture's size at the scale it is shown now, times factor.
     QSize zoomedSize(long double factor) const;
 
+    AlbumLibrary &m_library;
     QList<QIcon> m_icons;
     bool m_expandGuard = false;
     bool m_selectingByCode = false;
@@ -301,8 +297,6 @@ private:
     QString m_storePath;
 
     bool m_storeOpened = false;
-    StoreCheck *m_storeCheck = nullptr;
-    bool m_storeCheckDone = false;
     PictureLoader *m_loader = nullptr;
     PictureLoader *m_zoomLoader = nullptr;
     PicturePrefetch *m_prefetch = nullptr;

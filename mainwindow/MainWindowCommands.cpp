@@ -3,7 +3,7 @@
 
 #include "MainWindow.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "Application.h"
 #include "DialogBase.h"
 #include "ImageOps.h"
@@ -136,7 +136,7 @@ void MainWindow::savePictureAs()
     const QString file = joinSaveName(chosen);
     const QString suffix = QFileInfo(file).suffix();
     const QString base = file.chopped(int(suffix.size()) + 1);
-    if (!AlbumStore::instance()->savePictureFile(&picture, base, suffix))
+    if (!m_library.savePictureFile(&picture, base, suffix))
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("图片另存为失败!,请检查磁盘是否已满!"));
 }
 
@@ -160,11 +160,10 @@ void MainWindow::deleteSelectedPicture()
         Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择图片!"));
         return;
     }
-    QTreeWidgetItem *album = node->parent();
-    const int albumId = AlbumStore::instance()->findAlbumId(trimText(album->text(0)));
+    const QString album = trimText(node->parent()->text(0));
     if (Prompts::askYesNo(QStringLiteral("提示"), QStringLiteral("确定要删除该图片吗?")) == IdNo)
         return;
-    if (!AlbumStore::instance()->deletePicture(albumId, trimText(node->text(0)))) {
+    if (!m_library.deletePicture(album, trimText(node->text(0)))) {
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("删除指定图片失败!"));
         return;
     }
@@ -220,7 +219,7 @@ void MainWindow::setWallpaper(int style, int tile)
         return;
     const QImage picture = pictureAsShown();
     // A protected album's picture is written readable by the user alone.
-    const bool fromProtectedAlbum = AlbumStore::instance()->albumHasPassword(m_shown.album);
+    const bool fromProtectedAlbum = m_library.albumHasPassword(m_shown.album);
     const QString problem = Wallpaper::set(&picture, style, tile, fromProtectedAlbum);
     if (!problem.isEmpty())
         Prompts::showWarning(QStringLiteral("警告"), problem);

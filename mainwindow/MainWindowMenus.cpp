@@ -6,7 +6,7 @@
 
 #include "AboutDialog.h"
 #include "AlbumExportDialog.h"
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "Application.h"
 #include "BackupStoreDialog.h"
 #include "ChangeAlbumPasswordDialog.h"
@@ -279,22 +279,22 @@ void MainWindow::deleteSelectedAlbum()
         return;
     }
     const QString name = trimText(node->text(0));
-    if (AlbumStore::instance()->albumHasPassword(name)) {
+    // The album opened to be deleted is closed again if it stays.
+    const AlbumLibraryTask opened(m_library);
+    if (m_library.albumHasPassword(name)) {
         const QString answer =
             trimText(Prompts::askPassword(QStringLiteral("密码认证"), QStringLiteral("提示: 该相册已设置了访问密码!")));
         if (answer.isEmpty())
             return;
-        if (!AlbumStore::instance()->checkAlbumPassword(name, answer)) {
+        if (!m_library.unlock(name, answer)) {
             Prompts::showError(QStringLiteral("错误"), QStringLiteral("访问密码不正确,不能删除该相册!"));
             return;
         }
     }
     if (Prompts::askYesNo(QStringLiteral("提示"), QStringLiteral("您确定要删除： ") + node->text(0) + QStringLiteral("  这个相册吗?"))
-        == IdNo) {
-        forgetKeysOfClosedAlbums();
+        == IdNo)
         return;
-    }
-    if (!AlbumStore::instance()->deleteAlbum(name)) {
+    if (!m_library.deleteAlbum(name)) {
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("删除相册时出错!"));
         return;
     }
@@ -307,17 +307,15 @@ void MainWindow::newAlbum()
     QString name;
     QString password;
     {
-        NewAlbumDialog dialog(this);
+        NewAlbumDialog dialog(m_library, this);
         dialog.exec();
         name = dialog.newAlbumName;
         password = dialog.newAlbumPassword;
     }
     if (name.isEmpty())
         return;
-    if (AlbumStore::instance()->addAlbum(name, password)) {
+    if (m_library.addAlbum(name, password)) {
         addAlbumNode(name);
-        // A new protected album starts closed, as any other.
-        forgetKeysOfClosedAlbums();
     } else {
         Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册新建失败!"));
     }
@@ -330,7 +328,7 @@ void MainWindow::importPictureFiles(const QStringList &files)
     bool rebuild = false;
     bool partly = false;
     {
-        PictureImportDialog dialog(this);
+        PictureImportDialog dialog(m_library, this);
         // Listed once the dialog is up, so that what is said of them stands
         // over it.
         if (!files.isEmpty())
@@ -345,28 +343,23 @@ void MainWindow::importPictureFiles(const QStringList &files)
         rebuildAlbumTreeKeepingView();
     else if (rebuild)
         buildAlbumTree();
-    else
-        forgetKeysOfClosedAlbums();
 }
 
 void MainWindow::exportAlbum()
 {
-    {
-        AlbumExportDialog dialog(this);
-        dialog.exec();
-    }
-    forgetKeysOfClosedAlbums();
+    AlbumExportDialog dialog(m_library, this);
+    dialog.exec();
 }
 
 void MainWindow::compactAlbumStore()
 {
-    CompactStoreDialog dialog(m_storePath, this);
+    CompactStoreDialog dialog(m_library, m_storePath, this);
     dialog.exec();
 }
 
 void MainWindow::backUpAlbumStore()
 {
-    BackupStoreDialog dialog(m_storePath, this);
+    BackupStoreDialog dialog(m_library, m_storePath, this);
     dialog.exec();
 }
 
@@ -381,7 +374,7 @@ void MainWindow::importLegacyStoreFile(const QString &file)
 {
     bool imported = false;
     {
-        LegacyImportDialog dialog(file, this);
+        LegacyImportDialog dialog(m_library, file, this);
         dialog.exec();
         imported = dialog.summary.imported;
     }
@@ -391,20 +384,14 @@ void MainWindow::importLegacyStoreFile(const QString &file)
 
 void MainWindow::setAlbumPasswordCommand()
 {
-    {
-        SetAlbumPasswordDialog dialog(this);
-        dialog.exec();
-    }
-    forgetKeysOfClosedAlbums();
+    SetAlbumPasswordDialog dialog(m_library, this);
+    dialog.exec();
 }
 
 void MainWindow::changeAlbumPasswordCommand()
 {
-    {
-        ChangeAlbumPasswordDialog dialog(this);
-        dialog.exec();
-    }
-    forgetKeysOfClosedAlbums();
+    ChangeAlbumPasswordDialog dialog(m_library, this);
+    dialog.exec();
 }
 
 void MainWindow::showAbout()

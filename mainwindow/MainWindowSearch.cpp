@@ -4,7 +4,7 @@
 #include "MainWindow.h"
 
 #include "AlbumChooser.h"
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "Application.h"
 #include "Artwork.h"
 #include "Prompts.h"
@@ -59,7 +59,7 @@ void MainWindow::placeSearchBar()
 
 void MainWindow::refillSearchAlbums()
 {
-    refillAlbumChooser(searchAlbumChooser, kPlaceholder);
+    refillAlbumChooser(m_library, searchAlbumChooser, kPlaceholder);
 }
 
 void MainWindow::searchPicture()
@@ -72,14 +72,13 @@ void MainWindow::searchPicture()
     }
     // A protected album's pictures are shown only for its password, as in
     // the tree.
-    if (AlbumStore::instance()->albumHasPassword(album) && !albumPasswordGiven(album))
+    if (m_library.albumHasPassword(album) && !albumPasswordGiven(album))
         return;
-    AlbumStore &store = *AlbumStore::instance();
-    const int pictureId = store.findPictureId(store.findAlbumId(album), keyword);
+    const int pictureId = m_library.pictureId(album, keyword);
     if (pictureId == -1)
         return;
     // Once shown, the found picture becomes the tree's selection.
-    loadPicture(pictureId, album, store.pictureName(pictureId));
+    loadPicture(pictureId, album, m_library.pictureName(pictureId));
 }
 
 QTreeWidgetItem *MainWindow::findPictureNode(const QString &album, const QString &picture) const

@@ -3,7 +3,7 @@
 
 #include "MainWindow.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "PictureLoader.h"
 #include "Application.h"
 #include "Prompts.h"
@@ -109,21 +109,21 @@ void MainWindow::buildAlbumTree(const QStringList &keepKeysOf)
     forgetDecodedPictures();
     // The albums start closed: their keys go, but for those about to be
     // opened again.
-    AlbumStore::instance()->forgetAlbumKeys(keepKeysOf);
+    m_library.lockAllBut(keepKeysOf);
     albumTree->setUpdatesEnabled(false);
     albumTree->clear();
     auto *root = new QTreeWidgetItem(QStringList(kRootText));
     setImage(root, 0);
     try {
         QStringList albums;
-        AlbumStore::instance()->listAlbums(&albums);
+        albums = m_library.albums();
         QStringList names;
         QList<QTreeWidgetItem *> albumNodes;
         albumNodes.reserve(albums.size());
         for (const QString &album : albums) {
             auto *albumNode = new QTreeWidgetItem(QStringList(album));
             setImage(albumNode, 2);
-            AlbumStore::instance()->listPictureNames(AlbumStore::instance()->findAlbumId(album), &names);
+            names = m_library.pictureNames(album);
             QList<QTreeWidgetItem *> pictures;
             pictures.reserve(names.size());
             for (const QString &name : names) {
@@ -245,7 +245,7 @@ void MainWindow::guardAlbumExpansion(QTreeWidgetItem *node)
     // The view has expanded the node already: close it again at once, before
     // anything is drawn, and open it only for the right password.
     expandGuarded(node, false);
-    if (!AlbumStore::instance()->albumHasPassword(album)) {
+    if (!m_library.albumHasPassword(album)) {
         expandGuarded(node, true);
         return;
     }
@@ -258,7 +258,7 @@ bool MainWindow::albumPasswordGiven(const QString &album)
     const QString answer = trimText(Prompts::askPassword(QStringLiteral("密码认证"), QStringLiteral("相册已被密码保护!      ")));
     if (answer.isEmpty())
         return false;
-    if (AlbumStore::instance()->checkAlbumPassword(album, answer))
+    if (m_library.unlock(album, answer))
         return true;
     Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("密码错误,拒绝访问该相册!"));
     return false;
@@ -272,7 +272,7 @@ void MainWindow::nodeCollapsed(QTreeWidgetItem *node)
     // A protected album closed is locked again: its key is wiped, and
     // nothing decoded from it is kept.
     if (levelOf(node) == NodeLevel::Album) {
-        AlbumStore::instance()->forgetAlbumKey(trimText(node->text(0)));
+        m_library.lock(trimText(node->text(0)));
         dropPicturesOf(node->text(0));
     }
     // A hidden node keeps no selection: it moves up to the collapsed node,
@@ -306,8 +306,7 @@ void MainWindow::showSelectedNode()
     currentAlbumNode = node->parent();
     const QString album = currentAlbumNode->text(0);
     const QString name = trimText(node->text(0));
-    const int albumId = AlbumStore::instance()->findAlbumId(album);
-    loadPicture(AlbumStore::instance()->findPictureId(albumId, name), album, name);
+    loadPicture(m_library.pictureId(album, name), album, name);
 }
 
 void MainWindow::beginRename(QTreeWidgetItem *node)
@@ -339,8 +338,7 @@ void MainWindow::applyRename(QTreeWidgetItem *node, const QString &text)
         Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("图片名称不能包含控制字符或文字方向控制字符!"));
         return;
     }
-    const int albumId = AlbumStore::instance()->findAlbumId(node->parent()->text(0));
-    if (!AlbumStore::instance()->renamePicture(albumId, oldPictureName, newName)) {
+    if (!m_library.renamePicture(node->parent()->text(0), oldPictureName, newName)) {
         // The label keeps the name the store has.
         Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("该相册中已有同名的图片,请换一个名称!"));
         return;
@@ -353,13 +351,3 @@ void MainWindow::applyRename(QTreeWidgetItem *node, const QString &text)
 }
 
 void MainWindow::refreshTree() { buildAlbumTree(); }
-
-void MainWindow::forgetKeysOfClosedAlbums()
-{
-    QStringList open;
-    QTreeWidgetItem *root = albumTree->topLevelItem(0);
-    for (int i = 0; root && i < root->childCount(); ++i)
-        if (root->child(i)->isExpanded())
-            open.append(trimText(root->child(i)->text(0)));
-    AlbumStore::instance()->forgetAlbumKeys(open);
-}

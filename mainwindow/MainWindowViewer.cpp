@@ -3,7 +3,7 @@
 
 #include "MainWindow.h"
 
-#include "AlbumStore.h"
+#include "AlbumLibrary.h"
 #include "Application.h"
 #include "ImageOps.h"
 #include "JpegCodec.h"
@@ -76,7 +76,7 @@ void MainWindow::loadPicture(int pictureId, const QString &album, const QString 
     auto stream = std::make_shared<StreamedBytes>();
     bool found = false;
     try {
-        found = AlbumStore::instance()->streamPictureData(pictureId, *stream, [&] {
+        found = m_library.streamPictureData(pictureId, *stream, [&] {
             const QByteArray header = stream->arrivedBytes();
             if (JpegCodec::uprightSize(header).isEmpty() && !stream->isComplete())
                 return false;
@@ -126,20 +126,19 @@ void MainWindow::prefetchNeighbours()
     QTreeWidgetItem *current = commandPictureNode();
     if (!current || m_shown.pictureId < 0)
         return;
-    AlbumStore &store = *AlbumStore::instance();
-    const int albumId = store.findAlbumId(current->parent()->text(0));
+    const QString album = current->parent()->text(0);
     QList<PicturePrefetch::Request> requests = {{m_shown.pictureId, QByteArray(), m_shown.scale}};
     for (QTreeWidgetItem *node : {nextNode(current), previousNode(current)}) {
         if (levelOf(node) != NodeLevel::Picture || node->parent() != current->parent())
             continue;
-        const int id = store.findPictureId(albumId, trimText(node->text(0)));
+        const int id = m_library.pictureId(album, node->text(0));
         // One decoded ahead already (the picture just left, when stepping)
         // has its bytes at hand: they are not read again.
         QByteArray bytes = m_prefetch->findData(id);
         bool found = !bytes.isNull();
         if (!found) {
             try {
-                bytes = store.pictureData(id, &found);
+                bytes = m_library.pictureData(id, &found);
             } catch (const AlbumCipher::CipherError &) {
                 continue; // shown, it will say what is wrong with it
             }

@@ -1,6 +1,6 @@
 #include "StoreLocation.h"
 
-#include "StoreSchema.h"
+#include "AlbumLibrary.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,7 +59,7 @@ Choice choose(const QString &option, const QString &programFolder)
     }
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QString error;
-    if (!StoreSchema::createEmptyStore(choice.path, &error)) {
+    if (!AlbumLibrary::createEmptyStore(choice.path, &error)) {
         choice.error = error;
         return choice;
     }

@@ -12,22 +12,9 @@
 
 #include <sys/stat.h>
 
-namespace {
+AlbumStore::AlbumStore() = default;
 
-AlbumStore *programStore = nullptr;
-
-} // namespace
-
-AlbumStore::AlbumStore() { programStore = this; }
-
-AlbumStore::~AlbumStore()
-{
-    closeStore();
-    if (programStore == this)
-        programStore = nullptr;
-}
-
-AlbumStore *AlbumStore::instance() { return programStore; }
+AlbumStore::~AlbumStore() { closeStore(); }
 
 // ---------------------------------------------------------------- connection
 

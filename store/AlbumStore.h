@@ -20,7 +20,7 @@ class StreamedBytes;
 class AlbumStore
 {
 public:
-    // Becomes the program's store (instance()); the connection is closed.
+    // A store object with its connection closed.
     AlbumStore();
     ~AlbumStore();
     AlbumStore(const AlbumStore &) = delete;
@@ -75,9 +75,6 @@ public:
     static QByteArray fileIdentity(const QString &path);
     void setDamageHandler(std::function<void()> handler) { m_damageHandler = std::move(handler); }
     bool isOpen() const { return m_connection.isOpen(); }
-
-    // The store the program works on: the one made last and not yet gone.
-    static AlbumStore *instance();
 
     // The statement runner: every statement runs on this one connection,
     // with bound parameters. Throws SqlError when closed.
@@ -138,6 +135,8 @@ public:
     // thread and is redrawn meanwhile. Without one, it runs here.
     using WorkRunner = std::function<void(const std::function<void()> &work)>;
     void setWorkRunner(WorkRunner runner) { m_workRunner = std::move(runner); }
+    // Runs work through the work runner; its exception is passed on here.
+    void runWork(const std::function<void()> &work);
 
     // ---- pictures
     // The file name up to its first dot, trimmed.
@@ -262,8 +261,7 @@ private:
     // Throws damagedPicture for a picture stored in the clear in a keyed
     // album.
     void refuseClearPictureOfKeyedAlbum(int pictureId);
-    // Runs work through the work runner; its exception is passed on here.
-    void runWork(const std::function<void()> &work);
+
     // The picture's bytes as imported, from the bytes stored.
     QByteArray plainPicture(int pictureId, const QByteArray &stored);
     bool compactInPlace();

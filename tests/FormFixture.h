@@ -37,7 +37,7 @@ inline void makeAlbums(TestStore::Fixture &f)
 inline std::unique_ptr<MainWindow> open(TestStore::Fixture &f)
 {
     f.store->closeStore();
-    auto form = std::make_unique<MainWindow>(f.path);
+    auto form = std::make_unique<MainWindow>(*f.library, f.path);
     if (!form->storeOpened())
         QTest::qFail("the main window did not open its store", __FILE__, __LINE__);
     form->show();

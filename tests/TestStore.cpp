@@ -12,14 +12,24 @@
 
 namespace TestStore {
 
+namespace {
+
+// The store of the fixture set up last: the one pictures are added to.
+AlbumStore *s_store = nullptr;
+
+} // namespace
+
 bool Fixture::setUp(bool open)
 {
     if (!dir.isValid()) {
         QTest::qFail("no temporary folder", __FILE__, __LINE__);
         return false;
     }
+    library.reset();
     store.reset(); // one store object at a time
     store = std::make_unique<AlbumStore>();
+    library = std::make_unique<AlbumLibrary>(*store);
+    s_store = store.get();
     // Protected albums at the least cost: a test makes many.
     AlbumCipher::useLeastCostForTests(true);
     prompts = ScriptedPrompts::install();
@@ -71,7 +81,7 @@ int addPictureBytes(const QTemporaryDir &dir, int albumId, const QString &name, 
     const QString folder = dir.filePath(QStringLiteral("import%1").arg(++n));
     QDir().mkpath(folder);
     const QString file = folder + QLatin1Char('/') + name + QStringLiteral(".jpg");
-    AlbumStore &store = *AlbumStore::instance();
+    AlbumStore &store = *s_store;
     AlbumStore::PictureFailure failure;
     if (writeFile(file, bytes) && store.addPicture(albumId, file, &failure))
         return store.findPictureId(albumId, name);

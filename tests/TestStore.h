@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QTemporaryDir>
 
+#include "AlbumLibrary.h"
 #include "AlbumStore.h"
 #include "ScriptedPrompts.h"
 
@@ -19,10 +20,16 @@ struct Fixture
     // A new store object, and with open set a new store file opened in it. False,
     // with the test failed, when that cannot be done.
     bool setUp(bool open = true);
-    void tearDown() { store.reset(); }
+    void tearDown()
+    {
+        library.reset();
+        store.reset();
+    }
 
     QTemporaryDir dir;
     std::unique_ptr<AlbumStore> store;
+    // The library over the store, as the windows use it.
+    std::unique_ptr<AlbumLibrary> library;
     ScriptedPrompts *prompts = nullptr;
     QString path;
 };

@@ -19,9 +19,9 @@
 
 namespace {
 
-void choose(AlbumChooser *combo, const QString &album)
+void choose(AlbumLibrary &library, AlbumChooser *combo, const QString &album)
 {
-    refillAlbumChooser(combo, combo->itemText(0));
+    refillAlbumChooser(library, combo, combo->itemText(0));
     combo->setCurrentIndex(combo->findText(album));
 }
 
@@ -78,12 +78,12 @@ private slots:
         QFETCH(QString, second);
         QFETCH(QString, message);
         QFETCH(QString, focus);
-        SetAlbumPasswordDialog form;
+        SetAlbumPasswordDialog form(*m_f.library);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(QApplication::focusWidget(), form.albumChooser);
         if (!album.isEmpty())
-            choose(form.albumChooser, album);
+            choose(*m_f.library, form.albumChooser, album);
         form.passwordEdit->setText(first);
         form.confirmEdit->setText(second);
         form.setButton->click();
@@ -103,7 +103,7 @@ private slots:
 
     void setPasswordFiltersAndFailures()
     {
-        SetAlbumPasswordDialog form;
+        SetAlbumPasswordDialog form(*m_f.library);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTest::keyClicks(form.passwordEdit, QStringLiteral("a b,c-1"));
@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(form.passwordEdit->text(), QStringLiteral("abc1"));
         QCOMPARE(form.confirmEdit->text(), QString());
         // The album went away after the list was filled.
-        choose(form.albumChooser, QStringLiteral("open"));
+        choose(*m_f.library, form.albumChooser, QStringLiteral("open"));
         QVERIFY(m_f.store->deleteAlbum(QStringLiteral("open")));
         form.confirmEdit->setText(QStringLiteral("abc1"));
         form.setButton->click();
@@ -142,11 +142,11 @@ private slots:
         QFETCH(QString, new2);
         QFETCH(int, kind);
         QFETCH(QString, message);
-        ChangeAlbumPasswordDialog form;
+        ChangeAlbumPasswordDialog form(*m_f.library);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         if (!album.isEmpty())
-            choose(form.albumChooser, album);
+            choose(*m_f.library, form.albumChooser, album);
         form.oldPasswordEdit->setText(old);
         form.newPasswordEdit->setText(new1);
         form.confirmEdit->setText(new2);
@@ -170,9 +170,9 @@ private slots:
         TestStore::addPictureBytes(m_f.dir, 2, QStringLiteral("p"),
                                    JpegFixtures::make(JpegFixtures::quarters(8, 8), JpegFixtures::Kind::Baseline));
         {
-            ChangeAlbumPasswordDialog form;
+            ChangeAlbumPasswordDialog form(*m_f.library);
             form.show();
-            choose(form.albumChooser, QStringLiteral("secret"));
+            choose(*m_f.library, form.albumChooser, QStringLiteral("secret"));
             form.oldPasswordEdit->setText(QStringLiteral("abc1"));
             form.changeButton->click();
         }
@@ -186,7 +186,7 @@ private slots:
 
     void compactDialog()
     {
-        CompactStoreDialog form(m_f.path);
+        CompactStoreDialog form(*m_f.library, m_f.path);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.size(), QSize(377, 124));
@@ -202,7 +202,7 @@ private slots:
         QVERIFY(form.startButton->isEnabled());
         QVERIFY(m_f.store->isOpen());
 
-        CompactStoreDialog missing(m_f.dir.filePath(QStringLiteral("date/pdate.pdb")));
+        CompactStoreDialog missing(*m_f.library, m_f.dir.filePath(QStringLiteral("date/pdate.pdb")));
         missing.startButton->click();
         QCOMPARE(m_f.prompts->messages.last().text, QStringLiteral("压缩失败!"));
         QVERIFY(missing.startButton->isEnabled());
@@ -224,7 +224,7 @@ private slots:
         const QString store = disk.path() + QStringLiteral("/pdate.pdb");
         QVERIFY(QFile::copy(m_f.path, store));
         QVERIFY(m_f.store->openStore(store));
-        CompactStoreDialog form(store);
+        CompactStoreDialog form(*m_f.library, store);
         form.startButton->click();
         const QString told = m_f.prompts->messages.value(0).text;
         QVERIFY2(told.startsWith(QStringLiteral("压缩失败!相册库所在的磁盘空间不足,压缩需要约 "))
@@ -236,7 +236,7 @@ private slots:
 
     void backupDialog()
     {
-        BackupStoreDialog form(m_f.path);
+        BackupStoreDialog form(*m_f.library, m_f.path);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(QApplication::focusWidget(), form.targetEdit);

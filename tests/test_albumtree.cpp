@@ -384,7 +384,7 @@ private:
     void openForm()
     {
         m_f.store->closeStore();
-        m_form = std::make_unique<MainWindow>(m_f.path);
+        m_form = std::make_unique<MainWindow>(*m_f.library, m_f.path);
         QVERIFY(m_form->storeOpened());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));

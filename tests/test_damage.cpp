@@ -47,7 +47,7 @@ private slots:
     void cleanStoreIsNotCalledDamaged()
     {
         auto window = FormFixture::open(m_f);
-        QSignalSpy finished(window->storeCheck(), &StoreCheck::finished);
+        QSignalSpy finished(m_f.library.get(), &AlbumLibrary::pagesChecked);
         QVERIFY(finished.wait(10000));
         QVERIFY(!m_f.store->isDamaged());
         QCOMPARE(m_f.prompts->messages.size(), 0);
@@ -60,7 +60,7 @@ private slots:
         const QByteArray damaged = digest(m_f.path);
         auto window = FormFixture::open(m_f);
         QVERIFY(!m_f.store->isDamaged()); // nothing read yet but the header
-        QSignalSpy finished(window->storeCheck(), &StoreCheck::finished);
+        QSignalSpy finished(m_f.library.get(), &AlbumLibrary::pagesChecked);
         QVERIFY(finished.wait(10000));
         QVERIFY(m_f.store->isDamaged());
         QTRY_COMPARE(m_f.prompts->messages, QList<PromptRecord>{kDamaged});
@@ -137,7 +137,7 @@ private slots:
         const QString note = AlbumStore::wholeNotePath(m_f.path);
         QVERIFY(QFile::remove(note));
         auto window = FormFixture::open(m_f);
-        QSignalSpy finished(window->storeCheck(), &StoreCheck::finished);
+        QSignalSpy finished(m_f.library.get(), &AlbumLibrary::pagesChecked);
         QVERIFY(finished.wait(10000));
         QCOMPARE(TestStore::readFile(note), AlbumStore::fileIdentity(m_f.path));
         // Written by the program since: noted again as it is at the end.
@@ -153,7 +153,7 @@ private slots:
         QFile file(m_f.path);
         QVERIFY(file.resize(file.size() - 3 * 4096));
         const QByteArray before = digest(m_f.path);
-        MainWindow window(m_f.path);
+        MainWindow window(*m_f.library, m_f.path);
         QVERIFY(!window.storeOpened());
         QCOMPARE(m_f.store->openFailure(), AlbumStore::OpenFailure::Damaged);
         QCOMPARE(m_f.prompts->messages,

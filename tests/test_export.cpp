@@ -60,7 +60,7 @@ private slots:
             TestStore::addPictureBytes(m_f.dir, 1, it.key(), it.value());
         m_target = m_f.dir.filePath(QStringLiteral("out%1").arg(++m_run));
         QVERIFY(QDir().mkpath(m_target));
-        m_form = std::make_unique<AlbumExportDialog>();
+        m_form = std::make_unique<AlbumExportDialog>(*m_f.library);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }

@@ -51,7 +51,7 @@ private slots:
         QVERIFY(m_f.setUp());
         QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QString()));
         QVERIFY(m_f.store->addAlbum(QStringLiteral("secret"), QStringLiteral("pw1")));
-        m_form = std::make_unique<PictureImportDialog>();
+        m_form = std::make_unique<PictureImportDialog>(*m_f.library);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }

@@ -43,7 +43,7 @@ private slots:
             QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("date"))));
             QVERIFY(TestStore::writeFile(path, content.toUtf8()));
         }
-        m_form = std::make_unique<MainWindow>(path);
+        m_form = std::make_unique<MainWindow>(*m_f.library, path);
         QVERIFY(!m_form->storeOpened());
         QVERIFY(!m_form->isVisible());
         // Missing, or there but no album store.
@@ -224,7 +224,7 @@ private slots:
 private:
     void openForm()
     {
-        m_form = std::make_unique<MainWindow>(m_f.path);
+        m_form = std::make_unique<MainWindow>(*m_f.library, m_f.path);
         QVERIFY(m_form->storeOpened());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));

@@ -36,7 +36,7 @@ private slots:
 
     void layoutAndTabOrder()
     {
-        NewAlbumDialog form;
+        NewAlbumDialog form(*m_f.library);
         QCOMPARE(form.windowTitle(), QStringLiteral("新建相册"));
         QCOMPARE(form.size(), QSize(309, 159));
         QCOMPARE(form.nameEdit->geometry(), QRect(59, 59, 156, 17));
@@ -64,7 +64,7 @@ private slots:
 
     void keyFiltersAndLimits()
     {
-        NewAlbumDialog form;
+        NewAlbumDialog form(*m_f.library);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.nameEdit->setFocus();
@@ -119,7 +119,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, message);
         QFETCH(QString, focus);
-        NewAlbumDialog form;
+        NewAlbumDialog form(*m_f.library);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.nameEdit->setText(name);

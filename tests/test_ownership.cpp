@@ -23,15 +23,17 @@ private slots:
         const QByteArray before = TestStore::readFile(m_f.path);
         // A second program on the same store: its own store object and its
         // own main window.
-        auto second = std::make_unique<AlbumStore>();
-        MainWindow window(m_f.path);
-        QVERIFY(!window.storeOpened());
-        QCOMPARE(second->openFailure(), AlbumStore::OpenFailure::InUse);
-        QCOMPARE(m_f.prompts->messages,
-                 (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("错误"),
-                                       QStringLiteral("相册库正在被另一个 Quilbo 2009 程序使用,请先关闭它!")}}));
-        QCOMPARE(TestStore::readFile(m_f.path), before);
-        second.reset();
+        {
+            AlbumStore second;
+            AlbumLibrary secondLibrary(second);
+            MainWindow window(secondLibrary, m_f.path);
+            QVERIFY(!window.storeOpened());
+            QCOMPARE(second.openFailure(), AlbumStore::OpenFailure::InUse);
+            QCOMPARE(m_f.prompts->messages,
+                     (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("错误"),
+                                           QStringLiteral("相册库正在被另一个 Quilbo 2009 程序使用,请先关闭它!")}}));
+            QCOMPARE(TestStore::readFile(m_f.path), before);
+        }
 
         // The first goes on as before; once it closes, the store is free.
         QVERIFY(m_f.store->addAlbum(QStringLiteral("still mine"), QString()));

@@ -4,6 +4,7 @@
 #include "AlbumChooser.h"
 #include "Application.h"
 #include "Artwork.h"
+#include "AlbumLibrary.h"
 #include "NewAlbumDialog.h"
 
 #include <QDialogButtonBox>
@@ -72,7 +73,9 @@ private slots:
                     QCOMPARE(QApplication::palette().color(group, QPalette::ColorRole(role)),
                              skin.color(group, QPalette::ColorRole(role)));
 
-        NewAlbumDialog dialog;
+        AlbumStore store;
+        AlbumLibrary library(store);
+        NewAlbumDialog dialog(library);
         dialog.nameEdit->setText(QStringLiteral("旅行"));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));

@@ -98,7 +98,7 @@ private slots:
             StoreLocation::choose(QString(), m_home->filePath(QStringLiteral("program")));
         TestStore::Fixture f;
         QVERIFY(f.setUp(false));
-        MainWindow window(choice.path);
+        MainWindow window(*f.library, choice.path);
         QVERIFY(!window.storeOpened());
         QCOMPARE(f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("错误"), QStringLiteral("找不到相册库文件!")}}));
@@ -150,7 +150,7 @@ private slots:
             QVERIFY(file.write(QByteArray(200, 'x')) == 200);
         }
         const QDateTime before = QFileInfo(path).lastModified();
-        MainWindow window(path);
+        MainWindow window(*f.library, path);
         QVERIFY(!window.storeOpened());
         QCOMPARE(f.prompts->messages, (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("错误"),
                                                            told.contains(QLatin1String("%1")) ? told.arg(path) : told}}));
@@ -163,6 +163,7 @@ private slots:
     {
         // The real boxes, and the program's handling of SIGTERM.
         AlbumStore store;
+        AlbumLibrary library(store);
         Prompts::install(std::make_unique<QtPromptHandler>());
         Application::quitOnTerminationSignals();
         QTimer guard;
@@ -175,7 +176,7 @@ private slots:
         QElapsedTimer elapsed;
         elapsed.start();
         whenBoxShown([] { ::raise(SIGTERM); });
-        MainWindow window(m_home->filePath(QStringLiteral("no-store.pdb")));
+        MainWindow window(library, m_home->filePath(QStringLiteral("no-store.pdb")));
         QVERIFY(!window.storeOpened());
         QVERIFY(Application::terminationRequested());
         QVERIFY(elapsed.elapsed() < 15000);

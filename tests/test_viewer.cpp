@@ -41,7 +41,7 @@ private slots:
         TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("tall"), JpegFixtures::make(JpegFixtures::quarters(300, 900), Kind::Baseline));
         TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("strip"), JpegFixtures::make(JpegFixtures::quarters(2000, 20), Kind::Baseline));
         m_f.store->closeStore();
-        m_form = std::make_unique<MainWindow>(m_f.path);
+        m_form = std::make_unique<MainWindow>(*m_f.library, m_f.path);
         QVERIFY(m_form->storeOpened());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -462,7 +462,7 @@ private slots:
         QVERIFY(m_f.store->openStore(m_f.path));
         TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("slow"), slow);
         m_f.store->closeStore();
-        m_form = std::make_unique<MainWindow>(m_f.path);
+        m_form = std::make_unique<MainWindow>(*m_f.library, m_f.path);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         QTreeWidgetItem *album = m_form->albumTree->topLevelItem(0)->child(0);
