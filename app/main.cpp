@@ -6,6 +6,7 @@
 #include "CoreDumps.h"
 #include "Application.h"
 #include "MainWindow.h"
+#include "OffThread.h"
 #include "Prompts.h"
 #include "QtPromptHandler.h"
 #include "StoreLocation.h"
@@ -109,7 +110,7 @@ int main(int argc, char **argv)
     AlbumLibrary library(store);
     store.setProgressHandler(Application::showStoreProgress);
     // Key derivations run off the window's thread.
-    store.setWorkRunner(Application::runOffThread);
+    store.setWorkRunner(runOffThread);
     Prompts::install(std::make_unique<QtPromptHandler>());
 
     const StoreLocation::Choice choice =

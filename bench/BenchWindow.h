@@ -1,7 +1,10 @@
 #pragma once
 // Helpers of the benchmarks that drive the main window.
 
+#include "AlbumTreeView.h"
 #include "MainWindow.h"
+#include "PictureView.h"
+#include "PictureViewer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -30,12 +33,40 @@ inline QImage photo(int width, int height, int seed)
     return image;
 }
 
+inline AlbumTreeView *tree(const MainWindow &window)
+{
+    return window.findChild<AlbumTreeView *>(QStringLiteral("albumTree"));
+}
+inline PictureViewer *viewer(const MainWindow &window)
+{
+    return window.findChild<PictureViewer *>(QStringLiteral("viewer"));
+}
+
+// A node of the tree: the album at that row under the root, or the picture
+// at that row of it.
+inline QModelIndex albumNode(const MainWindow &window, int album)
+{
+    const QAbstractItemModel *model = tree(window)->model();
+    return model->index(album, 0, model->index(0, 0));
+}
+inline QModelIndex pictureNode(const MainWindow &window, int album, int picture)
+{
+    const QModelIndex node = albumNode(window, album);
+    return node.model()->index(picture, 0, node);
+}
+
+// Opens every album of the tree (their passwords asked as a user opens them).
+inline void expandAll(const MainWindow &window)
+{
+    tree(window)->expandAll();
+}
+
 // Waits for the picture on screen, then draws the viewer as the screen would.
 inline void drawn(MainWindow &window)
 {
-    while (window.isLoadingPicture())
+    while (viewer(window)->isLoading())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    window.viewer->grab();
+    viewer(window)->grab();
 }
 
 // Lets the window finish what it does after a picture is shown.

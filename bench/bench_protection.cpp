@@ -21,7 +21,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QTreeWidget>
 
 
 namespace {
@@ -89,19 +88,16 @@ int main(int argc, char **argv)
         AlbumLibrary library(store);
         MainWindow window(library, path);
         window.show();
-        window.albumTree->expandAll();
-        QTreeWidgetItem *root = window.albumTree->topLevelItem(0);
-        for (int i = 0; i < root->childCount(); ++i)
-            root->child(i)->setExpanded(true);
+        Bench::expandAll(window);
         std::vector<double> shows[2];
         for (int run = 0; run < kRuns; ++run)
             for (int album = 0; album < 2; ++album) {
-                window.albumTree->setCurrentItem(root->child(album));
+                Bench::tree(window)->setCurrentIndex(Bench::albumNode(window, album));
                 Bench::settle();
-                window.forgetDecodedPictures();
+                Bench::viewer(window)->forgetDecodedPictures();
                 QElapsedTimer timer;
                 timer.start();
-                window.albumTree->setCurrentItem(root->child(album)->child(0));
+                Bench::tree(window)->setCurrentIndex(Bench::pictureNode(window, album, 0));
                 Bench::drawn(window);
                 shows[album].push_back(double(timer.nsecsElapsed()) / 1e6);
             }

@@ -21,7 +21,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 #include <QWheelEvent>
 
 #include <functional>
@@ -33,9 +32,9 @@ constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
 constexpr int kPictures = 4;
 
-QTreeWidgetItem *pictureNode(MainWindow &window, int i)
+QModelIndex pictureNode(MainWindow &window, int i)
 {
-    return window.albumTree->topLevelItem(0)->child(0)->child(i);
+    return Bench::pictureNode(window, 0, i);
 }
 
 double decodeEighth(const QByteArray &jpeg)
@@ -57,10 +56,10 @@ int firstShow(const QString &path)
     Prompts::install(std::make_unique<QtPromptHandler>());
     MainWindow window(library, path);
     window.show();
-    window.albumTree->expandAll();
+    Bench::expandAll(window);
     QElapsedTimer timer;
     timer.start();
-    window.albumTree->setCurrentItem(pictureNode(window, 0));
+    Bench::tree(window)->setCurrentIndex(pictureNode(window, 0));
     Bench::drawn(window);
     std::printf("%.2f\n", double(timer.nsecsElapsed()) / 1e6);
     return 0;
@@ -112,20 +111,20 @@ int main(int argc, char **argv)
     Prompts::install(std::make_unique<QtPromptHandler>());
     MainWindow window(library, path);
     window.show();
-    window.albumTree->expandAll();
-    QTreeWidgetItem *album = window.albumTree->topLevelItem(0)->child(0);
+    Bench::expandAll(window);
+    const QModelIndex album = Bench::albumNode(window, 0);
 
     // Selection to pixels, nothing decoded ahead, as a user selects a
     // picture: with the window idle before (the neighbours of the last one
     // read and decoded meanwhile).
     std::vector<double> shows;
     for (int i = 0; i < 9; ++i) {
-        window.albumTree->setCurrentItem(album);
+        Bench::tree(window)->setCurrentIndex(album);
         Bench::settle();
-        window.forgetDecodedPictures();
+        Bench::viewer(window)->forgetDecodedPictures();
         QElapsedTimer timer;
         timer.start();
-        window.albumTree->setCurrentItem(pictureNode(window, 0));
+        Bench::tree(window)->setCurrentIndex(pictureNode(window, 0));
         Bench::drawn(window);
         shows.push_back(double(timer.nsecsElapsed()) / 1e6);
         Bench::settle();
@@ -136,15 +135,15 @@ int main(int argc, char **argv)
     // Stepping to the next picture once it has been decoded ahead.
     std::vector<double> steps;
     for (int round = 0; round < 3; ++round) {
-        window.albumTree->setCurrentItem(pictureNode(window, 0));
+        Bench::tree(window)->setCurrentIndex(pictureNode(window, 0));
         Bench::drawn(window);
         for (int i = 1; i < kPictures; ++i) {
-            const int next = store.findPictureId(1, pictureNode(window, i)->text(0));
-            while (window.picturePrefetch()->find(next, 8).isNull())
+            const int next = store.findPictureId(1, pictureNode(window, i).data().toString());
+            while (Bench::viewer(window)->prefetchCache()->find(next, 8).isNull())
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
             QElapsedTimer timer;
             timer.start();
-            window.showNextPicture();
+            window.action("nextPictureAction")->trigger();
             Bench::drawn(window);
             steps.push_back(double(timer.nsecsElapsed()) / 1e6);
         }
@@ -168,16 +167,16 @@ int main(int argc, char **argv)
 
     // Zoom: every step drawn; time and peak memory against the fitted view.
     // The baseline first: a smooth scale of one viewport-sized region by 1.1.
-    const QSize viewport = window.viewer->size();
+    const QSize viewport = Bench::viewer(window)->size();
     QImage region = JpegCodec::decodePart(jpeg, QRect(QPoint(kWidth / 2, kHeight / 2), viewport), 8);
     const double regionScale = Bench::medianMs(25, [&] { ImageOps::stretch(region, viewport * 1.1); });
     std::printf("\n%-44s %8.2f ms\n", "smooth scale of a viewport region (baseline)", regionScale);
-    window.albumTree->setCurrentItem(pictureNode(window, 0));
+    Bench::tree(window)->setCurrentIndex(pictureNode(window, 0));
     Bench::drawn(window);
-    window.showActualSize();
+    Bench::viewer(window)->showActualSize();
     Bench::settle();
     Bench::resetPeak();
-    window.viewer->grab();
+    Bench::viewer(window)->grab();
     const double fittedPeak = Bench::peakMb();
     double peak = fittedPeak;
     // Five sweeps from fitted to step 31; each step's median of the five.
@@ -185,15 +184,15 @@ int main(int argc, char **argv)
     std::vector<std::vector<double>> stepMs(kSteps + 1);
     std::vector<QSize> stepSize(kSteps + 1);
     for (int sweep = 0; sweep < 5; ++sweep) {
-        window.showActualSize();
+        Bench::viewer(window)->showActualSize();
         Bench::settle();
         for (int step = 1; step <= kSteps; ++step) {
             QElapsedTimer timer;
             timer.start();
-            window.zoomIn();
-            window.viewer->grab();
+            Bench::viewer(window)->zoomIn();
+            Bench::viewer(window)->grab();
             stepMs[step].push_back(double(timer.nsecsElapsed()) / 1e6);
-            stepSize[step] = window.pictureView->pictureSize();
+            stepSize[step] = Bench::viewer(window)->view()->pictureSize();
             // A sharper decode may be asked for: it arrives in the background.
             QCoreApplication::processEvents();
             peak = std::max(peak, Bench::peakMb());
@@ -217,23 +216,23 @@ int main(int argc, char **argv)
     // case (every row above it read).
     const auto sharpAfter = [&](const std::function<void()> &action) {
         Bench::settle();
-        const qint64 before = window.pictureView->detail().cacheKey();
+        const qint64 before = Bench::viewer(window)->view()->detail().cacheKey();
         QElapsedTimer timer;
         timer.start();
         action();
-        while (window.pictureView->detail().cacheKey() == before && timer.elapsed() < 10000)
+        while (Bench::viewer(window)->view()->detail().cacheKey() == before && timer.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        window.viewer->grab();
+        Bench::viewer(window)->grab();
         return double(timer.nsecsElapsed()) / 1e6;
     };
     std::printf("part on screen sharp after a far scroll:     %8.2f ms\n", sharpAfter([&] {
                     // Wheel steps, down and sideways, to the bottom right.
-                    const QPointF centre(window.viewer->width() / 2.0, window.viewer->height() / 2.0);
+                    const QPointF centre(Bench::viewer(window)->width() / 2.0, Bench::viewer(window)->height() / 2.0);
                     for (int i = 0; i < 400; ++i)
                         for (const auto modifiers : {Qt::NoModifier, Qt::ShiftModifier}) {
-                            QWheelEvent wheel(centre, window.viewer->mapToGlobal(centre), QPoint(), QPoint(0, -120),
+                            QWheelEvent wheel(centre, Bench::viewer(window)->mapToGlobal(centre), QPoint(), QPoint(0, -120),
                                               Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
-                            QApplication::sendEvent(window.viewer, &wheel);
+                            QApplication::sendEvent(Bench::viewer(window), &wheel);
                         }
                 }));
     peak = std::max(peak, Bench::peakMb());

@@ -63,7 +63,7 @@ void LegacyImportDialog::showEvent(QShowEvent *event)
 void LegacyImportDialog::runImport()
 {
     beginRun();
-    summary = library().importOldStore(m_file, [this](int done, int total) {
+    const LegacyImport::Summary summary = library().importOldStore(m_file, [this](int done, int total) {
         progressBar->setRange(0, total);
         progressBar->setValue(done);
         statusLabel->setText(QStringLiteral("已处理 %1 / %2 项 (相册和图片)").arg(done).arg(total));

@@ -28,7 +28,6 @@ public:
     QPlainTextEdit *summaryView = nullptr;
     QPushButton *cancelButton = nullptr;
     QPushButton *closeButton = nullptr;
-    LegacyImport::Summary summary;
     bool finished = false;
 
 protected:

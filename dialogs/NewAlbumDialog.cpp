@@ -111,14 +111,10 @@ void NewAlbumDialog::createAlbum()
         nameEdit->selectAll();
         return;
     }
-    newAlbumName = name;
-    newAlbumPassword = password;
+    // The album is made as the dialog closes; the tree shows it.
     accept();
+    if (!library().addAlbum(name, password))
+        Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册新建失败!"));
 }
 
-void NewAlbumDialog::closeWithoutAlbum()
-{
-    newAlbumName.clear();
-    newAlbumPassword.clear();
-    reject();
-}
+void NewAlbumDialog::closeWithoutAlbum() { reject(); }

@@ -1,6 +1,7 @@
 #pragma once
 // The new album dialog: asks for the name and the optional password of a new
-// album, refuses a name an album already has, and hands both back trimmed.
+// album, refuses a name an album already has, and makes the album (the name
+// and the password trimmed) as it closes.
 
 #include "DialogBase.h"
 
@@ -11,11 +12,6 @@ class NewAlbumDialog : public DialogBase
     Q_OBJECT
 public:
     explicit NewAlbumDialog(AlbumLibrary &library, QWidget *owner = nullptr);
-
-    // The results, read after the dialog has closed: empty unless an album
-    // may be created.
-    QString newAlbumName;
-    QString newAlbumPassword;
 
     void createAlbum();
     void closeWithoutAlbum();

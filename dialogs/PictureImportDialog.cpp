@@ -157,7 +157,6 @@ PictureImportDialog::PictureImportDialog(AlbumLibrary &library, QWidget *owner) 
 
 void PictureImportDialog::resetForm()
 {
-    imported = false;
     progressBar->hide();
     albumStatus->setText(QStringLiteral("当前相册:   "));
     countStatus->setText(QStringLiteral("  共有项目0个"));
@@ -292,7 +291,6 @@ void PictureImportDialog::startImport()
             failedFile = trimText(files.at(i));
             break;
         }
-        anyImported = true;
     }
     importButton->setEnabled(true);
     progressBar->hide();
@@ -300,7 +298,6 @@ void PictureImportDialog::startImport()
     if (failed) {
         Prompts::showError(QStringLiteral("错误"), importFailureMessage(failedFile, failure));
     } else {
-        imported = true;
         Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("图片导入完成!"));
     }
     finishRun();

@@ -14,11 +14,6 @@ class PictureImportDialog : public DialogBase
 public:
     explicit PictureImportDialog(AlbumLibrary &library, QWidget *owner = nullptr);
 
-    // True once a run has stored every listed picture.
-    bool imported = false;
-    // True when any picture was stored while the dialog was open.
-    bool anyImported = false;
-
     static constexpr int MaxFiles = 50;
 
     void albumListOpening();

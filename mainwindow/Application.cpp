@@ -118,23 +118,6 @@ void Application::showStoreProgress(int done, int total)
     progress->setValue(done);
 }
 
-void Application::runOffThread(const std::function<void()> &work)
-{
-    QEventLoop wait;
-    QSemaphore done;
-    QThreadPool::globalInstance()->start([&work, &wait, &done] {
-        work();
-        QMetaObject::invokeMethod(&wait, "quit", Qt::QueuedConnection);
-        done.release();
-    });
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    wait.exec(QEventLoop::ExcludeUserInputEvents);
-    // The loop also ends when the program is ending: the work still has
-    // what it uses until it is done.
-    done.acquire();
-    QApplication::restoreOverrideCursor();
-}
-
 void Application::reportError(const std::exception &error) { reportError(AlbumLibrary::errorMessage(error)); }
 
 void Application::reportError(const QString &text)

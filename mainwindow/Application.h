@@ -38,12 +38,6 @@ public:
     // the task takes more than a moment; the store's progress handler.
     static void showStoreProgress(int done, int total);
 
-    // Runs work off the window's thread and returns when it is done; the
-    // windows are redrawn meanwhile but take no input, so that nothing
-    // changes under the command waiting, and the cursor shows it is busy.
-    // The store's work runner. work must not throw.
-    static void runOffThread(const std::function<void()> &work);
-
     // Runs a handler and reports an error it does not catch. For handlers
     // called from inside Qt's own processing (item views, delegates), where
     // an error must not unwind through Qt.

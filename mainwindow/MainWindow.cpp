@@ -1,17 +1,18 @@
 #include "MainWindow.h"
 
 #include "AlbumLibrary.h"
+#include "AlbumTreeModel.h"
+#include "AlbumTreeView.h"
 #include "Application.h"
 #include "Artwork.h"
 #include "GuideDialog.h"
-#include "PictureLoader.h"
-#include "PicturePrefetch.h"
+#include "MenuButton.h"
+#include "PictureViewer.h"
 #include "Prompts.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -19,9 +20,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 
 namespace {
 
@@ -57,25 +56,16 @@ MainWindow::~MainWindow()
 
 void MainWindow::createWindow(const QString &storePath)
 {
-    zoomed = false;
-    currentAlbumNode = nullptr;
-    m_loader = new PictureLoader(this);
-    connect(m_loader, &PictureLoader::loaded, this, [this](int, const QImage &picture) { pictureLoaded(picture); });
-    connect(m_loader, &PictureLoader::failed, this, [this](int, const QString &error) { pictureFailed(error); });
-    m_zoomLoader = new PictureLoader(this, PictureLoader::Urgency::Background);
-    connect(m_zoomLoader, &PictureLoader::loaded, this, [this](int, const QImage &picture) {
-        m_zoomRequestScale = 0;
-        zoomSourceLoaded(picture);
-    });
-    connect(m_zoomLoader, &PictureLoader::failed, this, [this] { m_zoomRequestScale = 0; });
-    m_detailLoader = new PictureLoader(this, PictureLoader::Urgency::Background);
-    connect(m_detailLoader, &PictureLoader::loaded, this, [this](int, const QImage &detail) {
-        pictureView->setDetail(detail, m_detailPart, m_shown.size);
-    });
-    // Without it the view stays as sharp as the whole decode at hand.
-    connect(m_detailLoader, &PictureLoader::failed, this, [this] { m_detailPart = QRect(); });
-    m_prefetch = new PicturePrefetch(this);
-    nodeImages = Artwork::imageList();
+    m_nodeImages = Artwork::imageList();
+    m_model = new AlbumTreeModel(m_library, this);
+    // The image of a selected node is the image itself, not tinted.
+    QList<QIcon> icons;
+    for (const QPixmap &image : std::as_const(m_nodeImages)) {
+        QIcon icon(image);
+        icon.addPixmap(image, QIcon::Selected);
+        icons.append(icon);
+    }
+    m_model->setNodeIcons(icons);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -83,12 +73,34 @@ void MainWindow::createWindow(const QString &storePath)
     createTitleBar();
     createClientArea();
     createNavigationBar();
-    layout->addWidget(titleBar);
-    layout->addWidget(splitter, 1);
-    layout->addWidget(navigationBar);
-    createTreeHandlers();
+    layout->addWidget(m_titleBar);
+    layout->addWidget(m_splitter, 1);
+    layout->addWidget(m_navigationBar);
     createSearchBar();
     createMenus();
+
+    // The tree and the viewer follow each other: what the tree selects is
+    // shown, and a picture on screen is the tree's selection.
+    connect(m_tree, &AlbumTreeView::currentNodeChanged, this,
+            [this](const QModelIndex &current) { Application::guard([&] { showCurrentNode(current); }); });
+    m_tree->setAlbumOpener([this](const QString &album) { return openAlbum(album); });
+    connect(m_tree, &AlbumTreeView::albumClosed, this, [this](const QString &album) { m_library.lock(album); });
+    connect(m_viewer, &PictureViewer::pictureShown, this, [this] {
+        selectShownPicture();
+        // The neighbours are read once this picture is on screen.
+        QTimer::singleShot(0, this, [this] { Application::guard([this] { decodeNeighbours(); }); });
+    });
+    connect(m_viewer, &PictureViewer::pictureFailed, this, [](const QString &error) { Application::reportError(error); });
+    // Nothing decoded of a closed album is kept; what changed in the store
+    // is decoded anew.
+    connect(&m_library, &AlbumLibrary::albumLocked, m_viewer, &PictureViewer::dropPicturesOf);
+    // A tree read anew selects nothing, and shows nothing.
+    connect(m_model, &QAbstractItemModel::modelReset, m_viewer, &PictureViewer::clear);
+    connect(&m_library, &AlbumLibrary::pictureRenamed, m_viewer, &PictureViewer::pictureRenamed);
+    connect(&m_library, &AlbumLibrary::pictureRemoved, m_viewer, &PictureViewer::forgetDecodedPictures);
+    connect(&m_library, &AlbumLibrary::albumRemoved, m_viewer, &PictureViewer::forgetDecodedPictures);
+    connect(m_model, &AlbumTreeModel::renameRefused, this,
+            [](const QString &reason) { Prompts::showWarning(QStringLiteral("警告"), reason); });
 
     resize(kOuterWidth, kOuterHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -102,7 +114,9 @@ void MainWindow::createWindow(const QString &storePath)
         Prompts::showError(QStringLiteral("错误"), m_library.openFailureMessage());
         return;
     }
-    buildAlbumTree();
+    // A store error while reading it is told as any other; the tree keeps
+    // its root.
+    Application::guard([this] { refreshTree(); });
     m_library.setWaitIndicator([](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -122,7 +136,7 @@ QPixmap MainWindow::menuGlyph(int index) const
 {
     // The list's white background is the glyph's transparent colour; on the
     // dark banner the drawing itself is shown light, as the captions are.
-    const QImage source = nodeImages.value(index).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage source = m_nodeImages.value(index).toImage().convertToFormat(QImage::Format_RGB32);
     QImage glyph(source.size(), QImage::Format_ARGB32);
     for (int y = 0; y < source.height(); ++y)
         for (int x = 0; x < source.width(); ++x) {
@@ -135,20 +149,20 @@ QPixmap MainWindow::menuGlyph(int index) const
 
 void MainWindow::createTitleBar()
 {
-    titleBar = new QWidget(this);
-    titleBar->setObjectName(QStringLiteral("titleBar"));
-    titleBar->setFixedHeight(37);
-    titleBar->installEventFilter(this);
+    m_titleBar = new QWidget(this);
+    m_titleBar->setObjectName(QStringLiteral("titleBar"));
+    m_titleBar->setFixedHeight(37);
+    m_titleBar->installEventFilter(this);
 
-    titleBanner = new QLabel(titleBar);
-    titleBanner->setObjectName(QStringLiteral("titleBanner"));
-    titleBanner->setScaledContents(true);
-    titleBanner->setPixmap(Artwork::render(QStringLiteral("banner.svg"), QSize(kOuterWidth, 37)));
+    m_titleBanner = new QLabel(m_titleBar);
+    m_titleBanner->setObjectName(QStringLiteral("titleBanner"));
+    m_titleBanner->setScaledContents(true);
+    m_titleBanner->setPixmap(Artwork::render(QStringLiteral("banner.svg"), QSize(kOuterWidth, 37)));
 
-    menuButtons = new QWidget(titleBar);
-    menuButtons->setObjectName(QStringLiteral("menuButtons"));
-    menuButtons->setAttribute(Qt::WA_TranslucentBackground);
-    menuButtons->setGeometry(10, 3, 313, 33);
+    m_menuButtons = new QWidget(m_titleBar);
+    m_menuButtons->setObjectName(QStringLiteral("menuButtons"));
+    m_menuButtons->setAttribute(Qt::WA_TranslucentBackground);
+    m_menuButtons->setGeometry(10, 3, 313, 33);
 
     struct MenuButtonSpec
     {
@@ -161,12 +175,12 @@ void MainWindow::createTitleBar()
         QColor colour;
     };
     const MenuButtonSpec specs[] = {
-        {&functionMenuButton, "functionMenuButton", 0, 103, "功能", "从这里开始", QColor(0xf0, 0xf0, 0xf0)},
-        {&helpMenuButton, "helpMenuButton", 103, 103, "帮助", "点击此处可获得帮助", QColor(Qt::white)},
-        {&searchMenuButton, "searchMenuButton", 206, 107, "搜索", "这里可以搜索相册库中的图片", QColor(Qt::white)},
+        {&m_functionMenuButton, "functionMenuButton", 0, 103, "功能", "从这里开始", QColor(0xf0, 0xf0, 0xf0)},
+        {&m_helpMenuButton, "helpMenuButton", 103, 103, "帮助", "点击此处可获得帮助", QColor(Qt::white)},
+        {&m_searchMenuButton, "searchMenuButton", 206, 107, "搜索", "这里可以搜索相册库中的图片", QColor(Qt::white)},
     };
     for (const MenuButtonSpec &s : specs) {
-        auto *b = new MenuButton(menuButtons);
+        auto *b = new MenuButton(m_menuButtons);
         b->setObjectName(QString::fromLatin1(s.name));
         b->setGeometry(s.left, 0, s.width, 33);
         b->setText(QString::fromUtf8(s.caption));
@@ -181,125 +195,112 @@ void MainWindow::createTitleBar()
         *s.button = b;
     }
 
-    webLogLink = new QLabel(QStringLiteral("我要与作者交流!"), titleBar);
-    webLogLink->setObjectName(QStringLiteral("webLogLink"));
+    m_webLogLink = new QLabel(QStringLiteral("我要与作者交流!"), m_titleBar);
+    m_webLogLink->setObjectName(QStringLiteral("webLogLink"));
     QFont linkFont = pixelFont(QString(), 13);
     linkFont.setItalic(true);
     linkFont.setUnderline(true);
-    webLogLink->setFont(linkFont);
-    webLogLink->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
-    webLogLink->setCursor(Qt::PointingHandCursor);
-    webLogLink->setGeometry(0, 16, 134, 16);
-    webLogLink->setVisible(!guideFile().isEmpty());
+    m_webLogLink->setFont(linkFont);
+    m_webLogLink->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    m_webLogLink->setCursor(Qt::PointingHandCursor);
+    m_webLogLink->setGeometry(0, 16, 134, 16);
+    m_webLogLink->setVisible(!guideFile().isEmpty());
 }
 
 void MainWindow::createClientArea()
 {
-    splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->setObjectName(QStringLiteral("splitter"));
-    splitter->setHandleWidth(1);
-    splitter->setChildrenCollapsible(false);
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("splitter"));
+    m_splitter->setHandleWidth(1);
+    m_splitter->setChildrenCollapsible(false);
 
-    albumListPanel = new QGroupBox(splitter);
-    albumListPanel->setObjectName(QStringLiteral("albumListPanel"));
-    albumListPanel->setFlat(true);
-    auto *groupLayout = new QVBoxLayout(albumListPanel);
+    m_albumListPanel = new QGroupBox(m_splitter);
+    m_albumListPanel->setObjectName(QStringLiteral("albumListPanel"));
+    m_albumListPanel->setFlat(true);
+    auto *groupLayout = new QVBoxLayout(m_albumListPanel);
     groupLayout->setContentsMargins(0, 0, 0, 0);
-    albumTreeBox = new QWidget(albumListPanel);
+    auto *albumTreeBox = new QWidget(m_albumListPanel);
     albumTreeBox->setObjectName(QStringLiteral("albumTreeBox"));
     groupLayout->addWidget(albumTreeBox);
     auto *boxLayout = new QVBoxLayout(albumTreeBox);
     boxLayout->setContentsMargins(0, 0, 0, 0);
 
-    albumTree = new QTreeWidget(albumTreeBox);
-    albumTree->setObjectName(QStringLiteral("albumTree"));
-    albumTree->setHeaderHidden(true);
-    albumTree->setColumnCount(1);
-    albumTree->setIndentation(19);
-    albumTree->setRootIsDecorated(true);
-    albumTree->setFrameShape(QFrame::NoFrame);
-    albumTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    albumTree->setContextMenuPolicy(Qt::CustomContextMenu);
-    albumTree->setFont(pixelFont(QString(), 11));
-    boxLayout->addWidget(albumTree);
+    m_tree = new AlbumTreeView(*m_model, albumTreeBox);
+    m_tree->setObjectName(QStringLiteral("albumTree"));
+    m_tree->setFont(pixelFont(QString(), 11));
+    // The selection stays visible, paler, while the focus is elsewhere: it
+    // is what every picture command acts on.
+    QPalette pal = m_tree->palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, QColor(0xc8, 0xd8, 0xea));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, QColor(0x20, 0x20, 0x20));
+    m_tree->setPalette(pal);
+    boxLayout->addWidget(m_tree);
 
-    viewerPanel = new QWidget(splitter);
+    auto *viewerPanel = new QWidget(m_splitter);
     viewerPanel->setObjectName(QStringLiteral("viewerPanel"));
     auto *viewLayout = new QVBoxLayout(viewerPanel);
     viewLayout->setContentsMargins(0, 0, 0, 0);
     viewLayout->setSpacing(0);
 
-    searchPanel = new QFrame(viewerPanel);
-    searchPanel->setObjectName(QStringLiteral("searchPanel"));
-    searchPanel->setFixedHeight(27);
-    searchPanel->hide();
-    viewLayout->addWidget(searchPanel);
+    m_searchPanel = new QFrame(viewerPanel);
+    m_searchPanel->setObjectName(QStringLiteral("searchPanel"));
+    m_searchPanel->setFixedHeight(27);
+    m_searchPanel->hide();
+    viewLayout->addWidget(m_searchPanel);
 
-    // The viewer is a plain clipping panel, not a scrolling one: a picture
-    // larger than it is cut off at its edges and never shows scroll bars.
-    viewer = new QWidget(viewerPanel);
-    viewer->setObjectName(QStringLiteral("viewer"));
-    viewer->setAutoFillBackground(true);
-    QPalette white = viewer->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    viewer->setPalette(white);
-    viewer->installEventFilter(this);
-    viewLayout->addWidget(viewer, 1);
+    m_viewer = new PictureViewer(m_library, viewerPanel);
+    viewLayout->addWidget(m_viewer, 1);
 
-    pictureView = new PictureView(viewer);
-    pictureView->setObjectName(QStringLiteral("pictureView"));
-    pictureView->setGeometry(0, 0, 0, 0);
-
-    splitter->addWidget(albumListPanel);
-    splitter->addWidget(viewerPanel);
-    splitter->setStretchFactor(0, 0);
-    splitter->setStretchFactor(1, 1);
-    splitter->setSizes({150, kOuterWidth - 151});
-    if (QSplitterHandle *handle = splitter->handle(1)) {
+    m_splitter->addWidget(m_albumListPanel);
+    m_splitter->addWidget(viewerPanel);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({150, kOuterWidth - 151});
+    if (QSplitterHandle *handle = m_splitter->handle(1)) {
         handle->setCursor(Qt::ArrowCursor);
-        QPalette pal = handle->palette();
-        pal.setColor(QPalette::Window, QApplication::palette().color(QPalette::Inactive, QPalette::WindowText));
-        handle->setPalette(pal);
+        QPalette handlePalette = handle->palette();
+        handlePalette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Inactive, QPalette::WindowText));
+        handle->setPalette(handlePalette);
         handle->setAutoFillBackground(true);
     }
 }
 
 void MainWindow::createNavigationBar()
 {
-    navigationBar = new QWidget(this);
-    navigationBar->setObjectName(QStringLiteral("navigationBar"));
-    navigationBar->setFixedHeight(54);
-    navigationBar->installEventFilter(this);
+    m_navigationBar = new QWidget(this);
+    m_navigationBar->setObjectName(QStringLiteral("navigationBar"));
+    m_navigationBar->setFixedHeight(54);
+    m_navigationBar->installEventFilter(this);
 
-    navigationBanner = new QLabel(navigationBar);
-    navigationBanner->setObjectName(QStringLiteral("navigationBanner"));
-    navigationBanner->setScaledContents(true);
-    navigationBanner->setPixmap(Artwork::render(QStringLiteral("navbar.svg"), QSize(kOuterWidth, 54)));
+    m_navigationBanner = new QLabel(m_navigationBar);
+    m_navigationBanner->setObjectName(QStringLiteral("navigationBanner"));
+    m_navigationBanner->setScaledContents(true);
+    m_navigationBanner->setPixmap(Artwork::render(QStringLiteral("navbar.svg"), QSize(kOuterWidth, 54)));
 
-    navigationButtons = new QWidget(navigationBar);
-    navigationButtons->setObjectName(QStringLiteral("navigationButtons"));
-    navigationButtons->setAttribute(Qt::WA_TranslucentBackground);
-    navigationButtons->setGeometry(0, 10, 412, 37);
+    m_navigationButtons = new QWidget(m_navigationBar);
+    m_navigationButtons->setObjectName(QStringLiteral("navigationButtons"));
+    m_navigationButtons->setAttribute(Qt::WA_TranslucentBackground);
+    m_navigationButtons->setGeometry(0, 10, 412, 37);
 
-    turnLeftButton = navButton("turnLeftButton", 22, "rotate-ccw", QStringLiteral("逆时针转90度"));
-    turnRightButton = navButton("turnRightButton", 50, "rotate-cw", QStringLiteral("顺时针转90度"));
-    turnSeparator = navSeparator("turnSeparator", 83);
-    zoomInButton = navButton("zoomInButton", 90, "zoom-in", QStringLiteral("放大图片"));
-    zoomOutButton = navButton("zoomOutButton", 121, "zoom-out", QStringLiteral("缩小图片"));
-    actualSizeButton = navButton("actualSizeButton", 152, "actual-size", QStringLiteral("实际大小"));
-    zoomSeparator = navSeparator("zoomSeparator", 186);
-    previousButton = navButton("previousButton", 191, "previous", QStringLiteral("上一张"));
-    nextButton = navButton("nextButton", 221, "next", QStringLiteral("下一张"));
-    stepSeparator = navSeparator("stepSeparator", 258);
-    deleteButton = navButton("deleteButton", 274, "delete", QStringLiteral("删除当前图片"));
-    saveButton = navButton("saveButton", 306, "save", QStringLiteral("保存当前图片"));
-    fileSeparator = navSeparator("fileSeparator", 338);
-    printButton = navButton("printButton", 350, "print", QStringLiteral("打印当前图片"));
+    navButton("turnLeftButton", 22, "rotate-ccw", QStringLiteral("逆时针转90度"));
+    navButton("turnRightButton", 50, "rotate-cw", QStringLiteral("顺时针转90度"));
+    navSeparator("turnSeparator", 83);
+    navButton("zoomInButton", 90, "zoom-in", QStringLiteral("放大图片"));
+    navButton("zoomOutButton", 121, "zoom-out", QStringLiteral("缩小图片"));
+    navButton("actualSizeButton", 152, "actual-size", QStringLiteral("实际大小"));
+    navSeparator("zoomSeparator", 186);
+    navButton("previousButton", 191, "previous", QStringLiteral("上一张"));
+    navButton("nextButton", 221, "next", QStringLiteral("下一张"));
+    navSeparator("stepSeparator", 258);
+    navButton("deleteButton", 274, "delete", QStringLiteral("删除当前图片"));
+    navButton("saveButton", 306, "save", QStringLiteral("保存当前图片"));
+    navSeparator("fileSeparator", 338);
+    navButton("printButton", 350, "print", QStringLiteral("打印当前图片"));
 }
 
 QToolButton *MainWindow::navButton(const char *name, int left, const char *glyph, const QString &hint)
 {
-    auto *b = new QToolButton(navigationButtons);
+    auto *b = new QToolButton(m_navigationButtons);
     b->setObjectName(QString::fromLatin1(name));
     b->setProperty("navButton", true);
     b->setAutoRaise(true);
@@ -313,7 +314,7 @@ QToolButton *MainWindow::navButton(const char *name, int left, const char *glyph
 
 QFrame *MainWindow::navSeparator(const char *name, int left)
 {
-    auto *f = new QFrame(navigationButtons);
+    auto *f = new QFrame(m_navigationButtons);
     f->setObjectName(QString::fromLatin1(name));
     f->setFrameShape(QFrame::VLine);
     f->setFrameShadow(QFrame::Sunken);
@@ -323,9 +324,9 @@ QFrame *MainWindow::navSeparator(const char *name, int left)
 
 void MainWindow::arrangePanels()
 {
-    navigationButtons->move(frameGeometry().width() / 2 - navigationButtons->width() / 2, navigationButtons->y());
-    menuButtons->move(titleBar->x() + 10, menuButtons->y());
-    webLogLink->move(titleBar->width() - webLogLink->width() - 10, webLogLink->y());
+    m_navigationButtons->move(frameGeometry().width() / 2 - m_navigationButtons->width() / 2, m_navigationButtons->y());
+    m_menuButtons->move(m_titleBar->x() + 10, m_menuButtons->y());
+    m_webLogLink->move(m_titleBar->width() - m_webLogLink->width() - 10, m_webLogLink->y());
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)
@@ -361,32 +362,23 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (watched == functionMenuButton && type == QEvent::MouseButtonPress) {
+        if (watched == m_functionMenuButton && type == QEvent::MouseButtonPress) {
             openFunctionMenu();
             return true;
         }
-        if (watched == webLogLink && mouse->button() == Qt::LeftButton) {
-            openWebLog();
+        if (watched == m_webLogLink && mouse->button() == Qt::LeftButton) {
+            openGuide();
             return true;
         }
-        // A right click on the tree must not move the selection.
-        if (watched == albumTree->viewport() && mouse->button() == Qt::RightButton)
-            return true;
-    }
-    if (type == QEvent::Wheel && (watched == viewer || watched == pictureView)) {
-        viewerWheel(static_cast<QWheelEvent *>(event));
-        return true;
     }
     if (type == QEvent::Resize) {
-        if (watched == titleBar) {
-            titleBanner->setGeometry(titleBar->rect());
+        if (watched == m_titleBar) {
+            m_titleBanner->setGeometry(m_titleBar->rect());
             arrangePanels();
-        } else if (watched == viewer) {
-            viewerResized();
-        } else if (watched == searchPanel) {
+        } else if (watched == m_searchPanel) {
             placeSearchBar();
-        } else if (watched == navigationBar) {
-            navigationBanner->setGeometry(navigationBar->rect());
+        } else if (watched == m_navigationBar) {
+            m_navigationBanner->setGeometry(m_navigationBar->rect());
             arrangePanels();
         }
     }

@@ -5,12 +5,15 @@
 //   other (password xyz): x
 //   empty: no pictures
 
+#include "AlbumTreeModel.h"
+#include "AlbumTreeView.h"
 #include "JpegFixtures.h"
 #include "MainWindow.h"
+#include "PictureView.h"
+#include "PictureViewer.h"
 #include "TestStore.h"
 
 #include <QTest>
-#include <QTreeWidget>
 
 namespace FormFixture {
 
@@ -46,30 +49,72 @@ inline std::unique_ptr<MainWindow> open(TestStore::Fixture &f)
     return form;
 }
 
+// A widget or action of a window, by its object name; fails the test when
+// there is none.
+template <typename T>
+T *child(const QObject &parent, const char *name)
+{
+    T *found = parent.findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        QTest::qFail(qPrintable(QStringLiteral("no %1 here").arg(QLatin1String(name))), __FILE__, __LINE__);
+    return found;
+}
+
+inline AlbumTreeView *tree(const MainWindow &form) { return child<AlbumTreeView>(form, "albumTree"); }
+inline PictureViewer *viewer(const MainWindow &form) { return child<PictureViewer>(form, "viewer"); }
+// The control the viewer draws its picture in.
+inline PictureView *view(const MainWindow &form) { return viewer(form)->view(); }
+
 // Waits until the window has shown, or given up on, the picture it is
 // decoding off its thread.
-inline void settle(MainWindow &form)
+inline void settle(const MainWindow &form)
 {
-    if (!QTest::qWaitFor([&] { return !form.isLoadingPicture(); }, 10000))
+    if (!QTest::qWaitFor([&] { return !viewer(form)->isLoading(); }, 10000))
         QTest::qFail("the picture did not finish loading", __FILE__, __LINE__);
 }
 
-inline QTreeWidgetItem *albumNode(MainWindow &form, const QString &name)
+// ---- the tree's nodes
+inline QModelIndex root(const MainWindow &form) { return tree(form)->model()->index(0, 0); }
+inline QModelIndex child(const QModelIndex &node, int row) { return node.model()->index(row, 0, node); }
+inline int childCount(const QModelIndex &node) { return node.model()->rowCount(node); }
+inline QString text(const QModelIndex &node) { return node.data().toString(); }
+inline QStringList texts(const QModelIndex &node)
 {
-    QTreeWidgetItem *root = form.albumTree->topLevelItem(0);
-    for (int i = 0; i < root->childCount(); ++i)
-        if (root->child(i)->text(0) == name)
-            return root->child(i);
-    return nullptr;
+    QStringList list;
+    for (int i = 0; i < childCount(node); ++i)
+        list.append(text(child(node, i)));
+    return list;
+}
+inline int imageIndex(const QModelIndex &node) { return node.data(AlbumTreeModel::ImageIndexRole).toInt(); }
+inline AlbumTreeModel::Level levelOf(const QModelIndex &node) { return AlbumTreeModel::levelOf(node); }
+
+inline QModelIndex albumNode(const MainWindow &form, const QString &name)
+{
+    const QModelIndex top = root(form);
+    for (int i = 0; i < childCount(top); ++i)
+        if (text(child(top, i)) == name)
+            return child(top, i);
+    return QModelIndex();
 }
 
-inline QTreeWidgetItem *pictureNode(MainWindow &form, const QString &album, const QString &picture)
+inline QModelIndex pictureNode(const MainWindow &form, const QString &album, const QString &picture)
 {
-    QTreeWidgetItem *node = albumNode(form, album);
-    for (int i = 0; node && i < node->childCount(); ++i)
-        if (node->child(i)->text(0) == picture)
-            return node->child(i);
-    return nullptr;
+    const QModelIndex node = albumNode(form, album);
+    for (int i = 0; node.isValid() && i < childCount(node); ++i)
+        if (text(child(node, i)) == picture)
+            return child(node, i);
+    return QModelIndex();
+}
+
+inline QModelIndex current(const MainWindow &form) { return tree(form)->currentIndex(); }
+inline bool isExpanded(const MainWindow &form, const QModelIndex &node) { return tree(form)->isExpanded(node); }
+inline void expand(const MainWindow &form, const QModelIndex &node) { tree(form)->expand(node); }
+inline void collapse(const MainWindow &form, const QModelIndex &node) { tree(form)->collapse(node); }
+// Selects a node as a click would, and waits for what it shows.
+inline void select(const MainWindow &form, const QModelIndex &node)
+{
+    tree(form)->setCurrentIndex(node);
+    settle(form);
 }
 
 } // namespace FormFixture

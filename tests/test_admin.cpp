@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
 
 namespace {
 
@@ -178,9 +179,9 @@ private slots:
         }
         QVERIFY(!m_f.store->albumHasPassword(QStringLiteral("secret")));
         auto main = FormFixture::open(m_f);
-        QTreeWidgetItem *secret = FormFixture::albumNode(*main, QStringLiteral("secret"));
-        main->albumTree->expandItem(secret); // no prompt is queued: none may come
-        QVERIFY(secret->isExpanded());
+        QModelIndex secret = FormFixture::albumNode(*main, QStringLiteral("secret"));
+        FormFixture::expand(*main, secret); // no prompt is queued: none may come
+        QVERIFY(FormFixture::isExpanded(*main, secret));
         QCOMPARE(m_f.prompts->messages.last().text, QStringLiteral("密码修改成功!"));
     }
 

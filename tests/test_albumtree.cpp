@@ -1,79 +1,113 @@
-// The album tree: filling, node images, password-guarded expansion, showing
-// the selected picture, rename in place and refresh.
+// The album tree: its model (checked by Qt's own model tester), filling,
+// node images, password-guarded expansion, showing the selected picture,
+// rename in place, following the library, and refresh.
 
+#include "AlbumLibrary.h"
+#include "AlbumTreeModel.h"
+#include "AlbumTreeView.h"
 #include "Artwork.h"
 #include "FormFixture.h"
 #include "JpegFixtures.h"
 #include "MainWindow.h"
-#include "AlbumStore.h"
 #include "ScriptedPrompts.h"
 #include "TestStore.h"
 
+#include <QAbstractItemModelTester>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
-#include <QTreeWidget>
 
 using JpegFixtures::Kind;
-using Level = MainWindow::NodeLevel;
+using Level = AlbumTreeModel::Level;
+using namespace FormFixture;
 
 class TestAlbumTree : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        QVERIFY(m_f.setUp());
-    }
+    void init() { QVERIFY(m_f.setUp()); }
     void cleanup()
     {
         m_form.reset();
         m_f.tearDown();
     }
 
+    // The model alone, as Qt's tester sees it, through every change the
+    // library announces.
+    void modelKeepsItsContract()
+    {
+        makeAlbums();
+        AlbumTreeModel model(*m_f.library);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.reload();
+        QCOMPARE(texts(model.rootIndex()), (QStringList{"open", "secret", "other", "empty"}));
+        QVERIFY(m_f.library->addAlbum(QStringLiteral("new"), QString()));
+        QCOMPARE(texts(model.rootIndex()).last(), QStringLiteral("new"));
+        const QString file = m_f.dir.filePath(QStringLiteral("fox.jpg"));
+        QVERIFY(TestStore::writeFile(file, JpegFixtures::tagged("fox")));
+        QVERIFY(m_f.library->addPicture(QStringLiteral("new"), file));
+        QCOMPARE(texts(model.albumIndex(QStringLiteral("new"))), QStringList{"fox"});
+        QVERIFY(m_f.library->renamePicture(QStringLiteral("open"), QStringLiteral("cat"), QStringLiteral("kitten")));
+        QCOMPARE(texts(model.albumIndex(QStringLiteral("open"))), (QStringList{"kitten", "dog", "bmp"}));
+        QVERIFY(m_f.library->deletePicture(QStringLiteral("open"), QStringLiteral("dog")));
+        QCOMPARE(texts(model.albumIndex(QStringLiteral("open"))), (QStringList{"kitten", "bmp"}));
+        QVERIFY(m_f.library->deleteAlbum(QStringLiteral("empty")));
+        QCOMPARE(texts(model.rootIndex()), (QStringList{"open", "secret", "other", "new"}));
+        // Renamed through the model: the library refuses a name taken.
+        QSignalSpy refused(&model, &AlbumTreeModel::renameRefused);
+        QVERIFY(!model.setData(model.pictureIndex(QStringLiteral("open"), QStringLiteral("kitten")), QStringLiteral("BMP")));
+        QCOMPARE(refused.count(), 1);
+        QVERIFY(model.setData(model.pictureIndex(QStringLiteral("open"), QStringLiteral("kitten")), QStringLiteral(" cat ")));
+        QCOMPARE(text(model.pictureIndex(QStringLiteral("open"), QStringLiteral("cat"))), QStringLiteral("cat"));
+        model.reload();
+        QCOMPARE(texts(model.albumIndex(QStringLiteral("open"))), (QStringList{"cat", "bmp"}));
+    }
+
     void emptyStore()
     {
         openForm();
-        QCOMPARE(m_form->albumTree->topLevelItemCount(), 1);
-        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
-        QCOMPARE(root->text(0), QStringLiteral("所有相册"));
-        QCOMPARE(root->childCount(), 0);
-        QCOMPARE(MainWindow::imageIndex(root), 0);
-        QCOMPARE(MainWindow::levelOf(root), Level::Root);
+        QCOMPARE(tree(*m_form)->model()->rowCount(), 1);
+        const QModelIndex top = root(*m_form);
+        QCOMPARE(text(top), QStringLiteral("所有相册"));
+        QCOMPARE(childCount(top), 0);
+        QCOMPARE(imageIndex(top), 0);
+        QCOMPARE(levelOf(top), Level::Root);
     }
 
     void fillsEveryAlbumAndPicture()
     {
         makeAlbums();
         openForm();
-        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
-        QCOMPARE(texts(root), (QStringList{"open", "secret", "other", "empty"}));
+        const QModelIndex top = root(*m_form);
+        QCOMPARE(texts(top), (QStringList{"open", "secret", "other", "empty"}));
         QCOMPARE(texts(album("open")), (QStringList{"cat", "dog", "bmp"}));
         QCOMPARE(texts(album("secret")), QStringList{"hidden"});
-        QVERIFY(!root->isExpanded());
-        for (int i = 0; i < root->childCount(); ++i) {
-            QVERIFY(!root->child(i)->isExpanded());
-            QCOMPARE(MainWindow::imageIndex(root->child(i)), 2);
-            QCOMPARE(MainWindow::levelOf(root->child(i)), Level::Album);
+        QVERIFY(!isExpanded(*m_form, top));
+        for (int i = 0; i < childCount(top); ++i) {
+            QVERIFY(!isExpanded(*m_form, child(top, i)));
+            QCOMPARE(imageIndex(child(top, i)), 2);
+            QCOMPARE(levelOf(child(top, i)), Level::Album);
         }
-        QCOMPARE(MainWindow::imageIndex(album("open")->child(0)), 4);
-        QCOMPARE(MainWindow::levelOf(album("open")->child(0)), Level::Picture);
-        QVERIFY(m_form->albumTree->selectedItems().isEmpty());
+        QCOMPARE(imageIndex(child(album("open"), 0)), 4);
+        QCOMPARE(levelOf(child(album("open"), 0)), Level::Picture);
+        QVERIFY(tree(*m_form)->selectionModel()->selectedIndexes().isEmpty());
         QCOMPARE(m_f.prompts->messages.size(), 0);
 
-        m_form->albumTree->expandItem(root);
-        QCOMPARE(MainWindow::imageIndex(root), 1);
-        m_form->albumTree->expandItem(album("open"));
-        QCOMPARE(MainWindow::imageIndex(album("open")), 3);
-        m_form->albumTree->collapseItem(album("open"));
-        QCOMPARE(MainWindow::imageIndex(album("open")), 2);
-        m_form->albumTree->collapseItem(root);
-        QCOMPARE(MainWindow::imageIndex(root), 0);
+        expand(*m_form, top);
+        QCOMPARE(imageIndex(top), 1);
+        expand(*m_form, album("open"));
+        QCOMPARE(imageIndex(album("open")), 3);
+        collapse(*m_form, album("open"));
+        QCOMPARE(imageIndex(album("open")), 2);
+        collapse(*m_form, top);
+        QCOMPARE(imageIndex(top), 0);
 
-        m_form->addAlbumNode(QStringLiteral("new"));
-        QCOMPARE(root->child(4)->text(0), QStringLiteral("new"));
-        QCOMPARE(MainWindow::imageIndex(root->child(4)), 2);
-        QVERIFY(!root->child(4)->isExpanded());
+        // A new album joins the tree at its end, closed.
+        QVERIFY(m_f.library->addAlbum(QStringLiteral("new"), QString()));
+        QCOMPARE(text(child(top, 4)), QStringLiteral("new"));
+        QCOMPARE(imageIndex(child(top, 4)), 2);
+        QVERIFY(!isExpanded(*m_form, child(top, 4)));
     }
 
     void protectedAlbumExpansion_data()
@@ -95,23 +129,26 @@ private slots:
         QFETCH(bool, refused);
         makeAlbums();
         openForm();
-        QTreeWidgetItem *node = album("secret");
+        const QModelIndex node = album("secret");
         m_f.prompts->queuePassword(answer);
-        m_form->albumTree->expandItem(node);
-        QCOMPARE(node->isExpanded(), expanded);
-        QCOMPARE(MainWindow::imageIndex(node), expanded ? 3 : 2);
+        expand(*m_form, node);
+        QCOMPARE(isExpanded(*m_form, node), expanded);
+        QCOMPARE(imageIndex(node), expanded ? 3 : 2);
         QList<PromptRecord> expected = {
             {PromptKind::Password, QStringLiteral("密码认证"), QStringLiteral("相册已被密码保护!      ")}};
         if (refused)
             expected.append({PromptKind::Info, QStringLiteral("提示"), QStringLiteral("密码错误,拒绝访问该相册!")});
         QCOMPARE(m_f.prompts->messages, expected);
+        QCOMPARE(m_f.library->isUnlocked(QStringLiteral("secret")), expanded);
 
-        // Collapsing needs no password; expanding again asks again.
-        m_form->albumTree->collapseItem(node);
-        QVERIFY(!node->isExpanded());
+        // Collapsing needs no password and locks the album; expanding again
+        // asks again.
+        collapse(*m_form, node);
+        QVERIFY(!isExpanded(*m_form, node));
+        QVERIFY(!m_f.library->isUnlocked(QStringLiteral("secret")));
         m_f.prompts->queuePassword(QString());
-        m_form->albumTree->expandItem(node);
-        QVERIFY(!node->isExpanded());
+        expand(*m_form, node);
+        QVERIFY(!isExpanded(*m_form, node));
         QCOMPARE(m_f.prompts->pendingAnswers(), 0);
     }
 
@@ -119,17 +156,17 @@ private slots:
     {
         makeAlbums();
         openForm();
-        m_form->albumTree->expandItem(m_form->albumTree->topLevelItem(0));
+        expand(*m_form, root(*m_form));
         m_f.prompts->queuePassword(QStringLiteral("pw1"));
-        m_form->albumTree->expandItem(album("secret"));
-        select(album("secret")->child(0)); // hidden, shown
-        QVERIFY(!m_form->pictureView->picture().isNull());
+        expand(*m_form, album("secret"));
+        select(*m_form, child(album("secret"), 0)); // hidden, shown
+        QVERIFY(!view(*m_form)->picture().isNull());
         bool emptyWhenAsked = false;
-        m_f.prompts->whenAsked = [&] { emptyWhenAsked = m_form->pictureView->picture().isNull(); };
+        m_f.prompts->whenAsked = [&] { emptyWhenAsked = view(*m_form)->picture().isNull(); };
         m_f.prompts->queuePassword(QString());
-        m_form->albumTree->setFocus();
-        QTest::keyClick(m_form->albumTree, Qt::Key_Down); // other, protected
-        QCOMPARE(m_form->albumTree->currentItem(), album("other"));
+        tree(*m_form)->setFocus();
+        QTest::keyClick(tree(*m_form), Qt::Key_Down); // other, protected
+        QCOMPARE(current(*m_form), album("other"));
         QCOMPARE(m_f.prompts->pendingAnswers(), 0);
         QVERIFY(emptyWhenAsked);
         m_f.prompts->whenAsked = nullptr;
@@ -139,21 +176,21 @@ private slots:
     {
         makeAlbums();
         openForm();
-        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
-        select(root);
+        const QModelIndex top = root(*m_form);
+        select(*m_form, top);
         // '*' opens everything below; both protected albums are refused.
         m_f.prompts->queuePassword(QString());
         m_f.prompts->queuePassword(QStringLiteral("wrong"));
-        m_form->albumTree->setFocus();
-        QTest::keyClick(m_form->albumTree, Qt::Key_Asterisk);
+        tree(*m_form)->setFocus();
+        QTest::keyClick(tree(*m_form), Qt::Key_Asterisk);
         QTRY_COMPARE(m_f.prompts->pendingAnswers(), 0);
-        QVERIFY(album("open")->isExpanded());
-        QVERIFY(!album("secret")->isExpanded());
-        QVERIFY(!album("other")->isExpanded());
-        for (int i = 0; i < root->childCount(); ++i) {
-            QTreeWidgetItem *node = root->child(i);
-            const bool open = node->isExpanded() && node->childCount() > 0;
-            QVERIFY2(MainWindow::imageIndex(node) == (open ? 3 : 2), qPrintable(node->text(0)));
+        QVERIFY(isExpanded(*m_form, album("open")));
+        QVERIFY(!isExpanded(*m_form, album("secret")));
+        QVERIFY(!isExpanded(*m_form, album("other")));
+        for (int i = 0; i < childCount(top); ++i) {
+            const QModelIndex node = child(top, i);
+            const bool open = isExpanded(*m_form, node) && childCount(node) > 0;
+            QVERIFY2(imageIndex(node) == (open ? 3 : 2), qPrintable(text(node)));
         }
     }
 
@@ -161,80 +198,83 @@ private slots:
     {
         makeAlbums();
         openForm();
-        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
-        m_form->albumTree->expandItem(root);
-        select(album("empty"));
+        AlbumTreeView *view = tree(*m_form);
+        expand(*m_form, root(*m_form));
+        select(*m_form, album("empty"));
         // A selected node's image is the image itself.
-        const QIcon icon = album("empty")->icon(0);
+        const QIcon icon = album("empty").data(Qt::DecorationRole).value<QIcon>();
         QCOMPARE(icon.pixmap(16, 16, QIcon::Selected).toImage(), icon.pixmap(16, 16, QIcon::Normal).toImage());
         // Lines join the albums under the root: from the first album down to
         // the last, the middle of the albums' branch column is drawn over
         // (dotted) on most of its height, not only at the expand buttons.
-        m_form->albumTree->setStyleSheet(Artwork::styleSheet());
-        const QImage tree = m_form->albumTree->viewport()->grab().toImage();
-        const QRect first = m_form->albumTree->visualItemRect(album("open"));
-        const QRect last = m_form->albumTree->visualItemRect(album("empty"));
-        const int middle = m_form->albumTree->indentation() * 3 / 2;
-        int drawn = 0;
+        view->setStyleSheet(Artwork::styleSheet());
+        const QImage drawn = view->viewport()->grab().toImage();
+        const QRect first = view->visualRect(album("open"));
+        const QRect last = view->visualRect(album("empty"));
+        const int middle = view->indentation() * 3 / 2;
+        int inked = 0;
         for (int y = first.top(); y < last.center().y(); y += 2) {
             bool ink = false;
             for (int x = middle - 2; x <= middle + 2; ++x)
-                ink = ink || qGray(tree.pixel(x, y)) < 220 || qGray(tree.pixel(x, y + 1)) < 220;
-            drawn += ink ? 1 : 0;
+                ink = ink || qGray(drawn.pixel(x, y)) < 220 || qGray(drawn.pixel(x, y + 1)) < 220;
+            inked += ink ? 1 : 0;
         }
         const int rows = (last.center().y() - first.top()) / 2;
-        QVERIFY2(drawn > rows * 8 / 10, qPrintable(QStringLiteral("line on %1 of %2").arg(drawn).arg(rows)));
+        QVERIFY2(inked > rows * 8 / 10, qPrintable(QStringLiteral("line on %1 of %2").arg(inked).arg(rows)));
     }
 
     void clickingAProtectedAlbumSelectsItAndAsks()
     {
         makeAlbums();
         openForm();
-        m_form->albumTree->expandItem(m_form->albumTree->topLevelItem(0));
-        select(album("open")->child(0)); // a picture is shown first
-        m_form->albumTree->expandItem(album("open"));
-        QVERIFY(!m_form->pictureView->picture().isNull());
-        QTreeWidgetItem *node = album("secret");
+        expand(*m_form, root(*m_form));
+        select(*m_form, child(album("open"), 0)); // a picture is shown first
+        expand(*m_form, album("open"));
+        QVERIFY(!view(*m_form)->picture().isNull());
+        const QModelIndex node = album("secret");
         m_f.prompts->queuePassword(QStringLiteral("pw1"));
-        const QRect rect = m_form->albumTree->visualItemRect(node);
-        QTest::mouseClick(m_form->albumTree->viewport(), Qt::LeftButton, {}, rect.center());
-        QCOMPARE(m_form->albumTree->currentItem(), node);
-        QVERIFY(m_form->pictureView->picture().isNull());
-        QVERIFY(m_form->currentAlbumNode == nullptr);
-        QVERIFY(node->isExpanded());
+        const QRect rect = tree(*m_form)->visualRect(node);
+        QTest::mouseClick(tree(*m_form)->viewport(), Qt::LeftButton, {}, rect.center());
+        QCOMPARE(current(*m_form), node);
+        QVERIFY(view(*m_form)->picture().isNull());
+        QVERIFY(isExpanded(*m_form, node));
         QCOMPARE(m_f.prompts->pendingAnswers(), 0);
+        // A right click leaves the selection where it is.
+        QTest::mouseClick(tree(*m_form)->viewport(), Qt::RightButton, {},
+                          tree(*m_form)->visualRect(album("open")).center());
+        QCOMPARE(current(*m_form), node);
     }
 
     void selectionShowsWhatItShows()
     {
         makeAlbums();
         openForm();
-        QTreeWidgetItem *cat = album("open")->child(0);
-        select(cat);
-        QCOMPARE(m_form->pictureView->pictureSize(), QSize(64, 48));
-        QCOMPARE(m_form->currentAlbumNode, album("open"));
-        const QImage shown = m_form->loadedPicture;
+        const QModelIndex cat = child(album("open"), 0);
+        select(*m_form, cat);
+        QCOMPARE(view(*m_form)->pictureSize(), QSize(64, 48));
+        QCOMPARE(viewer(*m_form)->shownPicture().name, QStringLiteral("cat"));
+        const QImage shown = viewer(*m_form)->loadedPicture();
 
-        select(album("empty"));
-        QVERIFY(m_form->pictureView->picture().isNull());
-        QVERIFY(m_form->currentAlbumNode == nullptr);
-        select(m_form->albumTree->topLevelItem(0));
-        QVERIFY(m_form->pictureView->picture().isNull());
+        select(*m_form, album("empty"));
+        QVERIFY(view(*m_form)->picture().isNull());
+        QVERIFY(viewer(*m_form)->shownPicture().isNull());
+        select(*m_form, root(*m_form));
+        QVERIFY(view(*m_form)->picture().isNull());
 
         // Data that are not a JPEG: the decoder's error, an empty viewer, and
-        // loadedPicture as it was.
-        select(album("open")->child(2));
-        const QList<PromptRecord> expected = {
-            {PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("这不是 JPEG 图片,无法显示\n(详细信息: JPEG error #53)")}};
+        // the picture as loaded as it was.
+        select(*m_form, child(album("open"), 2));
+        const QList<PromptRecord> expected = {{PromptKind::Error, QStringLiteral("Quilbo 2009"),
+                                               QStringLiteral("这不是 JPEG 图片,无法显示\n(详细信息: JPEG error #53)")}};
         QCOMPARE(m_f.prompts->messages, expected);
-        QVERIFY(m_form->pictureView->picture().isNull());
-        QCOMPARE(m_form->loadedPicture, shown);
+        QVERIFY(view(*m_form)->picture().isNull());
+        QCOMPARE(viewer(*m_form)->loadedPicture(), shown);
 
         // A picture no longer in the store: nothing shown, nothing said.
         QVERIFY(m_f.store->deletePicture(m_f.store->findAlbumId(QStringLiteral("open")), QStringLiteral("dog")));
-        select(album("open")->child(1));
-        QVERIFY(m_form->pictureView->picture().isNull());
-        QVERIFY(m_form->loadedPicture.isNull());
+        select(*m_form, child(album("open"), 1));
+        QVERIFY(view(*m_form)->picture().isNull());
+        QVERIFY(viewer(*m_form)->loadedPicture().isNull());
         QCOMPARE(m_f.prompts->messages.size(), 1);
     }
 
@@ -242,34 +282,32 @@ private slots:
     {
         makeAlbums();
         openForm();
-        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
-        QTreeWidgetItem *open = album("open");
-        select(open->child(0));
-        QTRY_VERIFY(!m_form->pictureView->picture().isNull());
-        m_form->albumTree->collapseItem(open);
-        QCOMPARE(m_form->albumTree->currentItem(), open);
-        QVERIFY(m_form->pictureView->picture().isNull());
-        QVERIFY(m_form->currentAlbumNode == nullptr);
-        QVERIFY(!open->isExpanded());
+        const QModelIndex top = root(*m_form);
+        const QModelIndex open = album("open");
+        select(*m_form, child(open, 0));
+        QTRY_VERIFY(!view(*m_form)->picture().isNull());
+        collapse(*m_form, open);
+        QCOMPARE(current(*m_form), open);
+        QVERIFY(view(*m_form)->picture().isNull());
+        QVERIFY(!isExpanded(*m_form, open));
         // Rename now says what it always says without a picture.
-        m_form->renameSelectedPicture();
+        m_form->action("renamePictureAction")->trigger();
         QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Info, QStringLiteral("提示"), QStringLiteral("请选择一张图片")}}));
 
-        // Collapsing the root takes a selection below it to the root; a
-        // protected album then stays shut.
-        m_form->albumTree->expandItem(root);
-        select(open->child(1));
-        m_form->albumTree->collapseItem(root);
-        QCOMPARE(m_form->albumTree->currentItem(), root);
-        QVERIFY(m_form->pictureView->picture().isNull());
+        // Collapsing the root takes a selection below it to the root.
+        expand(*m_form, top);
+        select(*m_form, child(open, 1));
+        collapse(*m_form, top);
+        QCOMPARE(current(*m_form), top);
+        QVERIFY(view(*m_form)->picture().isNull());
 
         // Collapsing another album leaves the selection alone.
-        m_form->albumTree->expandItem(root);
-        select(open->child(1));
-        m_form->albumTree->expandItem(album("empty"));
-        m_form->albumTree->collapseItem(album("empty"));
-        QCOMPARE(m_form->albumTree->currentItem(), open->child(1));
+        expand(*m_form, top);
+        select(*m_form, child(open, 1));
+        expand(*m_form, album("empty"));
+        collapse(*m_form, album("empty"));
+        QCOMPARE(current(*m_form), child(open, 1));
     }
 
     void rename_data()
@@ -295,14 +333,13 @@ private slots:
         QFETCH(QString, warning);
         makeAlbums();
         openForm();
-        QTreeWidgetItem *cat = album("open")->child(0);
-        select(cat);
+        const QModelIndex cat = child(album("open"), 0);
         QLineEdit *editor = startEdit(cat);
-        QCOMPARE(m_form->oldPictureName, QStringLiteral("cat"));
+        QCOMPARE(editor->text(), QStringLiteral("cat"));
         editor->setText(typed);
         QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_VERIFY(!(cat->flags() & Qt::ItemIsEditable));
-        QCOMPARE(cat->text(0), label);
+        QTRY_VERIFY(!tree(*m_form)->findChild<QLineEdit *>());
+        QCOMPARE(text(child(album("open"), 0)), label);
         const int albumId = m_f.store->findAlbumId(QStringLiteral("open"));
         QStringList names;
         m_f.store->listPictureNames(albumId, &names);
@@ -310,56 +347,51 @@ private slots:
         if (warning.isEmpty())
             QCOMPARE(m_f.prompts->messages.size(), 0);
         else
-            QCOMPARE(m_f.prompts->messages,
-                     (QList<PromptRecord>{{PromptKind::Warning, QStringLiteral("警告"), warning}}));
-        QVERIFY(!(cat->flags() & Qt::ItemIsEditable));
+            QCOMPARE(m_f.prompts->messages, (QList<PromptRecord>{{PromptKind::Warning, QStringLiteral("警告"), warning}}));
     }
 
     void renameCancelledStoresNothing()
     {
         makeAlbums();
         openForm();
-        QTreeWidgetItem *cat = album("open")->child(0);
-        select(cat);
+        const QModelIndex cat = child(album("open"), 0);
         QLineEdit *editor = startEdit(cat);
         editor->setText(QStringLiteral("kitten"));
         QTest::keyClick(editor, Qt::Key_Escape);
-        QTRY_VERIFY(!m_form->albumTree->findChild<QLineEdit *>());
-        QCOMPARE(cat->text(0), QStringLiteral("cat"));
+        QTRY_VERIFY(!tree(*m_form)->findChild<QLineEdit *>());
+        QCOMPARE(text(cat), QStringLiteral("cat"));
         QCOMPARE(m_f.store->findPictureId(m_f.store->findAlbumId(QStringLiteral("open")), QStringLiteral("cat")), 1);
-        // Afterwards no label can be edited by clicking it.
-        QVERIFY(!(cat->flags() & Qt::ItemIsEditable));
-        const QRect rect = m_form->albumTree->visualItemRect(cat);
-        QTest::mouseDClick(m_form->albumTree->viewport(), Qt::LeftButton, {}, rect.center());
-        QVERIFY(!m_form->albumTree->findChild<QLineEdit *>());
+        // No label is ever edited by clicking it.
+        const QRect rect = tree(*m_form)->visualRect(cat);
+        QTest::mouseDClick(tree(*m_form)->viewport(), Qt::LeftButton, {}, rect.center());
+        QVERIFY(!tree(*m_form)->findChild<QLineEdit *>());
         QCOMPARE(m_f.prompts->messages.size(), 0);
         // F2 is the rename command's own key.
-        QTest::keyClick(m_form->albumTree, Qt::Key_F2);
-        QTRY_VERIFY(m_form->albumTree->findChild<QLineEdit *>());
+        QTest::keyClick(tree(*m_form), Qt::Key_F2);
+        QTRY_VERIFY(tree(*m_form)->findChild<QLineEdit *>());
     }
 
     void refresh()
     {
         makeAlbums();
         openForm();
-        m_form->albumTree->expandItem(m_form->albumTree->topLevelItem(0));
-        select(album("open")->child(0));
-        m_form->albumTree->expandItem(album("open"));
+        expand(*m_form, root(*m_form));
+        select(*m_form, child(album("open"), 0));
+        expand(*m_form, album("open"));
         QVERIFY(m_f.store->addAlbum(QStringLiteral("later"), QString()));
-        m_form->refreshTree();
-        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
-        QVERIFY(!root->isExpanded());
-        QCOMPARE(root->childCount(), 5);
-        QVERIFY(!album("open")->isExpanded());
-        QVERIFY(m_form->albumTree->currentItem() == nullptr);
-        QVERIFY(m_form->pictureView->picture().isNull());
-        QVERIFY(m_form->currentAlbumNode == nullptr);
+        m_form->action("refreshAction")->trigger();
+        const QModelIndex top = root(*m_form);
+        QVERIFY(!isExpanded(*m_form, top));
+        QCOMPARE(childCount(top), 5);
+        QVERIFY(!isExpanded(*m_form, album("open")));
+        QVERIFY(!current(*m_form).isValid());
+        QVERIFY(view(*m_form)->picture().isNull());
 
         // A store error while filling: told as any error, the root stays.
         m_f.store->closeStore();
-        m_form->refreshTree();
-        QCOMPARE(m_form->albumTree->topLevelItemCount(), 1);
-        QCOMPARE(m_form->albumTree->topLevelItem(0)->childCount(), 0);
+        m_form->action("refreshAction")->trigger();
+        QCOMPARE(tree(*m_form)->model()->rowCount(), 1);
+        QCOMPARE(childCount(root(*m_form)), 0);
         // In Chinese, with the engine's text only as a detail.
         QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("Quilbo 2009"),
@@ -367,57 +399,23 @@ private slots:
     }
 
 private:
-    void makeAlbums()
-    {
-        QVERIFY(m_f.store->addAlbum(QStringLiteral("open"), QString()));
-        QVERIFY(m_f.store->addAlbum(QStringLiteral("secret"), QStringLiteral("pw1")));
-        QVERIFY(m_f.store->addAlbum(QStringLiteral("other"), QStringLiteral("xyz")));
-        QVERIFY(m_f.store->addAlbum(QStringLiteral("empty"), QString()));
-        const QByteArray jpeg = JpegFixtures::make(JpegFixtures::quarters(64, 48), Kind::Baseline);
-        TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("cat"), jpeg);
-        TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("dog"), jpeg);
-        TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("bmp"), JpegFixtures::bmp(JpegFixtures::quarters(8, 8)));
-        TestStore::addPictureBytes(m_f.dir, 2, QStringLiteral("hidden"), jpeg);
-        TestStore::addPictureBytes(m_f.dir, 3, QStringLiteral("x"), jpeg);
-    }
+    void makeAlbums() { FormFixture::makeAlbums(m_f); }
 
     void openForm()
     {
-        m_f.store->closeStore();
-        m_form = std::make_unique<MainWindow>(*m_f.library, m_f.path);
+        m_form = FormFixture::open(m_f);
         QVERIFY(m_form->storeOpened());
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }
 
-    QTreeWidgetItem *album(const char *name)
-    {
-        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
-        for (int i = 0; i < root->childCount(); ++i)
-            if (root->child(i)->text(0) == QLatin1String(name))
-                return root->child(i);
-        return nullptr;
-    }
+    QModelIndex album(const char *name) { return albumNode(*m_form, QString::fromLatin1(name)); }
 
-    static QStringList texts(QTreeWidgetItem *node)
-    {
-        QStringList list;
-        for (int i = 0; i < node->childCount(); ++i)
-            list.append(node->child(i)->text(0));
-        return list;
-    }
-
-    void select(QTreeWidgetItem *node)
-    {
-        m_form->albumTree->setCurrentItem(node);
-        FormFixture::settle(*m_form);
-    }
-
-    QLineEdit *startEdit(QTreeWidgetItem *node)
+    // Opens the rename editor on a picture as the rename command does.
+    QLineEdit *startEdit(const QModelIndex &node)
     {
         m_form->activateWindow();
-        m_form->beginRename(node);
-        auto *editor = m_form->albumTree->findChild<QLineEdit *>();
+        select(*m_form, node);
+        m_form->action("renamePictureAction")->trigger();
+        auto *editor = tree(*m_form)->findChild<QLineEdit *>();
         if (!editor)
             QTest::qFail("no label editor", __FILE__, __LINE__);
         return editor;

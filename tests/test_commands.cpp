@@ -8,6 +8,7 @@
 #include "PictureSaveDialog.h"
 #include "Wallpaper.h"
 
+#include <QToolButton>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,7 +45,7 @@ private slots:
         TestStore::addPictureBytes(m_f.dir, m_f.store->findAlbumId(QStringLiteral("last")), QStringLiteral("end"),
                                    JpegFixtures::make(JpegFixtures::quarters(40, 30), JpegFixtures::Kind::Baseline));
         m_form = FormFixture::open(m_f);
-        m_form->albumTree->expandItem(m_form->albumTree->topLevelItem(0));
+        FormFixture::expand(*m_form, FormFixture::root(*m_form));
     }
     void cleanup()
     {
@@ -54,49 +55,49 @@ private slots:
 
     void treeOrder()
     {
-        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
+        QModelIndex root = FormFixture::root(*m_form);
         QStringList forward;
-        for (QTreeWidgetItem *n = root; n; n = MainWindow::nextNode(n))
-            forward.append(n->text(0));
+        for (QModelIndex n = root; n.isValid(); n = AlbumTreeView::nextNode(n))
+            forward.append(FormFixture::text(n));
         QCOMPARE(forward, (QStringList{"所有相册", "open", "cat", "dog", "bmp", "secret", "hidden", "other", "x",
                                        "empty", "last", "end"}));
         QStringList backward;
-        for (QTreeWidgetItem *n = albumNode(*m_form, "last")->child(0); n; n = MainWindow::previousNode(n))
-            backward.prepend(n->text(0));
+        for (QModelIndex n = FormFixture::child(albumNode(*m_form, "last"), 0); n.isValid(); n = AlbumTreeView::previousNode(n))
+            backward.prepend(FormFixture::text(n));
         QCOMPARE(backward, forward);
     }
 
     void previousAndNext()
     {
-        QTreeWidgetItem *open = albumNode(*m_form, "open");
-        select(open->child(1)); // dog
-        m_form->showNextPicture();
-        QCOMPARE(m_form->albumTree->currentItem(), open->child(2));
+        QModelIndex open = albumNode(*m_form, "open");
+        select(FormFixture::child(open, 1)); // dog
+        m_form->action("nextPictureAction")->trigger();
+        QCOMPARE(FormFixture::current(*m_form), FormFixture::child(open, 2));
         // Past the last picture: the next album's node, no password asked
         // although it is protected, and an empty viewer.
-        m_form->nextButton->click();
-        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "secret"));
-        QVERIFY(!albumNode(*m_form, "secret")->isExpanded());
-        QVERIFY(m_form->pictureView->picture().isNull());
-        QVERIFY(m_form->currentAlbumNode == nullptr);
-        m_form->showNextPicture(); // nothing now
-        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "secret"));
-        m_form->showPreviousPicture();
-        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "secret"));
+        FormFixture::child<QToolButton>(*m_form, "nextButton")->click();
+        QCOMPARE(FormFixture::current(*m_form), albumNode(*m_form, "secret"));
+        QVERIFY(!FormFixture::isExpanded(*m_form, albumNode(*m_form, "secret")));
+        QVERIFY(FormFixture::view(*m_form)->picture().isNull());
+        QVERIFY(FormFixture::levelOf(FormFixture::current(*m_form)) != AlbumTreeModel::Level::Picture);
+        m_form->action("nextPictureAction")->trigger(); // nothing now
+        QCOMPARE(FormFixture::current(*m_form), albumNode(*m_form, "secret"));
+        m_form->action("previousPictureAction")->trigger();
+        QCOMPARE(FormFixture::current(*m_form), albumNode(*m_form, "secret"));
 
-        select(open->child(0)); // cat
-        m_form->zoomIn();
-        m_form->previousButton->click(); // previous
-        QCOMPARE(m_form->albumTree->currentItem(), open);
-        QVERIFY(!m_form->zoomed);
-        QVERIFY(m_form->pictureView->picture().isNull());
+        select(FormFixture::child(open, 0)); // cat
+        FormFixture::viewer(*m_form)->zoomIn();
+        FormFixture::child<QToolButton>(*m_form, "previousButton")->click(); // previous
+        QCOMPARE(FormFixture::current(*m_form), open);
+        QVERIFY(!FormFixture::viewer(*m_form)->isZoomed());
+        QVERIFY(FormFixture::view(*m_form)->picture().isNull());
 
         // After the last picture of the last album, next does nothing.
-        QTreeWidgetItem *end = albumNode(*m_form, "last")->child(0);
+        QModelIndex end = FormFixture::child(albumNode(*m_form, "last"), 0);
         select(end);
-        m_form->showNextPicture();
-        QCOMPARE(m_form->albumTree->currentItem(), end);
-        QVERIFY(!m_form->pictureView->picture().isNull());
+        m_form->action("nextPictureAction")->trigger();
+        QCOMPARE(FormFixture::current(*m_form), end);
+        QVERIFY(!FormFixture::view(*m_form)->picture().isNull());
         // The picture that is not a JPEG was stepped past before its decode
         // ended: nothing was said on the way.
         QCOMPARE(m_f.prompts->messages.size(), 0);
@@ -105,50 +106,50 @@ private slots:
     void deletePicture()
     {
         // Nothing, the root or an album selected.
-        m_form->deleteSelectedPicture();
+        m_form->action("deletePictureAction")->trigger();
         select(albumNode(*m_form, "open"));
-        m_form->deleteButton->click();
+        FormFixture::child<QToolButton>(*m_form, "deleteButton")->click();
         const PromptRecord choose{PromptKind::Info, QStringLiteral("提示"), QStringLiteral("请选择图片!")};
         QCOMPARE(m_f.prompts->messages, (QList<PromptRecord>{choose, choose}));
         m_f.prompts->messages.clear();
 
         const PromptRecord question{PromptKind::YesNo, QStringLiteral("提示"), QStringLiteral("确定要删除该图片吗?")};
-        QTreeWidgetItem *open = albumNode(*m_form, "open");
-        select(open->child(0));
+        QModelIndex open = albumNode(*m_form, "open");
+        select(FormFixture::child(open, 0));
         m_f.prompts->queueYesNo(IdNo);
-        m_form->deleteSelectedPicture();
-        QCOMPARE(open->childCount(), 3);
+        m_form->action("deletePictureAction")->trigger();
+        QCOMPARE(FormFixture::childCount(open), 3);
         QCOMPARE(m_f.store->findPictureId(1, QStringLiteral("cat")), 1);
 
         // Yes: gone from the store and the tree; the next picture is shown.
         m_f.prompts->queueYesNo(IdYes);
-        m_form->deleteSelectedPicture();
+        m_form->action("deletePictureAction")->trigger();
         QCOMPARE(m_f.store->findPictureId(1, QStringLiteral("cat")), -1);
-        QCOMPARE(open->childCount(), 2);
-        QCOMPARE(m_form->albumTree->currentItem(), open->child(0));
-        QCOMPARE(m_form->currentAlbumNode, open);
+        QCOMPARE(FormFixture::childCount(open), 2);
+        QCOMPARE(FormFixture::current(*m_form), FormFixture::child(open, 0));
+        QCOMPARE(FormFixture::current(*m_form).parent(), open);
         FormFixture::settle(*m_form);
-        QVERIFY(!m_form->pictureView->picture().isNull());
+        QVERIFY(!FormFixture::view(*m_form)->picture().isNull());
         QCOMPARE(m_f.prompts->messages, (QList<PromptRecord>{question, question}));
 
         // The only picture of an album: the album node is selected after.
-        QTreeWidgetItem *last = albumNode(*m_form, "last");
-        m_form->albumTree->expandItem(last);
-        select(last->child(0));
+        QModelIndex last = albumNode(*m_form, "last");
+        FormFixture::expand(*m_form, last);
+        select(FormFixture::child(last, 0));
         m_f.prompts->queueYesNo(IdYes);
-        m_form->deleteSelectedPicture();
-        QCOMPARE(last->childCount(), 0);
-        QCOMPARE(m_form->albumTree->currentItem(), last);
-        QVERIFY(m_form->pictureView->picture().isNull());
-        QCOMPARE(MainWindow::imageIndex(last), 2);
+        m_form->action("deletePictureAction")->trigger();
+        QCOMPARE(FormFixture::childCount(last), 0);
+        QCOMPARE(FormFixture::current(*m_form), last);
+        QVERIFY(FormFixture::view(*m_form)->picture().isNull());
+        QCOMPARE(FormFixture::imageIndex(last), 2);
 
         // The store fails: the tree is left as it was.
-        select(open->child(0));
+        select(FormFixture::child(open, 0));
         m_f.store->closeStore();
         m_f.prompts->messages.clear();
         m_f.prompts->queueYesNo(IdYes);
-        m_form->deleteSelectedPicture();
-        QCOMPARE(open->childCount(), 2);
+        m_form->action("deletePictureAction")->trigger();
+        QCOMPARE(FormFixture::childCount(open), 2);
         QCOMPARE(m_f.prompts->messages.last(),
                  (PromptRecord{PromptKind::Error, QStringLiteral("错误"), QStringLiteral("删除指定图片失败!")}));
     }
@@ -175,12 +176,12 @@ private slots:
     void saveAs()
     {
         // With nothing shown, no dialog opens.
-        m_form->savePictureAs();
+        m_form->action("savePictureAsAction")->trigger();
 
-        QTreeWidgetItem *open = albumNode(*m_form, "open");
-        select(open->child(0));
-        m_form->zoomIn(); // the shown picture, zoomed, is what is saved
-        const QSize shown = m_form->pictureView->pictureSize();
+        QModelIndex open = albumNode(*m_form, "open");
+        select(FormFixture::child(open, 0));
+        FormFixture::viewer(*m_form)->zoomIn(); // the shown picture, zoomed, is what is saved
+        const QSize shown = FormFixture::view(*m_form)->pictureSize();
         const QString folder = m_f.dir.filePath(QStringLiteral("saved"));
         QVERIFY(QDir().mkpath(folder));
         QString title;
@@ -193,7 +194,7 @@ private slots:
             QCOMPARE(dialog->directory().absolutePath(), QCoreApplication::applicationDirPath());
             choose(dialog, folder, QStringLiteral("holiday"));
         });
-        m_form->saveButton->click();
+        FormFixture::child<QToolButton>(*m_form, "saveButton")->click();
         QCOMPARE(title, QStringLiteral("Save file"));
         QCOMPARE(filter, QStringLiteral("jpg文件(*.jpg)"));
         const QString file = folder + QStringLiteral("/holiday.jpg");
@@ -212,7 +213,7 @@ private slots:
             previewed = !dialog->preview()->pixmap().isNull();
             static_cast<QDialog *>(dialog)->accept();
         });
-        m_form->savePictureAs();
+        m_form->action("savePictureAsAction")->trigger();
         QCOMPARE(startFolder, folder);
         QCOMPARE(startName, QStringLiteral("holiday.jpg"));
         QVERIFY(previewed); // the file it starts at is previewed at once
@@ -220,20 +221,20 @@ private slots:
 
         // Cancelled: nothing written, nothing said.
         onNextModal([&](QDialog *d) { d->reject(); });
-        m_form->savePictureAs();
+        m_form->action("savePictureAsAction")->trigger();
         QCOMPARE(m_f.prompts->messages.size(), 0);
     }
 
     void saveAsReplacesALinkNotItsTarget()
     {
-        select(albumNode(*m_form, "open")->child(0));
+        select(FormFixture::child(albumNode(*m_form, "open"), 0));
         const QString folder = m_f.dir.filePath(QStringLiteral("linked"));
         QVERIFY(QDir().mkpath(folder));
         const QString victim = m_f.dir.filePath(QStringLiteral("victim.jpg"));
         QVERIFY(TestStore::writeFile(victim, "the victim's own bytes"));
         QVERIFY(QFile::link(victim, folder + QStringLiteral("/link.jpg")));
         onNextModal([&](QDialog *d) { choose(qobject_cast<QFileDialog *>(d), folder, QStringLiteral("link.jpg")); });
-        m_form->savePictureAs();
+        m_form->action("savePictureAsAction")->trigger();
         QCOMPARE(TestStore::readFile(victim), QByteArray("the victim's own bytes"));
         const QFileInfo saved(folder + QStringLiteral("/link.jpg"));
         QVERIFY(!saved.isSymLink());
@@ -246,16 +247,16 @@ private slots:
         TestStore::SmallDisk disk(m_f.dir.filePath(QStringLiteral("small")), 16 * 1024);
         if (!disk.isMounted())
             QSKIP("cannot mount a small tmpfs here (needs root)");
-        m_form->loadedPicture = QImage();
-        select(albumNode(*m_form, "open")->child(0));
+        FormFixture::viewer(*m_form)->loadedPicture() = QImage();
+        select(FormFixture::child(albumNode(*m_form, "open"), 0));
         // zoomed far in, the picture's JPEG data outgrow the small disk.
         for (int i = 0; i < 32; ++i)
-            m_form->zoomIn();
+            FormFixture::viewer(*m_form)->zoomIn();
         onNextModal([&](QDialog *d) {
             auto *dialog = qobject_cast<PictureSaveDialog *>(d);
             choose(dialog, disk.path(), QStringLiteral("big.jpg"));
         });
-        m_form->savePictureAs();
+        m_form->action("savePictureAsAction")->trigger();
         QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("错误"),
                                        QStringLiteral("图片另存为失败!,请检查磁盘是否已满!")}}));
@@ -265,14 +266,14 @@ private slots:
     void renameAndPrint()
     {
         select(albumNode(*m_form, "open"));
-        m_form->renameSelectedPicture();
-        QTreeWidgetItem *cat = albumNode(*m_form, "open")->child(0);
+        m_form->action("renamePictureAction")->trigger();
+        QModelIndex cat = FormFixture::child(albumNode(*m_form, "open"), 0);
         select(cat);
-        m_form->zoomIn();
+        FormFixture::viewer(*m_form)->zoomIn();
         m_form->action("treeRenamePictureAction")->trigger(); // the tree menu's rename
-        QVERIFY(!m_form->zoomed);
-        QCOMPARE(m_form->pictureView->size(), QSize(m_form->viewer->width() - 80, m_form->viewer->height()));
-        auto *editor = m_form->albumTree->findChild<QLineEdit *>();
+        QVERIFY(!FormFixture::viewer(*m_form)->isZoomed());
+        QCOMPARE(FormFixture::view(*m_form)->size(), QSize(FormFixture::viewer(*m_form)->width() - 80, FormFixture::viewer(*m_form)->height()));
+        auto *editor = FormFixture::tree(*m_form)->findChild<QLineEdit *>();
         QVERIFY(editor);
         QCOMPARE(editor->text(), QStringLiteral("cat"));
         QTest::keyClick(editor, Qt::Key_Escape);
@@ -282,7 +283,7 @@ private slots:
             opened = d->objectName();
             d->reject();
         });
-        m_form->printButton->click();
+        FormFixture::child<QToolButton>(*m_form, "printButton")->click();
         QCOMPARE(opened, QStringLiteral("printPreview"));
         QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Info, QStringLiteral("提示"), QStringLiteral("请选择一张图片")}}));
@@ -298,32 +299,32 @@ private slots:
         RecordingRunner *commands = runner.get();
         Wallpaper::setCommandRunner(std::move(runner));
 
-        m_form->setWallpaperCentred(); // nothing shown: nothing happens
+        m_form->action("wallpaperCentredAction")->trigger(); // nothing shown: nothing happens
         QVERIFY(commands->commands.isEmpty());
 
-        select(albumNode(*m_form, "open")->child(0));
-        m_form->zoomIn();
-        m_form->turnClockwise();
-        const QSize shown = m_form->pictureView->pictureSize();
+        select(FormFixture::child(albumNode(*m_form, "open"), 0));
+        FormFixture::viewer(*m_form)->zoomIn();
+        FormFixture::viewer(*m_form)->turnClockwise();
+        const QSize shown = FormFixture::view(*m_form)->pictureSize();
         m_form->action("wallpaperStretchedAction")->trigger();
         const QString file = data.path() + QStringLiteral("/quilbo2009/wallpaper/wallpaperimage.jpg");
         QCOMPARE(commands->commands, (QList<QStringList>{{"/usr/bin/feh", "--bg-scale", file}}));
         QCOMPARE(JpegCodec::decode(TestStore::readFile(file)).size(), shown);
-        QVERIFY(m_form->zoomed); // unchanged by the command
+        QVERIFY(FormFixture::viewer(*m_form)->isZoomed()); // unchanged by the command
 
         // When it cannot be done, the user is told.
         qunsetenv("DISPLAY");
         qputenv("XDG_CURRENT_DESKTOP", "");
-        m_form->setWallpaperTiled();
+        m_form->action("wallpaperTiledAction")->trigger();
         QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Warning, QStringLiteral("警告"),
                                        QStringLiteral("无法设置桌面壁纸: 不能识别当前的桌面环境!")}}));
     }
 
 private:
-    void select(QTreeWidgetItem *node)
+    void select(QModelIndex node)
     {
-        m_form->albumTree->setCurrentItem(node);
+        FormFixture::tree(*m_form)->setCurrentIndex(node);
         FormFixture::settle(*m_form);
     }
 

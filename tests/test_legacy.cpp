@@ -183,19 +183,19 @@ private slots:
         QVERIFY(full);
         QVERIFY2(shown.startsWith(QStringLiteral("已从 jet4-album-store.pdb 导入 3 个相册、5 张图片。")), qPrintable(shown));
         QVERIFY(shown.contains(QStringLiteral("空图")));
-        QTreeWidgetItem *root = form->albumTree->topLevelItem(0);
-        QCOMPARE(root->childCount(), 3);
-        form->albumTree->expandItem(root);
-        QTreeWidgetItem *trip = FormFixture::albumNode(*form, QStringLiteral("旅行 2008 春节"));
-        QVERIFY(trip);
+        QModelIndex root = FormFixture::root(*form);
+        QCOMPARE(FormFixture::childCount(root), 3);
+        FormFixture::expand(*form, root);
+        QModelIndex trip = FormFixture::albumNode(*form, QStringLiteral("旅行 2008 春节"));
+        QVERIFY(trip.isValid());
         m_f.prompts->queuePassword(QStringLiteral("密码abc123"));
-        form->albumTree->expandItem(trip);
+        FormFixture::expand(*form, trip);
         QCOMPARE(m_f.prompts->pendingAnswers(), 0);
-        QVERIFY(trip->isExpanded());
-        QCOMPARE(trip->childCount(), 2);
-        form->albumTree->setCurrentItem(trip->child(0));
+        QVERIFY(FormFixture::isExpanded(*form, trip));
+        QCOMPARE(FormFixture::childCount(trip), 2);
+        FormFixture::tree(*form)->setCurrentIndex(FormFixture::child(trip, 0));
         FormFixture::settle(*form);
-        QVERIFY(!form->pictureView->picture().isNull());
+        QVERIFY(!FormFixture::view(*form)->picture().isNull());
     }
 
     // Files and readers that go wrong: nothing imported, the store as it was,

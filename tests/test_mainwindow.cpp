@@ -2,8 +2,10 @@
 // places of the panels at several widths, and the general error report.
 
 #include "Application.h"
+#include "Artwork.h"
 #include "MainWindow.h"
 #include "AlbumStore.h"
+#include "FormFixture.h"
 #include "ScriptedPrompts.h"
 #include "TestStore.h"
 
@@ -13,7 +15,8 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTest>
-#include <QTreeWidget>
+#include <QToolButton>
+#include <QTreeView>
 
 class TestMainWindow : public QObject
 {
@@ -62,20 +65,23 @@ private slots:
         openForm();
         QCOMPARE(m_form->windowTitle(), QStringLiteral("Quilbo 2009"));
         QCOMPARE(m_form->frameGeometry().size(), QSize(760, 530));
-        QVERIFY(!m_form->zoomed);
-        QVERIFY(m_form->currentAlbumNode == nullptr);
-        QVERIFY(m_form->oldPictureName.isEmpty());
-        QVERIFY(m_form->albumListPanel->isVisible());
-        QVERIFY(!m_form->searchPanel->isVisible());
-        QVERIFY(m_form->pictureView->picture().isNull());
-        QCOMPARE(m_form->albumTree->topLevelItemCount(), 1);
-        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
-        QCOMPARE(root->text(0), QStringLiteral("所有相册"));
-        QVERIFY(!root->isExpanded());
+        QVERIFY(!FormFixture::viewer(*m_form)->isZoomed());
+        QVERIFY(FormFixture::levelOf(FormFixture::current(*m_form)) != AlbumTreeModel::Level::Picture);
+        QVERIFY(FormFixture::child<QGroupBox>(*m_form, "albumListPanel")->isVisible());
+        QVERIFY(!FormFixture::child<QFrame>(*m_form, "searchPanel")->isVisible());
+        QVERIFY(FormFixture::view(*m_form)->picture().isNull());
+        QCOMPARE(FormFixture::tree(*m_form)->model()->rowCount(), 1);
+        QModelIndex root = FormFixture::root(*m_form);
+        QCOMPARE(FormFixture::text(root), QStringLiteral("所有相册"));
+        QVERIFY(!FormFixture::isExpanded(*m_form, root));
         QCOMPARE(m_f.prompts->messages.size(), 0);
 
-        QCOMPARE(m_form->nodeImages.size(), 6);
-        for (const QPixmap &image : m_form->nodeImages) {
+        const QList<QPixmap> images = Artwork::imageList();
+        QCOMPARE(images.size(), 6);
+        // The root shows its closed image.
+        QCOMPARE(root.data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage().convertToFormat(QImage::Format_RGB32),
+                 images.at(FormFixture::imageIndex(root)).toImage().convertToFormat(QImage::Format_RGB32));
+        for (const QPixmap &image : images) {
             QCOMPARE(image.size(), QSize(16, 16));
             // On a white background, with a drawing on it.
             const QImage pixels = image.toImage();
@@ -87,24 +93,24 @@ private slots:
     void panelSizes()
     {
         openForm();
-        QCOMPARE(m_form->titleBar->geometry(), QRect(0, 0, m_form->width(), 37));
-        QCOMPARE(m_form->titleBanner->geometry(), m_form->titleBar->rect());
-        QCOMPARE(m_form->navigationBar->height(), 54);
-        QCOMPARE(m_form->navigationBar->geometry().bottom(), m_form->height() - 1);
-        QCOMPARE(m_form->navigationBanner->geometry(), m_form->navigationBar->rect());
-        QCOMPARE(m_form->navigationButtons->size(), QSize(412, 37));
-        QCOMPARE(m_form->menuButtons->size(), QSize(313, 33));
-        QCOMPARE(m_form->webLogLink->size(), QSize(134, 16));
-        QCOMPARE(m_form->albumListPanel->width(), 150);
-        QCOMPARE(m_form->albumListPanel->mapTo(m_form.get(), QPoint(0, 0)), QPoint(0, 37));
-        QCOMPARE(m_form->albumListPanel->height(), m_form->height() - 37 - 54);
-        QCOMPARE(m_form->splitter->handleWidth(), 1);
-        QCOMPARE(m_form->splitter->handle(1)->cursor().shape(), Qt::ArrowCursor);
-        QCOMPARE(m_form->viewerPanel->width(), m_form->width() - 151);
-        QCOMPARE(m_form->searchPanel->height(), 27);
-        QCOMPARE(m_form->viewer->size(), m_form->viewerPanel->size());
-        QCOMPARE(m_form->albumTree->indentation(), 19);
-        QVERIFY(m_form->albumTree->isHeaderHidden());
+        QCOMPARE(FormFixture::child<QWidget>(*m_form, "titleBar")->geometry(), QRect(0, 0, m_form->width(), 37));
+        QCOMPARE(FormFixture::child<QLabel>(*m_form, "titleBanner")->geometry(), FormFixture::child<QWidget>(*m_form, "titleBar")->rect());
+        QCOMPARE(FormFixture::child<QWidget>(*m_form, "navigationBar")->height(), 54);
+        QCOMPARE(FormFixture::child<QWidget>(*m_form, "navigationBar")->geometry().bottom(), m_form->height() - 1);
+        QCOMPARE(FormFixture::child<QLabel>(*m_form, "navigationBanner")->geometry(), FormFixture::child<QWidget>(*m_form, "navigationBar")->rect());
+        QCOMPARE(FormFixture::child<QWidget>(*m_form, "navigationButtons")->size(), QSize(412, 37));
+        QCOMPARE(FormFixture::child<QWidget>(*m_form, "menuButtons")->size(), QSize(313, 33));
+        QCOMPARE(FormFixture::child<QLabel>(*m_form, "webLogLink")->size(), QSize(134, 16));
+        QCOMPARE(FormFixture::child<QGroupBox>(*m_form, "albumListPanel")->width(), 150);
+        QCOMPARE(FormFixture::child<QGroupBox>(*m_form, "albumListPanel")->mapTo(m_form.get(), QPoint(0, 0)), QPoint(0, 37));
+        QCOMPARE(FormFixture::child<QGroupBox>(*m_form, "albumListPanel")->height(), m_form->height() - 37 - 54);
+        QCOMPARE(FormFixture::child<QSplitter>(*m_form, "splitter")->handleWidth(), 1);
+        QCOMPARE(FormFixture::child<QSplitter>(*m_form, "splitter")->handle(1)->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(FormFixture::child<QWidget>(*m_form, "viewerPanel")->width(), m_form->width() - 151);
+        QCOMPARE(FormFixture::child<QFrame>(*m_form, "searchPanel")->height(), 27);
+        QCOMPARE(FormFixture::viewer(*m_form)->size(), FormFixture::child<QWidget>(*m_form, "viewerPanel")->size());
+        QCOMPARE(FormFixture::tree(*m_form)->indentation(), 19);
+        QVERIFY(FormFixture::tree(*m_form)->isHeaderHidden());
     }
 
     void arrangePanels_data()
@@ -123,10 +129,10 @@ private slots:
         openForm();
         m_form->resize(width - (m_form->frameGeometry().width() - m_form->width()), m_form->height());
         QTRY_COMPARE(m_form->frameGeometry().width(), width);
-        QCOMPARE(m_form->navigationButtons->pos(), QPoint(navLeft, 10));
-        QCOMPARE(m_form->menuButtons->pos(), QPoint(10, 3));
-        QCOMPARE(m_form->webLogLink->pos(), QPoint(m_form->titleBar->width() - 134 - 10, 16));
-        QCOMPARE(m_form->webLogLink->geometry().right() + 1, m_form->titleBar->width() - 10);
+        QCOMPARE(FormFixture::child<QWidget>(*m_form, "navigationButtons")->pos(), QPoint(navLeft, 10));
+        QCOMPARE(FormFixture::child<QWidget>(*m_form, "menuButtons")->pos(), QPoint(10, 3));
+        QCOMPARE(FormFixture::child<QLabel>(*m_form, "webLogLink")->pos(), QPoint(FormFixture::child<QWidget>(*m_form, "titleBar")->width() - 134 - 10, 16));
+        QCOMPARE(FormFixture::child<QLabel>(*m_form, "webLogLink")->geometry().right() + 1, FormFixture::child<QWidget>(*m_form, "titleBar")->width() - 10);
     }
 
     void titleBarButtons_data()
@@ -146,15 +152,15 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QString, hint);
         openForm();
-        auto *b = m_form->menuButtons->findChild<QToolButton *>(name);
+        auto *b = FormFixture::child<QWidget>(*m_form, "menuButtons")->findChild<QToolButton *>(name);
         QVERIFY(b);
         QCOMPARE(b->geometry(), geometry);
         QCOMPARE(b->text(), caption);
         QCOMPARE(b->toolTip(), hint);
         QVERIFY(!b->icon().isNull());
-        QCOMPARE(m_form->webLogLink->text(), QStringLiteral("我要与作者交流!"));
-        QVERIFY(m_form->webLogLink->font().italic() && m_form->webLogLink->font().underline());
-        QCOMPARE(m_form->webLogLink->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(FormFixture::child<QLabel>(*m_form, "webLogLink")->text(), QStringLiteral("我要与作者交流!"));
+        QVERIFY(FormFixture::child<QLabel>(*m_form, "webLogLink")->font().italic() && FormFixture::child<QLabel>(*m_form, "webLogLink")->font().underline());
+        QCOMPARE(FormFixture::child<QLabel>(*m_form, "webLogLink")->cursor().shape(), Qt::PointingHandCursor);
     }
 
     void navigationButtons_data()
@@ -179,7 +185,7 @@ private slots:
         QFETCH(int, left);
         QFETCH(QString, hint);
         openForm();
-        auto *b = m_form->navigationButtons->findChild<QToolButton *>(name);
+        auto *b = FormFixture::child<QWidget>(*m_form, "navigationButtons")->findChild<QToolButton *>(name);
         QVERIFY(b);
         QCOMPARE(b->geometry(), QRect(left, 8, 26, 24));
         QCOMPARE(b->toolTip(), hint);
@@ -191,10 +197,10 @@ private slots:
     void separators()
     {
         openForm();
-        const QList<QPair<QFrame *, int>> bevels = {{m_form->turnSeparator, 83},
-                                                    {m_form->zoomSeparator, 186},
-                                                    {m_form->stepSeparator, 258},
-                                                    {m_form->fileSeparator, 338}};
+        const QList<QPair<QFrame *, int>> bevels = {{FormFixture::child<QFrame>(*m_form, "turnSeparator"), 83},
+                                                    {FormFixture::child<QFrame>(*m_form, "zoomSeparator"), 186},
+                                                    {FormFixture::child<QFrame>(*m_form, "stepSeparator"), 258},
+                                                    {FormFixture::child<QFrame>(*m_form, "fileSeparator"), 338}};
         for (const auto &[bevel, left] : bevels) {
             QCOMPARE(bevel->x(), left);
             QCOMPARE(bevel->y(), 11);

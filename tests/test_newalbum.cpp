@@ -59,7 +59,7 @@ private slots:
         QCOMPARE(m_f.prompts->messages.size(), 0);
         QTest::keyClick(&form, Qt::Key_Escape);
         QVERIFY(!form.isVisible());
-        QVERIFY(form.newAlbumName.isEmpty());
+        QCOMPARE(m_f.library->albums(), QStringList{QStringLiteral("ABC")});
     }
 
     void keyFiltersAndLimits()
@@ -127,8 +127,10 @@ private slots:
         form.createButton->click();
         if (kind < 0) {
             QCOMPARE(form.result(), int(QDialog::Accepted));
-            QCOMPARE(form.newAlbumName, trimText(name));
-            QCOMPARE(form.newAlbumPassword, trimText(password));
+            QCOMPARE(m_f.library->albums(), (QStringList{QStringLiteral("ABC"), trimText(name)}));
+            QCOMPARE(m_f.library->albumHasPassword(trimText(name)), !trimText(password).isEmpty());
+            if (!trimText(password).isEmpty())
+                QVERIFY(m_f.store->checkAlbumPassword(trimText(name), trimText(password)));
             QCOMPARE(m_f.prompts->messages.size(), 0);
             return;
         }
@@ -137,23 +139,22 @@ private slots:
                                                                                      : QStringLiteral("警告"),
                                                                message}}));
         QVERIFY(form.isVisible());
-        QVERIFY(form.newAlbumName.isEmpty() && form.newAlbumPassword.isEmpty());
         QCOMPARE(QApplication::focusWidget()->objectName(), focus);
-        // Closed after a refused attempt: both results stay empty.
+        // Closed after a refused attempt: no album is made.
         form.closeButton->click();
         QVERIFY(!form.isVisible());
-        QVERIFY(form.newAlbumName.isEmpty() && form.newAlbumPassword.isEmpty());
+        QCOMPARE(m_f.library->albums(), QStringList{QStringLiteral("ABC")});
     }
 
     void newAlbumCommand()
     {
         m_form = FormFixture::open(m_f);
-        QTreeWidgetItem *root = m_form->albumTree->topLevelItem(0);
-        QTreeWidgetItem *first = root->child(0);
+        const QModelIndex root = FormFixture::root(*m_form);
+        const QPersistentModelIndex first = FormFixture::child(root, 0);
         // Closed without creating: nothing changes.
         onNextModal([](QDialog *d) { static_cast<NewAlbumDialog *>(d)->closeButton->click(); });
         m_form->action("newAlbumAction")->trigger();
-        QCOMPARE(root->childCount(), 1);
+        QCOMPARE(FormFixture::childCount(root), 1);
 
         onNextModal([](QDialog *d) {
             auto *form = static_cast<NewAlbumDialog *>(d);
@@ -162,10 +163,11 @@ private slots:
             form->createButton->click();
         });
         m_form->action("newAlbumAction")->trigger();
-        QCOMPARE(root->childCount(), 2);
-        QCOMPARE(root->child(0), first); // not refilled
-        QCOMPARE(root->child(1)->text(0), QStringLiteral("Trip"));
-        QVERIFY(!root->child(1)->isExpanded() && !root->child(1)->isSelected());
+        QCOMPARE(FormFixture::childCount(root), 2);
+        QCOMPARE(QModelIndex(first), FormFixture::child(root, 0)); // not refilled
+        const QModelIndex trip = FormFixture::child(root, 1);
+        QCOMPARE(FormFixture::text(trip), QStringLiteral("Trip"));
+        QVERIFY(!FormFixture::isExpanded(*m_form, trip) && FormFixture::current(*m_form) != trip);
         QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("Trip"), QStringLiteral("PW")));
 
         // The store fails after the dialog: the user is told.
@@ -178,7 +180,7 @@ private slots:
         m_form->action("newAlbumAction")->trigger();
         QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("错误"), QStringLiteral("相册新建失败!")}}));
-        QCOMPARE(root->childCount(), 2);
+        QCOMPARE(FormFixture::childCount(root), 2);
         m_form.reset();
     }
 

@@ -5,7 +5,7 @@
 // window, and the export from a terminal.
 
 #include "AlbumCipher.h"
-#include "Application.h"
+#include "OffThread.h"
 #include "FormFixture.h"
 #include "JpegCodec.h"
 #include "JpegFixtures.h"
@@ -417,7 +417,7 @@ private slots:
         AlbumCipher::useLeastCostForTests(false);
         QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QStringLiteral("pw")));
         m_f.store->forgetAlbumKey(QStringLiteral("trip"));
-        m_f.store->setWorkRunner(Application::runOffThread);
+        m_f.store->setWorkRunner(runOffThread);
         int ticks = 0;
         QTimer tick;
         connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
@@ -526,33 +526,33 @@ private slots:
         const int second = TestStore::addPictureBytes(
             m_f.dir, 2, QStringLiteral("second"), JpegFixtures::make(JpegFixtures::quarters(32, 24), JpegFixtures::Kind::Baseline));
         auto form = FormFixture::open(m_f);
-        QTreeWidgetItem *secret = FormFixture::albumNode(*form, QStringLiteral("secret"));
-        form->albumTree->expandItem(form->albumTree->topLevelItem(0));
+        QModelIndex secret = FormFixture::albumNode(*form, QStringLiteral("secret"));
+        FormFixture::expand(*form, FormFixture::root(*form));
         m_f.prompts->queuePassword(QStringLiteral("pw1"));
-        form->albumTree->expandItem(secret);
-        QVERIFY(secret->isExpanded());
+        FormFixture::expand(*form, secret);
+        QVERIFY(FormFixture::isExpanded(*form, secret));
         QVERIFY(m_f.store->albumKeyOpen(QStringLiteral("secret")));
         m_f.prompts->messages.clear(); // the question
-        form->albumTree->setCurrentItem(secret->child(0));
+        FormFixture::tree(*form)->setCurrentIndex(FormFixture::child(secret, 0));
         FormFixture::settle(*form);
-        QCOMPARE(form->pictureView->pictureSize(), QSize(64, 48));
+        QCOMPARE(FormFixture::view(*form)->pictureSize(), QSize(64, 48));
         QCOMPARE(m_f.prompts->messages.size(), 0);
 
         // Closed, the album keeps nothing in the window: not the picture
         // shown, nor its bytes, nor the one decoded ahead.
-        QTRY_VERIFY(!form->picturePrefetch()->findData(second).isNull());
+        QTRY_VERIFY(!FormFixture::viewer(*form)->prefetchCache()->findData(second).isNull());
         const int hidden = m_f.store->findPictureId(2, QStringLiteral("hidden"));
-        QVERIFY(!form->picturePrefetch()->findData(hidden).isNull());
-        form->albumTree->collapseItem(secret);
+        QVERIFY(!FormFixture::viewer(*form)->prefetchCache()->findData(hidden).isNull());
+        FormFixture::collapse(*form, secret);
         QVERIFY(!m_f.store->albumKeyOpen(QStringLiteral("secret")));
-        QVERIFY(form->pictureView->picture().isNull());
-        QVERIFY(form->loadedPicture.isNull());
-        QVERIFY(form->picturePrefetch()->findData(second).isNull());
-        QVERIFY(form->picturePrefetch()->findData(hidden).isNull());
+        QVERIFY(FormFixture::view(*form)->picture().isNull());
+        QVERIFY(FormFixture::viewer(*form)->loadedPicture().isNull());
+        QVERIFY(FormFixture::viewer(*form)->prefetchCache()->findData(second).isNull());
+        QVERIFY(FormFixture::viewer(*form)->prefetchCache()->findData(hidden).isNull());
         m_f.prompts->queuePassword(QStringLiteral("pw1"));
-        form->albumTree->expandItem(secret);
+        FormFixture::expand(*form, secret);
         QVERIFY(m_f.store->albumKeyOpen(QStringLiteral("secret")));
-        form->refreshTree();
+        form->action("refreshAction")->trigger();
         QVERIFY(!m_f.store->albumKeyOpen(QStringLiteral("secret")));
     }
 
@@ -566,16 +566,16 @@ private slots:
         bytes[bytes.size() - 3] = char(bytes.at(bytes.size() - 3) ^ 0x10);
         writeStored(*m_f.store, hidden, bytes);
         auto form = FormFixture::open(m_f);
-        form->albumTree->expandItem(form->albumTree->topLevelItem(0));
-        QTreeWidgetItem *secret = FormFixture::albumNode(*form, QStringLiteral("secret"));
+        FormFixture::expand(*form, FormFixture::root(*form));
+        QModelIndex secret = FormFixture::albumNode(*form, QStringLiteral("secret"));
         m_f.prompts->queuePassword(QStringLiteral("pw1"));
-        form->albumTree->expandItem(secret);
+        FormFixture::expand(*form, secret);
         m_f.prompts->messages.clear(); // the question
-        form->albumTree->setCurrentItem(secret->child(0));
+        FormFixture::tree(*form)->setCurrentIndex(FormFixture::child(secret, 0));
         FormFixture::settle(*form);
         QCOMPARE(m_f.prompts->messages.size(), 1);
         QCOMPARE(m_f.prompts->messages.first().text, QStringLiteral("相片数据已损坏或被改动,无法读取!"));
-        QVERIFY(form->pictureView->picture().isNull());
+        QVERIFY(FormFixture::view(*form)->picture().isNull());
         m_f.prompts->messages.clear();
     }
 

@@ -1,6 +1,7 @@
 // The search bar: its checks, the exact match, protected albums, and what
 // the viewer shows afterwards.
 
+#include "AlbumChooser.h"
 #include "FormFixture.h"
 #include "JpegCodec.h"
 #include "Modal.h"
@@ -30,7 +31,7 @@ private slots:
                                    JpegFixtures::make(JpegFixtures::quarters(40, 30), JpegFixtures::Kind::Baseline));
         m_form = FormFixture::open(m_f);
         m_form->action("searchBarAction")->trigger();
-        QTRY_VERIFY(m_form->searchPanel->isVisible());
+        QTRY_VERIFY(FormFixture::child<QFrame>(*m_form, "searchPanel")->isVisible());
     }
     void cleanup()
     {
@@ -40,16 +41,16 @@ private slots:
 
     void barLayout()
     {
-        QCOMPARE(m_form->searchBar->size(), QSize(288, 18));
-        QCOMPARE(m_form->searchBar->y(), 5);
-        QCOMPARE(m_form->searchBar->geometry().right() + 1, m_form->searchPanel->width() - 5);
+        QCOMPARE(FormFixture::child<QWidget>(*m_form, "searchBar")->size(), QSize(288, 18));
+        QCOMPARE(FormFixture::child<QWidget>(*m_form, "searchBar")->y(), 5);
+        QCOMPARE(FormFixture::child<QWidget>(*m_form, "searchBar")->geometry().right() + 1, FormFixture::child<QFrame>(*m_form, "searchPanel")->width() - 5);
         m_form->resize(m_form->width() + 123, m_form->height());
-        QTRY_COMPARE(m_form->searchBar->geometry().right() + 1, m_form->searchPanel->width() - 5);
-        QCOMPARE(m_form->searchAlbumChooser->geometry(), QRect(22, 0, 120, 18));
-        QCOMPARE(m_form->searchNameEdit->size(), QSize(121, 17));
-        QCOMPARE(m_form->searchButton->size(), QSize(20, 18));
-        QCOMPARE(m_form->searchNameEdit->text(), QStringLiteral("关键词"));
-        QCOMPARE(m_form->searchAlbumChooser->currentText(), QStringLiteral("<选择相册>"));
+        QTRY_COMPARE(FormFixture::child<QWidget>(*m_form, "searchBar")->geometry().right() + 1, FormFixture::child<QFrame>(*m_form, "searchPanel")->width() - 5);
+        QCOMPARE(FormFixture::child<AlbumChooser>(*m_form, "searchAlbumChooser")->geometry(), QRect(22, 0, 120, 18));
+        QCOMPARE(FormFixture::child<QLineEdit>(*m_form, "searchNameEdit")->size(), QSize(121, 17));
+        QCOMPARE(FormFixture::child<QToolButton>(*m_form, "searchButton")->size(), QSize(20, 18));
+        QCOMPARE(FormFixture::child<QLineEdit>(*m_form, "searchNameEdit")->text(), QStringLiteral("关键词"));
+        QCOMPARE(FormFixture::child<AlbumChooser>(*m_form, "searchAlbumChooser")->currentText(), QStringLiteral("<选择相册>"));
     }
 
     void incompleteInput_data()
@@ -66,60 +67,60 @@ private slots:
         QFETCH(QString, keyword);
         if (!album.isEmpty())
             choose(album);
-        m_form->searchNameEdit->setText(keyword);
-        m_form->searchButton->click();
+        FormFixture::child<QLineEdit>(*m_form, "searchNameEdit")->setText(keyword);
+        FormFixture::child<QToolButton>(*m_form, "searchButton")->click();
         FormFixture::settle(*m_form);
         QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Info, QStringLiteral("提示"), QStringLiteral("搜索条件不足!")}}));
-        QVERIFY(m_form->pictureView->picture().isNull());
+        QVERIFY(FormFixture::view(*m_form)->picture().isNull());
     }
 
     void exactMatchIgnoringCase()
     {
         choose(QStringLiteral("open"));
-        m_form->searchNameEdit->setText(QStringLiteral("   "));
-        m_form->searchButton->click(); // blanks pass the checks and find nothing
+        FormFixture::child<QLineEdit>(*m_form, "searchNameEdit")->setText(QStringLiteral("   "));
+        FormFixture::child<QToolButton>(*m_form, "searchButton")->click(); // blanks pass the checks and find nothing
         FormFixture::settle(*m_form);
-        QVERIFY(m_form->pictureView->picture().isNull());
-        m_form->searchNameEdit->setText(QStringLiteral("bi"));
-        m_form->searchButton->click(); // no partial match
+        QVERIFY(FormFixture::view(*m_form)->picture().isNull());
+        FormFixture::child<QLineEdit>(*m_form, "searchNameEdit")->setText(QStringLiteral("bi"));
+        FormFixture::child<QToolButton>(*m_form, "searchButton")->click(); // no partial match
         FormFixture::settle(*m_form);
-        QVERIFY(m_form->pictureView->picture().isNull());
-        m_form->searchNameEdit->setText(QStringLiteral(" big "));
-        m_form->searchButton->click();
+        QVERIFY(FormFixture::view(*m_form)->picture().isNull());
+        FormFixture::child<QLineEdit>(*m_form, "searchNameEdit")->setText(QStringLiteral(" big "));
+        FormFixture::child<QToolButton>(*m_form, "searchButton")->click();
         FormFixture::settle(*m_form);
-        QCOMPARE(m_form->pictureView->pictureSize(), QSize(900, 700));
-        QCOMPARE(m_form->loadedPicture.size(), QSize(900, 700));
-        QCOMPARE(m_form->pictureView->geometry(), QRect(40, 0, m_form->viewer->width() - 80, m_form->viewer->height()));
+        QCOMPARE(FormFixture::view(*m_form)->pictureSize(), QSize(900, 700));
+        QCOMPARE(FormFixture::viewer(*m_form)->loadedPicture().size(), QSize(900, 700));
+        QCOMPARE(FormFixture::view(*m_form)->geometry(), QRect(40, 0, FormFixture::viewer(*m_form)->width() - 80, FormFixture::viewer(*m_form)->height()));
         // The found picture becomes the tree's selection, its album opened,
         // so that every picture command acts on what is on screen.
-        QCOMPARE(m_form->albumTree->currentItem(), albumNode(*m_form, "open")->child(3));
-        QVERIFY(albumNode(*m_form, "open")->isExpanded());
-        QCOMPARE(m_form->currentAlbumNode, albumNode(*m_form, "open"));
-        m_form->zoomIn();
-        QCOMPARE(m_form->pictureView->pictureSize(), m_form->pictureView->size());
+        QCOMPARE(FormFixture::current(*m_form), FormFixture::child(albumNode(*m_form, "open"), 3));
+        QVERIFY(FormFixture::isExpanded(*m_form, albumNode(*m_form, "open")));
+        QCOMPARE(FormFixture::current(*m_form).parent(), albumNode(*m_form, "open"));
+        FormFixture::viewer(*m_form)->zoomIn();
+        QCOMPARE(FormFixture::view(*m_form)->pictureSize(), FormFixture::view(*m_form)->size());
         // A name the album does not hold leaves the picture shown.
-        const QImage shown = m_form->pictureView->picture();
-        m_form->searchNameEdit->setText(QStringLiteral("nothing"));
-        m_form->searchButton->click();
+        const QImage shown = FormFixture::view(*m_form)->picture();
+        FormFixture::child<QLineEdit>(*m_form, "searchNameEdit")->setText(QStringLiteral("nothing"));
+        FormFixture::child<QToolButton>(*m_form, "searchButton")->click();
         FormFixture::settle(*m_form);
-        QCOMPARE(m_form->pictureView->picture(), shown);
+        QCOMPARE(FormFixture::view(*m_form)->picture(), shown);
         QCOMPARE(m_f.prompts->messages.size(), 0);
     }
 
     void zoomedViewerIsNotRefitted()
     {
-        m_form->albumTree->setCurrentItem(albumNode(*m_form, "open")->child(0));
+        FormFixture::tree(*m_form)->setCurrentIndex(FormFixture::child(albumNode(*m_form, "open"), 0));
         FormFixture::settle(*m_form);
-        m_form->zoomIn();
-        const QSize zoomed = m_form->pictureView->size();
+        FormFixture::viewer(*m_form)->zoomIn();
+        const QSize zoomed = FormFixture::view(*m_form)->size();
         choose(QStringLiteral("open"));
-        m_form->searchNameEdit->setText(QStringLiteral("Big"));
-        m_form->searchButton->click();
+        FormFixture::child<QLineEdit>(*m_form, "searchNameEdit")->setText(QStringLiteral("Big"));
+        FormFixture::child<QToolButton>(*m_form, "searchButton")->click();
         FormFixture::settle(*m_form);
-        QVERIFY(m_form->zoomed);
-        QCOMPARE(m_form->pictureView->size(), zoomed);
-        QCOMPARE(m_form->pictureView->pictureSize(), QSize(900, 700));
+        QVERIFY(FormFixture::viewer(*m_form)->isZoomed());
+        QCOMPARE(FormFixture::view(*m_form)->size(), zoomed);
+        QCOMPARE(FormFixture::view(*m_form)->pictureSize(), QSize(900, 700));
     }
 
     void protectedAlbumAsksItsPassword_data()
@@ -137,35 +138,35 @@ private slots:
         QFETCH(bool, shown);
         QFETCH(bool, refused);
         choose(QStringLiteral("secret"));
-        m_form->searchNameEdit->setText(QStringLiteral("hidden"));
+        FormFixture::child<QLineEdit>(*m_form, "searchNameEdit")->setText(QStringLiteral("hidden"));
         m_f.prompts->queuePassword(answer);
-        m_form->searchButton->click();
+        FormFixture::child<QToolButton>(*m_form, "searchButton")->click();
         FormFixture::settle(*m_form);
-        QCOMPARE(!m_form->pictureView->picture().isNull(), shown);
+        QCOMPARE(!FormFixture::view(*m_form)->picture().isNull(), shown);
         QList<PromptRecord> expected = {
             {PromptKind::Password, QStringLiteral("密码认证"), QStringLiteral("相册已被密码保护!      ")}};
         if (refused)
             expected.append({PromptKind::Info, QStringLiteral("提示"), QStringLiteral("密码错误,拒绝访问该相册!")});
         QCOMPARE(m_f.prompts->messages, expected);
         // The password given once opens the album without a second prompt.
-        QCOMPARE(albumNode(*m_form, "secret")->isExpanded(), shown);
-        QCOMPARE(m_form->albumTree->currentItem() == albumNode(*m_form, "secret")->child(0), shown);
+        QCOMPARE(FormFixture::isExpanded(*m_form, albumNode(*m_form, "secret")), shown);
+        QCOMPARE(FormFixture::current(*m_form) == FormFixture::child(albumNode(*m_form, "secret"), 0), shown);
     }
 
     void notAJpegIsReported()
     {
-        m_form->albumTree->setCurrentItem(albumNode(*m_form, "open")->child(0));
+        FormFixture::tree(*m_form)->setCurrentIndex(FormFixture::child(albumNode(*m_form, "open"), 0));
         FormFixture::settle(*m_form);
-        const QImage before = m_form->loadedPicture;
-        const QSize size = m_form->pictureView->size();
+        const QImage before = FormFixture::viewer(*m_form)->loadedPicture();
+        const QSize size = FormFixture::view(*m_form)->size();
         choose(QStringLiteral("open"));
-        m_form->searchNameEdit->setText(QStringLiteral("bmp"));
-        m_form->searchButton->click();
+        FormFixture::child<QLineEdit>(*m_form, "searchNameEdit")->setText(QStringLiteral("bmp"));
+        FormFixture::child<QToolButton>(*m_form, "searchButton")->click();
         FormFixture::settle(*m_form);
         QCOMPARE(m_f.prompts->messages,
                  (QList<PromptRecord>{{PromptKind::Error, QStringLiteral("Quilbo 2009"), QStringLiteral("这不是 JPEG 图片,无法显示\n(详细信息: JPEG error #53)")}}));
-        QCOMPARE(m_form->loadedPicture, before);
-        QCOMPARE(m_form->pictureView->size(), size);
+        QCOMPARE(FormFixture::viewer(*m_form)->loadedPicture(), before);
+        QCOMPARE(FormFixture::view(*m_form)->size(), size);
     }
 
     // Whatever way the found picture reached the screen, every command on
@@ -203,31 +204,31 @@ private slots:
         const int foundId = store.findPictureId(foundAlbumId, found);
         const QImage foundPicture = JpegCodec::decode(store.pictureData(foundId));
 
-        QTreeWidgetItem *startNode = FormFixture::pictureNode(*m_form, startAlbum, start);
-        m_form->albumTree->setCurrentItem(startNode);
+        QModelIndex startNode = FormFixture::pictureNode(*m_form, startAlbum, start);
+        FormFixture::tree(*m_form)->setCurrentIndex(startNode);
         FormFixture::settle(*m_form);
         // Its neighbours decoded ahead, as a user who pauses would have them.
         const QString neighbour = start == QLatin1String("cat") ? QStringLiteral("dog") : QStringLiteral("cat");
         const int neighbourId = store.findPictureId(startAlbumId, neighbour);
-        QTRY_VERIFY(!m_form->picturePrefetch()->findData(neighbourId).isNull());
+        QTRY_VERIFY(!FormFixture::viewer(*m_form)->prefetchCache()->findData(neighbourId).isNull());
 
         choose(foundAlbum);
-        m_form->searchNameEdit->setText(found);
-        m_form->searchButton->click();
+        FormFixture::child<QLineEdit>(*m_form, "searchNameEdit")->setText(found);
+        FormFixture::child<QToolButton>(*m_form, "searchButton")->click();
         FormFixture::settle(*m_form);
-        QTRY_COMPARE(m_form->pictureView->pictureSize(), foundPicture.size());
-        QTreeWidgetItem *foundNode = FormFixture::pictureNode(*m_form, foundAlbum, found);
-        QCOMPARE(m_form->albumTree->currentItem(), foundNode);
+        QTRY_COMPARE(FormFixture::view(*m_form)->pictureSize(), foundPicture.size());
+        QModelIndex foundNode = FormFixture::pictureNode(*m_form, foundAlbum, found);
+        QCOMPARE(FormFixture::current(*m_form), foundNode);
 
         if (command == QLatin1String("delete")) {
             m_f.prompts->queueYesNo(IdYes);
-            m_form->deleteButton->click();
+            FormFixture::child<QToolButton>(*m_form, "deleteButton")->click();
             QCOMPARE(store.findPictureId(foundAlbumId, found), -1);
             QVERIFY(store.findPictureId(startAlbumId, start) != -1);
             m_f.prompts->messages.removeFirst(); // the question
         } else if (command == QLatin1String("rename")) {
             m_form->action("renamePictureAction")->trigger();
-            auto *editor = m_form->albumTree->findChild<QLineEdit *>();
+            auto *editor = FormFixture::tree(*m_form)->findChild<QLineEdit *>();
             QVERIFY(editor);
             QCOMPARE(editor->text(), found);
             editor->setText(QStringLiteral("renamed"));
@@ -243,21 +244,21 @@ private slots:
                 dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("saved"));
                 d->accept();
             });
-            m_form->saveButton->click();
+            FormFixture::child<QToolButton>(*m_form, "saveButton")->click();
             const QImage saved = JpegCodec::decode(TestStore::readFile(folder + QStringLiteral("/saved.jpg")));
             QVERIFY(JpegFixtures::meanDifference(saved, foundPicture) < 8);
         } else {
             const bool next = command == QLatin1String("next");
-            QTreeWidgetItem *step = next ? MainWindow::nextNode(foundNode) : MainWindow::previousNode(foundNode);
-            (next ? m_form->nextButton : m_form->previousButton)->click();
-            QCOMPARE(m_form->albumTree->currentItem(), step ? step : foundNode); // none after the last
+            QModelIndex step = next ? AlbumTreeView::nextNode(foundNode) : AlbumTreeView::previousNode(foundNode);
+            (next ? FormFixture::child<QToolButton>(*m_form, "nextButton") : FormFixture::child<QToolButton>(*m_form, "previousButton"))->click();
+            QCOMPARE(FormFixture::current(*m_form), step.isValid() ? step : foundNode); // none after the last
         }
         QCOMPARE(m_f.prompts->messages, QList<PromptRecord>{});
     }
 
     void theSelectionShowsWithoutTheFocus()
     {
-        const QPalette palette = m_form->albumTree->palette();
+        const QPalette palette = FormFixture::tree(*m_form)->palette();
         QVERIFY(palette.color(QPalette::Inactive, QPalette::Highlight)
                 != palette.color(QPalette::Inactive, QPalette::Base));
     }
@@ -265,16 +266,16 @@ private slots:
     void openingTheListResetsTheChoice()
     {
         choose(QStringLiteral("open"));
-        m_form->refillSearchAlbums();
-        QCOMPARE(m_form->searchAlbumChooser->currentIndex(), 0);
-        QCOMPARE(m_form->searchAlbumChooser->count(), 6);
+        Q_EMIT FormFixture::child<AlbumChooser>(*m_form, "searchAlbumChooser")->dropDown();
+        QCOMPARE(FormFixture::child<AlbumChooser>(*m_form, "searchAlbumChooser")->currentIndex(), 0);
+        QCOMPARE(FormFixture::child<AlbumChooser>(*m_form, "searchAlbumChooser")->count(), 6);
     }
 
 private:
     void choose(const QString &album)
     {
-        m_form->refillSearchAlbums();
-        m_form->searchAlbumChooser->setCurrentIndex(m_form->searchAlbumChooser->findText(album));
+        Q_EMIT FormFixture::child<AlbumChooser>(*m_form, "searchAlbumChooser")->dropDown();
+        FormFixture::child<AlbumChooser>(*m_form, "searchAlbumChooser")->setCurrentIndex(FormFixture::child<AlbumChooser>(*m_form, "searchAlbumChooser")->findText(album));
     }
 
     TestStore::Fixture m_f;

@@ -12,6 +12,7 @@
 #include "ScriptedPrompts.h"
 #include "TestStore.h"
 
+#include <QToolButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPrinter>
@@ -48,7 +49,7 @@ private slots:
         // A viewer of 545 x 259: the tree and splitter take 151 across, the
         // bars 91 down.
         m_form->resize(545 + 151, 259 + 91);
-        QTRY_COMPARE(m_form->viewer->size(), QSize(545, 259));
+        QTRY_COMPARE(FormFixture::viewer(*m_form)->size(), QSize(545, 259));
     }
     void cleanup()
     {
@@ -69,11 +70,11 @@ private slots:
         QFETCH(QString, picture);
         QFETCH(QRect, drawn);
         select(picture);
-        QCOMPARE(m_form->pictureView->geometry(), QRect(40, 0, 465, 259));
-        QCOMPARE(PictureView::drawRect(m_form->pictureView->pictureSize(), m_form->pictureView->size()), drawn);
-        QCOMPARE(m_form->loadedPicture, m_form->pictureView->picture());
-        QVERIFY(!m_form->zoomed);
-        QCOMPARE(m_form->currentAlbumNode, m_form->albumTree->topLevelItem(0)->child(0));
+        QCOMPARE(FormFixture::view(*m_form)->geometry(), QRect(40, 0, 465, 259));
+        QCOMPARE(PictureView::drawRect(FormFixture::view(*m_form)->pictureSize(), FormFixture::view(*m_form)->size()), drawn);
+        QCOMPARE(FormFixture::viewer(*m_form)->loadedPicture(), FormFixture::view(*m_form)->picture());
+        QVERIFY(!FormFixture::viewer(*m_form)->isZoomed());
+        QCOMPARE(FormFixture::current(*m_form).parent(), FormFixture::child(FormFixture::root(*m_form), 0));
     }
 
     void drawingRule_data()
@@ -100,83 +101,83 @@ private slots:
     void zoomIn()
     {
         select(QStringLiteral("big"));
-        m_form->zoomInButton->click();
-        QVERIFY(m_form->zoomed);
+        FormFixture::child<QToolButton>(*m_form, "zoomInButton")->click();
+        QVERIFY(FormFixture::viewer(*m_form)->isZoomed());
         // Drawn 345 x 259 when fitted; enlarged by 1.1 at its proportions.
-        QCOMPARE(m_form->pictureView->geometry(), QRect(83, -12, 379, 284));
-        QCOMPARE(m_form->pictureView->pictureSize(), QSize(379, 284));
-        m_form->zoomIn();
-        QCOMPARE(m_form->pictureView->size(), QSize(416, 312));
+        QCOMPARE(FormFixture::view(*m_form)->geometry(), QRect(83, -12, 379, 284));
+        QCOMPARE(FormFixture::view(*m_form)->pictureSize(), QSize(379, 284));
+        FormFixture::viewer(*m_form)->zoomIn();
+        QCOMPARE(FormFixture::view(*m_form)->size(), QSize(416, 312));
         // While zoomed, a resize of the viewer only centres the picture.
         m_form->resize(m_form->width() + 100, m_form->height());
-        QTRY_COMPARE(m_form->viewer->width(), 645);
-        QCOMPARE(m_form->pictureView->geometry(), QRect((645 - 416) / 2, (259 - 312) / 2, 416, 312));
+        QTRY_COMPARE(FormFixture::viewer(*m_form)->width(), 645);
+        QCOMPARE(FormFixture::view(*m_form)->geometry(), QRect((645 - 416) / 2, (259 - 312) / 2, 416, 312));
         // Selecting a picture fits it again.
         select(QStringLiteral("small"));
-        QVERIFY(!m_form->zoomed);
-        QCOMPARE(m_form->pictureView->size(), QSize(565, 259));
+        QVERIFY(!FormFixture::viewer(*m_form)->isZoomed());
+        QCOMPARE(FormFixture::view(*m_form)->size(), QSize(565, 259));
     }
 
     void zoomOut()
     {
         select(QStringLiteral("big"));
-        m_form->zoomOutButton->click();
-        QCOMPARE(m_form->pictureView->size(), QSize(310, 232));
-        QCOMPARE(m_form->pictureView->pictureSize(), QSize(310, 232));
+        FormFixture::child<QToolButton>(*m_form, "zoomOutButton")->click();
+        QCOMPARE(FormFixture::view(*m_form)->size(), QSize(310, 232));
+        QCOMPARE(FormFixture::view(*m_form)->pictureSize(), QSize(310, 232));
 
         // A shown bitmap under 50 wide is not reduced, but counts as zoomed.
         select(QStringLiteral("narrow"));
-        const QRect fitted = m_form->pictureView->geometry();
-        m_form->zoomOut();
-        QVERIFY(m_form->zoomed);
-        QCOMPARE(m_form->pictureView->geometry(), fitted);
-        QCOMPARE(m_form->pictureView->pictureSize(), QSize(49, 30));
+        const QRect fitted = FormFixture::view(*m_form)->geometry();
+        FormFixture::viewer(*m_form)->zoomOut();
+        QVERIFY(FormFixture::viewer(*m_form)->isZoomed());
+        QCOMPARE(FormFixture::view(*m_form)->geometry(), fitted);
+        QCOMPARE(FormFixture::view(*m_form)->pictureSize(), QSize(49, 30));
         m_form->resize(m_form->width() + 40, m_form->height());
-        QTRY_COMPARE(m_form->viewer->width(), 585);
-        QCOMPARE(m_form->pictureView->size(), fitted.size());
+        QTRY_COMPARE(FormFixture::viewer(*m_form)->width(), 585);
+        QCOMPARE(FormFixture::view(*m_form)->size(), fitted.size());
     }
 
     void turnsAndActualSize()
     {
         select(QStringLiteral("small"));
-        const QImage loaded = m_form->pictureView->picture();
-        const QRect place = m_form->pictureView->geometry();
-        m_form->turnRightButton->click(); // clockwise
-        QCOMPARE(m_form->pictureView->pictureSize(), QSize(200, 300));
-        QCOMPARE(m_form->pictureView->picture().pixel(190, 10), loaded.pixel(10, 9));
-        QCOMPARE(m_form->pictureView->picture().pixel(10, 290), loaded.pixel(290, 189));
-        QCOMPARE(m_form->pictureView->geometry(), place);
-        QVERIFY(!m_form->zoomed);
-        QCOMPARE(m_form->loadedPicture, loaded);
-        m_form->turnLeftButton->click(); // counter-clockwise
-        QCOMPARE(m_form->pictureView->picture(), loaded);
+        const QImage loaded = FormFixture::view(*m_form)->picture();
+        const QRect place = FormFixture::view(*m_form)->geometry();
+        FormFixture::child<QToolButton>(*m_form, "turnRightButton")->click(); // clockwise
+        QCOMPARE(FormFixture::view(*m_form)->pictureSize(), QSize(200, 300));
+        QCOMPARE(FormFixture::view(*m_form)->picture().pixel(190, 10), loaded.pixel(10, 9));
+        QCOMPARE(FormFixture::view(*m_form)->picture().pixel(10, 290), loaded.pixel(290, 189));
+        QCOMPARE(FormFixture::view(*m_form)->geometry(), place);
+        QVERIFY(!FormFixture::viewer(*m_form)->isZoomed());
+        QCOMPARE(FormFixture::viewer(*m_form)->loadedPicture(), loaded);
+        FormFixture::child<QToolButton>(*m_form, "turnLeftButton")->click(); // counter-clockwise
+        QCOMPARE(FormFixture::view(*m_form)->picture(), loaded);
 
-        m_form->turnCounterClockwise();
-        m_form->zoomIn(); // the zoom shows the picture unturned, at the scale it was shown turned
-        QCOMPARE(m_form->pictureView->pictureSize(), QSize(283, 189));
-        QVERIFY(std::abs(qRed(m_form->pictureView->picture().pixel(5, 5)) - qRed(loaded.pixel(5, 5))) < 16);
-        m_form->turnClockwise();
-        m_form->actualSizeButton->click(); // actual size: unturned, unzoomed
-        QVERIFY(!m_form->zoomed);
-        QCOMPARE(m_form->pictureView->picture(), loaded);
-        QCOMPARE(m_form->pictureView->geometry(), QRect(40, 0, 465, 259));
+        FormFixture::viewer(*m_form)->turnCounterClockwise();
+        FormFixture::viewer(*m_form)->zoomIn(); // the zoom shows the picture unturned, at the scale it was shown turned
+        QCOMPARE(FormFixture::view(*m_form)->pictureSize(), QSize(283, 189));
+        QVERIFY(std::abs(qRed(FormFixture::view(*m_form)->picture().pixel(5, 5)) - qRed(loaded.pixel(5, 5))) < 16);
+        FormFixture::viewer(*m_form)->turnClockwise();
+        FormFixture::child<QToolButton>(*m_form, "actualSizeButton")->click(); // actual size: unturned, unzoomed
+        QVERIFY(!FormFixture::viewer(*m_form)->isZoomed());
+        QCOMPARE(FormFixture::view(*m_form)->picture(), loaded);
+        QCOMPARE(FormFixture::view(*m_form)->geometry(), QRect(40, 0, 465, 259));
     }
 
     void commandsOnAnEmptyViewerDoNothing()
     {
         select(QStringLiteral("small"));
-        m_form->albumTree->setCurrentItem(m_form->albumTree->topLevelItem(0));
-        QVERIFY(m_form->pictureView->picture().isNull());
-        QVERIFY(m_form->currentAlbumNode == nullptr);
-        const QRect place = m_form->pictureView->geometry();
-        m_form->zoomIn();
-        m_form->zoomOut();
-        m_form->showActualSize();
-        m_form->turnClockwise();
-        m_form->turnCounterClockwise();
-        QVERIFY(m_form->pictureView->picture().isNull());
-        QCOMPARE(m_form->pictureView->geometry(), place);
-        QVERIFY(!m_form->zoomed);
+        FormFixture::tree(*m_form)->setCurrentIndex(FormFixture::root(*m_form));
+        QVERIFY(FormFixture::view(*m_form)->picture().isNull());
+        QVERIFY(FormFixture::levelOf(FormFixture::current(*m_form)) != AlbumTreeModel::Level::Picture);
+        const QRect place = FormFixture::view(*m_form)->geometry();
+        FormFixture::viewer(*m_form)->zoomIn();
+        FormFixture::viewer(*m_form)->zoomOut();
+        FormFixture::viewer(*m_form)->showActualSize();
+        FormFixture::viewer(*m_form)->turnClockwise();
+        FormFixture::viewer(*m_form)->turnCounterClockwise();
+        QVERIFY(FormFixture::view(*m_form)->picture().isNull());
+        QCOMPARE(FormFixture::view(*m_form)->geometry(), place);
+        QVERIFY(!FormFixture::viewer(*m_form)->isZoomed());
     }
 
     void zoomKeepsProportions_data()
@@ -197,13 +198,13 @@ private slots:
         QFETCH(int, in);
         QFETCH(int, out);
         select(picture);
-        const QSize loaded = m_form->loadedPicture.size();
+        const QSize loaded = FormFixture::viewer(*m_form)->loadedPicture().size();
         for (int i = 0; i < in; ++i)
-            m_form->zoomIn();
+            FormFixture::viewer(*m_form)->zoomIn();
         for (int i = 0; i < out; ++i)
-            m_form->zoomOut();
-        const QSize shown = m_form->pictureView->pictureSize();
-        QCOMPARE(m_form->pictureView->size(), shown);
+            FormFixture::viewer(*m_form)->zoomOut();
+        const QSize shown = FormFixture::view(*m_form)->pictureSize();
+        QCOMPARE(FormFixture::view(*m_form)->size(), shown);
         // Width over height as the picture's own, to a pixel of truncation.
         const qint64 skew = qint64(shown.width()) * loaded.height() - qint64(shown.height()) * loaded.width();
         QVERIFY2(std::abs(skew) <= std::max(loaded.width(), loaded.height()),
@@ -215,29 +216,29 @@ private slots:
     {
         select(QStringLiteral("big"));
         wheel(120, Qt::ControlModifier); // Ctrl + wheel up: in
-        QVERIFY(m_form->zoomed);
-        QCOMPARE(m_form->pictureView->size(), QSize(379, 284));
+        QVERIFY(FormFixture::viewer(*m_form)->isZoomed());
+        QCOMPARE(FormFixture::view(*m_form)->size(), QSize(379, 284));
         wheel(-120, Qt::ControlModifier);
-        QCOMPARE(m_form->pictureView->size(), QSize(341, 255));
+        QCOMPARE(FormFixture::view(*m_form)->size(), QSize(341, 255));
         for (int i = 0; i < 6; ++i)
-            m_form->zoomIn();
-        const QRect start = m_form->pictureView->geometry();
-        QVERIFY(start.height() > m_form->viewer->height());
+            FormFixture::viewer(*m_form)->zoomIn();
+        const QRect start = FormFixture::view(*m_form)->geometry();
+        QVERIFY(start.height() > FormFixture::viewer(*m_form)->height());
         // The wheel scrolls the zoomed picture, never past its edges.
         wheel(-120);
-        QVERIFY(m_form->pictureView->y() < start.y());
-        QCOMPARE(m_form->pictureView->size(), start.size());
+        QVERIFY(FormFixture::view(*m_form)->y() < start.y());
+        QCOMPARE(FormFixture::view(*m_form)->size(), start.size());
         for (int i = 0; i < 30; ++i)
             wheel(-120);
-        QCOMPARE(m_form->pictureView->geometry().bottom(), m_form->viewer->height() - 1);
+        QCOMPARE(FormFixture::view(*m_form)->geometry().bottom(), FormFixture::viewer(*m_form)->height() - 1);
         for (int i = 0; i < 30; ++i)
             wheel(120, Qt::ShiftModifier);
-        QCOMPARE(m_form->pictureView->x(), 0);
+        QCOMPARE(FormFixture::view(*m_form)->x(), 0);
         // Fitted, the wheel moves nothing.
-        m_form->showActualSize();
-        const QRect fitted = m_form->pictureView->geometry();
+        FormFixture::viewer(*m_form)->showActualSize();
+        const QRect fitted = FormFixture::view(*m_form)->geometry();
         wheel(-120);
-        QCOMPARE(m_form->pictureView->geometry(), fitted);
+        QCOMPARE(FormFixture::view(*m_form)->geometry(), fitted);
     }
 
     void printsOnePageAtThePicturesProportions_data()
@@ -268,13 +269,13 @@ private slots:
             QSKIP("pdftoppm (poppler-utils) is not installed");
         select(picture);
         for (int i = 0; i < turns; ++i)
-            m_form->turnClockwise();
+            FormFixture::viewer(*m_form)->turnClockwise();
         QTemporaryDir out;
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(out.filePath(QStringLiteral("picture.pdf")));
         printer.setPageOrientation(landscapePage ? QPageLayout::Landscape : QPageLayout::Portrait);
-        m_form->printPictureTo(&printer);
+        FormFixture::viewer(*m_form)->printTo(&printer);
         QCOMPARE(QProcess::execute(pdftoppm, {QStringLiteral("-r"), QStringLiteral("30"), QStringLiteral("-png"),
                                               out.filePath(QStringLiteral("picture.pdf")), out.filePath(QStringLiteral("page"))}),
                  0);
@@ -300,14 +301,14 @@ private slots:
 
     void printOpensThePreview()
     {
-        m_form->printPicture(); // nothing shown: nothing happens
+        m_form->action("printPictureAction")->trigger(); // nothing shown: nothing happens
         select(QStringLiteral("big"));
         QString opened;
         onNextModal([&](QDialog *d) {
             opened = d->metaObject()->className();
             d->reject();
         });
-        m_form->printPicture();
+        m_form->action("printPictureAction")->trigger();
         QCOMPARE(opened, QStringLiteral("QPrintPreviewDialog"));
     }
 
@@ -321,25 +322,25 @@ private slots:
         addPicture(QStringLiteral("camera"), JpegFixtures::make(photo, Kind::Baseline));
         select(QStringLiteral("camera"));
         // Decoded at a fraction of its size, standing for the whole.
-        QVERIFY(m_form->loadedPicture.width() < 3200);
-        QCOMPARE(m_form->pictureView->pictureSize(), QSize(3200, 2400));
+        QVERIFY(FormFixture::viewer(*m_form)->loadedPicture().width() < 3200);
+        QCOMPARE(FormFixture::view(*m_form)->pictureSize(), QSize(3200, 2400));
         // Drawn as a full decode scaled down would be.
-        const QRect drawn = PictureView::drawRect(m_form->pictureView->pictureSize(), m_form->pictureView->size());
-        const QImage shown = m_form->pictureView->grab(drawn).toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect drawn = PictureView::drawRect(FormFixture::view(*m_form)->pictureSize(), FormFixture::view(*m_form)->size());
+        const QImage shown = FormFixture::view(*m_form)->grab(drawn).toImage().convertToFormat(QImage::Format_RGB32);
         const QImage expected = ImageOps::stretch(JpegCodec::decode(TestStore::readFile(m_lastFile)), drawn.size());
         const double difference = JpegFixtures::meanDifference(shown, expected);
         QVERIFY2(difference < 4, qPrintable(QStringLiteral("mean difference %1").arg(difference)));
 
         // What the commands write is the picture at its own resolution.
-        QCOMPARE(m_form->pictureAsShown().size(), QSize(3200, 2400));
-        m_form->turnClockwise();
-        QCOMPARE(m_form->pictureAsShown().size(), QSize(2400, 3200));
+        QCOMPARE(FormFixture::viewer(*m_form)->pictureAsShown().size(), QSize(3200, 2400));
+        FormFixture::viewer(*m_form)->turnClockwise();
+        QCOMPARE(FormFixture::viewer(*m_form)->pictureAsShown().size(), QSize(2400, 3200));
         // Zoomed past the fitted decode, a sharper one is drawn from.
-        m_form->showActualSize();
+        FormFixture::viewer(*m_form)->showActualSize();
         for (int i = 0; i < 12; ++i)
-            m_form->zoomIn();
-        QTRY_VERIFY(m_form->pictureView->picture().width() >= std::min(3200, m_form->pictureView->pictureSize().width()));
-        QCOMPARE(m_form->pictureAsShown().size(), m_form->pictureView->pictureSize());
+            FormFixture::viewer(*m_form)->zoomIn();
+        QTRY_VERIFY(FormFixture::view(*m_form)->picture().width() >= std::min(3200, FormFixture::view(*m_form)->pictureSize().width()));
+        QCOMPARE(FormFixture::viewer(*m_form)->pictureAsShown().size(), FormFixture::view(*m_form)->pictureSize());
     }
 
     // Zoomed past what a whole decode may hold (a few megapixels), only the
@@ -356,81 +357,81 @@ private slots:
         addPicture(QStringLiteral("huge"), JpegFixtures::make(blocks, Kind::Baseline));
         select(QStringLiteral("huge"));
         const QImage full = JpegCodec::decode(TestStore::readFile(m_lastFile));
-        const qint64 viewerArea = qint64(m_form->viewer->width()) * m_form->viewer->height();
-        while (m_form->pictureView->width() < whole.width()) {
-            m_form->zoomIn();
-            const QImage &picture = m_form->pictureView->picture();
+        const qint64 viewerArea = qint64(FormFixture::viewer(*m_form)->width()) * FormFixture::viewer(*m_form)->height();
+        while (FormFixture::view(*m_form)->width() < whole.width()) {
+            FormFixture::viewer(*m_form)->zoomIn();
+            const QImage &picture = FormFixture::view(*m_form)->picture();
             QVERIFY(qint64(picture.width()) * picture.height() <= 4'000'000);
         }
         const auto checkDetail = [&] {
-            const QImage &detail = m_form->pictureView->detail();
-            const QRect part = m_form->pictureView->detailPart();
+            const QImage &detail = FormFixture::view(*m_form)->detail();
+            const QRect part = FormFixture::view(*m_form)->detailPart();
             QCOMPARE(detail.size(), part.size()); // decoded at whole size
             QVERIFY(qint64(detail.width()) * detail.height() <= 4 * viewerArea);
             QVERIFY(JpegFixtures::meanDifference(detail, full.copy(part)) < 1);
             // What shows is that part, drawn at the zoom's scale.
-            const QSize shown = m_form->pictureView->pictureSize();
+            const QSize shown = FormFixture::view(*m_form)->pictureSize();
             const double scale = double(whole.width()) / shown.width();
-            const QRect onScreen(-m_form->pictureView->pos(), m_form->viewer->size());
+            const QRect onScreen(-FormFixture::view(*m_form)->pos(), FormFixture::viewer(*m_form)->size());
             const QRect inPicture(int(onScreen.x() * scale), int(onScreen.y() * scale), int(onScreen.width() * scale),
                                   int(onScreen.height() * scale));
             QVERIFY(part.contains(inPicture));
-            const QImage drawn = m_form->viewer->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const QImage drawn = FormFixture::viewer(*m_form)->grab().toImage().convertToFormat(QImage::Format_RGB32);
             QImage expected(drawn.size(), QImage::Format_RGB32);
             QPainter painter(&expected);
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            painter.drawImage(QRectF(m_form->pictureView->pos(), QSizeF(shown)), full);
+            painter.drawImage(QRectF(FormFixture::view(*m_form)->pos(), QSizeF(shown)), full);
             painter.end();
             const double d = JpegFixtures::meanDifference(drawn, expected);
             QVERIFY2(d < 3, qPrintable(QString::number(d)));
         };
-        QTRY_VERIFY(!m_form->pictureView->detail().isNull());
+        QTRY_VERIFY(!FormFixture::view(*m_form)->detail().isNull());
         checkDetail();
         // Scrolled to the far corner: that corner is decoded.
         for (int i = 0; i < 80; ++i) {
             wheel(-120);
             wheel(-120, Qt::ShiftModifier);
         }
-        QTRY_COMPARE(m_form->pictureView->detailPart().bottomRight(), QPoint(whole.width() - 1, whole.height() - 1));
+        QTRY_COMPARE(FormFixture::view(*m_form)->detailPart().bottomRight(), QPoint(whole.width() - 1, whole.height() - 1));
         checkDetail();
         // Back to fitted: the part is let go.
-        m_form->showActualSize();
-        QVERIFY(m_form->pictureView->detail().isNull());
+        FormFixture::viewer(*m_form)->showActualSize();
+        QVERIFY(FormFixture::view(*m_form)->detail().isNull());
     }
 
     void neighboursAreDecodedAheadAndNeverStale()
     {
-        QTreeWidgetItem *album = m_form->albumTree->topLevelItem(0)->child(0);
+        QModelIndex album = FormFixture::child(FormFixture::root(*m_form), 0);
         select(QStringLiteral("small"));
         // The next picture is decoded ahead.
         const int narrowId = m_f.store->findPictureId(1, QStringLiteral("narrow"));
-        QTRY_VERIFY(!m_form->picturePrefetch()->find(narrowId, 1).isNull());
+        QTRY_VERIFY(!FormFixture::viewer(*m_form)->prefetchCache()->find(narrowId, 1).isNull());
         // The picture of the highest id deleted, and its id taken again by
         // a new picture: the new one shows, never the deleted one.
         const int lastId = m_f.store->findPictureId(1, QStringLiteral("strip"));
-        m_form->albumTree->setCurrentItem(album->child(album->childCount() - 1));
+        FormFixture::tree(*m_form)->setCurrentIndex(FormFixture::child(album, FormFixture::childCount(album) - 1));
         FormFixture::settle(*m_form);
         m_f.prompts->queueYesNo(IdYes);
-        m_form->deleteSelectedPicture();
+        m_form->action("deletePictureAction")->trigger();
         m_f.prompts->messages.clear(); // the question
-        QVERIFY(m_form->picturePrefetch()->find(lastId, 1).isNull());
+        QVERIFY(FormFixture::viewer(*m_form)->prefetchCache()->find(lastId, 1).isNull());
         addPicture(QStringLiteral("newcomer"), JpegFixtures::make(JpegFixtures::quarters(40, 40), Kind::Baseline));
         QCOMPARE(m_f.store->findPictureId(1, QStringLiteral("newcomer")), lastId);
-        m_form->refreshTree();
-        m_form->albumTree->expandItem(m_form->albumTree->topLevelItem(0));
-        album = m_form->albumTree->topLevelItem(0)->child(0);
-        m_form->albumTree->expandItem(album);
-        m_form->albumTree->setCurrentItem(album->child(album->childCount() - 2));
+        m_form->action("refreshAction")->trigger();
+        FormFixture::expand(*m_form, FormFixture::root(*m_form));
+        album = FormFixture::child(FormFixture::root(*m_form), 0);
+        FormFixture::expand(*m_form, album);
+        FormFixture::tree(*m_form)->setCurrentIndex(FormFixture::child(album, FormFixture::childCount(album) - 2));
         FormFixture::settle(*m_form);
-        m_form->showNextPicture();
+        m_form->action("nextPictureAction")->trigger();
         FormFixture::settle(*m_form);
-        QCOMPARE(m_form->pictureView->pictureSize(), QSize(40, 40));
+        QCOMPARE(FormFixture::view(*m_form)->pictureSize(), QSize(40, 40));
 
         // A turn drops what was decoded ahead.
         select(QStringLiteral("small"));
-        QTRY_VERIFY(!m_form->picturePrefetch()->find(narrowId, 1).isNull());
-        m_form->turnClockwise();
-        QVERIFY(m_form->picturePrefetch()->find(narrowId, 1).isNull());
+        QTRY_VERIFY(!FormFixture::viewer(*m_form)->prefetchCache()->find(narrowId, 1).isNull());
+        FormFixture::viewer(*m_form)->turnClockwise();
+        QVERIFY(FormFixture::viewer(*m_form)->prefetchCache()->find(narrowId, 1).isNull());
     }
 
     void zoomTooLargeIsRefused()
@@ -438,15 +439,15 @@ private slots:
         // A strip reaches the widest side a zoom may make in a few dozen steps.
         select(QStringLiteral("strip"));
         QSize last;
-        for (int i = 0; i < 80 && m_form->pictureView->size() != last; ++i) {
-            last = m_form->pictureView->size();
-            m_form->zoomIn();
+        for (int i = 0; i < 80 && FormFixture::view(*m_form)->size() != last; ++i) {
+            last = FormFixture::view(*m_form)->size();
+            FormFixture::viewer(*m_form)->zoomIn();
         }
-        QCOMPARE(m_form->pictureView->size(), last);
+        QCOMPARE(FormFixture::view(*m_form)->size(), last);
         QVERIFY(ImageOps::zoomAllowed(last));
         QVERIFY(last.width() * 11 / 10 > ImageOps::MaxZoomSide);
-        QCOMPARE(m_form->pictureView->pictureSize(), last);
-        QVERIFY(m_form->zoomed);
+        QCOMPARE(FormFixture::view(*m_form)->pictureSize(), last);
+        QVERIFY(FormFixture::viewer(*m_form)->isZoomed());
     }
 
     void longDecodeNeverHoldsTheWindow()
@@ -465,29 +466,29 @@ private slots:
         m_form = std::make_unique<MainWindow>(*m_f.library, m_f.path);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        QTreeWidgetItem *album = m_form->albumTree->topLevelItem(0)->child(0);
+        QModelIndex album = FormFixture::child(FormFixture::root(*m_form), 0);
 
         QElapsedTimer timer;
         timer.start();
-        m_form->albumTree->setCurrentItem(album->child(album->childCount() - 1)); // slow
+        FormFixture::tree(*m_form)->setCurrentIndex(FormFixture::child(album, FormFixture::childCount(album) - 1)); // slow
         QVERIFY(timer.elapsed() < slowMs / 2); // the selection returned at once
-        QVERIFY(m_form->isLoadingPicture());
+        QVERIFY(FormFixture::viewer(*m_form)->isLoading());
         // The window answers meanwhile.
         bool answered = false;
         QTimer::singleShot(0, this, [&] { answered = true; });
         QTRY_VERIFY(answered);
-        QVERIFY(m_form->isLoadingPicture());
+        QVERIFY(FormFixture::viewer(*m_form)->isLoading());
 
         // Another selection takes effect at once; the slow picture never
         // shows.
-        m_form->albumTree->setCurrentItem(album->child(1)); // small
-        QTRY_COMPARE(m_form->pictureView->pictureSize(), QSize(300, 200));
+        FormFixture::tree(*m_form)->setCurrentIndex(FormFixture::child(album, 1)); // small
+        QTRY_COMPARE(FormFixture::view(*m_form)->pictureSize(), QSize(300, 200));
         QVERIFY2(timer.elapsed() < slowMs, qPrintable(QStringLiteral("%1 ms, the slow one alone %2 ms")
                                                           .arg(timer.elapsed())
                                                           .arg(slowMs)));
         QTest::qWait(int(slowMs / 2));
-        QCOMPARE(m_form->pictureView->pictureSize(), QSize(300, 200));
-        QCOMPARE(m_form->loadedPicture.size(), QSize(300, 200));
+        QCOMPARE(FormFixture::view(*m_form)->pictureSize(), QSize(300, 200));
+        QCOMPARE(FormFixture::viewer(*m_form)->loadedPicture().size(), QSize(300, 200));
     }
 
 private:
@@ -497,25 +498,25 @@ private:
         m_lastFile = m_f.dir.filePath(name + QStringLiteral(".jpg"));
         QVERIFY(TestStore::writeFile(m_lastFile, bytes));
         QVERIFY(m_f.store->addPicture(1, m_lastFile));
-        m_form->refreshTree();
+        m_form->action("refreshAction")->trigger();
     }
 
     void wheel(int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        const QPointF centre(m_form->viewer->width() / 2.0, m_form->viewer->height() / 2.0);
-        QWheelEvent event(centre, m_form->viewer->mapToGlobal(centre), QPoint(), QPoint(0, delta), Qt::NoButton,
+        const QPointF centre(FormFixture::viewer(*m_form)->width() / 2.0, FormFixture::viewer(*m_form)->height() / 2.0);
+        QWheelEvent event(centre, FormFixture::viewer(*m_form)->mapToGlobal(centre), QPoint(), QPoint(0, delta), Qt::NoButton,
                           modifiers, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(m_form->viewer, &event);
+        QApplication::sendEvent(FormFixture::viewer(*m_form), &event);
     }
 
     void select(const QString &name)
     {
-        QTreeWidgetItem *album = m_form->albumTree->topLevelItem(0)->child(0);
-        for (int i = 0; i < album->childCount(); ++i)
-            if (album->child(i)->text(0) == name) {
-                m_form->albumTree->setCurrentItem(album->child(i));
+        QModelIndex album = FormFixture::child(FormFixture::root(*m_form), 0);
+        for (int i = 0; i < FormFixture::childCount(album); ++i)
+            if (FormFixture::text(FormFixture::child(album, i)) == name) {
+                FormFixture::tree(*m_form)->setCurrentIndex(FormFixture::child(album, i));
                 FormFixture::settle(*m_form);
-                QVERIFY(!m_form->pictureView->picture().isNull());
+                QVERIFY(!FormFixture::view(*m_form)->picture().isNull());
                 return;
             }
         QFAIL("no such picture node");

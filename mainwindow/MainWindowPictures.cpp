@@ -1,0 +1,243 @@
+// The tree and the viewer together, and the commands on the shown picture:
+// previous and next, save as, rename, delete, print and the desktop
+// wallpaper.
+
+#include "MainWindow.h"
+
+#include "AlbumLibrary.h"
+#include "AlbumTreeModel.h"
+#include "AlbumTreeView.h"
+#include "Application.h"
+#include "DialogBase.h"
+#include "PictureSaveDialog.h"
+#include "PictureView.h"
+#include "PictureViewer.h"
+#include "Prompts.h"
+#include "TextRules.h"
+#include "Wallpaper.h"
+
+#include <QFileInfo>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+using Level = AlbumTreeModel::Level;
+
+// ---------------------------------------------------------------- the tree and the viewer
+
+void MainWindow::refreshTree()
+{
+    // Every album starts closed, its key wiped.
+    m_library.lockAllBut({});
+    m_viewer->forgetDecodedPictures();
+    m_model->reload();
+}
+
+void MainWindow::showCurrentNode(const QModelIndex &current)
+{
+    // The picture on screen became the selection: nothing to show anew.
+    if (m_tree->keepsViewer())
+        return;
+    m_viewer->clear();
+    if (AlbumTreeModel::levelOf(current) != Level::Picture)
+        return;
+    const QString album = m_model->albumOf(current);
+    const QString name = trimText(current.data().toString());
+    showPicture(m_library.pictureId(album, name), album, name);
+}
+
+void MainWindow::showPicture(int pictureId, const QString &album, const QString &name)
+{
+    m_viewer->showPicture({pictureId, album, name});
+}
+
+void MainWindow::selectShownPicture()
+{
+    // Whatever way it came (decoded ahead, read and decoded, from the tree
+    // or the search), the picture on screen is the tree's selection, its
+    // album opened without a second password prompt, the viewer left as it
+    // is, zoom included.
+    const PictureViewer::Picture shown = m_viewer->shownPicture();
+    const QModelIndex node = m_model->pictureIndex(shown.album, shown.name);
+    if (node.isValid() && node == m_tree->currentIndex())
+        return;
+    if (node.isValid()) {
+        m_tree->setExpandedByCode(node.parent().parent(), true);
+        m_tree->setExpandedByCode(node.parent(), true);
+    }
+    m_tree->selectByCode(node, true);
+}
+
+QModelIndex MainWindow::commandPictureNode() const
+{
+    const PictureViewer::Picture shown = m_viewer->shownPicture();
+    if (!shown.isNull())
+        return m_model->pictureIndex(shown.album, shown.name);
+    const QModelIndex current = m_tree->currentIndex();
+    return AlbumTreeModel::levelOf(current) == Level::Picture ? current : QModelIndex();
+}
+
+void MainWindow::decodeNeighbours()
+{
+    const QModelIndex current = commandPictureNode();
+    if (!current.isValid())
+        return;
+    const QString album = m_model->albumOf(current);
+    QList<int> neighbours;
+    for (const QModelIndex &node : {AlbumTreeView::nextNode(current), AlbumTreeView::previousNode(current)})
+        if (AlbumTreeModel::levelOf(node) == Level::Picture && node.parent() == current.parent())
+            neighbours.append(m_library.pictureId(album, node.data().toString()));
+    m_viewer->decodeAhead(neighbours);
+}
+
+bool MainWindow::openAlbum(const QString &album)
+{
+    if (!m_library.albumHasPassword(album) || m_library.isUnlocked(album))
+        return true;
+    const QString answer =
+        trimText(Prompts::askPassword(QStringLiteral("密码认证"), QStringLiteral("相册已被密码保护!      ")));
+    if (answer.isEmpty())
+        return false;
+    if (m_library.unlock(album, answer))
+        return true;
+    Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("密码错误,拒绝访问该相册!"));
+    return false;
+}
+
+// ---------------------------------------------------------------- previous / next
+
+void MainWindow::showPreviousPicture()
+{
+    m_viewer->leaveZoom();
+    if (AlbumTreeModel::levelOf(m_tree->currentIndex()) != Level::Picture)
+        return;
+    const QModelIndex node = AlbumTreeView::previousNode(commandPictureNode());
+    if (node.isValid())
+        m_tree->selectByCode(node);
+}
+
+void MainWindow::showNextPicture()
+{
+    m_viewer->leaveZoom();
+    if (AlbumTreeModel::levelOf(m_tree->currentIndex()) != Level::Picture)
+        return;
+    const QModelIndex node = AlbumTreeView::nextNode(commandPictureNode());
+    if (node.isValid())
+        m_tree->selectByCode(node);
+}
+
+// ---------------------------------------------------------------- save as
+
+QString MainWindow::joinSaveName(const QString &chosen)
+{
+    const QString suffix = QFileInfo(chosen).suffix();
+    if (suffix.compare(QLatin1String("jpg"), Qt::CaseInsensitive) == 0
+        || suffix.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0)
+        return chosen;
+    return chosen + QStringLiteral(".jpg");
+}
+
+QString MainWindow::runSaveDialog()
+{
+    const QString start = m_lastSaveFile.isEmpty() ? startFolder() : m_lastSaveFile;
+    PictureSaveDialog dialog(start, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    m_lastSaveFile = dialog.selectedFiles().first();
+    return m_lastSaveFile;
+}
+
+void MainWindow::savePictureAs()
+{
+    if (m_viewer->isEmpty())
+        return;
+    const QString chosen = runSaveDialog();
+    if (chosen.isEmpty())
+        return;
+    const QImage picture = m_viewer->pictureAsShown();
+    // The name and the extension are joined once: holiday and holiday.jpg
+    // both give holiday.jpg.
+    const QString file = joinSaveName(chosen);
+    const QString suffix = QFileInfo(file).suffix();
+    const QString base = file.chopped(int(suffix.size()) + 1);
+    if (!m_library.savePictureFile(&picture, base, suffix))
+        Prompts::showError(QStringLiteral("错误"), QStringLiteral("图片另存为失败!,请检查磁盘是否已满!"));
+}
+
+// ---------------------------------------------------------------- rename, delete, print
+
+void MainWindow::renameSelectedPicture()
+{
+    m_viewer->leaveZoom();
+    const QModelIndex node = commandPictureNode();
+    if (node.isValid())
+        m_tree->beginRename(node);
+    else
+        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择一张图片"));
+}
+
+void MainWindow::deleteSelectedPicture()
+{
+    m_viewer->leaveZoom();
+    const QModelIndex node = commandPictureNode();
+    if (!node.isValid()) {
+        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择图片!"));
+        return;
+    }
+    const QString album = m_model->albumOf(node);
+    const QString name = trimText(node.data().toString());
+    if (Prompts::askYesNo(QStringLiteral("提示"), QStringLiteral("确定要删除该图片吗?")) == IdNo)
+        return;
+    // The selection goes to the next picture, or to the album after the
+    // last, before the picture's node goes.
+    const QPersistentModelIndex picture(node);
+    const QPersistentModelIndex albumNode(node.parent());
+    m_tree->selectByCode(AlbumTreeView::selectionAfterRemoving(node));
+    if (!m_library.deletePicture(album, name)) {
+        m_tree->selectByCode(picture);
+        Prompts::showError(QStringLiteral("错误"), QStringLiteral("删除指定图片失败!"));
+        return;
+    }
+    // An album left empty closes.
+    if (m_model->rowCount(albumNode) == 0 && m_tree->isExpanded(albumNode)) {
+        m_tree->setExpandedByCode(albumNode, false);
+        m_library.lock(album);
+    }
+}
+
+void MainWindow::printPicture()
+{
+    if (m_viewer->isEmpty())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    if (!printer.isValid()) {
+        Prompts::showInfo(QStringLiteral("提示"),
+                          QStringLiteral("当前版本不支持图片的打印功能,请及时关注本软件的最新版本!"));
+        return;
+    }
+    // The preview first; its print button leads to the print dialog, which
+    // offers a PDF file where no printer is installed.
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("printPreview"));
+    preview.setWindowTitle(QStringLiteral("打印预览"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, m_viewer,
+            [this](QPrinter *target) { Application::guard([&] { m_viewer->printTo(target); }); });
+    preview.exec();
+}
+
+// ---------------------------------------------------------------- wallpaper
+
+void MainWindow::setWallpaper(int style, int tile)
+{
+    if (m_viewer->isEmpty())
+        return;
+    const QImage picture = m_viewer->pictureAsShown();
+    // A protected album's picture is written readable by the user alone.
+    const bool fromProtectedAlbum = m_library.albumHasPassword(m_viewer->shownPicture().album);
+    const QString problem = Wallpaper::set(&picture, style, tile, fromProtectedAlbum);
+    if (!problem.isEmpty())
+        Prompts::showWarning(QStringLiteral("警告"), problem);
+}
+
+void MainWindow::setWallpaperCentred() { setWallpaper(0, 0); }
+void MainWindow::setWallpaperTiled() { setWallpaper(0, 1); }
+void MainWindow::setWallpaperStretched() { setWallpaper(2, 1); }
