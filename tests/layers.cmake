@@ -8,13 +8,14 @@ set(allowed_store common imaging)
 set(allowed_legacy common imaging store)
 set(allowed_library common imaging store legacy)
 set(allowed_desktop common imaging)
+set(allowed_viewer common imaging library)
 set(allowed_artwork "")
 # The windows reach the albums through the library alone, never the store.
 set(allowed_dialogs common imaging library desktop artwork)
-set(allowed_mainwindow common imaging library desktop artwork dialogs)
-set(allowed_app common imaging store legacy library desktop artwork dialogs mainwindow)
+set(allowed_mainwindow common imaging library desktop artwork dialogs viewer)
+set(allowed_app common imaging store legacy library desktop artwork dialogs viewer mainwindow)
 set(allowed_tools common imaging store)
-set(layers common imaging store legacy library desktop artwork dialogs mainwindow app tools)
+set(layers common imaging store legacy library desktop viewer artwork dialogs mainwindow app tools)
 
 # Which folder each header lives in.
 foreach(layer IN LISTS layers)
