@@ -77,7 +77,6 @@ void LegacyImportDialog::runImport()
     summaryView->setPlainText(summary.text(m_file));
     cancelButton->setEnabled(false);
     closeButton->setEnabled(true);
-    finished = true;
     endRun();
     finishRun();
 }

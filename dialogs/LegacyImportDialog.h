@@ -28,7 +28,6 @@ public:
     QPlainTextEdit *summaryView = nullptr;
     QPushButton *cancelButton = nullptr;
     QPushButton *closeButton = nullptr;
-    bool finished = false;
 
 protected:
     void showEvent(QShowEvent *event) override;

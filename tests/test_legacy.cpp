@@ -13,6 +13,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QProcess>
 #include <QProgressBar>
 #include <QRandomGenerator>
@@ -171,7 +172,8 @@ private slots:
             QVERIFY(legacy);
             auto *poll = new QTimer(legacy);
             connect(poll, &QTimer::timeout, legacy, [&, legacy] {
-                if (!legacy->finished)
+                // Close is offered once the import has ended.
+                if (!legacy->closeButton->isEnabled())
                     return;
                 shown = legacy->summaryView->toPlainText();
                 full = legacy->progressBar->value() == legacy->progressBar->maximum();
