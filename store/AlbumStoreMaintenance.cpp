@@ -223,7 +223,7 @@ bool AlbumStore::compactIntoCopy(const QString &storePath)
         db.execFixed("PRAGMA cipher_default_page_size = 4096");
         {
             SqlStatement attach(db, QStringLiteral("ATTACH DATABASE ? AS compacted KEY ?"));
-            attach.bind(1, working).bind(2, QString::fromLatin1(StoreSchema::databasePassword())).exec();
+            attach.bind(1, working).bind(2, QString::fromLatin1(StoreSchema::rawKeyText())).exec();
         }
         try {
             // The copy is a new file, flushed and checked before it replaces

@@ -30,7 +30,6 @@ constexpr int kReserve = 48;
 constexpr int kIv = 16;
 constexpr int kMac = 20;
 constexpr int kSalt = 16;
-constexpr int kKeyRounds = 64000;
 constexpr int kMacKeyRounds = 2;
 constexpr unsigned char kMacSaltMask = 0x3a;
 // The page over the lock bytes at 1 GiB is never written.
@@ -92,15 +91,12 @@ private:
 // The page codes' key, from the salt at the start of the file.
 PageMac pageMacFor(const unsigned char *salt)
 {
-    const QByteArray password = StoreSchema::databasePassword();
-    unsigned char key[32], macSalt[kSalt], macKey[32];
-    PKCS5_PBKDF2_HMAC_SHA1(password.constData(), int(password.size()), salt, kSalt, kKeyRounds, sizeof key, key);
+    const QByteArray key = StoreSchema::pageKeyFor(QByteArray(reinterpret_cast<const char *>(salt), kSalt));
+    unsigned char macSalt[kSalt], macKey[32];
     for (int i = 0; i < kSalt; ++i)
         macSalt[i] = salt[i] ^ kMacSaltMask;
-    PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char *>(key), sizeof key, macSalt, kSalt, kMacKeyRounds,
-                           sizeof macKey, macKey);
+    PKCS5_PBKDF2_HMAC_SHA1(key.constData(), int(key.size()), macSalt, kSalt, kMacKeyRounds, sizeof macKey, macKey);
     PageMac mac(macKey, int(sizeof macKey));
-    OPENSSL_cleanse(key, sizeof key);
     OPENSSL_cleanse(macKey, sizeof macKey);
     return mac;
 }

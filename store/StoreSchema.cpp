@@ -4,8 +4,16 @@
 #include "Sql.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QTemporaryFile>
+
+#include <openssl/evp.h>
+#include <openssl/rand.h>
+#include <sqlite3.h>
+
+#include <mutex>
 
 #include <cerrno>
 #include <cstring>
@@ -41,9 +49,44 @@ const TableColumns *findTable(const QString &table)
 
 QByteArray databasePassword() { return QByteArrayLiteral("qe!vorn.7315"); }
 
+QByteArray pageKeyFor(const QByteArray &salt)
+{
+    static std::mutex lock;
+    static QHash<QByteArray, QByteArray> keys;
+    const std::lock_guard<std::mutex> guard(lock);
+    auto found = keys.constFind(salt);
+    if (found != keys.cend())
+        return *found;
+    const QByteArray password = databasePassword();
+    QByteArray key(32, Qt::Uninitialized);
+    PKCS5_PBKDF2_HMAC_SHA1(password.constData(), int(password.size()),
+                           reinterpret_cast<const unsigned char *>(salt.constData()), int(salt.size()), 64000,
+                           int(key.size()), reinterpret_cast<unsigned char *>(key.data()));
+    keys.insert(salt, key);
+    return key;
+}
+
+QByteArray rawKeyText(QByteArray salt)
+{
+    if (salt.size() != SaltSize) {
+        salt = QByteArray(SaltSize, Qt::Uninitialized);
+        if (RAND_bytes(reinterpret_cast<unsigned char *>(salt.data()), SaltSize) != 1)
+            throw SqlError(SQLITE_ERROR, "no random salt for a new store file");
+    }
+    return "x'" + pageKeyFor(salt).toHex() + salt.toHex() + "'";
+}
+
 void keyConnection(SqlConnection &db)
 {
-    db.key(databasePassword());
+    // The salt of the file the connection is on; a file too short to hold
+    // one is new (or no store, which the first read tells).
+    QByteArray salt;
+    if (const char *path = sqlite3_db_filename(db.handle(), "main"); path && *path) {
+        QFile file(QString::fromUtf8(path));
+        if (file.open(QIODevice::ReadOnly))
+            salt = file.read(SaltSize);
+    }
+    db.key(rawKeyText(salt));
     db.execFixed("PRAGMA cipher_page_size = 4096");
 }
 

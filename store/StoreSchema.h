@@ -21,8 +21,22 @@ constexpr int CipherPageSize = 4096;
 constexpr int SchemaVersion = 2;
 
 // Keys a freshly opened connection and sets its cipher parameters. Must run
-// before the connection's first read.
+// before the connection's first read. The page key comes from pageKeyFor()
+// with the salt at the start of the connection's file (a new, empty file
+// gets a new salt), so a process derives it once per file.
 void keyConnection(SqlConnection &db);
+
+// Bytes of the salt at the start of every store file.
+constexpr int SaltSize = 16;
+// The pages' encryption key of a store whose file starts with that salt:
+// the database password through PBKDF2-HMAC-SHA1 (64,000 rounds, the
+// cipher's own), derived once per salt and process and kept. Nothing is
+// secret in it that the password built into the program does not give.
+QByteArray pageKeyFor(const QByteArray &salt);
+// The key text SQLCipher takes as the raw key and salt of a file (for a
+// connection's key or an ATTACH ... KEY), for that salt; with none given, a
+// new random salt, for a new file.
+QByteArray rawKeyText(QByteArray salt = QByteArray());
 
 // Creates the tables on an empty, keyed connection.
 void createTables(SqlConnection &db);

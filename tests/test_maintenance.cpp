@@ -164,6 +164,16 @@ private slots:
         QVERIFY(mode.next());
         QCOMPARE(int(mode.int64(0)), 2);
         checkPictures();
+        {
+            // The new file opens with the database password, as any store.
+            SqlConnection copy;
+            copy.open(m_f.path);
+            copy.key(StoreSchema::databasePassword());
+            copy.execFixed("PRAGMA cipher_page_size = 4096");
+            SqlStatement check(copy, QStringLiteral("PRAGMA quick_check"));
+            QVERIFY(check.next());
+            QCOMPARE(check.text(0), QStringLiteral("ok"));
+        }
         // From now on in place: the same file, shorter.
         QVERIFY(m_f.store->deletePicture(1, QStringLiteral("p1")));
         const auto converted = inode();
