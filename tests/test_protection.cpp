@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -142,8 +143,11 @@ private slots:
         QVERIFY(m_f.store->setAlbumPassword(QStringLiteral("trip"), set));
         // No password is kept, in any form the check compares.
         const QString stored = storedPassword(*m_f.store, QStringLiteral("trip"));
+        // Nothing but the verifier's settings, salt and hash, encoded.
+        static const QRegularExpression verifier(
+            QStringLiteral("^\\$argon2id\\$v=19\\$m=\\d+,t=\\d+,p=\\d+\\$[A-Za-z0-9+/]+\\$[A-Za-z0-9+/]+$"));
         QVERIFY(AlbumCipher::isVerifier(stored));
-        QVERIFY(!stored.contains(set.trimmed(), Qt::CaseInsensitive));
+        QVERIFY2(verifier.match(stored).hasMatch(), qPrintable(stored));
 
         QVERIFY(m_f.store->openStore(m_f.path));
         QVERIFY(m_f.store->albumHasPassword(QStringLiteral("trip")));
