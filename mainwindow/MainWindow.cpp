@@ -147,22 +147,30 @@ QPixmap MainWindow::menuGlyph(int index) const
     return QPixmap::fromImage(glyph);
 }
 
+void MainWindow::createBannerBar(QWidget *&bar, QLabel *&banner, QWidget *&buttons, const char *name, int height,
+                                 const QString &artwork, const QRect &buttonsArea)
+{
+    const QString prefix = QString::fromLatin1(name);
+    bar = new QWidget(this);
+    bar->setObjectName(prefix + QStringLiteral("Bar"));
+    bar->setFixedHeight(height);
+    bar->installEventFilter(this);
+
+    banner = new QLabel(bar);
+    banner->setObjectName(prefix + QStringLiteral("Banner"));
+    banner->setScaledContents(true);
+    banner->setPixmap(Artwork::render(artwork, QSize(kOuterWidth, height)));
+
+    buttons = new QWidget(bar);
+    buttons->setAttribute(Qt::WA_TranslucentBackground);
+    buttons->setGeometry(buttonsArea);
+}
+
 void MainWindow::createTitleBar()
 {
-    m_titleBar = new QWidget(this);
-    m_titleBar->setObjectName(QStringLiteral("titleBar"));
-    m_titleBar->setFixedHeight(37);
-    m_titleBar->installEventFilter(this);
-
-    m_titleBanner = new QLabel(m_titleBar);
-    m_titleBanner->setObjectName(QStringLiteral("titleBanner"));
-    m_titleBanner->setScaledContents(true);
-    m_titleBanner->setPixmap(Artwork::render(QStringLiteral("banner.svg"), QSize(kOuterWidth, 37)));
-
-    m_menuButtons = new QWidget(m_titleBar);
+    createBannerBar(m_titleBar, m_titleBanner, m_menuButtons, "title", 37, QStringLiteral("banner.svg"),
+                    QRect(10, 3, 313, 33));
     m_menuButtons->setObjectName(QStringLiteral("menuButtons"));
-    m_menuButtons->setAttribute(Qt::WA_TranslucentBackground);
-    m_menuButtons->setGeometry(10, 3, 313, 33);
 
     struct MenuButtonSpec
     {
@@ -267,20 +275,9 @@ void MainWindow::createClientArea()
 
 void MainWindow::createNavigationBar()
 {
-    m_navigationBar = new QWidget(this);
-    m_navigationBar->setObjectName(QStringLiteral("navigationBar"));
-    m_navigationBar->setFixedHeight(54);
-    m_navigationBar->installEventFilter(this);
-
-    m_navigationBanner = new QLabel(m_navigationBar);
-    m_navigationBanner->setObjectName(QStringLiteral("navigationBanner"));
-    m_navigationBanner->setScaledContents(true);
-    m_navigationBanner->setPixmap(Artwork::render(QStringLiteral("navbar.svg"), QSize(kOuterWidth, 54)));
-
-    m_navigationButtons = new QWidget(m_navigationBar);
+    createBannerBar(m_navigationBar, m_navigationBanner, m_navigationButtons, "navigation", 54,
+                    QStringLiteral("navbar.svg"), QRect(0, 10, 412, 37));
     m_navigationButtons->setObjectName(QStringLiteral("navigationButtons"));
-    m_navigationButtons->setAttribute(Qt::WA_TranslucentBackground);
-    m_navigationButtons->setGeometry(0, 10, 412, 37);
 
     navButton("turnLeftButton", 22, "rotate-ccw", QStringLiteral("逆时针转90度"));
     navButton("turnRightButton", 50, "rotate-cw", QStringLiteral("顺时针转90度"));

@@ -23,6 +23,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QModelIndex;
+class QRect;
 class QSplitter;
 class QToolButton;
 
@@ -61,6 +62,10 @@ protected:
 private:
     // ---- the frame (MainWindow.cpp)
     void createWindow(const QString &storePath);
+    // A bar of the window's width: its banner drawn from the artwork, and a
+    // transparent panel for its buttons.
+    void createBannerBar(QWidget *&bar, QLabel *&banner, QWidget *&buttons, const char *name, int height,
+                         const QString &artwork, const QRect &buttonsArea);
     void createTitleBar();
     void createClientArea();
     void createNavigationBar();
@@ -112,6 +117,9 @@ private:
     void refreshTree();
     void showPreviousPicture();
     void showNextPicture();
+    // Steps from the picture a command acts on to the node before or after
+    // it in the tree's order.
+    void stepPicture(QModelIndex (*step)(const QModelIndex &));
     void savePictureAs();
     // Runs the save dialog; the chosen file, or empty when cancelled.
     QString runSaveDialog();

@@ -105,22 +105,16 @@ bool MainWindow::openAlbum(const QString &album)
 
 // ---------------------------------------------------------------- previous / next
 
-void MainWindow::showPreviousPicture()
-{
-    m_viewer->leaveZoom();
-    if (AlbumTreeModel::levelOf(m_tree->currentIndex()) != Level::Picture)
-        return;
-    const QModelIndex node = AlbumTreeView::previousNode(commandPictureNode());
-    if (node.isValid())
-        m_tree->selectByCode(node);
-}
+void MainWindow::showPreviousPicture() { stepPicture(&AlbumTreeView::previousNode); }
 
-void MainWindow::showNextPicture()
+void MainWindow::showNextPicture() { stepPicture(&AlbumTreeView::nextNode); }
+
+void MainWindow::stepPicture(QModelIndex (*step)(const QModelIndex &))
 {
     m_viewer->leaveZoom();
     if (AlbumTreeModel::levelOf(m_tree->currentIndex()) != Level::Picture)
         return;
-    const QModelIndex node = AlbumTreeView::nextNode(commandPictureNode());
+    const QModelIndex node = step(commandPictureNode());
     if (node.isValid())
         m_tree->selectByCode(node);
 }
