@@ -56,8 +56,15 @@ int main(int argc, char **argv)
         if (names == 0)
             std::printf("no names read\n");
     });
-    const double tree = Bench::medianMs(5, [&] { model.reload(); });
+    // The albums are read at start, their pictures when each is opened:
+    // here every one of them.
+    const double tree = Bench::medianMs(5, [&] {
+        model.reload();
+        const QModelIndex root = model.rootIndex();
+        for (int a = 0; a < model.rowCount(root); ++a)
+            model.fetchMore(model.index(a, 0, root));
+    });
     std::printf("tree holds %d albums\n", model.rowCount(model.rootIndex()));
-    Bench::report("AlbumTreeModel::reload", tree, "one query of every name", raw, 3.0);
+    Bench::report("the tree read, every album opened", tree, "one query of every name", raw, 3.0);
     return 0;
 }

@@ -61,6 +61,9 @@ public:
     // ---- albums (named by their names)
     // Every album, in the store's order. Passes store errors on.
     QStringList albums();
+    // For each album of albums(), in its order, whether it holds pictures
+    // (without reading their names). Passes store errors on.
+    QList<bool> albumsHoldingPictures() { return m_store.albumsHoldingPictures(); }
     bool albumExists(const QString &name);
     // Passes store errors on.
     bool albumHasPassword(const QString &name);

@@ -18,14 +18,26 @@ struct AlbumTreeModel::Node
     Node *parent = nullptr;
     std::vector<std::unique_ptr<Node>> children;
     bool expanded = false;
+    // An album whose pictures are not read yet, and whether it holds any.
+    bool unread = false;
+    bool holdsPictures = false;
+
+    // Where it was last found among its parent's children: rows move only
+    // when one is added or taken before it, and an album holds thousands.
+    mutable size_t rowHint = 0;
 
     int row() const
     {
         if (!parent)
             return 0;
-        for (size_t i = 0; i < parent->children.size(); ++i)
-            if (parent->children[i].get() == this)
+        const auto &siblings = parent->children;
+        if (rowHint < siblings.size() && siblings[rowHint].get() == this)
+            return int(rowHint);
+        for (size_t i = 0; i < siblings.size(); ++i)
+            if (siblings[i].get() == this) {
+                rowHint = i;
                 return int(i);
+            }
         return -1;
     }
     Node *add(const QString &name, size_t at)
@@ -34,6 +46,7 @@ struct AlbumTreeModel::Node
         node->text = name;
         node->parent = this;
         Node *added = node.get();
+        added->rowHint = at;
         children.insert(children.begin() + qsizetype(at), std::move(node));
         return added;
     }
@@ -68,10 +81,12 @@ void AlbumTreeModel::reload()
     // the model is whole again.
     std::exception_ptr failure;
     try {
-        for (const QString &album : m_library.albums()) {
-            Node *node = m_root->add(album, m_root->children.size());
-            for (const QString &picture : m_library.pictureNames(album))
-                node->add(picture, node->children.size());
+        const QStringList albums = m_library.albums();
+        const QList<bool> holding = m_library.albumsHoldingPictures();
+        for (qsizetype i = 0; i < albums.size(); ++i) {
+            Node *node = m_root->add(albums.at(i), m_root->children.size());
+            node->unread = true;
+            node->holdsPictures = holding.value(i, true);
         }
     } catch (...) {
         m_root->children.clear();
@@ -103,12 +118,25 @@ AlbumTreeModel::Node *AlbumTreeModel::albumNode(const QString &album) const
 
 QModelIndex AlbumTreeModel::albumIndex(const QString &album) const { return indexOf(albumNode(album)); }
 
-QModelIndex AlbumTreeModel::pictureIndex(const QString &album, const QString &picture) const
+QModelIndex AlbumTreeModel::pictureIndex(const QString &album, const QString &picture)
 {
     Node *node = albumNode(album);
-    for (size_t i = 0; node && i < node->children.size(); ++i)
-        if (trimText(node->children[i]->text) == trimText(picture))
-            return indexOf(node->children[i].get());
+    try {
+        if (node)
+            fetchPictures(node);
+    } catch (const std::exception &) {
+        return QModelIndex(); // the album's pictures could not be read
+    }
+    if (!node)
+        return QModelIndex();
+    // The names come from the store, trimmed: the exact one first.
+    for (size_t i = 0; i < node->children.size(); ++i)
+        if (node->children[i]->text == picture)
+            return createIndex(int(i), 0, node->children[i].get());
+    const QString wanted = trimText(picture);
+    for (size_t i = 0; i < node->children.size(); ++i)
+        if (trimText(node->children[i]->text) == wanted)
+            return createIndex(int(i), 0, node->children[i].get());
     return QModelIndex();
 }
 
@@ -127,7 +155,12 @@ QString AlbumTreeModel::albumOf(const QModelIndex &index) const
 void AlbumTreeModel::setExpanded(const QModelIndex &index, bool expanded)
 {
     Node *node = nodeOf(index);
-    if (!node || node->expanded == expanded)
+    if (!node)
+        return;
+    // An album opened shows its pictures: read them now if the view has not.
+    if (expanded)
+        fetchMore(index);
+    if (node->expanded == expanded)
         return;
     node->expanded = expanded;
     emit dataChanged(index, index, {Qt::DecorationRole, ImageIndexRole});
@@ -180,11 +213,37 @@ void AlbumTreeModel::albumRemoved(const QString &album)
     emit dataChanged(rootIndex(), rootIndex(), {Qt::DecorationRole, ImageIndexRole});
 }
 
+void AlbumTreeModel::fetchPictures(Node *album)
+{
+    if (!album->unread)
+        return;
+    // Read before anything is told: a failure leaves the album unread, to
+    // be tried again.
+    const QStringList names = m_library.pictureNames(album->text);
+    album->unread = false;
+    const QModelIndex parent = indexOf(album);
+    if (!names.isEmpty()) {
+        beginInsertRows(parent, 0, int(names.size()) - 1);
+        album->children.reserve(size_t(names.size()));
+        for (const QString &name : names)
+            album->add(name, album->children.size());
+        endInsertRows();
+    }
+    emit dataChanged(parent, parent, {Qt::DecorationRole, ImageIndexRole});
+}
+
 void AlbumTreeModel::updatePictures(const QString &album)
 {
     Node *node = albumNode(album);
     if (!node)
         return;
+    if (node->unread) {
+        // Read with the rest when it is opened.
+        node->holdsPictures = true;
+        const QModelIndex index = indexOf(node);
+        emit dataChanged(index, index, {Qt::DecorationRole, ImageIndexRole});
+        return;
+    }
     QStringList names;
     try {
         names = m_library.pictureNames(album);
@@ -206,6 +265,8 @@ void AlbumTreeModel::updatePictures(const QString &album)
 
 void AlbumTreeModel::pictureRemoved(const QString &album, const QString &picture)
 {
+    if (const Node *node = albumNode(album); !node || node->unread)
+        return; // read as it is when it is opened
     const QModelIndex index = pictureIndex(album, picture);
     if (!index.isValid())
         return;
@@ -222,6 +283,8 @@ void AlbumTreeModel::pictureRemoved(const QString &album, const QString &picture
 
 void AlbumTreeModel::pictureRenamed(const QString &album, const QString &from, const QString &to)
 {
+    if (const Node *node = albumNode(album); !node || node->unread)
+        return; // read as it is when it is opened
     const QModelIndex index = pictureIndex(album, from);
     if (!index.isValid())
         return;
@@ -301,6 +364,34 @@ int AlbumTreeModel::rowCount(const QModelIndex &parent) const
     if (!parent.isValid())
         return 1;
     return int(nodeOf(parent)->children.size());
+}
+
+bool AlbumTreeModel::hasChildren(const QModelIndex &parent) const
+{
+    if (parent.column() > 0)
+        return false;
+    if (!parent.isValid())
+        return true;
+    const Node *node = nodeOf(parent);
+    return node->unread ? node->holdsPictures : !node->children.empty();
+}
+
+bool AlbumTreeModel::canFetchMore(const QModelIndex &parent) const
+{
+    const Node *node = nodeOf(parent);
+    return node && node->unread;
+}
+
+void AlbumTreeModel::fetchMore(const QModelIndex &parent)
+{
+    Node *node = nodeOf(parent);
+    if (!node)
+        return;
+    try {
+        fetchPictures(node);
+    } catch (const std::exception &) {
+        // The album stays unread; its pictures come when it is opened again.
+    }
 }
 
 int AlbumTreeModel::columnCount(const QModelIndex &) const { return 1; }

@@ -5,6 +5,10 @@
 // that a view keeps its open branches and its selection; it is read anew
 // only when asked (a refresh) or when albums came in from elsewhere.
 //
+// An album's pictures are read when it is first opened (fetchMore), or when
+// a node of one is asked for: a large library starts without reading every
+// name.
+//
 // Each node carries the index of the image it shows in ImageIndexRole (0/1
 // the root closed/open, 2/3 an album closed/open, 4 a picture), as the view
 // tells it which branches are open; with node icons set, the same image is
@@ -38,7 +42,8 @@ public:
     static Level levelOf(const QModelIndex &index);
     QModelIndex rootIndex() const;
     QModelIndex albumIndex(const QString &album) const;
-    QModelIndex pictureIndex(const QString &album, const QString &picture) const;
+    // Reads the album's pictures first when they are not read yet.
+    QModelIndex pictureIndex(const QString &album, const QString &picture);
     // The album a node belongs to (the album's own name for an album node);
     // empty for the root.
     QString albumOf(const QModelIndex &index) const;
@@ -54,6 +59,9 @@ public:
     QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex &child) const override;
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    bool hasChildren(const QModelIndex &parent = QModelIndex()) const override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
@@ -68,6 +76,8 @@ private:
     Node *nodeOf(const QModelIndex &index) const;
     QModelIndex indexOf(Node *node) const;
     Node *albumNode(const QString &album) const;
+    // Reads an album's pictures when they are not read yet.
+    void fetchPictures(Node *album);
     // Brings an album's pictures up to what the library holds, row by row.
     void updatePictures(const QString &album);
     void albumAdded(const QString &album);

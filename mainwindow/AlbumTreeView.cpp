@@ -10,6 +10,9 @@ AlbumTreeView::AlbumTreeView(AlbumTreeModel &model, QWidget *parent) : QTreeView
     setHeaderHidden(true);
     setIndentation(19);
     setRootIsDecorated(true);
+    // Every node is one line high: the view then lays out an album of
+    // thousands of pictures without measuring each.
+    setUniformRowHeights(true);
     setFrameShape(QFrame::NoFrame);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setContextMenuPolicy(Qt::CustomContextMenu);
@@ -80,7 +83,7 @@ void AlbumTreeView::openSelected()
     if (m_selectingByCode || !current.isValid() || !selectionModel()->isSelected(current) || current == m_openTried)
         return;
     m_openTried = current;
-    if (!isExpanded(current) && m_model.rowCount(current) > 0)
+    if (!isExpanded(current) && m_model.hasChildren(current))
         expand(current);
 }
 
@@ -124,12 +127,22 @@ void AlbumTreeView::nodeCollapsed(const QModelIndex &index)
         }
 }
 
+// The order passes through closed albums too: their pictures are read
+// when first stepped into.
+static int childrenOf(const QModelIndex &index)
+{
+    auto *model = const_cast<QAbstractItemModel *>(index.model());
+    if (model->canFetchMore(index))
+        model->fetchMore(index);
+    return model->rowCount(index);
+}
+
 QModelIndex AlbumTreeView::nextNode(const QModelIndex &index)
 {
     if (!index.isValid())
         return QModelIndex();
     const QAbstractItemModel *model = index.model();
-    if (model->rowCount(index) > 0)
+    if (childrenOf(index) > 0)
         return model->index(0, 0, index);
     for (QModelIndex n = index; n.isValid(); n = n.parent()) {
         const QModelIndex next = n.siblingAtRow(n.row() + 1);
@@ -153,7 +166,7 @@ QModelIndex AlbumTreeView::previousNode(const QModelIndex &index)
     QModelIndex previous = index.row() > 0 ? index.siblingAtRow(index.row() - 1) : QModelIndex();
     if (!previous.isValid())
         return index.parent();
-    while (model->rowCount(previous) > 0)
+    while (childrenOf(previous) > 0)
         previous = model->index(model->rowCount(previous) - 1, 0, previous);
     return previous;
 }

@@ -94,6 +94,10 @@ public:
     // Fills list with every album name, in the store's order. Passes store
     // errors on, leaving the list as it was. Does nothing without a list.
     void listAlbums(QStringList *list);
+    // For each album of listAlbums, in its order, whether it holds any
+    // picture: one look into the (album, name) index per album, whatever
+    // the albums hold. Passes store errors on.
+    QList<bool> albumsHoldingPictures();
     // The album's id, or -1 when no album has that name or on any failure.
     int findAlbumId(const QString &name);
     // Adds an album with the name trimmed; false on failure and for a name

@@ -31,6 +31,16 @@ void AlbumStore::listAlbums(QStringList *list)
     *list = names;
 }
 
+QList<bool> AlbumStore::albumsHoldingPictures()
+{
+    SqlStatement q(connection(), QStringLiteral("SELECT EXISTS (SELECT 1 FROM PicInfoTable i WHERE i.PicLibID = l.PicLibID) "
+                                                "FROM PicLibTable l ORDER BY l.PicLibID"));
+    QList<bool> holding;
+    while (q.next())
+        holding.append(q.int64(0) != 0);
+    return holding;
+}
+
 int AlbumStore::findAlbumId(const QString &name)
 {
     try {
@@ -251,12 +261,20 @@ void listAlbumColumn(AlbumStore &store, const char *column, int albumId, QString
         return;
     list->clear();
     try {
+        // Read through the (album, name) index, which holds the id too, and
+        // put in the store's order here: SQLite would sort the rows in a
+        // temporary tree, the larger part of the time for a large album.
         SqlStatement q(store.connection(),
-                       QStringLiteral("SELECT %1 FROM PicInfoTable WHERE PicLibID = ? ORDER BY PicInfoID")
+                       QStringLiteral("SELECT PicInfoID, %1 FROM PicInfoTable WHERE PicLibID = ?")
                            .arg(QLatin1String(column)));
         q.bind(1, albumId);
+        std::vector<std::pair<qint64, QString>> rows;
         while (q.next())
-            list->append(q.text(0));
+            rows.emplace_back(q.int64(0), q.text(1));
+        std::sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        list->reserve(qsizetype(rows.size()));
+        for (auto &row : rows)
+            list->append(std::move(row.second));
     } catch (const SqlError &) {
         list->clear();
     }

@@ -75,8 +75,19 @@ inline void settle(const MainWindow &form)
 
 // ---- the tree's nodes
 inline QModelIndex root(const MainWindow &form) { return tree(form)->model()->index(0, 0); }
-inline QModelIndex child(const QModelIndex &node, int row) { return node.model()->index(row, 0, node); }
-inline int childCount(const QModelIndex &node) { return node.model()->rowCount(node); }
+// An album's pictures, read first as the view reads them when it opens it.
+inline int childCount(const QModelIndex &node)
+{
+    auto *model = const_cast<QAbstractItemModel *>(node.model());
+    if (model->canFetchMore(node))
+        model->fetchMore(node);
+    return model->rowCount(node);
+}
+inline QModelIndex child(const QModelIndex &node, int row)
+{
+    childCount(node);
+    return node.model()->index(row, 0, node);
+}
 inline QString text(const QModelIndex &node) { return node.data().toString(); }
 inline QStringList texts(const QModelIndex &node)
 {
