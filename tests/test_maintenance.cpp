@@ -366,6 +366,26 @@ private slots:
         QVERIFY2(made >= 50 && stillWriting, qPrintable(QStringLiteral("%1 backups while writing").arg(made)));
     }
 
+    // The copy is read back after its flush and compared with the store:
+    // a copy the disk did not keep as written gets no name.
+    void backupThatDoesNotReadBackGetsNoName()
+    {
+        fill(3, 100 * 1024);
+        m_f.store->closeStore();
+        const QString folder = m_f.dir.filePath(QStringLiteral("bad-disk"));
+        QVERIFY(QDir().mkpath(folder));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(QUILBO_REFUSING_LINKS));
+        env.insert(QStringLiteral("QUILBO_TEST_DAMAGE_COPIES"), QStringLiteral("1"));
+        QProcess tool;
+        tool.setProcessEnvironment(env);
+        tool.start(QStringLiteral(QUILBO_BACKUPSTORE), {m_f.path, folder + QStringLiteral("/album.pdb")});
+        QVERIFY(tool.waitForFinished(60000));
+        QVERIFY2(tool.readAllStandardError().contains("damaged a copy"), "the copy was not damaged");
+        QVERIFY(tool.exitCode() != 0);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
     void killedBackupLeavesNothingOrAWholeCopy()
     {
         fill(20, 1024 * 1024);
