@@ -121,6 +121,6 @@ int main(int argc, char **argv)
             std::printf("export: %s\n", qPrintable(said->last));
         copiesOut.push_back(copyAndSync(QStringLiteral("cp-out%1").arg(run)));
     }
-    Bench::reportRuns("export of the album", exports, "cp + sync of the same files", copiesOut, 3.0);
-    return 0;
+    Bench::reportRuns("export of the album", exports, "cp + sync of the same files", copiesOut, 2.0);
+    return Bench::exitStatus();
 }

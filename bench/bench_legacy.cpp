@@ -44,5 +44,5 @@ int main(int argc, char **argv)
     std::sort(times.begin(), times.end());
     std::printf("one import: median %.1f ms [min %.1f, max %.1f]\n", times[times.size() / 2], times.front(),
                 times.back());
-    return 0;
+    return Bench::exitStatus();
 }

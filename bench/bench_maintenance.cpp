@@ -174,5 +174,5 @@ int main(int argc, char **argv)
         kRuns, [&] { addOne(false); },
         [&] { Bench::shellMs(QStringLiteral("cat '%1' > /dev/null").arg(storePath)); });
     Bench::reportRuns("add a picture, every page checked", check, "cat of the store file", read, 0);
-    return 0;
+    return Bench::exitStatus();
 }

@@ -159,5 +159,5 @@ int main(int argc, char **argv)
     Bench::reportRuns("password set (encrypt, rewrite)", sets, "compaction of the same size", compactions, 0);
     Bench::reportRuns("password changed (new key)", changes, "compaction of the same size", compactions, 0);
     Bench::reportRuns("password removed (decrypt)", removes, "compaction of the same size", compactions, 0);
-    return 0;
+    return Bench::exitStatus();
 }

@@ -66,5 +66,5 @@ int main(int argc, char **argv)
     });
     std::printf("tree holds %d albums\n", model.rowCount(model.rootIndex()));
     Bench::report("the tree read, every album opened", tree, "one query of every name", raw, 3.0);
-    return 0;
+    return Bench::exitStatus();
 }
