@@ -2,6 +2,7 @@
 // store in one atomic rename, and backup copies that never replace a file.
 
 #include "AlbumStore.h"
+#include "FileReading.h"
 #include "FileWriting.h"
 #include "StoreSchema.h"
 #include "TextRules.h"
@@ -11,14 +12,14 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include <cerrno>
-#include <cstdio>
-#include <optional>
-#include <vector>
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <future>
+#include <optional>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -96,24 +97,6 @@ bool copyAll(int in, int out)
             done += w;
         }
     }
-}
-
-// Reads size bytes at offset, or up to the end of the file; the count read,
-// or -1.
-ssize_t readAt(int fd, char *into, size_t size, off_t offset)
-{
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, into + done, size - done, offset + off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        done += size_t(n);
-    }
-    return ssize_t(done);
 }
 
 // True when the bytes of in and out from begin to end (or to the end of

@@ -1,5 +1,6 @@
 #include "StorePages.h"
 
+#include "FileReading.h"
 #include "Sql.h"
 #include "StoreSchema.h"
 
@@ -29,7 +30,7 @@ constexpr int kPage = StoreSchema::CipherPageSize;
 constexpr int kReserve = 48;
 constexpr int kIv = 16;
 constexpr int kMac = 20;
-constexpr int kSalt = 16;
+constexpr int kSalt = StoreSchema::SaltSize;
 constexpr int kMacKeyRounds = 2;
 constexpr unsigned char kMacSaltMask = 0x3a;
 // The page over the lock bytes at 1 GiB is never written.
@@ -106,20 +107,6 @@ bool allZero(const unsigned char *bytes, int size)
     return std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0; });
 }
 
-bool readAt(int fd, unsigned char *into, size_t size, qint64 offset)
-{
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, into + done, size - done, off_t(offset + qint64(done)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
-}
-
 // A read lock for one chunk, unless the connection holds a transaction.
 void takeReadLock(std::optional<SqlTransaction> &locked, SqlConnection &lock)
 {
@@ -170,8 +157,9 @@ QString findDamage(const QString &path, SqlConnection &lock, const std::atomic_b
             count = std::min<qint64>(kChunkPages, pages - first + 1);
             if (count <= 0)
                 return QString();
-            chunk.resize(std::max(chunk.size(), size_t(count) * kPage));
-            if (!readAt(fd, chunk.data(), size_t(count) * kPage, (first - 1) * kPage))
+            const size_t bytes = size_t(count) * kPage;
+            chunk.resize(std::max(chunk.size(), bytes));
+            if (readAt(fd, chunk.data(), bytes, off_t((first - 1) * kPage)) != ssize_t(bytes))
                 throw SqlError(SQLITE_IOERR, "cannot read " + path.toStdString());
         }
         if (!mac)
