@@ -242,10 +242,11 @@ private:
     void protectPlainPasswords();
     // Once pictures are encrypted in place, their clear bytes may survive in
     // the unused space of the table's pages (SQLite's secure delete clears
-    // freed pages, not what a page split leaves behind): the store is then
-    // rewritten into a fresh file. Marked inside the encrypting transaction
-    // and done after it, so that a kill in between is made good at the next
-    // opening.
+    // freed pages, not what a page split leaves behind) and in free pages:
+    // those bytes are then cleared in place (or, should that fail, the store
+    // is rewritten into a fresh file). Marked inside the encrypting
+    // transaction and done after it, so that a kill in between is made good
+    // at the next opening.
     void markScrubPending();
     void scrubIfPending();
     // Encrypts (with a key) or decrypts (without) every picture of the album

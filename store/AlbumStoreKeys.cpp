@@ -5,6 +5,7 @@
 
 #include "AlbumStore.h"
 #include "StoreSchema.h"
+#include "StoreScrub.h"
 #include "TextRules.h"
 
 
@@ -59,6 +60,23 @@ struct LargeCache
     {
         try {
             db.execFixed("PRAGMA cache_size = -2000");
+        } catch (const SqlError &) {
+        }
+    }
+};
+
+// While pictures are encrypted in place, what the engine frees is zeroed:
+// the pictures' old chains of pages (reused at once for the encrypted
+// bytes, whose last page would keep the old tail) and the rows dropped
+// from the table's pages.
+struct ZeroedWhenFreed
+{
+    SqlConnection &db;
+    explicit ZeroedWhenFreed(SqlConnection &c) : db(c) { db.execFixed("PRAGMA secure_delete = ON"); }
+    ~ZeroedWhenFreed()
+    {
+        try {
+            db.execFixed("PRAGMA secure_delete = OFF");
         } catch (const SqlError &) {
         }
     }
@@ -291,6 +309,7 @@ bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)
     int done = 0;
     const ProgressShown progress(m_progressHandler, total + 1);
     const LargeCache cache(connection());
+    const ZeroedWhenFreed zeroed(connection());
     SqlTransaction t(connection());
     StoreSchema::createKeyTable(connection());
     Key added;
@@ -343,9 +362,16 @@ void AlbumStore::scrubIfPending()
             throw;
         return; // no such table: nothing ever pending
     }
-    // Left pending when it fails (a disk without room for the copy): tried
-    // again at the next opening.
     checkBeforeWriting();
+    try {
+        StoreScrub::clearUnusedSpace(m_path, connection());
+        connection().execFixed("DROP TABLE PicPendingTable");
+        return;
+    } catch (const SqlError &e) {
+        qWarning("Clearing the store's unused bytes failed (%s); the store is rewritten instead", e.what());
+    }
+    // Left pending when that fails too (a disk without room for the copy):
+    // tried again at the next opening.
     if (!compactIntoCopy(m_path))
         qWarning("The store could not be rewritten to clear the fragments of encrypted pictures");
 }
@@ -379,6 +405,7 @@ void AlbumStore::protectPlainPasswords()
     int done = 0;
     const ProgressShown progress(m_progressHandler, total + 1);
     const LargeCache cache(connection());
+    const ZeroedWhenFreed zeroed(connection());
     SqlTransaction t(connection());
     StoreSchema::createKeyTable(connection());
     for (const Plain &album : albums) {

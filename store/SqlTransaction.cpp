@@ -10,6 +10,10 @@ SqlTransaction::SqlTransaction(SqlConnection &db, Kind kind) : m_db(db)
         db.execFixed("BEGIN IMMEDIATE");
         return;
     }
+    if (kind == Kind::Exclusive) {
+        db.execFixed("BEGIN EXCLUSIVE");
+        return;
+    }
     db.execFixed("BEGIN DEFERRED");
     try {
         db.execFixed("SELECT count(*) FROM sqlite_master");

@@ -10,8 +10,9 @@ class SqlTransaction
 public:
     // A write transaction takes the write lock at once (BEGIN IMMEDIATE); a
     // read transaction takes the read lock at once, which keeps every other
-    // connection from committing until it ends. Throws SqlError.
-    enum class Kind { Write, Read };
+    // connection from committing until it ends; an exclusive one keeps
+    // every other connection from reading too. Throws SqlError.
+    enum class Kind { Write, Read, Exclusive };
     explicit SqlTransaction(SqlConnection &db, Kind kind = Kind::Write);
     ~SqlTransaction();
     SqlTransaction(const SqlTransaction &) = delete;

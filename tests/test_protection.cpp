@@ -10,6 +10,7 @@
 #include "JpegCodec.h"
 #include "JpegFixtures.h"
 #include "PicturePrefetch.h"
+#include "StorePages.h"
 #include "StoreSchema.h"
 #include "StreamedBytes.h"
 #include "TestStore.h"
@@ -22,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QTest>
+#include <QtEndian>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -279,6 +281,10 @@ private slots:
         // stay behind in the file.
         QVERIFY(m_f.store->setAlbumPassword(QStringLiteral("secret"), QStringLiteral("OpenSesame")));
         QVERIFY(m_f.store->addAlbum(QStringLiteral("born protected"), QStringLiteral("Sesame2")));
+        // Pages written again by the connection that encrypted the pictures
+        // (its cache held them with the old bytes) bring nothing back.
+        TestStore::addPictureBytes(m_f.dir, 2, QStringLiteral("o2"), makePictures(1, 100, 98).first());
+        QVERIFY(m_f.store->deletePicture(2, QStringLiteral("o2")));
         m_f.store->closeStore();
 
         const QByteArray pages = decryptedPages(m_f.path);
@@ -296,6 +302,89 @@ private slots:
                                                         QStringLiteral("SELECT Task FROM PicPendingTable")));
         for (const char *secret : {"OpenSesame", "opensesame", "Sesame2", "sesame2"})
             QVERIFY2(!pages.contains(secret), secret);
+    }
+
+    // Clearing the file after an encryption is written with the engine's
+    // own journal: killed half way, the journal is played back at the next
+    // read (the file whole, as before the clearing, with the clearing still
+    // to do), and the next opening clears the file.
+    void aKilledClearingIsPlayedBack()
+    {
+        // Two albums' pictures side by side in the table, some of each
+        // deleted: the rows of the album to protect were moved by page splits
+        // and merges and left bytes behind in free blocks and free pages.
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("secret"), QString()));
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("open"), QString()));
+        const QList<QByteArray> secret = makePictures(10, 150, 10);
+        const QList<QByteArray> open = makePictures(10, 130, 40);
+        QList<int> secretIds, openIds;
+        for (int i = 0; i < 10; ++i) {
+            secretIds.append(TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("s%1").arg(i), secret.at(i)));
+            openIds.append(TestStore::addPictureBytes(m_f.dir, 2, QStringLiteral("o%1").arg(i), open.at(i)));
+        }
+        for (int i : {2, 5, 6}) {
+            QVERIFY(m_f.store->deletePicture(1, QStringLiteral("s%1").arg(i)));
+            QVERIFY(m_f.store->deletePicture(2, QStringLiteral("o%1").arg(i)));
+        }
+        m_f.store->closeStore();
+
+        const QString journal = m_f.path + QStringLiteral("-journal");
+        QCOMPARE(QProcess::execute(QStringLiteral(QUILBO_ALBUMPASSWORD),
+                                   {QStringLiteral("--least-cost"), QStringLiteral("--killed-after-pages"),
+                                    QStringLiteral("2"), m_f.path, QStringLiteral("secret"), QString(),
+                                    QStringLiteral("pw")}),
+                 137);
+        // The journal as the engine reads it: a header of 4096 bytes, then
+        // each page's number, bytes and checksum.
+        const QByteArray journalled = TestStore::readFile(journal);
+        constexpr int kPage = StoreSchema::CipherPageSize;
+        const auto number = [](const char *at) { return qFromBigEndian<quint32>(at); };
+        QCOMPARE(qsizetype(4096 + number(journalled.constData() + 8) * (kPage + 8)), journalled.size());
+        QVERIFY(number(journalled.constData() + 8) > 2);
+        {
+            SqlConnection db;
+            db.open(m_f.path);
+            StoreSchema::keyConnection(db);
+            SqlStatement check(db, QStringLiteral("PRAGMA integrity_check"));
+            QVERIFY(check.next());
+            QCOMPARE(check.text(0), QStringLiteral("ok"));
+            QVERIFY(!QFile::exists(journal));
+            QCOMPARE(StorePages::findDamage(m_f.path, db), QString());
+            SqlStatement pending(db, QStringLiteral("SELECT count(*) FROM PicPendingTable"));
+            QVERIFY(pending.next());
+            QCOMPARE(pending.int64(0), 1);
+        }
+        const QByteArray file = TestStore::readFile(m_f.path);
+        for (qsizetype at = 4096; at < journalled.size(); at += kPage + 8) {
+            const qint64 page = number(journalled.constData() + at);
+            QCOMPARE(file.mid((page - 1) * kPage, kPage), journalled.mid(at + 4, kPage));
+        }
+        // There was something to clear: the file played back still holds
+        // bytes of the album's pictures (of those deleted, in free pages).
+        const QByteArray before = decryptedPages(m_f.path);
+        QVERIFY(std::any_of(secret.begin(), secret.end(), [&](const QByteArray &p) { return anyRunOf(p, before); }));
+
+        QVERIFY(m_f.store->openStore(m_f.path));
+        QVERIFY_THROWS_EXCEPTION(SqlError, SqlStatement(m_f.store->connection(),
+                                                        QStringLiteral("SELECT Task FROM PicPendingTable")));
+        QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("secret"), QStringLiteral("pw")));
+        SqlStatement check(m_f.store->connection(), QStringLiteral("PRAGMA integrity_check"));
+        QVERIFY(check.next());
+        QCOMPARE(check.text(0), QStringLiteral("ok"));
+        for (int i : {0, 1, 3, 4, 7, 8, 9}) {
+            QCOMPARE(m_f.store->pictureData(secretIds.at(i)), secret.at(i));
+            QCOMPARE(m_f.store->pictureData(openIds.at(i)), open.at(i));
+        }
+        TestStore::addPictureBytes(m_f.dir, 2, QStringLiteral("later"), makePictures(1, 140, 90).first());
+        QVERIFY(m_f.store->deletePicture(2, QStringLiteral("o0")));
+        m_f.store->closeStore();
+        const QByteArray pages = decryptedPages(m_f.path);
+        for (int i = 0; i < secret.size(); ++i)
+            QVERIFY2(!anyRunOf(secret.at(i), pages), qPrintable(QString::number(i)));
+        QVERIFY(anyRunOf(open.at(9), pages));
+        // Every page, free ones too, carries its code.
+        QVERIFY(m_f.store->openStore(m_f.path));
+        QCOMPARE(StorePages::findDamage(m_f.path, m_f.store->connection()), QString());
     }
 
     // A stored picture moved to another row, cut short or with a byte

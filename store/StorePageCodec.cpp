@@ -1,0 +1,124 @@
+#include "StorePageCodec.h"
+
+#include "StoreSchema.h"
+
+#include <openssl/crypto.h>
+#include <openssl/rand.h>
+
+#include <array>
+#include <cstring>
+
+namespace StorePageCodec {
+
+namespace {
+
+constexpr int kMacKeyRounds = 2;
+constexpr unsigned char kMacSaltMask = 0x3a;
+
+using DigestContext = std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)>;
+using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)>;
+
+} // namespace
+
+static_assert(SaltSize == StoreSchema::SaltSize && PageSize == StoreSchema::CipherPageSize,
+              "the codec's layout is the store's");
+
+// HMAC-SHA1 with the inner and outer keyed states made once, copied for
+// each page.
+struct Codec::State
+{
+    DigestContext inner{EVP_MD_CTX_new(), &EVP_MD_CTX_free};
+    DigestContext outer{EVP_MD_CTX_new(), &EVP_MD_CTX_free};
+    DigestContext work{EVP_MD_CTX_new(), &EVP_MD_CTX_free};
+    CipherContext cipher{EVP_CIPHER_CTX_new(), &EVP_CIPHER_CTX_free};
+    std::array<unsigned char, 32> key{};
+    std::array<unsigned char, SaltSize> salt{};
+    ~State() { OPENSSL_cleanse(key.data(), key.size()); }
+};
+
+Codec::Codec(const unsigned char *salt) : m_state(std::make_unique<State>())
+{
+    std::memcpy(m_state->salt.data(), salt, SaltSize);
+    const QByteArray key = StoreSchema::pageKeyFor(QByteArray(reinterpret_cast<const char *>(salt), SaltSize));
+    std::memcpy(m_state->key.data(), key.constData(), m_state->key.size());
+    unsigned char macSalt[SaltSize], macKey[32];
+    for (int i = 0; i < SaltSize; ++i)
+        macSalt[i] = salt[i] ^ kMacSaltMask;
+    PKCS5_PBKDF2_HMAC_SHA1(key.constData(), int(key.size()), macSalt, SaltSize, kMacKeyRounds, sizeof macKey, macKey);
+    std::array<unsigned char, 64> inner{}, outer{};
+    for (int i = 0; i < 64; ++i) {
+        const unsigned char k = i < int(sizeof macKey) ? macKey[i] : 0;
+        inner[i] = k ^ 0x36;
+        outer[i] = k ^ 0x5c;
+    }
+    OPENSSL_cleanse(macKey, sizeof macKey);
+    EVP_DigestInit_ex(m_state->inner.get(), EVP_sha1(), nullptr);
+    EVP_DigestUpdate(m_state->inner.get(), inner.data(), inner.size());
+    EVP_DigestInit_ex(m_state->outer.get(), EVP_sha1(), nullptr);
+    EVP_DigestUpdate(m_state->outer.get(), outer.data(), outer.size());
+    OPENSSL_cleanse(inner.data(), inner.size());
+    OPENSSL_cleanse(outer.data(), outer.size());
+}
+
+Codec::~Codec() = default;
+Codec::Codec(Codec &&) noexcept = default;
+
+void Codec::code(const unsigned char *page, qint64 number, unsigned char *digest)
+{
+    const int start = firstEncrypted(number);
+    const int covered = UsableSize - start + IvSize;
+    const quint32 n = quint32(number);
+    const unsigned char little[4] = {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
+                                     static_cast<unsigned char>(n >> 16), static_cast<unsigned char>(n >> 24)};
+    unsigned int size = 0;
+    EVP_MD_CTX *work = m_state->work.get();
+    EVP_MD_CTX_copy_ex(work, m_state->inner.get());
+    EVP_DigestUpdate(work, page + start, size_t(covered));
+    EVP_DigestUpdate(work, little, sizeof little);
+    EVP_DigestFinal_ex(work, digest, &size);
+    EVP_MD_CTX_copy_ex(work, m_state->outer.get());
+    EVP_DigestUpdate(work, digest, size);
+    EVP_DigestFinal_ex(work, digest, &size);
+}
+
+bool Codec::checks(const unsigned char *page, qint64 number)
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    code(page, number, digest);
+    return std::memcmp(digest, page + UsableSize + IvSize, MacSize) == 0;
+}
+
+bool Codec::decrypt(const unsigned char *page, qint64 number, unsigned char *plain)
+{
+    if (!checks(page, number))
+        return false;
+    const int start = firstEncrypted(number);
+    EVP_CIPHER_CTX *c = m_state->cipher.get();
+    int n = 0;
+    return EVP_DecryptInit_ex(c, EVP_aes_256_cbc(), nullptr, m_state->key.data(), page + UsableSize) == 1
+           && EVP_CIPHER_CTX_set_padding(c, 0) == 1
+           && EVP_DecryptUpdate(c, plain + start, &n, page + start, UsableSize - start) == 1
+           && n == UsableSize - start;
+}
+
+bool Codec::encrypt(const unsigned char *plain, qint64 number, unsigned char *page)
+{
+    const int start = firstEncrypted(number);
+    // As the engine does: the whole reserve random, the IV its first bytes.
+    if (RAND_bytes(page + UsableSize, Reserve) != 1)
+        return false;
+    EVP_CIPHER_CTX *c = m_state->cipher.get();
+    int n = 0;
+    if (EVP_EncryptInit_ex(c, EVP_aes_256_cbc(), nullptr, m_state->key.data(), page + UsableSize) != 1
+        || EVP_CIPHER_CTX_set_padding(c, 0) != 1
+        || EVP_EncryptUpdate(c, page + start, &n, plain + start, UsableSize - start) != 1 || n != UsableSize - start)
+        return false;
+    if (start > 0)
+        std::memcpy(page, m_state->salt.data(), SaltSize);
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    code(page, number, digest);
+    std::memcpy(page + UsableSize + IvSize, digest, MacSize);
+    return true;
+}
+
+} // namespace StorePageCodec
