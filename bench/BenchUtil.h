@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -78,6 +79,12 @@ inline double shellMs(const QString &command)
     t.start();
     QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), command});
     return double(t.nsecsElapsed()) / 1e6;
+}
+
+// Megabytes free on the disk holding the folder.
+inline qint64 freeMb(const QString &folder)
+{
+    return QStorageInfo(folder).bytesAvailable() / 1000000;
 }
 
 // The machine's load average over the last minute, as /proc tells it.

@@ -1,12 +1,13 @@
 // Protected albums:
 //   - a 12-megapixel picture (4000 x 3000, quality 92) of a protected album
 //     shown, selection to pixels, against the same picture of an open album;
-//   - a password set on an album of 500 MB (its pictures encrypted, then the
-//     store rewritten so that no clear fragment stays), changed (a new key,
-//     every picture encrypted anew) and removed, against the compaction of a
-//     500 MB store with a tenth of its pictures deleted;
-//   - the time a password check takes (the album key opened).
-//   bench_protection [megabytes of the album]
+//   - the time a password check takes (the album key opened);
+//   - a password set on a 10-picture album of 77 MB (its pictures encrypted,
+//     then the file's unused bytes cleared), changed (a new key, every
+//     picture encrypted anew) and removed, in a store of 100 MB and in one of
+//     the size given, against cp + sync of the album's 10 files, alternately.
+//   bench_protection [megabytes of the larger store, 1000] [its folder, .]
+// The larger store is skipped where its folder has no room for it.
 
 #include "AlbumLibrary.h"
 #include "AlbumStore.h"
@@ -40,13 +41,20 @@ public:
     QString askPassword(const QString &, const QString &) override { return QStringLiteral("pw"); }
 };
 
-// Fills the album with 5 MB pictures of random bytes in one transaction.
-void fillAlbum(AlbumStore &store, int albumId, int count, int firstId)
+// Picture number i: bytes of its own, as random as a photograph's.
+QByteArray pictureBytes(int i, int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator(quint32(i)).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    return bytes;
+}
+
+// Fills the album with pictures of that size in one transaction.
+void fillAlbum(AlbumStore &store, int albumId, int count, int firstId, int size = 5 << 20)
 {
     SqlTransaction t(store.connection());
-    QByteArray bytes(5 << 20, Qt::Uninitialized);
     for (int i = firstId; i < firstId + count; ++i) {
-        QRandomGenerator(quint32(i)).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+        const QByteArray bytes = pictureBytes(i, size);
         SqlStatement info(store.connection(), QStringLiteral("INSERT INTO PicInfoTable (PicInfoID, PicLibID, PicName, "
                                                              "PicExt) VALUES (?, ?, ?, 'jpg')"));
         info.bind(1, i).bind(2, albumId).bind(3, QStringLiteral("IMG_%1").arg(i)).exec();
@@ -62,7 +70,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int megabytes = argc > 1 ? std::atoi(argv[1]) : 500;
+    const int megabytes = argc > 1 ? std::atoi(argv[1]) : 1000;
     QTemporaryDir dir(QDir::current().filePath(QStringLiteral("bench-XXXXXX")));
 
     // ---- showing
@@ -116,48 +124,57 @@ int main(int argc, char **argv)
                     checks.front(), checks.back());
     }
 
-    // ---- setting and removing a password
-    const int count = megabytes / 5;
-    AlbumStore store;
-    QTemporaryDir big(dir.filePath(QStringLiteral("XXXXXX")));
-    const QString bigPath = Bench::openNewStore(big, store);
-    store.addAlbum(QStringLiteral("album"), QString());
-    fillAlbum(store, 1, count, 1);
-    std::printf("album: %d pictures, %.0f MB store\n", count, QFileInfo(bigPath).size() / 1e6);
-    std::vector<double> sets;
-    std::vector<double> changes;
-    std::vector<double> removes;
-    for (int i = 0; i < 3; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        store.setAlbumPassword(QStringLiteral("album"), QStringLiteral("pw"));
-        sets.push_back(double(timer.nsecsElapsed()) / 1e6);
-        timer.restart();
-        store.setAlbumPassword(QStringLiteral("album"), QStringLiteral("pw2"));
-        changes.push_back(double(timer.nsecsElapsed()) / 1e6);
-        timer.restart();
-        store.setAlbumPassword(QStringLiteral("album"), QString());
-        removes.push_back(double(timer.nsecsElapsed()) / 1e6);
+    // ---- setting, changing and removing a password
+    // A 10-picture album of 77 MB in the middle of stores of growing size,
+    // against cp + sync of the album's 10 files, alternately.
+    const QString bigFolder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::currentPath();
+    constexpr int kAlbumPicture = 7700 * 1000;
+    constexpr int kAlbumFirst = 50000;
+    QTemporaryDir files(dir.filePath(QStringLiteral("files-XXXXXX")));
+    for (int i = kAlbumFirst; i < kAlbumFirst + 10; ++i) {
+        QFile f(files.filePath(QStringLiteral("IMG_%1.jpg").arg(i)));
+        f.open(QIODevice::WriteOnly);
+        f.write(pictureBytes(i, kAlbumPicture));
     }
-    store.closeStore();
-
-    // The baseline: a store of the same size, a tenth of it deleted, compacted.
-    std::vector<double> compactions;
-    for (int i = 0; i < 3; ++i) {
-        const QString copy = big.filePath(QStringLiteral("compact.pdb"));
-        QFile::remove(copy);
-        QFile::copy(bigPath, copy);
-        store.openStore(copy);
-        for (int n = 1; n <= count; n += 10)
-            store.deletePicture(1, QStringLiteral("IMG_%1").arg(n));
-        QElapsedTimer timer;
-        timer.start();
-        store.compactStore(copy);
-        compactions.push_back(double(timer.nsecsElapsed()) / 1e6);
-        store.closeStore();
+    for (const int storeMb : {100, megabytes}) {
+        QTemporaryDir big(QDir(bigFolder).filePath(QStringLiteral("bench-store-XXXXXX")));
+        if (Bench::freeMb(big.path()) < storeMb * 2 + 500) {
+            std::printf("store of %d MB: skipped, %s has no room for it and its copy\n\n", storeMb,
+                        qPrintable(bigFolder));
+            continue;
+        }
+        AlbumStore store;
+        Bench::openNewStore(big, store);
+        store.addAlbum(QStringLiteral("before"), QString());
+        store.addAlbum(QStringLiteral("album"), QString());
+        store.addAlbum(QStringLiteral("after"), QString());
+        const int rest = std::max(0, (storeMb - 77) / 5);
+        fillAlbum(store, 1, rest / 2, 1);
+        fillAlbum(store, 2, 10, kAlbumFirst, kAlbumPicture);
+        fillAlbum(store, 3, rest - rest / 2, 100000);
+        std::printf("store of %.0f MB, album of 10 pictures (77 MB), in %s\n",
+                    QFileInfo(big.filePath(QStringLiteral("pdate.pdb"))).size() / 1e6, qPrintable(bigFolder));
+        const QString copies = big.filePath(QStringLiteral("copies"));
+        const auto copyFiles = [&] {
+            Bench::shellMs(QStringLiteral("rm -rf '%1' && mkdir '%1' && cp '%2'/* '%1'/ && sync '%1'/*")
+                               .arg(copies, files.path()));
+        };
+        std::vector<double> sets, changes, removes, cps;
+        for (int i = 0; i < 5; ++i) {
+            for (auto [password, into] : {std::pair{"pw", &sets}, std::pair{"pw2", &changes}, std::pair{"", &removes}}) {
+                QElapsedTimer timer;
+                timer.start();
+                store.setAlbumPassword(QStringLiteral("album"), QString::fromLatin1(password));
+                into->push_back(double(timer.nsecsElapsed()) / 1e6);
+                timer.restart();
+                copyFiles();
+                cps.push_back(double(timer.nsecsElapsed()) / 1e6);
+            }
+        }
+        Bench::reportRuns("password set (encrypt, clear)", sets, "cp + sync of the album's files", cps, 3.0);
+        Bench::reportRuns("password changed (a new key)", changes, "cp + sync of the album's files", cps, 3.0);
+        Bench::reportRuns("password removed (decrypt)", removes, "cp + sync of the album's files", cps, 3.0);
+        std::printf("\n");
     }
-    Bench::reportRuns("password set (encrypt, rewrite)", sets, "compaction of the same size", compactions, 0);
-    Bench::reportRuns("password changed (new key)", changes, "compaction of the same size", compactions, 0);
-    Bench::reportRuns("password removed (decrypt)", removes, "compaction of the same size", compactions, 0);
     return Bench::exitStatus();
 }
