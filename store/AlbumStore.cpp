@@ -85,6 +85,13 @@ bool AlbumStore::openStore(const QString &path)
     // Album passwords an older version kept as text are replaced by real
     // protection. Should that fail (a full disk), nothing has changed: the
     // store works as an older one and is converted at its next opening.
+    // Without it (a store in a folder that cannot be written), names are
+    // looked up all the same, only slower.
+    try {
+        indexPictureNames();
+    } catch (const std::exception &e) {
+        qWarning("The pictures' names could not be indexed: %s", e.what());
+    }
     try {
         protectPlainPasswords();
         // One cut off before it was done.
@@ -93,6 +100,36 @@ bool AlbumStore::openStore(const QString &path)
         qWarning("The album passwords could not be converted: %s", e.what());
     }
     return true;
+}
+
+void AlbumStore::indexPictureNames()
+{
+    if (m_damaged)
+        return;
+    // Any index that begins with the album and the name serves, the
+    // UNIQUE (PicLibID, PicName) of every store made here among them.
+    QStringList indexes;
+    {
+        SqlStatement list(connection(), QStringLiteral("PRAGMA index_list(PicInfoTable)"));
+        while (list.next())
+            if (list.int64(4) == 0) // not partial
+                indexes.append(list.text(1));
+    }
+    for (const QString &index : indexes) {
+        SqlStatement info(connection(), QStringLiteral("PRAGMA index_info(\"%1\")")
+                                                  .arg(QString(index).replace(QLatin1Char('"'), QStringLiteral("\"\""))));
+        QStringList columns;
+        while (info.next())
+            columns.append(info.text(2).toLower());
+        if (columns.mid(0, 2) == QStringList{QStringLiteral("piclibid"), QStringLiteral("picname")})
+            return;
+    }
+    // A store made elsewhere: the index compares names by the column's own
+    // rule, as every lookup of a name there always did.
+    checkBeforeWriting();
+    SqlTransaction t(connection());
+    connection().execFixed("CREATE INDEX IF NOT EXISTS PicInfoLibNameIdx ON PicInfoTable (PicLibID, PicName)");
+    t.commit();
 }
 
 bool AlbumStore::openConnection()

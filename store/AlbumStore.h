@@ -237,6 +237,9 @@ private:
     // Opens m_path with the database password; the lock is the caller's.
     bool openConnection();
     void writeWholeNote();
+    // Makes an index on (album, name) in a store that has none (one made
+    // elsewhere), so that looking a name up does not read the whole table.
+    void indexPictureNames();
     // Protects every album whose password an older version stored as text:
     // verifier, key, pictures encrypted, in one transaction.
     void protectPlainPasswords();

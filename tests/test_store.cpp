@@ -332,6 +332,55 @@ private slots:
         QVERIFY(!runShell(sqlite3, path, QStringLiteral(".tables\n")).contains(QLatin1String("PicLibTable")));
     }
 
+    // A store made elsewhere, without the UNIQUE (album, name) of the
+    // stores made here, gets an index at its first opening, so that a name
+    // is looked up without reading the table; the names compare as that
+    // store's column always compared them. A store made here gets none.
+    void storeWithoutNameIndexGetsOne()
+    {
+        const auto indexes = [this] {
+            QStringList names;
+            SqlStatement list(m_f.store->connection(), QStringLiteral("PRAGMA index_list(PicInfoTable)"));
+            while (list.next())
+                names.append(list.text(1));
+            return names;
+        };
+        const auto lookupPlan = [this] {
+            SqlStatement plan(m_f.store->connection(),
+                              QStringLiteral("EXPLAIN QUERY PLAN SELECT PicInfoID FROM PicInfoTable "
+                                             "WHERE PicName = 'IMG_7' AND PicLibID = 1"));
+            return plan.next() ? plan.text(3) : QString();
+        };
+        QVERIFY(m_f.store->openStore(TestStore::makeStore(m_f.dir)));
+        QCOMPARE(indexes().size(), 1);
+        m_f.store->closeStore();
+
+        const QString path = m_f.dir.filePath(QStringLiteral("elsewhere.pdb"));
+        {
+            SqlConnection db;
+            db.open(path, true);
+            StoreSchema::keyConnection(db);
+            db.execFixed("CREATE TABLE PicLibTable (PicLibID INTEGER PRIMARY KEY, PicLibName TEXT, PicPass TEXT)");
+            db.execFixed("CREATE TABLE PicInfoTable (PicInfoID INTEGER PRIMARY KEY, PicLibID INTEGER, PicName TEXT, "
+                         "PicExt TEXT)");
+            db.execFixed("CREATE TABLE PicTable (PicInfoID INTEGER PRIMARY KEY, Pic BLOB)");
+            db.execFixed("INSERT INTO PicLibTable VALUES (1, 'a', '')");
+            for (int i = 1; i <= 20; ++i)
+                SqlStatement(db, QStringLiteral("INSERT INTO PicInfoTable VALUES (?, 1, ?, 'jpg')"))
+                    .bind(1, i)
+                    .bind(2, QStringLiteral("IMG_%1").arg(i))
+                    .exec();
+        }
+        for (int opening = 0; opening < 2; ++opening) {
+            QVERIFY(m_f.store->openStore(path));
+            QCOMPARE(indexes(), QStringList{QStringLiteral("PicInfoLibNameIdx")});
+            QVERIFY2(lookupPlan().contains(QLatin1String("PicInfoLibNameIdx")), qPrintable(lookupPlan()));
+            QCOMPARE(m_f.store->findPictureId(1, QStringLiteral("IMG_7")), 7);
+            QCOMPARE(m_f.store->findPictureId(1, QStringLiteral("img_7")), -1);
+            m_f.store->closeStore();
+        }
+    }
+
     void textRules()
     {
         QCOMPARE(trimText(QStringLiteral("  Trip  ")), QStringLiteral("Trip"));
