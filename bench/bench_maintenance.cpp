@@ -5,7 +5,9 @@
 // compacted size, and what the check of every page before a first write
 // costs: a tool adding a picture to a store noted whole, and to one that is
 // not (alternately), and against reading the file.
-//   bench_maintenance [megabytes]
+//   bench_maintenance [megabytes, 2000] [folder for the store, .]
+// Skipped, saying so, where the folder has no room for the store and its
+// copies.
 
 #include "AlbumStore.h"
 #include "BenchUtil.h"
@@ -35,7 +37,13 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int megabytes = argc > 1 ? std::atoi(argv[1]) : 2000;
-    QTemporaryDir dir(QDir::current().filePath(QStringLiteral("bench-XXXXXX")));
+    const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::currentPath();
+    if (Bench::freeMb(folder) < qint64(megabytes) * 3 + 500) {
+        std::printf("skipped: %s has %lld MB free, a store of %d MB and its copies need %d\n", qPrintable(folder),
+                    Bench::freeMb(folder), megabytes, megabytes * 3 + 500);
+        return 0;
+    }
+    QTemporaryDir dir(QDir(folder).filePath(QStringLiteral("bench-XXXXXX")));
     const QString storeFolder = dir.filePath(QStringLiteral("date"));
     QDir().mkpath(storeFolder);
     QTemporaryDir storeDir(storeFolder + QStringLiteral("/XXXXXX"));

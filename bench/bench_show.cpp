@@ -1,6 +1,6 @@
 // Showing 24-megapixel pictures (6000 x 4000, quality 92), each against a
 // libjpeg-turbo decode of the same bytes at 1/8 scale, measured in the same
-// run: selection to pixels drawn in the fitted viewer, stepping to a
+// run: a key press in the tree to pixels drawn in the fitted viewer, stepping to a
 // neighbour decoded ahead, the first picture of a new process, and zoom
 // steps with their time and peak memory.
 //   bench_show                 the whole benchmark
@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QWheelEvent>
@@ -50,7 +51,8 @@ double decodeEighth(const QByteArray &jpeg)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-// The child process: one picture shown, timed from its selection.
+// The child process: one picture shown, timed from its selection once the
+// window has been drawn.
 int firstShow(const QString &path)
 {
     AlbumStore store;
@@ -59,6 +61,9 @@ int firstShow(const QString &path)
     MainWindow window(library, path);
     window.show();
     Bench::expandAll(window);
+    // The window drawn once, as the user sees it before choosing a picture.
+    window.grab();
+    QCoreApplication::processEvents();
     QElapsedTimer timer;
     timer.start();
     Bench::tree(window)->setCurrentIndex(pictureNode(window, 0));
@@ -118,10 +123,13 @@ int main(int argc, char **argv)
     Bench::expandAll(window);
     const QModelIndex album = Bench::albumNode(window, 0);
 
-    // Selection to pixels, nothing decoded ahead, as a user selects a
-    // picture: with the window idle before (the neighbours of the last one
-    // read and decoded meanwhile).
+    // A key press in the tree to the pixels drawn, nothing decoded ahead,
+    // as a user steps from the album onto its first picture: with the window
+    // idle before (the neighbours of the last one read and decoded
+    // meanwhile). The press goes through the window's own event handling.
     std::vector<double> shows;
+    QWidget *tree = Bench::tree(window);
+    tree->setFocus();
     for (int i = 0; i < 9; ++i) {
         Bench::tree(window)->setCurrentIndex(album);
         Bench::settle();
@@ -129,9 +137,16 @@ int main(int argc, char **argv)
         showsBase.push_back(decodeEighth(jpeg));
         QElapsedTimer timer;
         timer.start();
-        Bench::tree(window)->setCurrentIndex(pictureNode(window, 0));
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(tree, &press);
+        QApplication::sendEvent(tree, &release);
         Bench::drawn(window);
         shows.push_back(double(timer.nsecsElapsed()) / 1e6);
+        if (Bench::tree(window)->currentIndex() != pictureNode(window, 0)) {
+            std::fprintf(stderr, "the key press did not select the first picture\n");
+            return 1;
+        }
         Bench::settle();
     }
 
@@ -157,7 +172,7 @@ int main(int argc, char **argv)
     std::printf("  of the show: our 1/8 decode %.2f ms, the blob read from the store %.2f ms\n",
                 Bench::medianMs(25, [&] { JpegCodec::decode(jpeg, eighthOptions); }),
                 Bench::medianMs(9, [&] { store.pictureData(1); }));
-    Bench::reportRuns("select -> pixels in the fitted viewer", shows, "1/8 decode of the same bytes", showsBase, 1.15);
+    Bench::reportRuns("key press -> pixels, fitted viewer", shows, "1/8 decode of the same bytes", showsBase, 1.15);
     Bench::reportRuns("step to the next, decoded ahead", steps, "1/8 decode of the same bytes", stepsBase, 0.3);
     Bench::reportRuns("first picture in a new process", firsts, "1/8 decode of the same bytes", firstsBase, 1.5);
 

@@ -38,7 +38,10 @@ void StoreCheck::start()
             },
             Qt::QueuedConnection);
     });
-    m_thread->start(QThread::LowPriority);
+    // Only on a processor nothing else wants (the system's idle class): on
+    // two cores the check would otherwise slow the first picture shown by
+    // a third, and a large store takes seconds to check.
+    m_thread->start(QThread::IdlePriority);
 }
 
 bool StoreCheck::isRunning() const { return m_thread && m_thread->isRunning(); }
