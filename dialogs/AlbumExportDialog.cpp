@@ -166,23 +166,20 @@ void AlbumExportDialog::run(const QString &folder, const QString &album)
     QString why;
     {
         const Running running(this);
-        for (const int pictureId : ids) {
-            QCoreApplication::processEvents();
-            // Each file holds the original file as it was imported, with its
-            // full quality and its camera's data; a picture that does not
-            // decrypt is not written at all.
-            progressLabel->setText(QStringLiteral("正在导出:   ") + folder + QLatin1Char('/') + QString::number(pictureId));
-            progressLabel->repaint();
-            bool written = false;
-            try {
-                written = library().exportPicture(pictureId, folder);
-            } catch (const AlbumCipher::CipherError &e) {
-                why = QString::fromUtf8(e.what());
-            }
-            if (!written) {
-                failed = true;
-                break;
-            }
+        // Each file holds the original file as it was imported, with its
+        // full quality and its camera's data; a picture that does not
+        // decrypt is not written at all, nor any after it.
+        try {
+            const int written = library().exportPictures(ids, folder, [&](int pictureId) {
+                QCoreApplication::processEvents();
+                progressLabel->setText(QStringLiteral("正在导出:   ") + folder + QLatin1Char('/') +
+                                       QString::number(pictureId));
+                progressLabel->repaint();
+            });
+            failed = written < ids.size();
+        } catch (const AlbumCipher::CipherError &e) {
+            why = QString::fromUtf8(e.what());
+            failed = true;
         }
     }
     if (failed)

@@ -97,7 +97,11 @@ public:
     {
         return m_store.streamPictureData(pictureId, into, ready);
     }
-    bool exportPicture(int pictureId, const QString &folder) { return m_store.exportPictureFile(pictureId, folder); }
+    int exportPictures(const QList<int> &pictureIds, const QString &folder,
+                       const std::function<void(int pictureId)> &progress)
+    {
+        return m_store.exportPictureFiles(pictureIds, folder, progress);
+    }
     // A picture shown, written as a JPEG file; see AlbumStore::savePictureFile.
     bool savePictureFile(const QImage *picture, const QString &path, const QString &ext)
     {

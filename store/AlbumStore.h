@@ -191,6 +191,15 @@ public:
     // file name or the file cannot be written; passes store and cipher
     // errors on (nothing is written then).
     bool exportPictureFile(int pictureId, const QString &folder);
+    // Writes the pictures to folder, in that order, each as
+    // exportPictureFile does, and returns how many were written: all, or up
+    // to the first that could not be (a store or cipher error about it is
+    // passed on once those before it are written). The stored bytes are
+    // read ahead, a few pictures at most, on two threads of their own
+    // through connections of their own, while this thread decrypts and
+    // writes; before each file is written, progress is told its picture.
+    int exportPictureFiles(const QList<int> &pictureIds, const QString &folder,
+                           const std::function<void(int pictureId)> &progress);
     // Decodes the stored picture into *picture (an RGB32 bitmap, upright).
     // Without a picture, does nothing; with no such picture, leaves it
     // unchanged. Passes store and decoder errors on ("JPEG error #%d"),
@@ -234,6 +243,8 @@ public:
     static QString backupTarget(const QString &storePath, const QString &target);
 
 private:
+    // The picture's bytes as imported written to folder/<its name>.jpg.
+    bool writePictureFile(int pictureId, const QString &folder, const QByteArray &bytes);
     // Opens m_path with the database password; the lock is the caller's.
     bool openConnection();
     void writeWholeNote();

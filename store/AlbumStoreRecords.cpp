@@ -382,7 +382,11 @@ bool AlbumStore::streamPictureData(int pictureId, StreamedBytes &into, const std
 
 bool AlbumStore::exportPictureFile(int pictureId, const QString &folder)
 {
-    const QByteArray bytes = pictureData(pictureId);
+    return writePictureFile(pictureId, folder, pictureData(pictureId));
+}
+
+bool AlbumStore::writePictureFile(int pictureId, const QString &folder, const QByteArray &bytes)
+{
     const QString name = pictureName(pictureId);
     // A link under a picture's name, even one pointing nowhere, is left
     // alone: nothing is written where it points.

@@ -304,6 +304,37 @@ private slots:
             QVERIFY2(!pages.contains(secret), secret);
     }
 
+    // An album exported with its pictures read ahead on other threads: the
+    // files in the album's order, each as imported; a picture that does not
+    // decrypt stops the export there, with every picture before it written
+    // and none after.
+    void exportReadsAheadInOrder()
+    {
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QStringLiteral("pw")));
+        const QList<QByteArray> pictures = makePictures(7, 120, 60);
+        QList<int> ids;
+        for (int i = 0; i < pictures.size(); ++i)
+            ids.append(TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("p%1").arg(i), pictures.at(i)));
+        QList<int> told;
+        const auto tell = [&](int id) { told.append(id); };
+        const QString whole = m_f.dir.filePath(QStringLiteral("whole"));
+        QVERIFY(QDir().mkpath(whole));
+        QCOMPARE(m_f.store->exportPictureFiles(ids, whole, tell), 7);
+        QCOMPARE(told, ids);
+        for (int i = 0; i < pictures.size(); ++i)
+            QCOMPARE(TestStore::readFile(whole + QStringLiteral("/p%1.jpg").arg(i)), pictures.at(i));
+
+        QByteArray damaged = storedBytes(*m_f.store, ids.at(4));
+        damaged[damaged.size() / 2] = char(damaged.at(damaged.size() / 2) ^ 1);
+        writeStored(*m_f.store, ids.at(4), damaged);
+        const QString cut = m_f.dir.filePath(QStringLiteral("cut"));
+        QVERIFY(QDir().mkpath(cut));
+        QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError, m_f.store->exportPictureFiles(ids, cut, {}));
+        QCOMPARE(QDir(cut).entryList(QDir::Files),
+                 (QStringList{QStringLiteral("p0.jpg"), QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg"),
+                              QStringLiteral("p3.jpg")}));
+    }
+
     // Clearing the file after an encryption is written with the engine's
     // own journal: killed half way, the journal is played back at the next
     // read (the file whole, as before the clearing, with the clearing still
