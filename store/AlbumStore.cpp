@@ -199,7 +199,7 @@ void AlbumStore::checkBeforeWriting()
     if (!m_foundWhole && !m_damaged) {
         QString damage;
         try {
-            damage = StorePages::findDamage(m_path, connection());
+            damage = StorePages::findDamage(connection());
         } catch (const SqlError &e) {
             if (!SqlError::meansDamage(e.code()))
                 throw;

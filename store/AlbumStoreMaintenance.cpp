@@ -344,6 +344,9 @@ bool AlbumStore::backupStore(const QString &storePath, const QString &target)
             const int in = ::open(QFile::encodeName(storePath).constData(), O_RDONLY | O_CLOEXEC);
             if (in >= 0) {
                 ok = copyAll(in, out) && ::fsync(out) == 0 && copyMatches(in, out);
+                // Closed once the transaction is over: closing any descriptor
+                // of the file lets go of the engine's locks on it too.
+                reading.reset();
                 ::close(in);
             }
         } catch (const SqlError &) {

@@ -55,7 +55,7 @@ std::optional<QString> StoreCheck::checkPages()
         // Nothing is written through this connection; it only holds a read
         // lock while a few megabytes are read.
         db.execFixed("PRAGMA query_only = ON");
-        return StorePages::findDamage(m_path, db, &m_stop);
+        return StorePages::findDamage(db, &m_stop);
     } catch (const SqlError &e) {
         // A store that cannot be read for any other reason (busy for long,
         // gone) is not called damaged: the program's own reads will tell.

@@ -1,24 +1,16 @@
 #include "StorePages.h"
 
-#include "FileReading.h"
+#include "EngineFile.h"
 #include "Sql.h"
 #include "StorePageCodec.h"
 
 #include <QFile>
-#include <QScopeGuard>
 
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <array>
-#include <cerrno>
-#include <cstring>
-#include <memory>
 #include <optional>
 #include <vector>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -50,13 +42,9 @@ QString pageDamaged(qint64 page, qint64 pages)
 
 namespace StorePages {
 
-QString findDamage(const QString &path, SqlConnection &lock, const std::atomic_bool *stop)
+QString findDamage(SqlConnection &lock, const std::atomic_bool *stop)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw SqlError(SQLITE_CANTOPEN, "cannot read " + path.toStdString() + ": " + std::strerror(errno));
-    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
-
+    const EngineFile file(lock);
     std::vector<unsigned char> chunk;
     std::optional<Codec> codec;
     qint64 pages = 0;
@@ -74,20 +62,17 @@ QString findDamage(const QString &path, SqlConnection &lock, const std::atomic_b
                     return pageDamaged(1, std::max<qint64>(pages, 1));
                 throw;
             }
-            struct stat file = {};
-            if (::fstat(fd, &file) != 0)
-                throw SqlError(SQLITE_IOERR, "cannot read " + path.toStdString());
-            if (file.st_size % kPage != 0)
-                return QStringLiteral("the file is %1 bytes, not a whole number of pages").arg(qint64(file.st_size));
+            const qint64 size = file.size();
+            if (size % kPage != 0)
+                return QStringLiteral("the file is %1 bytes, not a whole number of pages").arg(size);
             // A compaction may have made it shorter since the last chunk.
-            pages = qint64(file.st_size) / kPage;
+            pages = size / kPage;
             count = std::min<qint64>(kChunkPages, pages - first + 1);
             if (count <= 0)
                 return QString();
             const size_t bytes = size_t(count) * kPage;
             chunk.resize(std::max(chunk.size(), bytes));
-            if (readAt(fd, chunk.data(), bytes, off_t((first - 1) * kPage)) != ssize_t(bytes))
-                throw SqlError(SQLITE_IOERR, "cannot read " + path.toStdString());
+            file.read(chunk.data(), qint64(bytes), (first - 1) * kPage);
         }
         if (!codec)
             codec.emplace(chunk.data());

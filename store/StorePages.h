@@ -17,16 +17,18 @@ class SqlConnection;
 
 namespace StorePages {
 
-// Empty when every page of the file at path checks; else what is wrong, in
-// English, for a detail ("page 500 of 1000 does not check"). The file is
-// read a few megabytes at a time, each under a read transaction of lock
-// (a connection to the same store), so that no write is half done under a
-// read and the engine's writers wait only a moment; inside a transaction
-// lock already has, that one holds. A store whose first page cannot be
-// read is damaged too. Stops early, with nothing found, once stop is set.
+// Empty when every page of the store file lock (a connection) is on
+// checks; else what is wrong, in English, for a detail ("page 500 of 1000
+// does not check"). The file is read through the connection's own handle
+// (another descriptor, once closed, would let go of its locks), a few
+// megabytes at a time, each under a read transaction of lock, so that no
+// write is half done under a read and the engine's writers wait only a
+// moment; inside a transaction lock already has, that one holds. A store
+// whose first page cannot be read is damaged too. Stops early, with nothing
+// found, once stop is set.
 // Throws SqlError when the store cannot be read for another reason (busy
 // for long).
-QString findDamage(const QString &path, SqlConnection &lock, const std::atomic_bool *stop = nullptr);
+QString findDamage(SqlConnection &lock, const std::atomic_bool *stop = nullptr);
 
 // Whether the file is an album store, whatever became of its first page:
 // some of the pages after the first carry the store's codes (keyed from the

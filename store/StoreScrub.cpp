@@ -1,5 +1,6 @@
 #include "StoreScrub.h"
 
+#include "EngineFile.h"
 #include "Sql.h"
 #include "StorePageCodec.h"
 
@@ -146,43 +147,27 @@ bool clearPage(unsigned char *plain, const Page &page, std::vector<Page> *next)
     return found;
 }
 
-// The store's file as the engine holds it open: reading and writing through
-// its own handle keeps its locks (closing another descriptor of the file
-// would drop them).
-class EngineFile
+// The store's pages through the engine's own handle.
+class PageFile
 {
 public:
-    explicit EngineFile(SqlConnection &db)
+    explicit PageFile(SqlConnection &db) : m_file(db)
     {
-        if (sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &m_file) != SQLITE_OK || !m_file
-            || !m_file->pMethods)
-            throw SqlError(SQLITE_ERROR, "the store's file is not open");
-        sqlite3_int64 size = 0;
-        if (m_file->pMethods->xFileSize(m_file, &size) != SQLITE_OK)
-            throw SqlError(SQLITE_IOERR, "cannot read the store's size");
+        const qint64 size = m_file.size();
         if (size % PageSize != 0 || size < PageSize)
             throw SqlError(SQLITE_CORRUPT, "the store is not a whole number of pages");
         m_pages = size / PageSize;
     }
     qint64 pages() const { return m_pages; }
-    void read(qint64 number, unsigned char *into) const
-    {
-        if (m_file->pMethods->xRead(m_file, into, PageSize, (number - 1) * PageSize) != SQLITE_OK)
-            throw SqlError(SQLITE_IOERR, "cannot read page " + std::to_string(number) + " of the store");
-    }
+    void read(qint64 number, unsigned char *into) const { m_file.read(into, PageSize, (number - 1) * PageSize); }
     void write(qint64 number, const unsigned char *from) const
     {
-        if (m_file->pMethods->xWrite(m_file, from, PageSize, (number - 1) * PageSize) != SQLITE_OK)
-            throw SqlError(SQLITE_IOERR, "cannot write page " + std::to_string(number) + " of the store");
+        m_file.write(from, PageSize, (number - 1) * PageSize);
     }
-    void flush() const
-    {
-        if (m_file->pMethods->xSync(m_file, SQLITE_SYNC_NORMAL) != SQLITE_OK)
-            throw SqlError(SQLITE_IOERR, "cannot flush the store");
-    }
+    void flush() const { m_file.flush(); }
 
 private:
-    sqlite3_file *m_file = nullptr;
+    EngineFile m_file;
     qint64 m_pages = 0;
 };
 
@@ -200,7 +185,7 @@ void flushFolder(const QString &file)
 
 // Writes the journal holding the pages' bytes as they are now, flushed with
 // its folder entry. Throws; nothing is left on failure.
-void writeJournal(const QString &journal, const EngineFile &file, const std::vector<Page> &pages, mode_t mode)
+void writeJournal(const QString &journal, const PageFile &file, const std::vector<Page> &pages, mode_t mode)
 {
     const QByteArray name = QFile::encodeName(journal);
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
@@ -261,7 +246,7 @@ Outcome clearUnusedSpace(const QString &path, SqlConnection &db)
         while (roots.next())
             next.push_back({quint32(roots.int64(0)), Kind::Tree});
     }
-    const EngineFile file(db);
+    const PageFile file(db);
     std::vector<unsigned char> raw(PageSize), plain(PageSize);
     file.read(1, raw.data());
     Codec codec(raw.data());

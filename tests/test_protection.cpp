@@ -380,7 +380,7 @@ private slots:
             QVERIFY(check.next());
             QCOMPARE(check.text(0), QStringLiteral("ok"));
             QVERIFY(!QFile::exists(journal));
-            QCOMPARE(StorePages::findDamage(m_f.path, db), QString());
+            QCOMPARE(StorePages::findDamage(db), QString());
             SqlStatement pending(db, QStringLiteral("SELECT count(*) FROM PicPendingTable"));
             QVERIFY(pending.next());
             QCOMPARE(pending.int64(0), 1);
@@ -415,7 +415,7 @@ private slots:
         QVERIFY(anyRunOf(open.at(9), pages));
         // Every page, free ones too, carries its code.
         QVERIFY(m_f.store->openStore(m_f.path));
-        QCOMPARE(StorePages::findDamage(m_f.path, m_f.store->connection()), QString());
+        QCOMPARE(StorePages::findDamage(m_f.store->connection()), QString());
     }
 
     // A stored picture moved to another row, cut short or with a byte
