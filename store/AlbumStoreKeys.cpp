@@ -32,10 +32,8 @@ AlbumRow findAlbumRow(SqlConnection &db, const QString &name)
     return row;
 }
 
-// A transaction that rewrites a whole album keeps more pages in memory, so
-// that it spills to the file (each spill a flush of the journal) less often.
 // Tells the progress handler the task is over however it ends; the last
-// step (the store rewritten) is told done with it.
+// step (the file's unused bytes cleared) is told done with it.
 struct ProgressShown
 {
     const AlbumStore::ProgressHandler &handler;
@@ -52,34 +50,43 @@ struct ProgressShown
     }
 };
 
-struct LargeCache
+// A setting of the connection for the time of a recoding, put back after.
+class SettingWhileRecoding
 {
-    SqlConnection &db;
-    explicit LargeCache(SqlConnection &c) : db(c) { db.execFixed("PRAGMA cache_size = -131072"); }
-    ~LargeCache()
+public:
+    SettingWhileRecoding(SqlConnection &db, const char *during, const char *after) : m_db(db), m_after(after)
+    {
+        m_db.execFixed(during);
+    }
+    ~SettingWhileRecoding()
     {
         try {
-            db.execFixed("PRAGMA cache_size = -2000");
+            m_db.execFixed(m_after);
         } catch (const SqlError &) {
         }
     }
+    SettingWhileRecoding(const SettingWhileRecoding &) = delete;
+    SettingWhileRecoding &operator=(const SettingWhileRecoding &) = delete;
+
+private:
+    SqlConnection &m_db;
+    const char *m_after;
 };
 
-// While pictures are encrypted in place, what the engine frees is zeroed:
-// the pictures' old chains of pages (reused at once for the encrypted
-// bytes, whose last page would keep the old tail) and the rows dropped
-// from the table's pages.
-struct ZeroedWhenFreed
+// A transaction that rewrites a whole album keeps more pages in memory, so
+// that it spills to the file (each spill a flush of the journal) less
+// often. And what the engine frees meanwhile is zeroed: the pictures' old
+// chains of pages (reused at once for the encrypted bytes, whose last page
+// would keep the old tail) and the rows dropped from the table's pages.
+struct RecodingSettings
 {
-    SqlConnection &db;
-    explicit ZeroedWhenFreed(SqlConnection &c) : db(c) { db.execFixed("PRAGMA secure_delete = ON"); }
-    ~ZeroedWhenFreed()
+    explicit RecodingSettings(SqlConnection &db)
+        : cache(db, "PRAGMA cache_size = -131072", "PRAGMA cache_size = -2000"),
+          zeroed(db, "PRAGMA secure_delete = ON", "PRAGMA secure_delete = OFF")
     {
-        try {
-            db.execFixed("PRAGMA secure_delete = OFF");
-        } catch (const SqlError &) {
-        }
     }
+    SettingWhileRecoding cache;
+    SettingWhileRecoding zeroed;
 };
 
 } // namespace
@@ -308,8 +315,7 @@ bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)
     }
     int done = 0;
     const ProgressShown progress(m_progressHandler, total + 1);
-    const LargeCache cache(connection());
-    const ZeroedWhenFreed zeroed(connection());
+    const RecodingSettings settings(connection());
     SqlTransaction t(connection());
     StoreSchema::createKeyTable(connection());
     Key added;
@@ -404,8 +410,7 @@ void AlbumStore::protectPlainPasswords()
     // All or nothing: until it commits, the store is read as an older one.
     int done = 0;
     const ProgressShown progress(m_progressHandler, total + 1);
-    const LargeCache cache(connection());
-    const ZeroedWhenFreed zeroed(connection());
+    const RecodingSettings settings(connection());
     SqlTransaction t(connection());
     StoreSchema::createKeyTable(connection());
     for (const Plain &album : albums) {
