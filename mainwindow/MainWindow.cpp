@@ -101,6 +101,10 @@ void MainWindow::createWindow(const QString &storePath)
     connect(&m_library, &AlbumLibrary::albumRemoved, m_viewer, &PictureViewer::forgetDecodedPictures);
     connect(m_model, &AlbumTreeModel::renameRefused, this,
             [](const QString &reason) { Prompts::showWarning(QStringLiteral("警告"), reason); });
+    // The first steps stay on show until the store holds an album.
+    for (const auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_model, rowsChanged, this, &MainWindow::showFirstSteps);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &MainWindow::showFirstSteps);
 
     resize(kOuterWidth, kOuterHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen())

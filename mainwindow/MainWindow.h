@@ -115,6 +115,9 @@ private:
     // album may open (a wrong password is told, an empty one is not).
     bool openAlbum(const QString &album);
     void refreshTree();
+    // On an empty store, the first steps where the pictures will be shown,
+    // and the file that keeps them.
+    void showFirstSteps();
     void showPreviousPicture();
     void showNextPicture();
     // Steps from the picture a command acts on to the node before or after

@@ -16,6 +16,7 @@
 #include "TextRules.h"
 #include "Wallpaper.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -30,6 +31,26 @@ void MainWindow::refreshTree()
     m_library.lockAllBut({});
     m_viewer->forgetDecodedPictures();
     m_model->reload();
+}
+
+void MainWindow::showFirstSteps()
+{
+    bool empty = false;
+    if (m_storeOpened) {
+        try {
+            empty = m_library.albums().isEmpty();
+        } catch (const std::exception &) {
+            empty = false; // the store's own error is told elsewhere
+        }
+    }
+    m_viewer->setHint(!empty ? QString()
+                             : QStringLiteral("欢迎使用 Quilbo 2009!\n\n"
+                                              "第一步:点击“功能”菜单中的“新建相册”,给相册起个名字。\n"
+                                              "第二步:点击“功能”菜单中的“导入图片”,把图片放进相册。\n"
+                                              "然后在左边的相册列表中点击图片,它就会显示在这里。\n\n"
+                                              "导入的图片原样保存在这一个相册库文件中:\n%1\n"
+                                              "请经常用“功能”菜单中的“备份相册库”备份它。")
+                                   .arg(QDir::toNativeSeparators(m_library.storePath())));
 }
 
 void MainWindow::showCurrentNode(const QModelIndex &current)

@@ -60,6 +60,22 @@ private slots:
             QCOMPARE(TestStore::readFile(path), content.toUtf8());
     }
 
+    // An empty store shows where the pictures will be the first steps and
+    // the file that keeps them, until it holds an album.
+    void anEmptyStoreShowsTheFirstSteps()
+    {
+        openForm();
+        auto *hint = FormFixture::child<QLabel>(*m_form, "viewerHint");
+        QVERIFY(hint->isVisible());
+        QVERIFY(hint->text().contains(QStringLiteral("“新建相册”")));
+        QVERIFY(hint->text().contains(QDir::toNativeSeparators(m_f.library->storePath())));
+        QVERIFY(FormFixture::viewer(*m_form)->rect().contains(hint->geometry()));
+        QVERIFY(m_f.library->addAlbum(QStringLiteral("家庭"), QString()));
+        QVERIFY(!hint->isVisible());
+        QVERIFY(m_f.library->deleteAlbum(QStringLiteral("家庭")));
+        QVERIFY(hint->isVisible());
+    }
+
     void startsWithAStore()
     {
         openForm();

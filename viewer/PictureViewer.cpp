@@ -9,6 +9,7 @@
 #include "PictureView.h"
 #include "StreamedBytes.h"
 
+#include <QLabel>
 #include <QPainter>
 #include <QPrinter>
 #include <QWheelEvent>
@@ -41,6 +42,13 @@ PictureViewer::PictureViewer(AlbumLibrary &library, QWidget *parent) : QWidget(p
     m_view = new PictureView(this);
     m_view->setObjectName(QStringLiteral("pictureView"));
     m_view->setGeometry(0, 0, 0, 0);
+
+    m_hint = new QLabel(this);
+    m_hint->setObjectName(QStringLiteral("viewerHint"));
+    m_hint->setAlignment(Qt::AlignCenter);
+    m_hint->setWordWrap(true);
+    m_hint->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_hint->hide();
 
     m_loader = new PictureLoader(this);
     connect(m_loader, &PictureLoader::loaded, this, [this](int, const QImage &picture) { pictureLoaded(picture); });
@@ -242,9 +250,16 @@ void PictureViewer::fit()
 
 void PictureViewer::centre() { m_view->move((width() - m_view->width()) / 2, (height() - m_view->height()) / 2); }
 
+void PictureViewer::setHint(const QString &text)
+{
+    m_hint->setText(text);
+    m_hint->setVisible(!text.isEmpty());
+}
+
 void PictureViewer::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    m_hint->setGeometry(rect().adjusted(40, 20, -40, -20));
     fit();
     centre();
     updateDetail();

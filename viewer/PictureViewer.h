@@ -16,6 +16,7 @@ class AlbumLibrary;
 class PictureLoader;
 class PicturePrefetch;
 class PictureView;
+class QLabel;
 class QPrinter;
 
 class PictureViewer : public QWidget
@@ -59,6 +60,9 @@ public:
     // Empties the viewer and leaves the zoomed state (a selection that shows
     // nothing, or a picture about to be read).
     void clear();
+    // A text shown where the pictures are shown (a first step on an empty
+    // store), or none.
+    void setHint(const QString &text);
     // Decodes these pictures of the shown one's album ahead, at the scale
     // they will be shown fitted, so that stepping onto one shows it at once.
     void decodeAhead(const QList<int> &pictureIds);
@@ -106,6 +110,7 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
 
 private:
+    QLabel *m_hint = nullptr;
     // The decoding record of a picture: its stored bytes, its size upright,
     // and the scale it is decoded at.
     struct Decoding
