@@ -64,6 +64,8 @@ void MainWindow::createMenus()
     n14->setCheckable(true);
     QAction *n34 = addCommand(view, "searchBarAction", QStringLiteral("搜索栏"), &MainWindow::toggleSearchBar);
     n34->setCheckable(true);
+    view->addSeparator();
+    addViewerCommand(view, "pixelForPixelAction", QStringLiteral("实际像素"), &PictureViewer::showPixelForPixel);
     m_functionMenu->addSeparator();
     QMenu *image = m_functionMenu->addMenu(QStringLiteral("图像"));
     image->menuAction()->setObjectName(QStringLiteral("imageMenuAction"));
@@ -164,6 +166,7 @@ void MainWindow::createShortcuts()
         {"zoomInAction", Window, {QKeySequence::ZoomIn}, {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal)}},
         {"zoomOutAction", Window, {QKeySequence::ZoomOut}, {QKeySequence(Qt::Key_Minus)}},
         {"actualSizeAction", Window, {QKeySequence(Qt::CTRL | Qt::Key_0)}, {QKeySequence(Qt::Key_0), QKeySequence(Qt::Key_F)}},
+        {"pixelForPixelAction", Window, {QKeySequence(Qt::CTRL | Qt::Key_1)}, {QKeySequence(Qt::Key_1)}},
         {"turnClockwiseAction", Window, {QKeySequence(Qt::CTRL | Qt::Key_R)}, {}},
         {"turnCounterClockwiseAction", Window, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)}, {}},
         {"deletePictureAction", ViewerAndTree, {QKeySequence(QKeySequence::Delete)}, {}},

@@ -163,6 +163,29 @@ private slots:
         QCOMPARE(FormFixture::view(*m_form)->geometry(), QRect(40, 0, 465, 259));
     }
 
+    // 实际像素 shows one pixel of the picture to one of the screen, turned
+    // or not, larger or smaller than it is fitted; 实际大小 fits it again.
+    void pixelForPixel()
+    {
+        QImage photo(1200, 900, QImage::Format_RGB32);
+        photo.fill(Qt::darkCyan);
+        addPicture(QStringLiteral("large"), JpegFixtures::make(photo, Kind::Baseline));
+        for (const QString &picture : {QStringLiteral("small"), QStringLiteral("large")}) {
+            select(picture);
+            const QSize full = FormFixture::view(*m_form)->pictureSize();
+            QCOMPARE(FormFixture::viewer(*m_form)->devicePixelRatioF(), 1.0);
+            for (const bool turned : {false, true}) {
+                if (turned)
+                    FormFixture::viewer(*m_form)->turnClockwise();
+                m_form->action("pixelForPixelAction")->trigger();
+                QVERIFY(FormFixture::viewer(*m_form)->isZoomed());
+                QCOMPARE(FormFixture::view(*m_form)->pictureSize(), full);
+                m_form->action("actualSizeAction")->trigger();
+                QVERIFY(!FormFixture::viewer(*m_form)->isZoomed());
+            }
+        }
+    }
+
     void commandsOnAnEmptyViewerDoNothing()
     {
         select(QStringLiteral("small"));

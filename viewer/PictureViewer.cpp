@@ -358,9 +358,10 @@ QSize PictureViewer::zoomedSize(long double factor) const
     return ImageOps::zoomSize(full, scale, scale);
 }
 
-void PictureViewer::zoom(long double factor)
+void PictureViewer::zoom(long double factor) { zoomTo(zoomedSize(factor)); }
+
+void PictureViewer::zoomTo(const QSize &size)
 {
-    const QSize size = zoomedSize(factor);
     // A zoom too large to hold is refused and the command does nothing.
     if (!ImageOps::zoomAllowed(size))
         return;
@@ -451,6 +452,20 @@ void PictureViewer::showActualSize()
     m_view->setPicture(m_loaded, m_shown.size.isEmpty() ? m_loaded.size() : m_shown.size);
     m_quarterTurns = 0;
     dropDetail();
+}
+
+void PictureViewer::showPixelForPixel()
+{
+    if (m_view->picture().isNull())
+        return;
+    // Unturned, as every zoom shows it.
+    const QSize full = m_shown.size.isEmpty() ? m_loaded.size() : m_shown.size;
+    const qreal ratio = devicePixelRatioF();
+    const QSize size(qRound(full.width() / ratio), qRound(full.height() / ratio));
+    if (size.isEmpty() || !ImageOps::zoomAllowed(size))
+        return;
+    setZoomed(true);
+    zoomTo(size);
 }
 
 void PictureViewer::turn(bool clockwise)

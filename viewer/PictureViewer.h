@@ -80,6 +80,9 @@ public:
     void zoomOut();
     // The picture as loaded, fitted again, unturned.
     void showActualSize();
+    // The picture at 100 %: one of its pixels to one of the screen's, at the
+    // screen's scale.
+    void showPixelForPixel();
     void turnClockwise();
     void turnCounterClockwise();
     // Leaves the zoomed state without loading anything again: the control
@@ -138,6 +141,7 @@ private:
     void dropDetail();
     void dropZoomDecodes();
     void turn(bool clockwise);
+    void zoomTo(const QSize &size);
     void zoom(long double factor);
     // The loaded picture's size at the scale it is shown now, times factor.
     QSize zoomedSize(long double factor) const;
