@@ -361,6 +361,13 @@ void MainWindow::holdOuterSize()
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    // The full-screen window closed some other way (the desktop's own
+    // keys): the viewer comes back all the same.
+    if (watched == m_fullScreen && type == QEvent::Close) {
+        event->ignore();
+        QTimer::singleShot(0, this, &MainWindow::leaveFullScreen);
+        return true;
+    }
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (watched == m_functionMenuButton && type == QEvent::MouseButtonPress) {

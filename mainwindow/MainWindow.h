@@ -118,6 +118,10 @@ private:
     // On an empty store, the first steps where the pictures will be shown,
     // and the file that keeps them.
     void showFirstSteps();
+    // The viewer alone on the whole screen, on black; F11 or Esc (or
+    // closing that window) brings it back into the main window.
+    void toggleFullScreen();
+    void leaveFullScreen();
     void showPreviousPicture();
     void showNextPicture();
     // Steps from the picture a command acts on to the node before or after
@@ -178,6 +182,8 @@ private:
     AlbumChooser *m_searchAlbumChooser = nullptr;
     QLineEdit *m_searchNameEdit = nullptr;
     PictureViewer *m_viewer = nullptr;
+    // The window the viewer fills while it is shown full screen, else null.
+    QWidget *m_fullScreen = nullptr;
     QMenu *m_functionMenu = nullptr;
     QMenu *m_helpMenu = nullptr;
     QMenu *m_treeMenu = nullptr;

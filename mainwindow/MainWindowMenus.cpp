@@ -66,6 +66,7 @@ void MainWindow::createMenus()
     n34->setCheckable(true);
     view->addSeparator();
     addViewerCommand(view, "pixelForPixelAction", QStringLiteral("实际像素"), &PictureViewer::showPixelForPixel);
+    addCommand(view, "fullScreenAction", QStringLiteral("全屏显示"), &MainWindow::toggleFullScreen);
     m_functionMenu->addSeparator();
     QMenu *image = m_functionMenu->addMenu(QStringLiteral("图像"));
     image->menuAction()->setObjectName(QStringLiteral("imageMenuAction"));
@@ -167,6 +168,7 @@ void MainWindow::createShortcuts()
         {"zoomOutAction", Window, {QKeySequence::ZoomOut}, {QKeySequence(Qt::Key_Minus)}},
         {"actualSizeAction", Window, {QKeySequence(Qt::CTRL | Qt::Key_0)}, {QKeySequence(Qt::Key_0), QKeySequence(Qt::Key_F)}},
         {"pixelForPixelAction", Window, {QKeySequence(Qt::CTRL | Qt::Key_1)}, {QKeySequence(Qt::Key_1)}},
+        {"fullScreenAction", Window, {QKeySequence(Qt::Key_F11)}, {}},
         {"turnClockwiseAction", Window, {QKeySequence(Qt::CTRL | Qt::Key_R)}, {}},
         {"turnCounterClockwiseAction", Window, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)}, {}},
         {"deletePictureAction", ViewerAndTree, {QKeySequence(QKeySequence::Delete)}, {}},

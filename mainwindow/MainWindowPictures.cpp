@@ -20,6 +20,9 @@
 #include <QFileInfo>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QShortcut>
 
 using Level = AlbumTreeModel::Level;
 
@@ -51,6 +54,49 @@ void MainWindow::showFirstSteps()
                                               "导入的图片原样保存在这一个相册库文件中:\n%1\n"
                                               "请经常用“功能”菜单中的“备份相册库”备份它。")
                                    .arg(QDir::toNativeSeparators(m_library.storePath())));
+}
+
+void MainWindow::toggleFullScreen()
+{
+    if (m_fullScreen) {
+        leaveFullScreen();
+        return;
+    }
+    // A window of its own, owned by this one: the viewer moves into it with
+    // its keys (steps, zoom, turns), and comes back when it closes.
+    m_fullScreen = new QWidget(this, Qt::Window);
+    m_fullScreen->setObjectName(QStringLiteral("fullScreenWindow"));
+    m_fullScreen->setWindowTitle(windowTitle());
+    auto *layout = new QVBoxLayout(m_fullScreen);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_viewer);
+    m_viewer->setBackground(Qt::black);
+    for (const QKeySequence &key : {QKeySequence(Qt::Key_F11), QKeySequence(Qt::Key_Escape)})
+        connect(new QShortcut(key, m_fullScreen), &QShortcut::activated, this, &MainWindow::leaveFullScreen);
+    m_fullScreen->installEventFilter(this);
+    // On the main window's screen, covering it even where no window manager
+    // makes a full-screen window so.
+    m_fullScreen->setGeometry(screen()->geometry());
+    m_fullScreen->showFullScreen();
+    m_fullScreen->activateWindow();
+    m_viewer->setFocus();
+}
+
+void MainWindow::leaveFullScreen()
+{
+    if (!m_fullScreen)
+        return;
+    QWidget *window = std::exchange(m_fullScreen, nullptr);
+    window->removeEventFilter(this);
+    // Back under the search bar, where it was.
+    auto *layout = static_cast<QVBoxLayout *>(m_searchPanel->parentWidget()->layout());
+    layout->insertWidget(layout->indexOf(m_searchPanel) + 1, m_viewer, 1);
+    m_viewer->setBackground(Qt::white);
+    m_viewer->show();
+    window->hide();
+    window->deleteLater();
+    activateWindow();
+    m_viewer->setFocus();
 }
 
 void MainWindow::showCurrentNode(const QModelIndex &current)

@@ -186,6 +186,39 @@ private slots:
         }
     }
 
+    // 全屏显示 (F11) shows the viewer alone on the whole screen, on black,
+    // with its keys; Esc, F11 or closing that window bring it back.
+    void fullScreen()
+    {
+        select(QStringLiteral("small"));
+        PictureViewer *viewer = FormFixture::viewer(*m_form);
+        const QImage shown = FormFixture::view(*m_form)->picture();
+        for (const char *leave : {"Escape", "F11", "close"}) {
+            m_form->action("fullScreenAction")->trigger();
+            QWidget *window = viewer->window();
+            QCOMPARE(window->objectName(), QStringLiteral("fullScreenWindow"));
+            QVERIFY(window->isFullScreen());
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            QCOMPARE(viewer->palette().color(QPalette::Window), QColor(Qt::black));
+            QCOMPARE(FormFixture::view(*m_form)->picture(), shown);
+            QTRY_COMPARE(viewer->size(), window->size());
+            // The viewer's own keys go with it.
+            QTRY_VERIFY(viewer->hasFocus());
+            QTest::keySequence(viewer, QKeySequence(Qt::Key_Plus));
+            QVERIFY(viewer->isZoomed());
+            QTest::keySequence(viewer, QKeySequence(Qt::Key_0));
+            if (QByteArray(leave) == "close")
+                window->close();
+            else
+                QTest::keySequence(viewer, QKeySequence(QByteArray(leave) == "F11" ? Qt::Key_F11 : Qt::Key_Escape));
+            QTRY_COMPARE(viewer->window(), m_form.get());
+            QCOMPARE(viewer->palette().color(QPalette::Window), QColor(Qt::white));
+            QTRY_VERIFY(!m_form->findChild<QWidget *>(QStringLiteral("fullScreenWindow")));
+            QCOMPARE(viewer->parentWidget()->objectName(), QStringLiteral("viewerPanel"));
+            QVERIFY(viewer->isVisible());
+        }
+    }
+
     void commandsOnAnEmptyViewerDoNothing()
     {
         select(QStringLiteral("small"));

@@ -34,9 +34,7 @@ PictureViewer::PictureViewer(AlbumLibrary &library, QWidget *parent) : QWidget(p
 {
     setObjectName(QStringLiteral("viewer"));
     setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    setBackground(Qt::white);
     setFocusPolicy(Qt::StrongFocus);
 
     m_view = new PictureView(this);
@@ -249,6 +247,13 @@ void PictureViewer::fit()
 }
 
 void PictureViewer::centre() { m_view->move((width() - m_view->width()) / 2, (height() - m_view->height()) / 2); }
+
+void PictureViewer::setBackground(const QColor &colour)
+{
+    QPalette background = palette();
+    background.setColor(QPalette::Window, colour);
+    setPalette(background);
+}
 
 void PictureViewer::setHint(const QString &text)
 {

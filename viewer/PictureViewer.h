@@ -63,6 +63,8 @@ public:
     // A text shown where the pictures are shown (a first step on an empty
     // store), or none.
     void setHint(const QString &text);
+    // The colour around the picture: white in the window, black full screen.
+    void setBackground(const QColor &colour);
     // Decodes these pictures of the shown one's album ahead, at the scale
     // they will be shown fitted, so that stepping onto one shows it at once.
     void decodeAhead(const QList<int> &pictureIds);
