@@ -25,6 +25,7 @@ class QMenu;
 class QModelIndex;
 class QRect;
 class QSplitter;
+class QTimer;
 class QToolButton;
 
 class MainWindow : public QWidget
@@ -122,6 +123,11 @@ private:
     // closing that window) brings it back into the main window.
     void toggleFullScreen();
     void leaveFullScreen();
+    // Full screen, the shown album's pictures one after the other from the
+    // shown one, every few seconds, round to the first again; Space pauses,
+    // the arrows step, Esc ends.
+    void startSlideshow();
+    void showNextSlide();
     void showPreviousPicture();
     void showNextPicture();
     // Steps from the picture a command acts on to the node before or after
@@ -184,6 +190,8 @@ private:
     PictureViewer *m_viewer = nullptr;
     // The window the viewer fills while it is shown full screen, else null.
     QWidget *m_fullScreen = nullptr;
+    // Steps the slideshow; null when none runs.
+    QTimer *m_slideshow = nullptr;
     QMenu *m_functionMenu = nullptr;
     QMenu *m_helpMenu = nullptr;
     QMenu *m_treeMenu = nullptr;

@@ -67,6 +67,7 @@ void MainWindow::createMenus()
     view->addSeparator();
     addViewerCommand(view, "pixelForPixelAction", QStringLiteral("实际像素"), &PictureViewer::showPixelForPixel);
     addCommand(view, "fullScreenAction", QStringLiteral("全屏显示"), &MainWindow::toggleFullScreen);
+    addCommand(view, "slideshowAction", QStringLiteral("幻灯片放映"), &MainWindow::startSlideshow);
     m_functionMenu->addSeparator();
     QMenu *image = m_functionMenu->addMenu(QStringLiteral("图像"));
     image->menuAction()->setObjectName(QStringLiteral("imageMenuAction"));
@@ -175,7 +176,7 @@ void MainWindow::createShortcuts()
         {"renamePictureAction", ViewerAndTree, {QKeySequence(Qt::Key_F2)}, {}},
         {"savePictureAsAction", Window, {QKeySequence(QKeySequence::Save)}, {}},
         {"printPictureAction", Window, {QKeySequence(QKeySequence::Print)}, {}},
-        {"refreshAction", Window, {QKeySequence(Qt::Key_F5)}, {}},
+        {"slideshowAction", Window, {QKeySequence(Qt::Key_F5)}, {}},
         {"exitAction", Window, {QKeySequence(Qt::CTRL | Qt::Key_Q)}, {}},
     };
     for (const auto &s : shortcuts) {

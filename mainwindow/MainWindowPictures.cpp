@@ -21,6 +21,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QShortcut>
 
@@ -82,8 +83,49 @@ void MainWindow::toggleFullScreen()
     m_viewer->setFocus();
 }
 
+void MainWindow::startSlideshow()
+{
+    QModelIndex node = commandPictureNode();
+    const QModelIndex current = m_tree->currentIndex();
+    if (!node.isValid() && AlbumTreeModel::levelOf(current) == Level::Album) {
+        m_tree->setExpandedByCode(current, true);
+        node = m_model->index(0, 0, current);
+    }
+    if (AlbumTreeModel::levelOf(node) != Level::Picture)
+        return; // no album on show
+    if (node != m_tree->currentIndex())
+        m_tree->selectByCode(node);
+    if (!m_fullScreen)
+        toggleFullScreen();
+    delete m_slideshow;
+    m_slideshow = new QTimer(this);
+    m_slideshow->setObjectName(QStringLiteral("slideshowTimer"));
+    m_slideshow->setInterval(4000);
+    connect(m_slideshow, &QTimer::timeout, this, &MainWindow::showNextSlide);
+    auto *pause = new QShortcut(QKeySequence(Qt::Key_Space), m_fullScreen);
+    connect(pause, &QShortcut::activated, m_slideshow, [timer = m_slideshow] {
+        if (timer->isActive())
+            timer->stop();
+        else
+            timer->start();
+    });
+    m_slideshow->start();
+}
+
+void MainWindow::showNextSlide()
+{
+    const QModelIndex node = commandPictureNode();
+    const QModelIndex album = node.parent();
+    const int count = m_model->rowCount(album);
+    if (!node.isValid() || count == 0)
+        return;
+    m_viewer->leaveZoom();
+    m_tree->selectByCode(m_model->index((node.row() + 1) % count, 0, album));
+}
+
 void MainWindow::leaveFullScreen()
 {
+    delete std::exchange(m_slideshow, nullptr);
     if (!m_fullScreen)
         return;
     QWidget *window = std::exchange(m_fullScreen, nullptr);

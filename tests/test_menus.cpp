@@ -68,7 +68,7 @@ private slots:
         QCOMPARE(layout(FormFixture::child<QMenu>(*m_form, "functionMenu")),
                  (QStringList{"newAlbumAction:新建相册", "deleteAlbumAction:删除相册", "-", "importPicturesAction:导入图片", "exportAlbumAction:批量导出图片", "deletePictureAction:删除图片",
                               "savePictureAsAction:图片另存为...", "renamePictureAction:重命名图片", "printPictureAction:打印图片...", "-", "viewMenuAction:查看", ">",
-                              "albumListAction:相册列表 [v]", "searchBarAction:搜索栏 [v]", "-", "pixelForPixelAction:实际像素", "fullScreenAction:全屏显示", "<", "-", "imageMenuAction:图像", ">", "zoomInAction:放大", "zoomOutAction:缩小",
+                              "albumListAction:相册列表 [v]", "searchBarAction:搜索栏 [v]", "-", "pixelForPixelAction:实际像素", "fullScreenAction:全屏显示", "slideshowAction:幻灯片放映", "<", "-", "imageMenuAction:图像", ">", "zoomInAction:放大", "zoomOutAction:缩小",
                               "actualSizeAction:实际大小", "turnClockwiseAction:顺时针转90度", "turnCounterClockwiseAction:逆时针转90度", "-", "previousPictureAction:上一张", "nextPictureAction:下一张",
                               "-", "wallpaperMenuAction:设置桌面壁纸", ">", "wallpaperCentredAction:居中", "wallpaperTiledAction:平铺", "wallpaperStretchedAction:拉伸", "<", "<", "-",
                               "compactStoreAction:压缩相册库", "backupStoreAction:备份相册库", "importLegacyStoreAction:导入旧版相册库...", "setAlbumPasswordAction:设置相册密码", "changeAlbumPasswordAction:修改相册密码", "-", "exitAction:退出"}));
@@ -117,7 +117,7 @@ private slots:
             {QKeySequence(Qt::Key_F2), "renamePictureAction", true},
             {QKeySequence(Qt::CTRL | Qt::Key_S), "savePictureAsAction", true},
             {QKeySequence(Qt::CTRL | Qt::Key_P), "printPictureAction", true},
-            {QKeySequence(Qt::Key_F5), "refreshAction", true},
+            {QKeySequence(Qt::Key_F5), "slideshowAction", true},
             {QKeySequence(Qt::CTRL | Qt::Key_Q), "exitAction", true},
         };
         for (const auto &row : rows)

@@ -219,6 +219,43 @@ private slots:
         }
     }
 
+    // 幻灯片放映 (F5): full screen, the album's pictures one after the other
+    // from the shown one and round again; Space pauses, Esc ends.
+    void slideshow()
+    {
+        QImage photo(64, 48, QImage::Format_RGB32);
+        photo.fill(Qt::darkYellow);
+        addPicture(QStringLiteral("zz-last"), JpegFixtures::make(photo, Kind::Baseline));
+        QStringList names;
+        select(QStringLiteral("zz-last"));
+        const QModelIndex albumNode = FormFixture::current(*m_form).parent();
+        for (int row = 0; row < FormFixture::tree(*m_form)->model()->rowCount(albumNode); ++row)
+            names.append(FormFixture::text(FormFixture::tree(*m_form)->model()->index(row, 0, albumNode)));
+        QVERIFY(names.size() >= 2);
+        QCOMPARE(names.last(), QStringLiteral("zz-last"));
+        PictureViewer *viewer = FormFixture::viewer(*m_form);
+
+        QTest::keySequence(m_form.get(), QKeySequence(Qt::Key_F5));
+        QCOMPARE(viewer->window()->objectName(), QStringLiteral("fullScreenWindow"));
+        auto *timer = m_form->findChild<QTimer *>(QStringLiteral("slideshowTimer"));
+        QVERIFY(timer && timer->isActive());
+        QVERIFY(timer->interval() >= 2000);
+        timer->setInterval(30);
+        // From the last picture round to the first, then on.
+        QTRY_COMPARE(viewer->shownPicture().name, names.at(0));
+        QTRY_COMPARE(viewer->shownPicture().name, names.at(1));
+        QVERIFY(QTest::qWaitForWindowActive(viewer->window()));
+        viewer->setFocus();
+        QTRY_VERIFY(viewer->hasFocus());
+        QTest::keySequence(viewer, QKeySequence(Qt::Key_Space));
+        QVERIFY(!timer->isActive());
+        QTest::keySequence(viewer, QKeySequence(Qt::Key_Space));
+        QVERIFY(timer->isActive());
+        QTest::keySequence(viewer, QKeySequence(Qt::Key_Escape));
+        QTRY_COMPARE(viewer->window(), m_form.get());
+        QVERIFY(!m_form->findChild<QTimer *>(QStringLiteral("slideshowTimer")));
+    }
+
     void commandsOnAnEmptyViewerDoNothing()
     {
         select(QStringLiteral("small"));
