@@ -97,6 +97,10 @@ void MainWindow::createWindow(const QString &storePath)
     // A tree read anew selects nothing, and shows nothing.
     connect(m_model, &QAbstractItemModel::modelReset, m_viewer, &PictureViewer::clear);
     connect(&m_library, &AlbumLibrary::pictureRenamed, m_viewer, &PictureViewer::pictureRenamed);
+    const auto showDetails = [this] { m_pictureDetails->setText(m_viewer->shownDetails()); };
+    connect(m_viewer, &PictureViewer::pictureShown, this, showDetails);
+    connect(m_viewer, &PictureViewer::cleared, this, showDetails);
+    connect(&m_library, &AlbumLibrary::pictureRenamed, this, showDetails);
     connect(&m_library, &AlbumLibrary::pictureRemoved, m_viewer, &PictureViewer::forgetDecodedPictures);
     connect(&m_library, &AlbumLibrary::albumRemoved, m_viewer, &PictureViewer::forgetDecodedPictures);
     connect(m_model, &AlbumTreeModel::renameRefused, this,
@@ -262,6 +266,15 @@ void MainWindow::createClientArea()
 
     m_viewer = new PictureViewer(m_library, viewerPanel);
     viewLayout->addWidget(m_viewer, 1);
+
+    // One line under the picture: what its file says of it.
+    m_pictureDetails = new QLabel(viewerPanel);
+    m_pictureDetails->setObjectName(QStringLiteral("pictureDetails"));
+    m_pictureDetails->setFixedHeight(20);
+    m_pictureDetails->setFont(pixelFont(QString(), 11));
+    m_pictureDetails->setContentsMargins(8, 0, 8, 0);
+    m_pictureDetails->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    viewLayout->addWidget(m_pictureDetails);
 
     m_splitter->addWidget(m_albumListPanel);
     m_splitter->addWidget(viewerPanel);

@@ -188,6 +188,7 @@ private:
     AlbumChooser *m_searchAlbumChooser = nullptr;
     QLineEdit *m_searchNameEdit = nullptr;
     PictureViewer *m_viewer = nullptr;
+    QLabel *m_pictureDetails = nullptr;
     // The window the viewer fills while it is shown full screen, else null.
     QWidget *m_fullScreen = nullptr;
     // Steps the slideshow; null when none runs.

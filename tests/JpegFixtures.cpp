@@ -4,9 +4,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 #include <jpeglib.h>
+#include <libexif/exif-data.h>
 
 namespace JpegFixtures {
 
@@ -185,6 +187,39 @@ QByteArray withExifOrientation(const QByteArray &jpeg, int orientation)
     tiff += QByteArray(3, '\0');
     tiff += QByteArray(4, '\0'); // no next IFD
     const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray app1("\xff\xe1", 2);
+    app1 += char((payload.size() + 2) >> 8);
+    app1 += char((payload.size() + 2) & 0xff);
+    return jpeg.left(2) + app1 + payload + jpeg.mid(2);
+}
+
+QByteArray withExifFacts(const QByteArray &jpeg, const char *taken, const char *make, const char *model)
+{
+    ExifData *data = exif_data_new();
+    exif_data_set_byte_order(data, EXIF_BYTE_ORDER_INTEL);
+    const auto put = [data](ExifIfd ifd, ExifTag tag, const char *text) {
+        if (!text || !*text)
+            return;
+        ExifEntry *entry = exif_entry_new();
+        exif_content_add_entry(data->ifd[ifd], entry);
+        entry->tag = tag;
+        entry->format = EXIF_FORMAT_ASCII;
+        entry->components = std::strlen(text) + 1;
+        entry->size = unsigned(entry->components);
+        entry->data = static_cast<unsigned char *>(malloc(entry->size));
+        std::memcpy(entry->data, text, entry->size);
+        exif_entry_unref(entry);
+    };
+    put(EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL, taken);
+    put(EXIF_IFD_0, EXIF_TAG_MAKE, make);
+    put(EXIF_IFD_0, EXIF_TAG_MODEL, model);
+    unsigned char *saved = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(data, &saved, &size);
+    exif_data_unref(data);
+    // What libexif saves begins with "Exif\0\0": an APP1 segment's payload.
+    const QByteArray payload(reinterpret_cast<const char *>(saved), int(size));
+    free(saved);
     QByteArray app1("\xff\xe1", 2);
     app1 += char((payload.size() + 2) >> 8);
     app1 += char((payload.size() + 2) & 0xff);

@@ -43,5 +43,9 @@ QByteArray tagged(const QByteArray &tag);
 QByteArray withComments(const QByteArray &jpeg, int count, int size);
 // an EXIF block with an orientation, right after the start of the file.
 QByteArray withExifOrientation(const QByteArray &jpeg, int orientation);
+// The JPEG with EXIF data (written by libexif) naming when it was taken
+// ("2024:05:01 12:34:56") and the camera's maker and model; empty texts are
+// left out.
+QByteArray withExifFacts(const QByteArray &jpeg, const char *taken, const char *make, const char *model);
 
 } // namespace JpegFixtures

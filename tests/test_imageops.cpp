@@ -1,6 +1,8 @@
 // Zoom sizes and stretching, and the quarter turns' exact pixel mapping.
 
 #include "ImageOps.h"
+#include "JpegFixtures.h"
+#include "PhotoFacts.h"
 
 #include <QTest>
 
@@ -39,6 +41,39 @@ class TestImageOps : public QObject
     Q_OBJECT
 
 private slots:
+    // When a photo was taken and with which camera, from its EXIF data;
+    // nothing from a picture without any, or with data that does not read.
+    void photoFactsFromExif_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("taken");
+        QTest::addColumn<QString>("camera");
+        const QByteArray jpeg = JpegFixtures::make(JpegFixtures::quarters(16, 16), JpegFixtures::Kind::Baseline);
+        using JpegFixtures::withExifFacts;
+        QTest::newRow("maker named in the model") << withExifFacts(jpeg, "2024:05:01 12:34:56", "Canon", "Canon EOS 5D")
+                                                  << "2024-05-01 12:34" << "Canon EOS 5D";
+        QTest::newRow("maker and model") << withExifFacts(jpeg, "2019:12:31 23:59:00", "NIKON CORPORATION", "D750")
+                                         << "2019-12-31 23:59" << "NIKON CORPORATION D750";
+        QTest::newRow("maker alone, blanks") << withExifFacts(jpeg, nullptr, "  Apple  ", nullptr) << "" << "Apple";
+        QTest::newRow("date of zeros") << withExifFacts(jpeg, "0000:00:00 00:00:00", nullptr, "X100V") << ""
+                                       << "X100V";
+        QTest::newRow("orientation only") << JpegFixtures::withExifOrientation(jpeg, 6) << "" << "";
+        QTest::newRow("no EXIF") << jpeg << "" << "";
+        QByteArray broken = withExifFacts(jpeg, "2024:05:01 12:34:56", "Canon", "Canon EOS 5D");
+        broken.replace(12, 40, QByteArray(40, '\xff'));
+        QTest::newRow("damaged EXIF") << broken << "" << "";
+        QTest::newRow("not a picture") << QByteArray("hello") << "" << "";
+    }
+    void photoFactsFromExif()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, taken);
+        QFETCH(QString, camera);
+        const PhotoFacts facts = photoFacts(file);
+        QCOMPARE(facts.taken, taken);
+        QCOMPARE(facts.camera, camera);
+    }
+
     void quarterTurns_data()
     {
         QTest::addColumn<QStringList>("source");

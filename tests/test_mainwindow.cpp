@@ -124,7 +124,11 @@ private slots:
         QCOMPARE(FormFixture::child<QSplitter>(*m_form, "splitter")->handle(1)->cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(FormFixture::child<QWidget>(*m_form, "viewerPanel")->width(), m_form->width() - 151);
         QCOMPARE(FormFixture::child<QFrame>(*m_form, "searchPanel")->height(), 27);
-        QCOMPARE(FormFixture::viewer(*m_form)->size(), FormFixture::child<QWidget>(*m_form, "viewerPanel")->size());
+        // Under the viewer, one line of the picture's details, as wide.
+        const QWidget *panel = FormFixture::child<QWidget>(*m_form, "viewerPanel");
+        const QRect details = FormFixture::child<QLabel>(*m_form, "pictureDetails")->geometry();
+        QCOMPARE(FormFixture::viewer(*m_form)->geometry(), QRect(0, 0, panel->width(), panel->height() - 20));
+        QCOMPARE(details, QRect(0, panel->height() - 20, panel->width(), 20));
         QCOMPARE(FormFixture::tree(*m_form)->indentation(), 19);
         QVERIFY(FormFixture::tree(*m_form)->isHeaderHidden());
     }

@@ -237,7 +237,7 @@ private slots:
         emit menu->aboutToShow();
         QVERIFY(m_form->action("searchBarAction")->isChecked());
         emit menu->aboutToHide();
-        QTRY_COMPARE(FormFixture::viewer(*m_form)->height(), FormFixture::child<QWidget>(*m_form, "viewerPanel")->height() - 27);
+        QTRY_COMPARE(FormFixture::viewer(*m_form)->height(), FormFixture::child<QWidget>(*m_form, "viewerPanel")->height() - 27 - 20);
         QCOMPARE(FormFixture::view(*m_form)->size(), QSize(FormFixture::viewer(*m_form)->width() - 80, FormFixture::viewer(*m_form)->height()));
 
         QTest::mouseClick(FormFixture::child<MenuButton>(*m_form, "searchMenuButton"), Qt::LeftButton);

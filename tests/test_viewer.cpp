@@ -20,6 +20,8 @@
 #include <QPainter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QLabel>
+#include <QLocale>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -47,8 +49,8 @@ private slots:
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         // A viewer of 545 x 259: the tree and splitter take 151 across, the
-        // bars 91 down.
-        m_form->resize(545 + 151, 259 + 91);
+        // bars 91 down and the details line under the picture 20.
+        m_form->resize(545 + 151, 259 + 91 + 20);
         QTRY_COMPARE(FormFixture::viewer(*m_form)->size(), QSize(545, 259));
     }
     void cleanup()
@@ -254,6 +256,27 @@ private slots:
         QTest::keySequence(viewer, QKeySequence(Qt::Key_Escape));
         QTRY_COMPARE(viewer->window(), m_form.get());
         QVERIFY(!m_form->findChild<QTimer *>(QStringLiteral("slideshowTimer")));
+    }
+
+    // Under the picture, one line of what its file says: name, pixels,
+    // bytes, and where it has them, when it was taken and with which camera.
+    void detailsLine()
+    {
+        QImage photo(640, 480, QImage::Format_RGB32);
+        photo.fill(Qt::darkGreen);
+        const QByteArray bytes = JpegFixtures::withExifFacts(JpegFixtures::make(photo, Kind::Baseline),
+                                                             "2024:05:01 12:34:56", "Canon", "Canon EOS 5D");
+        addPicture(QStringLiteral("garden"), bytes);
+        auto *details = FormFixture::child<QLabel>(*m_form, "pictureDetails");
+        select(QStringLiteral("garden"));
+        const QString size = QLocale::system().formattedDataSize(bytes.size(), 1, QLocale::DataSizeTraditionalFormat);
+        QCOMPARE(details->text(),
+                 QStringLiteral("garden   640 × 480 像素   %1   拍摄于 2024-05-01 12:34   Canon EOS 5D").arg(size));
+        select(QStringLiteral("small"));
+        QVERIFY(details->text().startsWith(QStringLiteral("small   ")));
+        QVERIFY(!details->text().contains(QStringLiteral("拍摄于")));
+        FormFixture::tree(*m_form)->setCurrentIndex(FormFixture::current(*m_form).parent());
+        QTRY_COMPARE(details->text(), QString());
     }
 
     void commandsOnAnEmptyViewerDoNothing()

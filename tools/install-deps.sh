@@ -8,7 +8,7 @@ packages=(
   # building
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-  libsqlcipher-dev libsodium-dev libssl-dev libjpeg62-turbo-dev libturbojpeg0-dev mdbtools-dev libseccomp-dev
+  libsqlcipher-dev libsodium-dev libssl-dev libjpeg62-turbo-dev libturbojpeg0-dev libexif-dev mdbtools-dev libseccomp-dev
   # running: the window system plugins, Qt's own Chinese texts, a CJK font
   qt6-qpa-plugins qt6-translations-l10n fonts-wqy-microhei
 )

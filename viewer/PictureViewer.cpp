@@ -3,6 +3,7 @@
 #include "AlbumLibrary.h"
 #include "ImageOps.h"
 #include "JpegCodec.h"
+#include "PhotoFacts.h"
 #include "OffThread.h"
 #include "PictureLoader.h"
 #include "PicturePrefetch.h"
@@ -10,6 +11,7 @@
 #include "StreamedBytes.h"
 
 #include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 #include <QWheelEvent>
@@ -182,6 +184,7 @@ void PictureViewer::clear()
     m_shown = Decoding();
     dropZoomDecodes();
     unsetCursor();
+    emit cleared();
 }
 
 void PictureViewer::decodeAhead(const QList<int> &pictureIds)
@@ -227,6 +230,7 @@ void PictureViewer::dropPicturesOf(const QString &album)
     m_view->setPicture(QImage());
     m_loaded = QImage();
     m_shown = Decoding();
+    emit cleared();
 }
 
 void PictureViewer::pictureRenamed(const QString &album, const QString &from, const QString &to)
@@ -247,6 +251,23 @@ void PictureViewer::fit()
 }
 
 void PictureViewer::centre() { m_view->move((width() - m_view->width()) / 2, (height() - m_view->height()) / 2); }
+
+QString PictureViewer::shownDetails() const
+{
+    if (m_shown.picture.isNull())
+        return QString();
+    const QSize size = m_shown.size.isEmpty() ? m_loaded.size() : m_shown.size;
+    QStringList parts = {m_shown.picture.name, QStringLiteral("%1 × %2 像素").arg(size.width()).arg(size.height())};
+    if (!m_shown.data.isEmpty()) {
+        parts.append(QLocale::system().formattedDataSize(m_shown.data.size(), 1, QLocale::DataSizeTraditionalFormat));
+        const PhotoFacts facts = photoFacts(m_shown.data);
+        if (!facts.taken.isEmpty())
+            parts.append(QStringLiteral("拍摄于 ") + facts.taken);
+        if (!facts.camera.isEmpty())
+            parts.append(facts.camera);
+    }
+    return parts.join(QStringLiteral("   "));
+}
 
 void PictureViewer::setBackground(const QColor &colour)
 {

@@ -47,6 +47,10 @@ public:
     // The picture as loaded, unzoomed and unturned: the source of every
     // zoom (null before the first).
     QImage loadedPicture() const { return m_loaded; }
+    // What the shown picture's file says of it: its name, its size in
+    // pixels and in bytes, when it was taken and with which camera, on one
+    // line; empty while nothing is shown.
+    QString shownDetails() const;
     // The control the picture is drawn in.
     PictureView *view() const { return m_view; }
     PicturePrefetch *prefetchCache() const { return m_prefetch; }
@@ -106,6 +110,8 @@ public:
 signals:
     // A picture reached the screen (shownPicture() tells which).
     void pictureShown();
+    // Nothing is on screen any more.
+    void cleared();
     // The decoder's message, in Chinese.
     void pictureFailed(const QString &error);
     void zoomChanged();
