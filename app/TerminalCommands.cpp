@@ -118,12 +118,18 @@ int exportAlbumFromTerminal(const QString &storePath, const QString &album, cons
             say(QStringLiteral("无法建立导出目录: %1").arg(folder.isEmpty() ? folder : target.error()));
             return 1;
         }
-        QStringList ids;
-        store.listPictureIds(albumId, &ids);
+        QStringList idTexts;
+        store.listPictureIds(albumId, &idTexts);
+        QList<int> ids;
+        for (const QString &id : idTexts)
+            ids.append(id.toInt());
+        // Read ahead while the files are written, as the export dialog does.
+        const auto pictures = store.readPicturesAhead(ids);
         int written = 0;
         QStringList skipped;
-        for (const QString &id : ids) {
-            const QString picture = store.pictureName(id.toInt());
+        for (const int id : ids) {
+            const QByteArray bytes = pictures->next();
+            const QString picture = store.pictureName(id);
             const QString file = picture + QStringLiteral(".jpg");
             bool existed = false;
             QString error;
@@ -131,7 +137,7 @@ int exportAlbumFromTerminal(const QString &storePath, const QString &album, cons
                 skipped.append(QStringLiteral("%1 (名称不能作为文件名)").arg(picture));
                 continue;
             }
-            if (!target.writeNewFile(file, store.pictureData(id.toInt()), made.fileMode, &existed, &error)) {
+            if (!target.writeNewFile(file, bytes, made.fileMode, &existed, &error)) {
                 if (existed) {
                     skipped.append(QStringLiteral("%1 (文件已经存在,没有替换)").arg(file));
                     continue;

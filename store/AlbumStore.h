@@ -200,6 +200,26 @@ public:
     // writes; before each file is written, progress is told its picture.
     int exportPictureFiles(const QList<int> &pictureIds, const QString &folder,
                            const std::function<void(int pictureId)> &progress);
+    // The pictures' bytes as imported, one after the other in the order
+    // given, their stored bytes read ahead as the export reads them. next()
+    // passes a store or cipher error about its picture on; it is called at
+    // most once per picture.
+    class PicturesAhead
+    {
+    public:
+        ~PicturesAhead();
+        QByteArray next();
+
+    private:
+        friend class AlbumStore;
+        struct Reading;
+        PicturesAhead(AlbumStore &store, const QList<int> &pictureIds);
+        AlbumStore &m_store;
+        QList<int> m_ids;
+        qsizetype m_next = 0;
+        std::unique_ptr<Reading> m_reading;
+    };
+    std::unique_ptr<PicturesAhead> readPicturesAhead(const QList<int> &pictureIds);
     // Decodes the stored picture into *picture (an RGB32 bitmap, upright).
     // Without a picture, does nothing; with no such picture, leaves it
     // unchanged. Passes store and decoder errors on ("JPEG error #%d"),

@@ -29,15 +29,15 @@ struct ReadPicture
 
 // The pictures' stored bytes, read in order by the readers into slots the
 // writer takes one after the other.
-class ReadAhead
+class StoredBytesAhead
 {
 public:
-    ReadAhead(const QString &path, const QList<int> &ids) : m_path(path), m_ids(ids), m_slots(size_t(ids.size()))
+    StoredBytesAhead(const QString &path, const QList<int> &ids) : m_path(path), m_ids(ids), m_slots(size_t(ids.size()))
     {
         for (int r = 0; r < kReaders; ++r)
             m_threads.emplace_back([this, r] { read(r); });
     }
-    ~ReadAhead()
+    ~StoredBytesAhead()
     {
         {
             const std::lock_guard<std::mutex> guard(m_lock);
@@ -115,17 +115,38 @@ private:
 
 } // namespace
 
+struct AlbumStore::PicturesAhead::Reading : StoredBytesAhead
+{
+    using StoredBytesAhead::StoredBytesAhead;
+};
+
+AlbumStore::PicturesAhead::PicturesAhead(AlbumStore &store, const QList<int> &pictureIds)
+    : m_store(store), m_ids(pictureIds), m_reading(std::make_unique<Reading>(store.m_path, pictureIds))
+{
+}
+
+AlbumStore::PicturesAhead::~PicturesAhead() = default;
+
+QByteArray AlbumStore::PicturesAhead::next()
+{
+    const qsizetype at = m_next++;
+    return m_store.plainPicture(m_ids.at(at), m_reading->take(at));
+}
+
+std::unique_ptr<AlbumStore::PicturesAhead> AlbumStore::readPicturesAhead(const QList<int> &pictureIds)
+{
+    return std::unique_ptr<PicturesAhead>(new PicturesAhead(*this, pictureIds));
+}
+
 int AlbumStore::exportPictureFiles(const QList<int> &pictureIds, const QString &folder,
                                    const std::function<void(int pictureId)> &progress)
 {
-    ReadAhead reading(m_path, pictureIds);
+    PicturesAhead reading(*this, pictureIds);
     int written = 0;
-    for (qsizetype at = 0; at < pictureIds.size(); ++at) {
-        const int pictureId = pictureIds.at(at);
+    for (const int pictureId : pictureIds) {
         if (progress)
             progress(pictureId);
-        const QByteArray bytes = plainPicture(pictureId, reading.take(at));
-        if (!writePictureFile(pictureId, folder, bytes))
+        if (!writePictureFile(pictureId, folder, reading.next()))
             break;
         ++written;
     }
