@@ -50,29 +50,6 @@ struct ProgressShown
     }
 };
 
-// A setting of the connection for the time of a recoding, put back after.
-class SettingWhileRecoding
-{
-public:
-    SettingWhileRecoding(SqlConnection &db, const char *during, const char *after) : m_db(db), m_after(after)
-    {
-        m_db.execFixed(during);
-    }
-    ~SettingWhileRecoding()
-    {
-        try {
-            m_db.execFixed(m_after);
-        } catch (const SqlError &) {
-        }
-    }
-    SettingWhileRecoding(const SettingWhileRecoding &) = delete;
-    SettingWhileRecoding &operator=(const SettingWhileRecoding &) = delete;
-
-private:
-    SqlConnection &m_db;
-    const char *m_after;
-};
-
 // A transaction that rewrites a whole album keeps more pages in memory, so
 // that it spills to the file (each spill a flush of the journal) less
 // often. And what the engine frees meanwhile is zeroed: the pictures' old
@@ -85,8 +62,8 @@ struct RecodingSettings
           zeroed(db, "PRAGMA secure_delete = ON", "PRAGMA secure_delete = OFF")
     {
     }
-    SettingWhileRecoding cache;
-    SettingWhileRecoding zeroed;
+    SqlSetting cache;
+    SqlSetting zeroed;
 };
 
 } // namespace

@@ -51,3 +51,27 @@ private:
     sqlite3 *m_db = nullptr;
     std::function<void(int)> m_observer;
 };
+
+// A setting of a connection for a while (a pragma), put back after.
+class SqlSetting
+{
+public:
+    // Throws SqlError when during cannot be set; after is never thrown.
+    SqlSetting(SqlConnection &db, const char *during, const char *after) : m_db(db), m_after(after)
+    {
+        m_db.execFixed(during);
+    }
+    ~SqlSetting()
+    {
+        try {
+            m_db.execFixed(m_after);
+        } catch (const SqlError &) {
+        }
+    }
+    SqlSetting(const SqlSetting &) = delete;
+    SqlSetting &operator=(const SqlSetting &) = delete;
+
+private:
+    SqlConnection &m_db;
+    const char *m_after;
+};
