@@ -39,14 +39,8 @@ void MainWindow::refreshTree()
 
 void MainWindow::showFirstSteps()
 {
-    bool empty = false;
-    if (m_storeOpened) {
-        try {
-            empty = m_library.albums().isEmpty();
-        } catch (const std::exception &) {
-            empty = false; // the store's own error is told elsewhere
-        }
-    }
+    // The model holds every album (only their pictures wait to be read).
+    const bool empty = m_storeOpened && m_model->rowCount(m_model->index(0, 0)) == 0;
     m_viewer->setHint(!empty ? QString()
                              : QStringLiteral("欢迎使用 Quilbo 2009!\n\n"
                                               "第一步:点击“功能”菜单中的“新建相册”,给相册起个名字。\n"

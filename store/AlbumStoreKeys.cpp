@@ -347,7 +347,7 @@ void AlbumStore::scrubIfPending()
     }
     checkBeforeWriting();
     try {
-        StoreScrub::clearUnusedSpace(m_path, connection());
+        StoreScrub::clearUnusedSpace(connection());
         connection().execFixed("DROP TABLE PicPendingTable");
         return;
     } catch (const SqlError &e) {

@@ -1,6 +1,7 @@
 #include "StoreScrub.h"
 
 #include "EngineFile.h"
+#include "FileWriting.h"
 #include "Sql.h"
 #include "StorePageCodec.h"
 
@@ -173,13 +174,7 @@ private:
 
 void flushFolder(const QString &file)
 {
-    const int fd = ::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        ioFailed("cannot open the store's folder");
-    const int rc = ::fsync(fd);
-    ::close(fd);
-    if (rc != 0)
+    if (!flushToDisk(QFileInfo(file).absolutePath(), true))
         ioFailed("cannot flush the store's folder");
 }
 
@@ -237,9 +232,10 @@ void writeJournal(const QString &journal, const PageFile &file, const std::vecto
 
 void setPageWrittenHook(std::function<void(qint64)> hook) { pageWrittenHook() = std::move(hook); }
 
-Outcome clearUnusedSpace(const QString &path, SqlConnection &db)
+Outcome clearUnusedSpace(SqlConnection &db)
 {
     SqlTransaction locked(db, SqlTransaction::Kind::Exclusive);
+    const QString path = QString::fromUtf8(sqlite3_db_filename(db.handle(), "main"));
     std::vector<Page> next{{1, Kind::Tree}};
     {
         SqlStatement roots(db, QStringLiteral("SELECT rootpage FROM sqlite_master WHERE rootpage > 0"));

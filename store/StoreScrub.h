@@ -29,11 +29,11 @@ struct Outcome
     qint64 pagesCleared = 0; // page 1 included when anything was cleared
 };
 
-// Clears the unused bytes of every page of the store at path, through db
-// (a connection to it, outside any transaction). Throws SqlError when the
-// file cannot be read or written, or a page is not laid out as the engine
-// lays out its pages (nothing is written then).
-Outcome clearUnusedSpace(const QString &path, SqlConnection &db);
+// Clears the unused bytes of every page of the store db is a connection to
+// (outside any transaction). Throws SqlError when the file cannot be read
+// or written, or a page is not laid out as the engine lays out its pages
+// (nothing is written then).
+Outcome clearUnusedSpace(SqlConnection &db);
 
 // For tests: called after each page written, with the count so far. A test
 // ends the process there to leave what a kill would.

@@ -256,7 +256,7 @@ QString PictureViewer::shownDetails() const
 {
     if (m_shown.picture.isNull())
         return QString();
-    const QSize size = m_shown.size.isEmpty() ? m_loaded.size() : m_shown.size;
+    const QSize size = wholeSize();
     QStringList parts = {m_shown.picture.name, QStringLiteral("%1 × %2 像素").arg(size.width()).arg(size.height())};
     if (!m_shown.data.isEmpty()) {
         parts.append(QLocale::system().formattedDataSize(m_shown.data.size(), 1, QLocale::DataSizeTraditionalFormat));
@@ -268,6 +268,8 @@ QString PictureViewer::shownDetails() const
     }
     return parts.join(QStringLiteral("   "));
 }
+
+QSize PictureViewer::wholeSize() const { return m_shown.size.isEmpty() ? m_loaded.size() : m_shown.size; }
 
 void PictureViewer::setBackground(const QColor &colour)
 {
@@ -376,7 +378,7 @@ QSize PictureViewer::zoomedSize(long double factor) const
     // The scale the picture is shown at now, whichever way it is turned:
     // the zoom keeps the picture's proportions, whatever the viewer's shape.
     const QRect drawn = PictureView::drawRect(m_view->pictureSize(), m_view->size());
-    const QSize full = m_shown.size.isEmpty() ? m_loaded.size() : m_shown.size;
+    const QSize full = wholeSize();
     const int across = m_quarterTurns % 2 ? full.height() : full.width();
     if (across <= 0)
         return QSize();
@@ -475,7 +477,7 @@ void PictureViewer::showActualSize()
     setZoomed(false);
     fit();
     centre();
-    m_view->setPicture(m_loaded, m_shown.size.isEmpty() ? m_loaded.size() : m_shown.size);
+    m_view->setPicture(m_loaded, wholeSize());
     m_quarterTurns = 0;
     dropDetail();
 }
@@ -485,7 +487,7 @@ void PictureViewer::showPixelForPixel()
     if (m_view->picture().isNull())
         return;
     // Unturned, as every zoom shows it.
-    const QSize full = m_shown.size.isEmpty() ? m_loaded.size() : m_shown.size;
+    const QSize full = wholeSize();
     const qreal ratio = devicePixelRatioF();
     const QSize size(qRound(full.width() / ratio), qRound(full.height() / ratio));
     if (size.isEmpty() || !ImageOps::zoomAllowed(size))

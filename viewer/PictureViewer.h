@@ -150,6 +150,9 @@ private:
     void dropZoomDecodes();
     void turn(bool clockwise);
     void zoomTo(const QSize &size);
+    // The shown picture's own size (the decode's, where the file's is not
+    // known).
+    QSize wholeSize() const;
     void zoom(long double factor);
     // The loaded picture's size at the scale it is shown now, times factor.
     QSize zoomedSize(long double factor) const;
