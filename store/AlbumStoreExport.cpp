@@ -27,17 +27,19 @@ struct ReadPicture
     std::exception_ptr failure;
 };
 
+} // namespace
+
 // The pictures' stored bytes, read in order by the readers into slots the
 // writer takes one after the other.
-class StoredBytesAhead
+struct AlbumStore::PicturesAhead::Reading
 {
 public:
-    StoredBytesAhead(const QString &path, const QList<int> &ids) : m_path(path), m_ids(ids), m_slots(size_t(ids.size()))
+    Reading(const QString &path, const QList<int> &ids) : m_path(path), m_ids(ids), m_slots(size_t(ids.size()))
     {
         for (int r = 0; r < kReaders; ++r)
             m_threads.emplace_back([this, r] { read(r); });
     }
-    ~StoredBytesAhead()
+    ~Reading()
     {
         {
             const std::lock_guard<std::mutex> guard(m_lock);
@@ -111,13 +113,6 @@ private:
     qsizetype m_taken = 0;
     bool m_stop = false;
     std::vector<std::thread> m_threads;
-};
-
-} // namespace
-
-struct AlbumStore::PicturesAhead::Reading : StoredBytesAhead
-{
-    using StoredBytesAhead::StoredBytesAhead;
 };
 
 AlbumStore::PicturesAhead::PicturesAhead(AlbumStore &store, const QList<int> &pictureIds)
