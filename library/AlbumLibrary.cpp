@@ -167,6 +167,12 @@ QStringList AlbumLibrary::pictureNames(const QString &album)
     return list;
 }
 
+QList<AlbumStore::DetachedPicture> AlbumLibrary::picturesWithoutThumbnail(const QString &album)
+{
+    const int id = m_store.findAlbumId(trimText(album));
+    return id < 0 ? QList<AlbumStore::DetachedPicture>() : m_store.picturesWithoutThumbnail(id);
+}
+
 QList<int> AlbumLibrary::pictureIds(const QString &album)
 {
     QStringList list;

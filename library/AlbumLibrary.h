@@ -43,6 +43,11 @@ public:
     // Told when a write starts (true) and stops (false) waiting for that
     // check: a window shows that it is busy.
     void setWaitIndicator(std::function<void(bool busy)> indicator) { m_waitIndicator = std::move(indicator); }
+    // Whether the check of every page is still under way: writes wait for it.
+    bool checkingPages() const { return !m_checkDone; }
+    // Whether a change is under way in the store (a transaction not yet
+    // ended, while a window takes events): nothing else is written then.
+    bool isWriting() { return m_store.isOpen() && !m_store.connection().inAutocommit(); }
     // Compacts the store file; when lack of room stopped it, *roomNeeded is
     // the free space it needs. Passes on a store that cannot be opened again.
     bool compact(const QString &storePath, qint64 *roomNeeded);
@@ -102,6 +107,12 @@ public:
     {
         return m_store.exportPictureFiles(pictureIds, folder, progress);
     }
+    // ---- thumbnails (see AlbumStore)
+    QByteArray thumbnailData(int pictureId) { return m_store.thumbnailData(pictureId); }
+    int storeThumbnails(const QList<std::pair<int, QByteArray>> &thumbnails) { return m_store.storeThumbnails(thumbnails); }
+    QList<AlbumStore::DetachedPicture> picturesWithoutThumbnail(const QString &album);
+    AlbumStore::DetachedPicture detachPicture(int pictureId) { return m_store.detachPicture(pictureId); }
+
     // A picture shown, written as a JPEG file; see AlbumStore::savePictureFile.
     bool savePictureFile(const QImage *picture, const QString &path, const QString &ext)
     {

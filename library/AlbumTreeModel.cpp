@@ -21,6 +21,9 @@ struct AlbumTreeModel::Node
     // An album whose pictures are not read yet, and whether it holds any.
     bool unread = false;
     bool holdsPictures = false;
+    // A picture's id in the store once asked for (0: not yet); a rename
+    // keeps it.
+    mutable int pictureId = 0;
 
     // Where it was last found among its parent's children: rows move only
     // when one is added or taken before it, and an album holds thousands.
@@ -411,6 +414,17 @@ QVariant AlbumTreeModel::data(const QModelIndex &index, int role) const
         return imageIndex(node);
     case LevelRole:
         return int(levelOf(index));
+    case PictureIdRole:
+        if (levelOf(index) != Level::Picture)
+            return -1;
+        if (node->pictureId == 0) {
+            try {
+                node->pictureId = m_library.pictureId(node->parent->text, node->text);
+            } catch (const std::exception &) {
+                return -1; // asked again next time
+            }
+        }
+        return node->pictureId;
     default:
         return QVariant();
     }

@@ -31,6 +31,9 @@ public:
     enum class Level { None, Root, Album, Picture };
     static constexpr int ImageIndexRole = Qt::UserRole + 1;
     static constexpr int LevelRole = Qt::UserRole + 2;
+    // A picture node's picture id in the store (looked up once); -1 when it
+    // cannot be found.
+    static constexpr int PictureIdRole = Qt::UserRole + 3;
 
     // The images of the nodes, by image index.
     void setNodeIcons(const QList<QIcon> &icons);

@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 
+#include "AlbumGridView.h"
 #include "AlbumLibrary.h"
+#include "AlbumThumbnails.h"
 #include "AlbumTreeModel.h"
 #include "AlbumTreeView.h"
 #include "Application.h"
@@ -19,6 +21,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -66,6 +69,7 @@ void MainWindow::createWindow(const QString &storePath)
         icons.append(icon);
     }
     m_model->setNodeIcons(icons);
+    m_thumbnails = new AlbumThumbnails(m_library, this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -91,11 +95,30 @@ void MainWindow::createWindow(const QString &storePath)
         QTimer::singleShot(0, this, [this] { Application::guard([this] { decodeNeighbours(); }); });
     });
     connect(m_viewer, &PictureViewer::pictureFailed, this, [](const QString &error) { Application::reportError(error); });
+    // A picture chosen in the grid is the tree's selection, and shown.
+    connect(m_albumGrid, &AlbumGridView::pictureChosen, this, [this](const QModelIndex &node) {
+        Application::guard([&] {
+            m_tree->setExpandedByCode(node.parent(), true);
+            m_tree->selectByCode(node);
+        });
+    });
+    // A protected album selected shows its grid once its password is given.
+    connect(&m_library, &AlbumLibrary::albumUnlocked, this, [this](const QString &album) {
+        const QModelIndex current = m_tree->currentIndex();
+        if (AlbumTreeModel::levelOf(current) == AlbumTreeModel::Level::Album && m_model->albumOf(current) == album)
+            Application::guard([&] { showCurrentNode(current); });
+    });
     // Nothing decoded of a closed album is kept; what changed in the store
     // is decoded anew.
     connect(&m_library, &AlbumLibrary::albumLocked, m_viewer, &PictureViewer::dropPicturesOf);
     // A tree read anew selects nothing, and shows nothing.
     connect(m_model, &QAbstractItemModel::modelReset, m_viewer, &PictureViewer::clear);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { showGrid(QModelIndex()); });
+    // Nothing of a closed album stays on show.
+    connect(&m_library, &AlbumLibrary::albumLocked, this, [this](const QString &album) {
+        if (m_albumGrid->album().isValid() && m_model->albumOf(m_albumGrid->album()) == album)
+            showGrid(QModelIndex());
+    });
     connect(&m_library, &AlbumLibrary::pictureRenamed, m_viewer, &PictureViewer::pictureRenamed);
     const auto showDetails = [this] { m_pictureDetails->setText(m_viewer->shownDetails()); };
     connect(m_viewer, &PictureViewer::pictureShown, this, showDetails);
@@ -132,6 +155,9 @@ void MainWindow::createWindow(const QString &storePath)
             QApplication::restoreOverrideCursor();
     });
     m_library.checkPagesInBackground();
+    // Once the window is up and the pages are checked, the thumbnails the
+    // store lacks are made in the background.
+    QTimer::singleShot(1000, m_thumbnails, &AlbumThumbnails::fillInBackground);
 }
 
 void MainWindow::tellStoreDamaged()
@@ -264,8 +290,15 @@ void MainWindow::createClientArea()
     m_searchPanel->hide();
     viewLayout->addWidget(m_searchPanel);
 
-    m_viewer = new PictureViewer(m_library, viewerPanel);
-    viewLayout->addWidget(m_viewer, 1);
+    // Where the pictures are shown: the picture, or an album's grid.
+    m_viewerStack = new QStackedWidget(viewerPanel);
+    m_viewerStack->setObjectName(QStringLiteral("viewerStack"));
+    viewLayout->addWidget(m_viewerStack, 1);
+    m_viewer = new PictureViewer(m_library, m_viewerStack);
+    m_viewerStack->addWidget(m_viewer);
+    m_albumGrid = new AlbumGridView(*m_model, *m_thumbnails, m_viewerStack);
+    m_albumGrid->setFont(pixelFont(QString(), 11));
+    m_viewerStack->addWidget(m_albumGrid);
 
     // One line under the picture: what its file says of it.
     m_pictureDetails = new QLabel(viewerPanel);

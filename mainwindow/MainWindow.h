@@ -10,7 +10,9 @@
 #include <QWidget>
 
 class AlbumChooser;
+class AlbumGridView;
 class AlbumLibrary;
+class AlbumThumbnails;
 class AlbumTreeModel;
 class AlbumTreeView;
 class MenuButton;
@@ -25,6 +27,7 @@ class QMenu;
 class QModelIndex;
 class QRect;
 class QSplitter;
+class QStackedWidget;
 class QTimer;
 class QToolButton;
 
@@ -101,6 +104,9 @@ private:
     //      (MainWindowPictures.cpp)
     // Shows what the current node shows: its picture, or nothing.
     void showCurrentNode(const QModelIndex &current);
+    // Shows the album node's grid where the pictures are shown; an invalid
+    // index shows the viewer again.
+    void showGrid(const QModelIndex &album);
     // Starts showing a stored picture; once on screen it becomes the tree's
     // selection.
     void showPicture(int pictureId, const QString &album, const QString &name);
@@ -187,7 +193,10 @@ private:
     QWidget *m_searchBar = nullptr;
     AlbumChooser *m_searchAlbumChooser = nullptr;
     QLineEdit *m_searchNameEdit = nullptr;
+    AlbumThumbnails *m_thumbnails = nullptr;
+    QStackedWidget *m_viewerStack = nullptr;
     PictureViewer *m_viewer = nullptr;
+    AlbumGridView *m_albumGrid = nullptr;
     QLabel *m_pictureDetails = nullptr;
     // The window the viewer fills while it is shown full screen, else null.
     QWidget *m_fullScreen = nullptr;

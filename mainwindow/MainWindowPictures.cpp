@@ -4,6 +4,7 @@
 
 #include "MainWindow.h"
 
+#include "AlbumGridView.h"
 #include "AlbumLibrary.h"
 #include "AlbumTreeModel.h"
 #include "AlbumTreeView.h"
@@ -24,6 +25,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QShortcut>
+#include <QStackedWidget>
 
 using Level = AlbumTreeModel::Level;
 
@@ -64,7 +66,9 @@ void MainWindow::toggleFullScreen()
     m_fullScreen->setWindowTitle(windowTitle());
     auto *layout = new QVBoxLayout(m_fullScreen);
     layout->setContentsMargins(0, 0, 0, 0);
+    m_viewerStack->removeWidget(m_viewer);
     layout->addWidget(m_viewer);
+    m_viewer->show();
     m_viewer->setBackground(Qt::black);
     for (const QKeySequence &key : {QKeySequence(Qt::Key_F11), QKeySequence(Qt::Key_Escape)})
         connect(new QShortcut(key, m_fullScreen), &QShortcut::activated, this, &MainWindow::leaveFullScreen);
@@ -83,7 +87,9 @@ void MainWindow::startSlideshow()
     const QModelIndex current = m_tree->currentIndex();
     if (!node.isValid() && AlbumTreeModel::levelOf(current) == Level::Album) {
         m_tree->setExpandedByCode(current, true);
-        node = m_model->index(0, 0, current);
+        // From the picture chosen in the album's grid, else its first.
+        node = m_albumGrid->isVisible() && m_albumGrid->currentIndex().isValid() ? m_albumGrid->currentIndex()
+                                                                                   : m_model->index(0, 0, current);
     }
     if (AlbumTreeModel::levelOf(node) != Level::Picture)
         return; // no album on show
@@ -124,9 +130,9 @@ void MainWindow::leaveFullScreen()
         return;
     QWidget *window = std::exchange(m_fullScreen, nullptr);
     window->removeEventFilter(this);
-    // Back under the search bar, where it was.
-    auto *layout = static_cast<QVBoxLayout *>(m_searchPanel->parentWidget()->layout());
-    layout->insertWidget(layout->indexOf(m_searchPanel) + 1, m_viewer, 1);
+    // Back where the pictures are shown.
+    m_viewerStack->insertWidget(0, m_viewer);
+    m_viewerStack->setCurrentWidget(m_viewer);
     m_viewer->setBackground(Qt::white);
     m_viewer->show();
     window->hide();
@@ -141,6 +147,14 @@ void MainWindow::showCurrentNode(const QModelIndex &current)
     if (m_tree->keepsViewer())
         return;
     m_viewer->clear();
+    // An album that can be read shows its pictures as a grid; a protected
+    // one only once its password is given.
+    if (AlbumTreeModel::levelOf(current) == Level::Album) {
+        const QString album = m_model->albumOf(current);
+        showGrid(!m_library.albumHasPassword(album) || m_library.isUnlocked(album) ? current : QModelIndex());
+        return;
+    }
+    showGrid(QModelIndex());
     if (AlbumTreeModel::levelOf(current) != Level::Picture)
         return;
     const QString album = m_model->albumOf(current);
@@ -148,8 +162,15 @@ void MainWindow::showCurrentNode(const QModelIndex &current)
     showPicture(m_library.pictureId(album, name), album, name);
 }
 
+void MainWindow::showGrid(const QModelIndex &album)
+{
+    m_albumGrid->showAlbum(album);
+    m_viewerStack->setCurrentWidget(album.isValid() ? static_cast<QWidget *>(m_albumGrid) : m_viewer);
+}
+
 void MainWindow::showPicture(int pictureId, const QString &album, const QString &name)
 {
+    showGrid(QModelIndex());
     m_viewer->showPicture({pictureId, album, name});
 }
 

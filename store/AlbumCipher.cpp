@@ -155,6 +155,19 @@ Key Key::random()
     return key;
 }
 
+Key Key::copy() const
+{
+    Key key;
+    if (!m_bytes)
+        return key;
+    auto *bytes = static_cast<unsigned char *>(sodium_malloc(crypto_secretstream_xchacha20poly1305_KEYBYTES));
+    if (!bytes)
+        throw std::bad_alloc();
+    std::memcpy(bytes, m_bytes, crypto_secretstream_xchacha20poly1305_KEYBYTES);
+    KeyAccess::bytes(key) = bytes;
+    return key;
+}
+
 WrappedKey wrap(const Key &key, const QByteArray &folded, int albumId)
 {
     initialise();

@@ -67,6 +67,9 @@ public:
     Key &operator=(const Key &) = delete;
 
     static Key random();
+    // The same key in locked memory of its own, for a thread that reads
+    // the album's pictures while this one may forget the album's key.
+    Key copy() const;
     bool isNull() const { return m_bytes == nullptr; }
     const unsigned char *data() const { return m_bytes; }
 

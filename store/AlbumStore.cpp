@@ -134,6 +134,7 @@ void AlbumStore::indexPictureNames()
 
 bool AlbumStore::openConnection()
 {
+    m_thumbnailTable = -1;
     try {
         m_connection.open(m_path);
         // With plain SQLite linked in by mistake the key would be ignored and

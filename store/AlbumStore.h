@@ -230,6 +230,44 @@ public:
     // picture writes nothing and gives true.
     bool savePictureFile(const QImage *picture, const QString &path, const QString &ext);
 
+    // ---- thumbnails: one small JPEG per picture, upright, kept in a table
+    // of its own that goes with its picture (a deleted picture takes its
+    // thumbnail with it, whatever program deletes it); a protected album's
+    // encrypted with its key as its pictures are. Never exported.
+    // The picture's thumbnail as made; empty when it has none yet (or only
+    // one in the clear in a protected album, which is not the album's own).
+    // Passes store errors on; AlbumCipher::CipherError when the album's key
+    // is not open or the thumbnail does not decrypt.
+    QByteArray thumbnailData(int pictureId);
+    // Keeps thumbnails made of pictures (picture id, JPEG bytes), each
+    // encrypted when its album is protected, in place of any they had, all
+    // in one transaction; returns how many were kept. One whose picture is
+    // gone, or whose album is protected and its key not open, is left out.
+    // Passes store errors on (nothing is kept then).
+    int storeThumbnails(const QList<std::pair<int, QByteArray>> &thumbnails);
+    // What another thread needs to read a picture's bytes as imported
+    // through a connection of its own: the ids, and a protected album's key
+    // (a copy, wiped when the last user lets it go).
+    struct DetachedPicture
+    {
+        int pictureId = -1;
+        int albumId = -1;
+        std::shared_ptr<const AlbumCipher::Key> key;
+    };
+    // The album's pictures that have no thumbnail, in the order imported;
+    // none while the album is protected and its key is not open. Passes
+    // store errors on.
+    QList<DetachedPicture> picturesWithoutThumbnail(int albumId);
+    // The picture, detached; albumId -1 when it is gone or its album is
+    // protected and locked. Passes store errors on.
+    DetachedPicture detachPicture(int pictureId);
+    // Opens db on the store file at path for reading only (another
+    // thread's connection). Throws SqlError.
+    static void openForReading(SqlConnection &db, const QString &path);
+    // The detached picture's bytes as imported, read through such a
+    // connection; empty when it is gone. Throws SqlError and CipherError.
+    static QByteArray readDetached(SqlConnection &db, const DetachedPicture &picture);
+
     // ---- many albums and pictures added in the caller's transaction (an
     // import of another store)
     // Adds an album under the name (trimmed) and returns its id. With a
@@ -283,6 +321,12 @@ private:
     // at the next opening.
     void markScrubPending();
     void scrubIfPending();
+    // Whether the store has its table of thumbnails yet (made at the first
+    // thumbnail kept), asked once per connection.
+    bool hasThumbnailTable();
+    // Encrypts or decrypts the picture's thumbnail as its picture, when it
+    // has one; the caller's transaction.
+    void recodeThumbnail(int albumId, int pictureId, const AlbumCipher::Key *from, const AlbumCipher::Key *to);
     // Encrypts (with a key) or decrypts (without) every picture of the album
     // inside the caller's transaction, telling the progress handler.
     void recodeAlbumPictures(int albumId, const AlbumCipher::Key *from, const AlbumCipher::Key *to, int *done,
@@ -322,4 +366,6 @@ private:
     ProgressHandler m_progressHandler;
     WorkRunner m_workRunner;
     qint64 m_compactionRoomNeeded = 0;
+    // -1 not asked yet on this connection, else 0 or 1.
+    int m_thumbnailTable = -1;
 };

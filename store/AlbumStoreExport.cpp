@@ -84,9 +84,7 @@ private:
             try {
                 if (!db) {
                     db.emplace();
-                    db->open(m_path);
-                    StoreSchema::keyConnection(*db);
-                    db->execFixed("PRAGMA query_only = ON");
+                    AlbumStore::openForReading(*db, m_path);
                 }
                 SqlStatement q(*db, QStringLiteral("SELECT Pic FROM PicTable WHERE PicInfoID = ?"));
                 q.bind(1, m_ids.at(at));

@@ -263,6 +263,7 @@ void AlbumStore::recodeAlbumPictures(int albumId, const Key *from, const Key *to
             SqlStatement write(connection(), QStringLiteral("UPDATE PicTable SET Pic = ? WHERE PicInfoID = ?"));
             write.bindBlob(1, bytes).bind(2, pictureId).exec();
         }
+        recodeThumbnail(albumId, pictureId, from, to);
         ++*done;
         if (m_progressHandler)
             m_progressHandler(*done, total);

@@ -52,6 +52,8 @@ void SqlConnection::execFixed(const char *sql)
     }
 }
 
+bool SqlConnection::inAutocommit() const { return m_db && sqlite3_get_autocommit(m_db) != 0; }
+
 int SqlConnection::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
 
 void SqlConnection::fail(int rc) const { raise(rc, m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc)); }

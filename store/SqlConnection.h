@@ -34,6 +34,9 @@ public:
     // from fixed text only. Throws SqlError.
     void execFixed(const char *sql);
 
+    // True outside any transaction.
+    bool inAutocommit() const;
+
     // Rows changed by the last action statement.
     int changes() const;
 

@@ -35,6 +35,7 @@ const TableColumns kSchema[] = {
     {"PicInfoTable", {"PicInfoID", "PicLibID", "PicName", "PicExt"}},
     {"PicTable", {"PicInfoID", "Pic"}},
     {"PicKeyTable", {"PicLibID", "KeySalt", "KeyOps", "KeyMem", "WrappedKey"}},
+    {"PicThumbTable", {"PicInfoID", "Thumb"}},
 };
 
 const TableColumns *findTable(const QString &table)
@@ -113,12 +114,22 @@ void createTables(SqlConnection &db)
                  " PicInfoID INTEGER NOT NULL PRIMARY KEY REFERENCES PicInfoTable (PicInfoID) ON DELETE CASCADE,"
                  " Pic BLOB)");
     createKeyTable(db);
+    createThumbnailTable(db);
     static_assert(SchemaVersion == 2, "createTables writes user_version 2");
 }
 
 void createPendingTable(SqlConnection &db)
 {
     db.execFixed("CREATE TABLE IF NOT EXISTS PicPendingTable (Task TEXT NOT NULL PRIMARY KEY)");
+}
+
+void createThumbnailTable(SqlConnection &db)
+{
+    db.execFixed("CREATE TABLE IF NOT EXISTS PicThumbTable ("
+                 " PicInfoID INTEGER NOT NULL PRIMARY KEY REFERENCES PicInfoTable (PicInfoID) ON DELETE CASCADE,"
+                 " Thumb BLOB NOT NULL)");
+    db.execFixed("CREATE TRIGGER IF NOT EXISTS PicThumbGoesWithPicture AFTER DELETE ON PicInfoTable BEGIN"
+                 " DELETE FROM PicThumbTable WHERE PicInfoID = old.PicInfoID; END");
 }
 
 void createKeyTable(SqlConnection &db)

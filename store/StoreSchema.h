@@ -43,6 +43,10 @@ void createTables(SqlConnection &db);
 // The table of the protected albums' wrapped keys, made when missing (a
 // store of an older version lacks it).
 void createKeyTable(SqlConnection &db);
+// The pictures' thumbnails, made when missing (an older store lacks it).
+// A trigger deletes a picture's thumbnail with it, so that a program that
+// knows nothing of thumbnails keeps them right too.
+void createThumbnailTable(SqlConnection &db);
 // Tasks a change left to finish after its commit (a row 'scrub': the file
 // still holds fragments of pictures since encrypted, until it is rewritten).
 // A store rewritten into a copy drops the table.

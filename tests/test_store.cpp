@@ -324,7 +324,7 @@ private slots:
         const QString path = TestStore::makeStore(m_f.dir, QStringLiteral("shell.pdb"));
         const QString script = QStringLiteral("PRAGMA key='%1';\nPRAGMA cipher_page_size=4096;\n.tables\n")
                                    .arg(QString::fromLatin1(StoreSchema::databasePassword()));
-        QCOMPARE(runShell(sqlcipher, path, script).simplified(), QStringLiteral("PicInfoTable PicKeyTable PicLibTable PicTable"));
+        QCOMPARE(runShell(sqlcipher, path, script).simplified(), QStringLiteral("PicInfoTable PicKeyTable PicLibTable PicTable PicThumbTable"));
 
         const QString sqlite3 = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
         if (sqlite3.isEmpty())

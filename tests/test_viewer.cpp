@@ -216,7 +216,7 @@ private slots:
             QTRY_COMPARE(viewer->window(), m_form.get());
             QCOMPARE(viewer->palette().color(QPalette::Window), QColor(Qt::white));
             QTRY_VERIFY(!m_form->findChild<QWidget *>(QStringLiteral("fullScreenWindow")));
-            QCOMPARE(viewer->parentWidget()->objectName(), QStringLiteral("viewerPanel"));
+            QCOMPARE(viewer->parentWidget()->objectName(), QStringLiteral("viewerStack"));
             QVERIFY(viewer->isVisible());
         }
     }
