@@ -277,6 +277,9 @@ private slots:
             TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("s%1").arg(i), pictures.at(i));
         const QByteArray open = makePictures(1, 120, 99).first();
         TestStore::addPictureBytes(m_f.dir, 2, QStringLiteral("o"), open);
+        // The thumbnails made before the password go the same way.
+        const QList<QByteArray> thumbnails = makePictures(3, 40, 70);
+        QCOMPARE(m_f.store->storeThumbnails({{1, thumbnails.at(0)}, {2, thumbnails.at(1)}, {3, thumbnails.at(2)}}), 3);
         // Set after the import: the clear pages the pictures leave must not
         // stay behind in the file.
         QVERIFY(m_f.store->setAlbumPassword(QStringLiteral("secret"), QStringLiteral("OpenSesame")));
@@ -294,7 +297,7 @@ private slots:
         QCOMPARE(quint8(pages.at(1)), quint8(0x00));
         QVERIFY(anyRunOf(open, pages));
         QVERIFY(pages.contains("PicKeyTable"));
-        for (const QByteArray &picture : pictures)
+        for (const QByteArray &picture : pictures + thumbnails)
             QVERIFY(!anyRunOf(picture, pages));
         // Nothing is left to do for it.
         QVERIFY(m_f.store->openStore(m_f.path));
