@@ -257,7 +257,13 @@ bool AlbumThumbnails::keep(int pictureId, const QByteArray &thumbnail)
 {
     QImage image;
     try {
-        image = JpegCodec::decode(thumbnail);
+        // Decoded straight at the size shown where the decoder can scale
+        // to it: a fraction of the cost of decoding and then reducing.
+        const QSize size = JpegCodec::uprightSize(thumbnail);
+        JpegCodec::DecodeOptions options;
+        options.scaleDenominator =
+            JpegCodec::scaleDenominatorFor(size, size.scaled(m_imageSize, Qt::KeepAspectRatio));
+        image = JpegCodec::decode(thumbnail, options);
     } catch (const std::exception &) {
         return false;
     }

@@ -120,10 +120,12 @@ void MainWindow::createWindow(const QString &storePath)
             showGrid(QModelIndex());
     });
     connect(&m_library, &AlbumLibrary::pictureRenamed, m_viewer, &PictureViewer::pictureRenamed);
-    const auto showDetails = [this] { m_pictureDetails->setText(m_viewer->shownDetails()); };
-    connect(m_viewer, &PictureViewer::pictureShown, this, showDetails);
-    connect(m_viewer, &PictureViewer::cleared, this, showDetails);
-    connect(&m_library, &AlbumLibrary::pictureRenamed, this, showDetails);
+    connect(m_viewerStack, &QStackedWidget::currentChanged, this, &MainWindow::showDetails);
+    for (const auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_model, rowsChanged, this, &MainWindow::showDetails);
+    connect(m_viewer, &PictureViewer::pictureShown, this, &MainWindow::showDetails);
+    connect(m_viewer, &PictureViewer::cleared, this, &MainWindow::showDetails);
+    connect(&m_library, &AlbumLibrary::pictureRenamed, this, &MainWindow::showDetails);
     connect(&m_library, &AlbumLibrary::pictureRemoved, m_viewer, &PictureViewer::forgetDecodedPictures);
     connect(&m_library, &AlbumLibrary::albumRemoved, m_viewer, &PictureViewer::forgetDecodedPictures);
     connect(m_model, &AlbumTreeModel::renameRefused, this,

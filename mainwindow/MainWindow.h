@@ -107,6 +107,9 @@ private:
     // Shows the album node's grid where the pictures are shown; an invalid
     // index shows the viewer again.
     void showGrid(const QModelIndex &album);
+    // The line under the pictures: the shown picture's details, or the
+    // album's on show as a grid.
+    void showDetails();
     // Starts showing a stored picture; once on screen it becomes the tree's
     // selection.
     void showPicture(int pictureId, const QString &album, const QString &name);

@@ -19,6 +19,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
@@ -166,6 +167,17 @@ void MainWindow::showGrid(const QModelIndex &album)
 {
     m_albumGrid->showAlbum(album);
     m_viewerStack->setCurrentWidget(album.isValid() ? static_cast<QWidget *>(m_albumGrid) : m_viewer);
+    showDetails();
+}
+
+void MainWindow::showDetails()
+{
+    // With an album's grid on show, the album's name and how many pictures
+    // it holds.
+    const QModelIndex album = m_albumGrid->album();
+    m_pictureDetails->setText(m_viewerStack->currentWidget() == m_albumGrid && album.isValid()
+                                  ? QStringLiteral("%1    %2 张图片").arg(album.data().toString()).arg(m_model->rowCount(album))
+                                  : m_viewer->shownDetails());
 }
 
 void MainWindow::showPicture(int pictureId, const QString &album, const QString &name)

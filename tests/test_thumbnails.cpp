@@ -13,6 +13,7 @@
 #include "Thumbnail.h"
 
 #include <QDirIterator>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
@@ -253,6 +254,7 @@ private slots:
         const QModelIndex cat = grid->model()->index(0, 0, grid->rootIndex());
         QCOMPARE(cat.data().toString(), QStringLiteral("cat"));
         QCOMPARE(grid->currentIndex(), cat);
+        QCOMPARE(FormFixture::child<QLabel>(*form, "pictureDetails")->text(), QStringLiteral("open    3 张图片"));
         // The grid's pictures, asked for as they are on screen.
         const int catId = cat.data(AlbumTreeModel::PictureIdRole).toInt();
         QCOMPARE(grid->wantedPictures().size(), 3);

@@ -275,7 +275,10 @@ private slots:
         select(QStringLiteral("small"));
         QVERIFY(details->text().startsWith(QStringLiteral("small   ")));
         QVERIFY(!details->text().contains(QStringLiteral("拍摄于")));
+        // The album's grid: its name and how many pictures it holds.
         FormFixture::tree(*m_form)->setCurrentIndex(FormFixture::current(*m_form).parent());
+        QTRY_COMPARE(details->text(), QStringLiteral("trip    6 张图片"));
+        FormFixture::tree(*m_form)->setCurrentIndex(FormFixture::root(*m_form));
         QTRY_COMPARE(details->text(), QString());
     }
 

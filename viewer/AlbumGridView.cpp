@@ -147,20 +147,34 @@ AlbumGridView::Rows AlbumGridView::rowsOnScreen() const
     return rows;
 }
 
+namespace {
+
+// The ids of the grid's cells from one to another, those outside left out.
+QList<int> &appendIds(QList<int> &ids, const QAbstractItemModel &model, const QModelIndex &root, int from, int to)
+{
+    const int count = model.rowCount(root);
+    for (int row = qMax(0, from); row < qMin(to, count); ++row)
+        ids.append(model.index(row, 0, root).data(AlbumTreeModel::PictureIdRole).toInt());
+    return ids;
+}
+
+} // namespace
+
 QList<int> AlbumGridView::wantedPictures() const
 {
     const Rows rows = rowsOnScreen();
-    const QModelIndex root = rootIndex();
     const int screen = rows.lines * rows.columns;
     QList<int> ids;
-    const auto add = [&](int from, int to) {
-        for (int row = qMax(0, from); row < qMin(to, rows.count); ++row)
-            ids.append(model()->index(row, 0, root).data(AlbumTreeModel::PictureIdRole).toInt());
-    };
-    add(rows.first, rows.first + screen);
-    add(rows.first + screen, rows.first + 2 * screen);
-    add(rows.first - screen, rows.first);
-    return ids;
+    appendIds(ids, *model(), rootIndex(), rows.first, rows.first + screen);
+    appendIds(ids, *model(), rootIndex(), rows.first + screen, rows.first + 2 * screen);
+    return appendIds(ids, *model(), rootIndex(), rows.first - screen, rows.first);
+}
+
+QList<int> AlbumGridView::picturesOnScreen() const
+{
+    const Rows rows = rowsOnScreen();
+    QList<int> ids;
+    return appendIds(ids, *model(), rootIndex(), rows.first, rows.first + rows.lines * rows.columns);
 }
 
 void AlbumGridView::askSoon()

@@ -28,6 +28,8 @@ public:
     // The pictures whose thumbnails are wanted now: those on screen, then a
     // screen's worth below and above.
     QList<int> wantedPictures() const;
+    // Those on screen alone, a line partly shown included.
+    QList<int> picturesOnScreen() const;
 
 signals:
     // A picture was chosen (double click or Return): its node.
