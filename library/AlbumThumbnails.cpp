@@ -250,7 +250,7 @@ void AlbumThumbnails::request(const QList<int> &pictureIds)
 
 bool AlbumThumbnails::isBusy() const
 {
-    return !m_wanted.isEmpty() || !m_unsaved.isEmpty() || m_maker->isBusy();
+    return !m_wanted.isEmpty() || !m_unsaved.isEmpty() || !m_albumsToFill.isEmpty() || m_maker->isBusy();
 }
 
 bool AlbumThumbnails::keep(int pictureId, const QByteArray &thumbnail)
@@ -378,6 +378,7 @@ void AlbumThumbnails::startAgain()
     m_unsaved.clear();
     m_unmakeable.clear();
     m_sent.clear();
+    m_albumsToFill.clear();
     // What is on screen is asked for again by its view.
     m_wanted.clear();
     if (m_fillWhenChecked)
@@ -393,11 +394,22 @@ void AlbumThumbnails::fillInBackground()
     if (m_stopped || !m_library.isOpen() || m_library.checkingPages())
         return;
     try {
-        for (const QString &album : m_library.albums())
-            fillAlbum(album);
+        m_albumsToFill = m_library.albums();
     } catch (const std::exception &e) {
         qWarning("The albums could not be read for their thumbnails: %s", e.what());
+        return;
     }
+    fillNextAlbum();
+}
+
+void AlbumThumbnails::fillNextAlbum()
+{
+    if (m_albumsToFill.isEmpty())
+        return;
+    fillAlbum(m_albumsToFill.takeFirst());
+    // One album at a time, each looked through between the window's events.
+    if (!m_albumsToFill.isEmpty())
+        QTimer::singleShot(0, this, &AlbumThumbnails::fillNextAlbum);
 }
 
 void AlbumThumbnails::fillAlbum(const QString &album)

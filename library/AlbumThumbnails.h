@@ -63,6 +63,7 @@ private:
     // picture deleted, an album locked): everything starts again.
     void startAgain();
     void fillAlbum(const QString &album);
+    void fillNextAlbum();
     // Decodes a thumbnail's bytes at the image size into the cache.
     bool keep(int pictureId, const QByteArray &thumbnail);
 
@@ -82,6 +83,8 @@ private:
     QTimer *m_saveLater = nullptr;
     // Made while the store was busy with a change of the user's.
     QList<std::pair<int, QByteArray>> m_unsaved;
+    // Albums still to be looked through by the background filling.
+    QStringList m_albumsToFill;
     int m_generation = 0;
     bool m_fillWhenChecked = false;
     bool m_stopped = false;
