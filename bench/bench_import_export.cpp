@@ -3,14 +3,19 @@
 // `cp` of the same files followed by `sync` of just the files written; and
 // exporting the album through the export dialog, against the same copy.
 // Medians of 5 runs alternated with their baseline, with min and max.
+// The thumbnails are made as the window makes them, during and after each
+// import: the time from the import's end until every one is kept, against
+// 1/8-scale decodes of the files.
 //   bench_import_export [files, 50]
 
 #include "AlbumLibrary.h"
 #include "AlbumExportDialog.h"
 #include "AlbumStore.h"
+#include "AlbumThumbnails.h"
 #include "BenchUtil.h"
 #include "JpegCodec.h"
 #include "PictureImportDialog.h"
+#include "Sql.h"
 #include "Prompts.h"
 
 #include <QApplication>
@@ -80,6 +85,12 @@ int main(int argc, char **argv)
     std::printf("%d files, %.1f MB in all\n", count, bytes / 1e6);
     QProcess::execute(QStringLiteral("sync"), {});
 
+    // As the window does: thumbnails made in the background.
+    AlbumThumbnails thumbnails(library);
+    thumbnails.fillInBackground();
+    JpegCodec::DecodeOptions eighth;
+    eighth.scaleDenominator = 8;
+
     constexpr int kRuns = 5;
     const auto copyAndSync = [&](const QString &name) {
         const QString target = dir.filePath(name);
@@ -89,6 +100,8 @@ int main(int argc, char **argv)
     // Import through the dialog, a new album each run.
     std::vector<double> imports;
     std::vector<double> copiesIn;
+    std::vector<double> thumbnailsAfter;
+    std::vector<double> eighthDecodes;
     for (int run = 1; run <= kRuns; ++run) {
         const QString album = QStringLiteral("camera%1").arg(run);
         store.addAlbum(album, QString());
@@ -106,9 +119,34 @@ int main(int argc, char **argv)
                 std::printf("import: %s\n", qPrintable(said->last));
         }
         imports.push_back(ms);
+        QElapsedTimer after;
+        after.start();
+        while (thumbnails.isBusy())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        thumbnailsAfter.push_back(double(after.nsecsElapsed()) / 1e6);
+        QElapsedTimer decodes;
+        decodes.start();
+        for (const QString &file : std::as_const(files)) {
+            QFile f(file);
+            f.open(QIODevice::ReadOnly);
+            JpegCodec::decode(f.readAll(), eighth);
+        }
+        eighthDecodes.push_back(double(decodes.nsecsElapsed()) / 1e6);
         copiesIn.push_back(copyAndSync(QStringLiteral("cp-in%1").arg(run)));
     }
+    const int lacking = int(store.picturesWithoutThumbnail(store.findAlbumId(QStringLiteral("camera1"))).size());
+    if (lacking != 0)
+        std::printf("%d pictures lack a thumbnail\n", lacking);
+    {
+        SqlStatement sizes(store.connection(), QStringLiteral("SELECT sum(length(t.Thumb)), sum(length(p.Pic)) "
+                                                              "FROM PicThumbTable t JOIN PicTable p USING (PicInfoID)"));
+        if (sizes.next())
+            std::printf("the thumbnails add %.2f %% to the pictures' bytes (%.1f kB each)\n",
+                        100.0 * double(sizes.int64(0)) / double(sizes.int64(1)),
+                        double(sizes.int64(0)) / 1000 / (kRuns * count));
+    }
     Bench::reportRuns("import of the files", imports, "cp + sync of the same files", copiesIn, 3.0);
+    Bench::reportRuns("thumbnails kept after the import", thumbnailsAfter, "1/8 decodes of the files", eighthDecodes, 2.0);
     std::printf("\n");
 
     // Export through the dialog, into a new folder each run.

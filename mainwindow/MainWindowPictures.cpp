@@ -111,6 +111,8 @@ void MainWindow::startSlideshow()
             timer->start();
     });
     m_slideshow->start();
+    // The next slide, round to the first, is decoded ahead from the start.
+    decodeNeighbours();
 }
 
 void MainWindow::showNextSlide()
@@ -166,7 +168,11 @@ void MainWindow::showCurrentNode(const QModelIndex &current)
 void MainWindow::showGrid(const QModelIndex &album)
 {
     m_albumGrid->showAlbum(album);
-    m_viewerStack->setCurrentWidget(album.isValid() ? static_cast<QWidget *>(m_albumGrid) : m_viewer);
+    // The viewer is away from the stack while it is shown full screen.
+    if (album.isValid())
+        m_viewerStack->setCurrentWidget(m_albumGrid);
+    else if (m_viewerStack->indexOf(m_viewer) >= 0)
+        m_viewerStack->setCurrentWidget(m_viewer);
     showDetails();
 }
 
@@ -219,8 +225,12 @@ void MainWindow::decodeNeighbours()
         return;
     const QString album = m_model->albumOf(current);
     QList<int> neighbours;
-    for (const QModelIndex &node : {AlbumTreeView::nextNode(current), AlbumTreeView::previousNode(current)})
-        if (AlbumTreeModel::levelOf(node) == Level::Picture && node.parent() == current.parent())
+    QModelIndex next = AlbumTreeView::nextNode(current);
+    // A slideshow goes round from the album's last picture to its first.
+    if (m_slideshow && (AlbumTreeModel::levelOf(next) != Level::Picture || next.parent() != current.parent()))
+        next = m_model->index(0, 0, current.parent());
+    for (const QModelIndex &node : {next, AlbumTreeView::previousNode(current)})
+        if (AlbumTreeModel::levelOf(node) == Level::Picture && node.parent() == current.parent() && node != current)
             neighbours.append(m_library.pictureId(album, node.data().toString()));
     m_viewer->decodeAhead(neighbours);
 }

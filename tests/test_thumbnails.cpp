@@ -202,6 +202,10 @@ private slots:
         FormFixture::makeAlbums(m_f);
         m_f.store->forgetAlbumKeys();
         const QStringList before = filesUnder(m_f.dir.path());
+        // Where a thumbnail cache would go: nothing is ever written there.
+        QTemporaryDir home;
+        for (const char *variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "TMPDIR"})
+            qputenv(variable, home.path().toUtf8() + '/' + variable);
         AlbumThumbnails thumbnails(*m_f.library);
         thumbnails.fillInBackground();
         QTRY_VERIFY_WITH_TIMEOUT(!thumbnails.isBusy(), 20000);
@@ -237,6 +241,9 @@ private slots:
         QVERIFY(thumbnails.thumbnail(hidden).isNull());
         QTRY_VERIFY(!thumbnails.isBusy());
         QCOMPARE(filesUnder(m_f.dir.path()), before);
+        QCOMPARE(filesUnder(home.path()), QStringList());
+        for (const char *variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "TMPDIR"})
+            qunsetenv(variable);
     }
 
     // Selecting an album shows its pictures as a grid of thumbnails in the

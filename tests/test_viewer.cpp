@@ -242,6 +242,15 @@ private slots:
         auto *timer = m_form->findChild<QTimer *>(QStringLiteral("slideshowTimer"));
         QVERIFY(timer && timer->isActive());
         QVERIFY(timer->interval() >= 2000);
+        // Round from the last to the first, decoded ahead as every step.
+        const int first = m_f.library->pictureId(QStringLiteral("trip"), names.at(0));
+        const auto decodedAhead = [&] {
+            for (const int scale : {1, 2, 4, 8})
+                if (!viewer->prefetchCache()->find(first, scale).isNull())
+                    return true;
+            return false;
+        };
+        QTRY_VERIFY(decodedAhead());
         timer->setInterval(30);
         // From the last picture round to the first, then on.
         QTRY_COMPARE(viewer->shownPicture().name, names.at(0));

@@ -11,6 +11,7 @@
 #include "StreamedBytes.h"
 
 #include <QLabel>
+#include <QTimer>
 #include <QLocale>
 #include <QPainter>
 #include <QPrinter>
@@ -65,6 +66,10 @@ PictureViewer::PictureViewer(AlbumLibrary &library, QWidget *parent) : QWidget(p
     // Without it the view stays as sharp as the whole decode at hand.
     connect(m_detailLoader, &PictureLoader::failed, this, [this] { m_detailPart = QRect(); });
     m_prefetch = new PicturePrefetch(this);
+    m_aheadAgain = new QTimer(this);
+    m_aheadAgain->setSingleShot(true);
+    m_aheadAgain->setInterval(50);
+    connect(m_aheadAgain, &QTimer::timeout, this, [this] { decodeAhead(m_aheadIds); });
 }
 
 PictureViewer::~PictureViewer() = default;
@@ -182,6 +187,7 @@ void PictureViewer::clear()
     m_loader->cancel();
     m_pending = Decoding();
     m_shown = Decoding();
+    m_aheadIds.clear();
     dropZoomDecodes();
     unsetCursor();
     emit cleared();
@@ -189,6 +195,7 @@ void PictureViewer::clear()
 
 void PictureViewer::decodeAhead(const QList<int> &pictureIds)
 {
+    m_aheadIds = pictureIds;
     if (m_shown.picture.isNull())
         return;
     QList<PicturePrefetch::Request> requests = {{m_shown.picture.pictureId, QByteArray(), m_shown.scale}};
@@ -291,6 +298,8 @@ void PictureViewer::resizeEvent(QResizeEvent *event)
     fit();
     centre();
     updateDetail();
+    if (!m_aheadIds.isEmpty())
+        m_aheadAgain->start();
 }
 
 void PictureViewer::leaveZoom()

@@ -17,6 +17,7 @@ class PictureLoader;
 class PicturePrefetch;
 class PictureView;
 class QLabel;
+class QTimer;
 class QPrinter;
 
 class PictureViewer : public QWidget
@@ -164,6 +165,10 @@ private:
     PictureLoader *m_zoomLoader = nullptr;
     PictureLoader *m_detailLoader = nullptr;
     PicturePrefetch *m_prefetch = nullptr;
+    // The pictures last asked to be decoded ahead: asked again at the new
+    // scale once the viewer's size changes (full screen and back).
+    QList<int> m_aheadIds;
+    QTimer *m_aheadAgain = nullptr;
     bool m_zoomed = false;
     // Quarter turns clockwise of the shown picture against m_loaded.
     int m_quarterTurns = 0;
