@@ -412,6 +412,48 @@ private slots:
         QTRY_VERIFY(tree(*m_form)->findChild<QLineEdit *>());
     }
 
+    // After a new album, an import or a password change, the albums that
+    // were open stay open, without their password asked again, and the
+    // selection stays where it was.
+    void keepsItsPlace_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::newRow("a new album") << 0;
+        QTest::newRow("an import") << 1;
+        QTest::newRow("a password set") << 2;
+        QTest::newRow("a password changed") << 3;
+        QTest::newRow("a password removed") << 4;
+    }
+    void keepsItsPlace()
+    {
+        QFETCH(int, change);
+        makeAlbums();
+        openForm();
+        expand(*m_form, root(*m_form));
+        m_f.prompts->queuePassword(QStringLiteral("pw1"));
+        expand(*m_form, album("secret"));
+        QVERIFY(isExpanded(*m_form, album("secret")));
+        expand(*m_form, album("open"));
+        select(*m_form, child(album("open"), 1));
+        const qsizetype asked = m_f.prompts->messages.size(); // the password, once
+        const QString file = m_f.dir.filePath(QStringLiteral("fox.jpg"));
+        QVERIFY(TestStore::writeFile(file, JpegFixtures::tagged("fox")));
+        switch (change) {
+        case 0: QVERIFY(m_f.library->addAlbum(QStringLiteral("new"), QString())); break;
+        case 1: QVERIFY(m_f.library->addPicture(QStringLiteral("open"), file)); break;
+        case 2: QVERIFY(m_f.library->setAlbumPassword(QStringLiteral("open"), QStringLiteral("pw"))); break;
+        case 3: QVERIFY(m_f.library->setAlbumPassword(QStringLiteral("secret"), QStringLiteral("pw2"))); break;
+        case 4: QVERIFY(m_f.library->setAlbumPassword(QStringLiteral("secret"), QString())); break;
+        }
+        QTest::qWait(50);
+        QVERIFY(isExpanded(*m_form, root(*m_form)));
+        QVERIFY(isExpanded(*m_form, album("open")));
+        QVERIFY(isExpanded(*m_form, album("secret")));
+        QCOMPARE(text(current(*m_form)), QStringLiteral("dog"));
+        QCOMPARE(m_f.prompts->pendingAnswers(), 0);
+        QCOMPARE(m_f.prompts->messages.size(), asked);
+    }
+
     void refresh()
     {
         makeAlbums();
