@@ -3,6 +3,7 @@
 #include "AlbumStore.h"
 #include "FileWriting.h"
 #include "LegacyImport.h"
+#include "PictureImport.h"
 #include "StoreError.h"
 #include "TextRules.h"
 
@@ -77,6 +78,56 @@ bool openStore(AlbumStore &store, const QString &storePath)
 }
 
 } // namespace
+
+int importPicturesFromTerminal(const QString &storePath, const QString &album, const QStringList &paths)
+{
+    AlbumStore store;
+    if (!openStore(store, storePath))
+        return 1;
+    const QString name = trimText(album);
+    if (name.isEmpty() || !isSafeName(name)) {
+        say(QStringLiteral("相册名称不能为空,也不能包含控制字符: %1").arg(album));
+        return 1;
+    }
+    try {
+        int albumId = store.findAlbumId(name);
+        if (albumId < 0) {
+            if (!store.addAlbum(name, QString()) || (albumId = store.findAlbumId(name)) < 0) {
+                say(QStringLiteral("无法建立相册: %1").arg(name));
+                return 1;
+            }
+            say(QStringLiteral("已新建相册: %1").arg(name));
+        } else if (store.albumHasPassword(name)) {
+            QString password = readPassword(QStringLiteral("相册 %1 已设置访问密码,请输入密码: ").arg(name));
+            const bool opened = !trimText(password).isEmpty() && store.checkAlbumPassword(name, password);
+            password.fill(QChar(0));
+            if (!opened) {
+                say(QStringLiteral("访问密码不正确,不能导入该相册!"));
+                return 1;
+            }
+        }
+        QList<PictureImport::LeftOut> missing;
+        const QStringList files = PictureImport::collectFiles(paths, &missing);
+        const bool showProgress = isatty(STDERR_FILENO);
+        PictureImport::Summary summary =
+            PictureImport::run(store, albumId, files, [showProgress](int done, int total, const QString &file) {
+                if (showProgress) {
+                    std::fprintf(stderr, "\r\033[K[%d/%d] %s", done + 1, total,
+                                 QFileInfo(file).fileName().toLocal8Bit().constData());
+                    std::fflush(stderr);
+                }
+                return true;
+            });
+        if (showProgress && !files.isEmpty())
+            std::fputs("\r\033[K", stderr);
+        summary.leftOut = missing + summary.leftOut;
+        std::printf("%s\n", summary.text().toLocal8Bit().constData());
+        return summary.complete() ? 0 : 1;
+    } catch (const std::exception &e) {
+        say(QString::fromUtf8(e.what()));
+        return 1;
+    }
+}
 
 int importLegacyFromTerminal(const QString &storePath, const QString &legacyFile)
 {

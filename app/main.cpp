@@ -59,6 +59,12 @@ int main(int argc, char **argv)
         QStringLiteral("不打开窗口,把旧版 (Windows) 相册库文件中的相册全部导入相册库,并显示结果。"),
         QStringLiteral("文件"));
     parser.addOption(legacyOption);
+    const QCommandLineOption importOption(
+        QStringLiteral("import"),
+        QStringLiteral("不打开窗口,把图片文件和文件夹 (包括子文件夹) 导入相册: quilbo --import 相册 路径...。"
+                       "没有该相册时新建;相册中已有的图片不再导入。"),
+        QStringLiteral("相册"));
+    parser.addOption(importOption);
     parser.addPositionalArgument(QStringLiteral("图片"), QStringLiteral("要导入相册的 JPG 图片文件。"),
                                  QStringLiteral("[图片...]"));
     if (!parser.parse(arguments(argc, argv))) {
@@ -90,7 +96,11 @@ int main(int argc, char **argv)
         return exportAlbumFromTerminal(store, parser.value(exportOption), folder.first());
     }
 
-    if (parser.isSet(legacyOption)) {
+    if (parser.isSet(importOption) || parser.isSet(legacyOption)) {
+        if (parser.isSet(importOption) && parser.positionalArguments().isEmpty()) {
+            std::fputs("quilbo: --import 相册 路径...\n", stderr);
+            return 2;
+        }
         QCoreApplication core(argc, argv);
         // As the window would, this makes the user's own store on the first
         // start.
@@ -101,6 +111,8 @@ int main(int argc, char **argv)
                          qPrintable(QStringLiteral("无法建立相册库文件 %1:\n%2").arg(choice.path, choice.error)));
             return 1;
         }
+        if (parser.isSet(importOption))
+            return importPicturesFromTerminal(choice.path, parser.value(importOption), parser.positionalArguments());
         return importLegacyFromTerminal(choice.path, parser.value(legacyOption));
     }
 

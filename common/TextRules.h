@@ -1,7 +1,11 @@
 #pragma once
 // Text rules shared by every window: trimming and lengths counted in GBK bytes.
 
+#include <QHash>
+#include <QSet>
 #include <QString>
+
+#include <algorithm>
 
 // Removes leading and trailing characters of codes 0 to 32 (space and the
 // control characters); other white space, such as the ideographic space,
@@ -30,3 +34,33 @@ bool isSafeName(const QString &text);
 // A name that stays one entry inside its folder: no slash, no NUL, not "."
 // or "..".
 bool safeEntryName(const QString &name);
+
+// Names taken (as the store compares them, letter case A to Z aside), and
+// for each name the next suffix to try: a name taken many times over gets
+// its suffix without trying every one before it again.
+class TakenNames
+{
+public:
+    void take(const QString &name) { m_taken.insert(asciiFolded(name)); }
+    // The name, or the name with " (2)", " (3)" ... where it is taken;
+    // taken from then on.
+    QString unique(const QString &name)
+    {
+        QString candidate = name;
+        const QString base = asciiFolded(name);
+        if (m_taken.contains(base)) {
+            int &n = m_nextSuffix[base];
+            for (n = std::max(n, 2);; ++n) {
+                candidate = QStringLiteral("%1 (%2)").arg(name).arg(n);
+                if (!m_taken.contains(asciiFolded(candidate)))
+                    break;
+            }
+        }
+        take(candidate);
+        return candidate;
+    }
+
+private:
+    QSet<QString> m_taken;
+    QHash<QString, int> m_nextSuffix;
+};

@@ -55,36 +55,9 @@ QString whyNotShowable(const QString &path)
 QString importFailureMessage(const QString &file, const AlbumLibrary::PictureFailure &failure)
 {
     using Failure = AlbumLibrary::PictureFailure;
-    QString cause;
-    switch (failure.kind) {
-    case Failure::DuplicateName:
-    case Failure::None:
+    if (failure.kind == Failure::DuplicateName || failure.kind == Failure::None)
         return QStringLiteral("部份图片导入失败,可能该相册中包含有相同的图片名称!");
-    case Failure::Unreadable:
-        cause = QStringLiteral("无法读取该文件 (%1)").arg(failure.detail);
-        break;
-    case Failure::Empty:
-        cause = QStringLiteral("该文件是空的,不是图片");
-        break;
-    case Failure::NotAPicture:
-        cause = failure.detail;
-        break;
-    case Failure::UnsafeName:
-        cause = QStringLiteral("文件名中包含控制字符或文字方向控制字符");
-        break;
-    case Failure::NoSuchAlbum:
-        cause = QStringLiteral("相册库中不存在该相册");
-        break;
-    case Failure::Damaged:
-        cause = QStringLiteral("相册库已损坏,不再写入,请用备份恢复相册库");
-        break;
-    case Failure::Store:
-        cause = AlbumLibrary::storeFailureMessage(failure.storeCode, failure.detail);
-        break;
-    case Failure::Locked:
-        cause = QStringLiteral("该相册已设置访问密码,请先输入密码");
-        break;
-    }
+    const QString cause = AlbumLibrary::pictureFailureCause(failure);
     return QStringLiteral("图片 %1 导入失败: %2\n在它之前的图片已经导入。").arg(QFileInfo(file).fileName(), cause);
 }
 

@@ -93,36 +93,6 @@ QString safeName(const QString &name, const QString &fallback)
     return safe.isEmpty() ? fallback : safe;
 }
 
-// Names taken (as the store compares them, letter case A to Z aside), and
-// for each name the next suffix to try: a name taken many times over gets
-// its suffix without trying every one before it again.
-class TakenNames
-{
-public:
-    void take(const QString &name) { m_taken.insert(asciiFolded(name)); }
-    // The name, or the name with " (2)", " (3)" ... where it is taken;
-    // taken from then on.
-    QString unique(const QString &name)
-    {
-        QString candidate = name;
-        const QString base = asciiFolded(name);
-        if (m_taken.contains(base)) {
-            int &n = m_nextSuffix[base];
-            for (n = std::max(n, 2);; ++n) {
-                candidate = QStringLiteral("%1 (%2)").arg(name).arg(n);
-                if (!m_taken.contains(asciiFolded(candidate)))
-                    break;
-            }
-        }
-        take(candidate);
-        return candidate;
-    }
-
-private:
-    QSet<QString> m_taken;
-    QHash<QString, int> m_nextSuffix;
-};
-
 struct NewAlbum
 {
     int id = -1;

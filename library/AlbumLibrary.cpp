@@ -167,6 +167,34 @@ QStringList AlbumLibrary::pictureNames(const QString &album)
     return list;
 }
 
+QString AlbumLibrary::pictureFailureCause(const AlbumStore::PictureFailure &failure)
+{
+    using Failure = AlbumStore::PictureFailure;
+    switch (failure.kind) {
+    case Failure::None:
+        break;
+    case Failure::DuplicateName:
+        return QStringLiteral("该相册中已有同名的图片");
+    case Failure::Unreadable:
+        return QStringLiteral("无法读取该文件 (%1)").arg(failure.detail);
+    case Failure::Empty:
+        return QStringLiteral("该文件是空的,不是图片");
+    case Failure::NotAPicture:
+        return failure.detail;
+    case Failure::UnsafeName:
+        return QStringLiteral("文件名中包含控制字符或文字方向控制字符");
+    case Failure::NoSuchAlbum:
+        return QStringLiteral("相册库中不存在该相册");
+    case Failure::Damaged:
+        return QStringLiteral("相册库已损坏,不再写入,请用备份恢复相册库");
+    case Failure::Store:
+        return storeFailureMessage(failure.storeCode, failure.detail);
+    case Failure::Locked:
+        return QStringLiteral("该相册已设置访问密码,请先输入密码");
+    }
+    return QString();
+}
+
 QList<AlbumStore::DetachedPicture> AlbumLibrary::picturesWithoutThumbnail(const QString &album)
 {
     const int id = m_store.findAlbumId(trimText(album));

@@ -59,6 +59,8 @@ public:
     static QString errorMessage(const std::exception &error);
     // The same for a store failure's result code and the engine's text.
     static QString storeFailureMessage(int code, const QString &detail);
+    // Why a picture was not stored, in Chinese.
+    static QString pictureFailureCause(const AlbumStore::PictureFailure &failure);
     // Makes an empty store at path, never replacing a file; false with the
     // reason in *error.
     static bool createEmptyStore(const QString &path, QString *error);

@@ -135,6 +135,7 @@ void AlbumStore::indexPictureNames()
 bool AlbumStore::openConnection()
 {
     m_thumbnailTable = -1;
+    m_hashTable = -1;
     try {
         m_connection.open(m_path);
         // With plain SQLite linked in by mistake the key would be ignored and

@@ -162,6 +162,25 @@ public:
     // (its detail says why, in Chinese), a name that is not safe to show or
     // a store error; *failure (when given) says which.
     bool addPicture(int albumId, const QString &path, PictureFailure *failure = nullptr);
+    // The same for bytes read already, stored under that name and
+    // extension; hash is their contentHash() when the caller has it.
+    bool addPictureData(int albumId, const QString &name, const QString &extension, const QByteArray &bytes,
+                        PictureFailure *failure = nullptr, const QByteArray &hash = QByteArray());
+
+    // ---- content hashes: one of each picture's bytes as imported, kept
+    // beside it, so that a picture imported again is recognised without
+    // reading the pictures stored. A protected album's are keyed with a key
+    // derived from its album key: they tell nothing of its pictures to
+    // anyone without it.
+    // The hash the album's pictures are compared by. Throws lockedAlbum
+    // when the album is protected and its key is not open.
+    QByteArray contentHash(int albumId, const QByteArray &bytes);
+    // Whether a picture of the album has that hash. Passes store errors on.
+    bool albumHoldsHash(int albumId, const QByteArray &hash);
+    // Computes and keeps the hashes the album's pictures lack (pictures
+    // stored by an older version), reading each of those once; returns
+    // how many. Passes store and cipher errors on.
+    int hashAlbumPictures(int albumId);
     // Deletes the album's pictures of that name; false on failure.
     bool deletePicture(int albumId, const QString &name);
     // Renames the album's pictures of the old name (written as given); false
@@ -277,7 +296,7 @@ public:
     // Adds a picture under the id, its bytes encrypted with the key when one
     // is given (the album's). Throws SqlError.
     void insertPicture(int pictureId, int albumId, const QString &name, const QString &extension,
-                       const QByteArray &bytes, const AlbumCipher::Key *key);
+                       const QByteArray &bytes, const AlbumCipher::Key *key, QByteArray hash = QByteArray());
 
     // ---- store maintenance
     // Compacts the open store file. A store that keeps a map of its pages
@@ -321,6 +340,12 @@ private:
     // at the next opening.
     void markScrubPending();
     void scrubIfPending();
+    // The hash of the bytes with the key (a protected album's) or without.
+    static QByteArray hashWith(const AlbumCipher::Key *key, const QByteArray &bytes);
+    // Keeps the picture's hash in place of any it had; the caller's
+    // transaction.
+    void writeHash(int pictureId, const QByteArray &hash);
+    bool hasHashTable();
     // Whether the store has its table of thumbnails yet (made at the first
     // thumbnail kept), asked once per connection.
     bool hasThumbnailTable();
@@ -368,4 +393,5 @@ private:
     qint64 m_compactionRoomNeeded = 0;
     // -1 not asked yet on this connection, else 0 or 1.
     int m_thumbnailTable = -1;
+    int m_hashTable = -1;
 };

@@ -258,6 +258,8 @@ void AlbumStore::recodeAlbumPictures(int albumId, const Key *from, const Key *to
                 // In the clear in a keyed album: not the album's own.
                 throw AlbumCipher::damagedPicture();
             }
+            // Its hash keyed as the album now is.
+            writeHash(pictureId, hashWith(to, bytes));
             if (to)
                 bytes = AlbumCipher::encrypt(*to, albumId, pictureId, bytes);
             SqlStatement write(connection(), QStringLiteral("UPDATE PicTable SET Pic = ? WHERE PicInfoID = ?"));

@@ -88,7 +88,7 @@ int AlbumStore::insertAlbum(const QString &name, const QString &password, AlbumC
 }
 
 void AlbumStore::insertPicture(int pictureId, int albumId, const QString &name, const QString &extension,
-                               const QByteArray &bytes, const AlbumCipher::Key *key)
+                               const QByteArray &bytes, const AlbumCipher::Key *key, QByteArray hash)
 {
     checkBeforeWriting();
     SqlStatement info(connection(), QStringLiteral("INSERT INTO PicInfoTable (PicInfoID, PicLibID, PicName, PicExt) "
@@ -97,6 +97,7 @@ void AlbumStore::insertPicture(int pictureId, int albumId, const QString &name, 
     // A protected album's pictures are stored encrypted with its key.
     SqlStatement data(connection(), QStringLiteral("INSERT INTO PicTable (PicInfoID, Pic) VALUES (?, ?)"));
     data.bind(1, pictureId).bindBlob(2, key ? AlbumCipher::encrypt(*key, albumId, pictureId, bytes) : bytes).exec();
+    writeHash(pictureId, hash.isEmpty() ? hashWith(key, bytes) : hash);
 }
 
 bool AlbumStore::deleteAlbum(const QString &name)
@@ -162,6 +163,23 @@ bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *fa
         why.detail = file.errorString();
         return false;
     }
+    return addPictureData(albumId, name, pictureExtensionOf(path), bytes, &why);
+}
+
+bool AlbumStore::addPictureData(int albumId, const QString &name, const QString &extension, const QByteArray &bytes,
+                                PictureFailure *failure, const QByteArray &hash)
+{
+    PictureFailure unused;
+    PictureFailure &why = failure ? *failure : unused;
+    why = PictureFailure();
+    if (m_damaged) {
+        why.kind = PictureFailure::Damaged;
+        return false;
+    }
+    if (!isSafeName(name)) {
+        why.kind = PictureFailure::UnsafeName;
+        return false;
+    }
     // An empty file is no picture: it could never be shown or exported.
     if (bytes.isEmpty()) {
         why.kind = PictureFailure::Empty;
@@ -189,7 +207,7 @@ bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *fa
             why.kind = PictureFailure::Locked;
             return false;
         }
-        insertPicture(id, albumId, name, pictureExtensionOf(path), bytes, key);
+        insertPicture(id, albumId, name, extension, bytes, key, hash);
         t.commit();
         return true;
     } catch (const SqlError &e) {

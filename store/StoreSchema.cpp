@@ -36,6 +36,7 @@ const TableColumns kSchema[] = {
     {"PicTable", {"PicInfoID", "Pic"}},
     {"PicKeyTable", {"PicLibID", "KeySalt", "KeyOps", "KeyMem", "WrappedKey"}},
     {"PicThumbTable", {"PicInfoID", "Thumb"}},
+    {"PicHashTable", {"PicInfoID", "Hash"}},
 };
 
 const TableColumns *findTable(const QString &table)
@@ -115,6 +116,7 @@ void createTables(SqlConnection &db)
                  " Pic BLOB)");
     createKeyTable(db);
     createThumbnailTable(db);
+    createHashTable(db);
     static_assert(SchemaVersion == 2, "createTables writes user_version 2");
 }
 
@@ -130,6 +132,16 @@ void createThumbnailTable(SqlConnection &db)
                  " Thumb BLOB NOT NULL)");
     db.execFixed("CREATE TRIGGER IF NOT EXISTS PicThumbGoesWithPicture AFTER DELETE ON PicInfoTable BEGIN"
                  " DELETE FROM PicThumbTable WHERE PicInfoID = old.PicInfoID; END");
+}
+
+void createHashTable(SqlConnection &db)
+{
+    db.execFixed("CREATE TABLE IF NOT EXISTS PicHashTable ("
+                 " PicInfoID INTEGER NOT NULL PRIMARY KEY REFERENCES PicInfoTable (PicInfoID) ON DELETE CASCADE,"
+                 " Hash BLOB NOT NULL)");
+    db.execFixed("CREATE INDEX IF NOT EXISTS PicHashIdx ON PicHashTable (Hash)");
+    db.execFixed("CREATE TRIGGER IF NOT EXISTS PicHashGoesWithPicture AFTER DELETE ON PicInfoTable BEGIN"
+                 " DELETE FROM PicHashTable WHERE PicInfoID = old.PicInfoID; END");
 }
 
 void createKeyTable(SqlConnection &db)

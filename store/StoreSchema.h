@@ -47,6 +47,10 @@ void createKeyTable(SqlConnection &db);
 // A trigger deletes a picture's thumbnail with it, so that a program that
 // knows nothing of thumbnails keeps them right too.
 void createThumbnailTable(SqlConnection &db);
+// The pictures' content hashes, which recognise a picture imported again
+// without reading the pictures already stored; made when missing, and
+// deleted with their pictures by a trigger as the thumbnails are.
+void createHashTable(SqlConnection &db);
 // Tasks a change left to finish after its commit (a row 'scrub': the file
 // still holds fragments of pictures since encrypted, until it is rewritten).
 // A store rewritten into a copy drops the table.

@@ -1,0 +1,130 @@
+#include "PictureImport.h"
+
+#include "AlbumLibrary.h"
+#include "PhotoFacts.h"
+#include "TextRules.h"
+
+#include <QCollator>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace PictureImport {
+
+QString Summary::text() const
+{
+    QStringList lines;
+    lines.append(QStringLiteral("导入了 %1 张图片。").arg(imported));
+    if (duplicates > 0)
+        lines.append(QStringLiteral("%1 张图片相册中已有,没有再次导入。").arg(duplicates));
+    for (const QString &name : renamed)
+        lines.append(QStringLiteral("同名的图片已存在,改名导入: %1").arg(name));
+    for (const LeftOut &file : leftOut)
+        lines.append(QStringLiteral("没有导入 %1: %2").arg(file.file, file.reason));
+    if (notTried > 0)
+        lines.append(QStringLiteral("导入中止,其余 %1 个文件没有导入。").arg(notTried));
+    if (cancelled)
+        lines.append(QStringLiteral("导入已取消;再次导入同样的文件会接着导入其余的图片。"));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QStringList collectFiles(const QStringList &paths, QList<LeftOut> *leftOut)
+{
+    QStringList files;
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            QDirIterator it(path, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+            while (it.hasNext())
+                files.append(it.next());
+        } else if (info.isFile()) {
+            files.append(path);
+        } else if (leftOut) {
+            leftOut->append({path, info.exists() ? QStringLiteral("不是文件也不是文件夹")
+                                                 : QStringLiteral("找不到该文件或文件夹")});
+        }
+    }
+    // When each was taken, from the EXIF data in its first part.
+    struct Entry
+    {
+        QString file;
+        QString taken;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(size_t(files.size()));
+    for (const QString &file : std::as_const(files)) {
+        QFile f(file);
+        const QByteArray start = f.open(QIODevice::ReadOnly) ? f.read(256 * 1024) : QByteArray();
+        entries.push_back({file, photoFacts(start).taken});
+    }
+    QCollator byName;
+    byName.setNumericMode(true);
+    byName.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+        if (a.taken.isEmpty() != b.taken.isEmpty())
+            return !a.taken.isEmpty();
+        if (a.taken != b.taken)
+            return a.taken < b.taken;
+        return byName.compare(QFileInfo(a.file).fileName(), QFileInfo(b.file).fileName()) < 0;
+    });
+    QStringList ordered;
+    ordered.reserve(qsizetype(entries.size()));
+    for (Entry &entry : entries)
+        ordered.append(std::move(entry.file));
+    return ordered;
+}
+
+Summary run(AlbumStore &store, int albumId, const QStringList &files, const Progress &progress)
+{
+    Summary summary;
+    // A protected album's pictures go in only with its key open.
+    store.contentHash(albumId, QByteArray());
+    store.hashAlbumPictures(albumId);
+    TakenNames taken;
+    {
+        QStringList names;
+        store.listPictureNames(albumId, &names);
+        for (const QString &name : std::as_const(names))
+            taken.take(name);
+    }
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString &file = files.at(i);
+        if (progress && !progress(int(i), int(files.size()), file)) {
+            summary.cancelled = true;
+            break;
+        }
+        QFile f(file);
+        QByteArray bytes;
+        if (f.open(QIODevice::ReadOnly))
+            bytes = f.readAll();
+        if (f.error() != QFileDevice::NoError) {
+            summary.leftOut.append({file, QStringLiteral("无法读取该文件 (%1)").arg(f.errorString())});
+            continue;
+        }
+        const QByteArray hash = store.contentHash(albumId, bytes);
+        if (!bytes.isEmpty() && store.albumHoldsHash(albumId, hash)) {
+            ++summary.duplicates;
+            continue;
+        }
+        const QString wanted = AlbumStore::pictureNameOf(file);
+        const QString name = isSafeName(wanted) ? taken.unique(wanted) : wanted;
+        AlbumStore::PictureFailure failure;
+        if (!store.addPictureData(albumId, name, AlbumStore::pictureExtensionOf(file), bytes, &failure, hash)) {
+            summary.leftOut.append({file, AlbumLibrary::pictureFailureCause(failure)});
+            // Nothing more can be stored.
+            if (failure.kind == AlbumStore::PictureFailure::Damaged || failure.kind == AlbumStore::PictureFailure::Store) {
+                summary.notTried = int(files.size() - i - 1);
+                break;
+            }
+            continue;
+        }
+        ++summary.imported;
+        if (name != wanted)
+            summary.renamed.append(QStringLiteral("%1 -> %2").arg(wanted, name));
+    }
+    return summary;
+}
+
+} // namespace PictureImport

@@ -1,0 +1,62 @@
+#pragma once
+// Importing whole folders and many files at once (a camera's card, a
+// terminal's command): every picture under the paths, subfolders included,
+// stored in the order the photos were taken; a picture already in the
+// album (the same bytes) is skipped, a different one under a name taken
+// gets " (2)", " (3)" ... Each picture is stored in its own transaction, so
+// an import cut off keeps what it stored, and the same import run again
+// stores only what is missing.
+
+#include "AlbumStore.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace PictureImport {
+
+// A file left out, and why (in Chinese).
+struct LeftOut
+{
+    QString file;
+    QString reason;
+};
+
+struct Summary
+{
+    int imported = 0;
+    int duplicates = 0;
+    // Stored under another name than the file's, the name taken: "a -> a (2)".
+    QStringList renamed;
+    QList<LeftOut> leftOut;
+    bool cancelled = false;
+    // Files not tried after a store error stopped the import.
+    int notTried = 0;
+
+    // Everything that could be imported was.
+    bool complete() const { return !cancelled && leftOut.isEmpty() && notTried == 0; }
+    // What the user is told, in Chinese, one fact a line.
+    QString text() const;
+};
+
+// The files under the paths as they are to be stored: files as named,
+// folders walked with their subfolders (links to folders are not followed,
+// hidden files are left out), every file taken, pictures or not (what is
+// not a picture is told when it is imported). Ordered by the date each was
+// taken where its EXIF data has one, the rest after them by file name. A
+// path that does not exist or cannot be read goes to *leftOut.
+QStringList collectFiles(const QStringList &paths, QList<LeftOut> *leftOut);
+
+// Told before each file: how many are done of all, and the file. False
+// stops the import there.
+using Progress = std::function<bool(int done, int total, const QString &file)>;
+
+// Stores the files in the album. The album's pictures stored by an older
+// version are hashed first (read once). Throws AlbumCipher::CipherError when
+// the album is protected and its key is not open; a store error that stops
+// everything is passed on, with every picture before it stored.
+Summary run(AlbumStore &store, int albumId, const QStringList &files, const Progress &progress = Progress());
+
+} // namespace PictureImport

@@ -1,0 +1,91 @@
+// The pictures' content hashes: a picture imported again is recognised by
+// its hash, without reading the pictures stored.
+
+#include "AlbumStore.h"
+#include "StoreSchema.h"
+
+#include <sodium.h>
+
+bool AlbumStore::hasHashTable()
+{
+    if (m_hashTable < 0) {
+        SqlStatement q(connection(),
+                       QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'PicHashTable'"));
+        m_hashTable = q.next() ? 1 : 0;
+    }
+    return m_hashTable == 1;
+}
+
+QByteArray AlbumStore::hashWith(const AlbumCipher::Key *key, const QByteArray &bytes)
+{
+    if (sodium_init() < 0)
+        throw std::runtime_error("libsodium cannot start");
+    QByteArray hash(crypto_generichash_BYTES, Qt::Uninitialized);
+    unsigned char subkey[crypto_generichash_KEYBYTES];
+    if (key) {
+        // A key of its own for the hashes, derived from the album key.
+        static_assert(crypto_generichash_KEYBYTES == crypto_kdf_KEYBYTES);
+        crypto_kdf_derive_from_key(subkey, sizeof subkey, 1, "pichash_", key->data());
+    }
+    crypto_generichash(reinterpret_cast<unsigned char *>(hash.data()), size_t(hash.size()),
+                       reinterpret_cast<const unsigned char *>(bytes.constData()), size_t(bytes.size()),
+                       key ? subkey : nullptr, key ? sizeof subkey : 0);
+    sodium_memzero(subkey, sizeof subkey);
+    return hash;
+}
+
+void AlbumStore::writeHash(int pictureId, const QByteArray &hash)
+{
+    if (!hasHashTable()) {
+        StoreSchema::createHashTable(connection());
+        m_hashTable = -1; // asked again, should the transaction not hold
+    }
+    SqlStatement(connection(), QStringLiteral("INSERT OR REPLACE INTO PicHashTable (PicInfoID, Hash) VALUES (?, ?)"))
+        .bind(1, pictureId)
+        .bindBlob(2, hash)
+        .exec();
+}
+
+QByteArray AlbumStore::contentHash(int albumId, const QByteArray &bytes)
+{
+    const AlbumCipher::Key *key = openKey(albumId);
+    if (!key && albumIsKeyed(albumId))
+        throw AlbumCipher::lockedAlbum();
+    return hashWith(key, bytes);
+}
+
+bool AlbumStore::albumHoldsHash(int albumId, const QByteArray &hash)
+{
+    if (!hasHashTable())
+        return false;
+    SqlStatement q(connection(), QStringLiteral("SELECT 1 FROM PicHashTable h JOIN PicInfoTable i "
+                                                "ON i.PicInfoID = h.PicInfoID WHERE h.Hash = ? AND i.PicLibID = ?"));
+    q.bindBlob(1, hash).bind(2, albumId);
+    return q.next();
+}
+
+int AlbumStore::hashAlbumPictures(int albumId)
+{
+    QList<int> lacking;
+    {
+        SqlStatement q(connection(),
+                       hasHashTable()
+                           ? QStringLiteral("SELECT i.PicInfoID FROM PicInfoTable i WHERE i.PicLibID = ? AND NOT EXISTS "
+                                            "(SELECT 1 FROM PicHashTable h WHERE h.PicInfoID = i.PicInfoID)")
+                           : QStringLiteral("SELECT PicInfoID FROM PicInfoTable WHERE PicLibID = ?"));
+        q.bind(1, albumId);
+        while (q.next())
+            lacking.append(int(q.int64(0)));
+    }
+    if (lacking.isEmpty())
+        return 0;
+    const AlbumCipher::Key *key = openKey(albumId);
+    if (!key && albumIsKeyed(albumId))
+        throw AlbumCipher::lockedAlbum();
+    checkBeforeWriting();
+    SqlTransaction t(connection());
+    for (const int id : std::as_const(lacking))
+        writeHash(id, hashWith(key, pictureData(id)));
+    t.commit();
+    return int(lacking.size());
+}

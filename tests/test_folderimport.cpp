@@ -1,0 +1,215 @@
+// Importing folders and many files: what is stored of a folder's contents
+// and what the summary says, duplicates recognised by their kept hashes,
+// names taken, the order taken, an import cut off finished by a second run,
+// and the terminal's --import with its exit status.
+#include "AlbumCipher.h"
+#include "JpegFixtures.h"
+#include "PictureImport.h"
+#include "StoreSchema.h"
+#include "TestStore.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTest>
+
+using JpegFixtures::Kind;
+
+namespace {
+
+QByteArray photo(int seed, const char *taken = "")
+{
+    QByteArray jpeg = JpegFixtures::make(JpegFixtures::noisy(48, 32, unsigned(seed)), Kind::Baseline);
+    return *taken ? JpegFixtures::withExifFacts(jpeg, taken, "", "") : jpeg;
+}
+
+QStringList namesOf(AlbumStore &store, int albumId)
+{
+    QStringList names;
+    store.listPictureNames(albumId, &names);
+    return names;
+}
+
+qint64 hashRows(AlbumStore &store)
+{
+    SqlStatement q(store.connection(), QStringLiteral("SELECT count(*) FROM PicHashTable"));
+    return q.next() ? q.int64(0) : -1;
+}
+
+} // namespace
+
+class TestFolderImport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { AlbumCipher::useLeastCostForTests(true); }
+    void init() { QVERIFY(m_f.setUp()); }
+    void cleanup() { m_f.tearDown(); }
+
+    // A card's folder: nested folders, pictures with and without a date
+    // taken, a text file named .jpg, an empty file, an identical copy under
+    // another name, a different picture under a name the album has.
+    void folderContents()
+    {
+        AlbumStore &store = *m_f.store;
+        QVERIFY(store.addAlbum(QStringLiteral("card"), QString()));
+        TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("IMG_0002"), photo(90));
+        const QString card = m_f.dir.filePath(QStringLiteral("card"));
+        const QList<std::pair<QString, QByteArray>> files = {
+            {"DCIM/100/IMG_0010.jpg", photo(1, "2024:05:01 10:00:00")},
+            {"DCIM/100/IMG_0009.jpg", photo(2, "2024:05:01 09:00:00")},
+            {"DCIM/101/IMG_0001.jpg", photo(3)},
+            {"DCIM/101/IMG_0002.jpg", photo(4)},                        // the album has that name
+            {"DCIM/101/copy of 9.jpg", photo(2, "2024:05:01 09:00:00")}, // the same bytes as IMG_0009
+            {"notes.jpg", "just text"},
+            {"empty.jpg", ""},
+            {"more/deeper/IMG_0100.jpg", photo(5)},
+        };
+        for (const auto &[path, bytes] : files) {
+            QVERIFY(QDir().mkpath(QFileInfo(card + QLatin1Char('/') + path).absolutePath()));
+            QVERIFY(TestStore::writeFile(card + QLatin1Char('/') + path, bytes));
+        }
+        QList<PictureImport::LeftOut> missing;
+        const QStringList collected =
+            PictureImport::collectFiles({card, m_f.dir.filePath(QStringLiteral("gone"))}, &missing);
+        QCOMPARE(collected.size(), files.size());
+        QCOMPARE(missing.size(), 1);
+        // Taken first by their dates, the rest by name.
+        const QString nine = QFileInfo(collected.at(0)).completeBaseName();
+        QVERIFY(QStringList({"IMG_0009", "copy of 9"}).contains(nine));
+        QCOMPARE(QFileInfo(collected.at(2)).fileName(), QStringLiteral("IMG_0010.jpg"));
+        QCOMPARE(QFileInfo(collected.at(6)).fileName(), QStringLiteral("IMG_0100.jpg"));
+
+        QList<int> told;
+        const PictureImport::Summary summary =
+            PictureImport::run(store, 1, collected, [&](int done, int total, const QString &) {
+                told.append(done);
+                return total == int(files.size());
+            });
+        QCOMPARE(told.size(), files.size());
+        QCOMPARE(summary.imported, 5);
+        QCOMPARE(summary.duplicates, 1);
+        QCOMPARE(summary.renamed, QStringList{QStringLiteral("IMG_0002 -> IMG_0002 (2)")});
+        QCOMPARE(summary.leftOut.size(), 2);
+        QVERIFY(!summary.complete());
+        const QString text = summary.text();
+        for (const char *expected : {"导入了 5 张图片", "1 张图片相册中已有", "notes.jpg", "empty.jpg", "IMG_0002 (2)"})
+            QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+        QCOMPARE(namesOf(store, 1), (QStringList{"IMG_0002", nine, "IMG_0010", "IMG_0001", "IMG_0002 (2)", "IMG_0100"}));
+        QCOMPARE(store.pictureData(store.findPictureId(1, QStringLiteral("IMG_0100"))), files.last().second);
+
+        // Again: nothing new, and it says so.
+        const PictureImport::Summary again = PictureImport::run(store, 1, collected);
+        QCOMPARE(again.imported, 0);
+        QCOMPARE(again.duplicates, 6);
+        QVERIFY(again.text().startsWith(QStringLiteral("导入了 0 张图片。\n6 张图片相册中已有")));
+        QCOMPARE(namesOf(store, 1).size(), 6);
+    }
+
+    // Cut off half way (cancelled here; a full disk or a kill leaves the
+    // same: each picture its own transaction), the same import run again
+    // stores the rest.
+    void aCutOffImportIsFinishedByRunningItAgain()
+    {
+        AlbumStore &store = *m_f.store;
+        QVERIFY(store.addAlbum(QStringLiteral("trip"), QString()));
+        QStringList files;
+        for (int i = 0; i < 6; ++i) {
+            files.append(m_f.dir.filePath(QStringLiteral("p%1.jpg").arg(i)));
+            QVERIFY(TestStore::writeFile(files.last(), photo(10 + i)));
+        }
+        const PictureImport::Summary cut =
+            PictureImport::run(store, 1, files, [](int done, int, const QString &) { return done < 3; });
+        QVERIFY(cut.cancelled);
+        QCOMPARE(cut.imported, 3);
+        QVERIFY(cut.text().contains(QStringLiteral("导入已取消")));
+        const PictureImport::Summary rest = PictureImport::run(store, 1, files);
+        QCOMPARE(rest.imported, 3);
+        QCOMPARE(rest.duplicates, 3);
+        QVERIFY(rest.complete());
+        QCOMPARE(namesOf(store, 1), (QStringList{"p0", "p1", "p2", "p3", "p4", "p5"}));
+    }
+
+    // Hashes are kept with the pictures: those of an older version's
+    // pictures made once, a protected album's keyed (and keyed anew with a
+    // new password), removed with their pictures.
+    void hashesAreKeptWithThePictures()
+    {
+        AlbumStore &store = *m_f.store;
+        QVERIFY(store.addAlbum(QStringLiteral("old"), QString()));
+        const QByteArray first = photo(20);
+        const int id = TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("a"), first);
+        QCOMPARE(hashRows(store), 1);
+        // As an older version stored it: no hash.
+        store.connection().execFixed("DELETE FROM PicHashTable");
+        QCOMPARE(store.hashAlbumPictures(1), 1);
+        QCOMPARE(store.hashAlbumPictures(1), 0);
+        QVERIFY(store.albumHoldsHash(1, store.contentHash(1, first)));
+
+        const QByteArray plain = store.contentHash(1, first);
+        QVERIFY(store.setAlbumPassword(QStringLiteral("old"), QStringLiteral("pw")));
+        const QByteArray keyed = store.contentHash(1, first);
+        QVERIFY(keyed != plain);
+        QVERIFY(store.albumHoldsHash(1, keyed));
+        QVERIFY(!store.albumHoldsHash(1, plain));
+        QVERIFY(store.setAlbumPassword(QStringLiteral("old"), QStringLiteral("other")));
+        QVERIFY(store.contentHash(1, first) != keyed);
+        QVERIFY(store.albumHoldsHash(1, store.contentHash(1, first)));
+        store.forgetAlbumKey(QStringLiteral("old"));
+        QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError, store.contentHash(1, first));
+        QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError, PictureImport::run(store, 1, {}));
+
+        QVERIFY(store.checkAlbumPassword(QStringLiteral("old"), QStringLiteral("other")));
+        QVERIFY(store.deletePicture(1, QStringLiteral("a")));
+        QCOMPARE(hashRows(store), 0);
+        Q_UNUSED(id);
+    }
+
+    // The terminal's --import: the album made when missing, folders walked,
+    // a summary printed, 0 when everything that could be imported was and 1
+    // otherwise; a protected album's password read from a pipe.
+    void fromTheTerminal()
+    {
+        m_f.store->closeStore();
+        const QString folder = m_f.dir.filePath(QStringLiteral("in"));
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub")));
+        QVERIFY(TestStore::writeFile(folder + QStringLiteral("/a.jpg"), photo(30)));
+        QVERIFY(TestStore::writeFile(folder + QStringLiteral("/sub/b.jpg"), photo(31)));
+        const auto run = [&](const QStringList &arguments, const QByteArray &input = QByteArray()) {
+            QProcess program;
+            program.start(QStringLiteral(QUILBO_PROGRAM), QStringList{QStringLiteral("--store"), m_f.path} + arguments);
+            program.write(input);
+            program.closeWriteChannel();
+            program.waitForFinished(60000);
+            return std::pair{program.exitCode(), QString::fromLocal8Bit(program.readAllStandardOutput())};
+        };
+        auto [status, said] = run({QStringLiteral("--import"), QStringLiteral("新相册"), folder});
+        QCOMPARE(status, 0);
+        QVERIFY2(said.contains(QStringLiteral("导入了 2 张图片")), qPrintable(said));
+        std::tie(status, said) = run({QStringLiteral("--import"), QStringLiteral("新相册"), folder});
+        QCOMPARE(status, 0);
+        QVERIFY2(said.contains(QStringLiteral("2 张图片相册中已有")), qPrintable(said));
+        QVERIFY(TestStore::writeFile(folder + QStringLiteral("/bad.jpg"), "not a picture"));
+        std::tie(status, said) = run({QStringLiteral("--import"), QStringLiteral("新相册"), folder});
+        QCOMPARE(status, 1);
+        QVERIFY2(said.contains(QStringLiteral("bad.jpg")), qPrintable(said));
+
+        QVERIFY(m_f.store->openStore(m_f.path));
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("locked"), QStringLiteral("pw")));
+        m_f.store->closeStore();
+        QCOMPARE(run({QStringLiteral("--import"), QStringLiteral("locked"), folder + QStringLiteral("/a.jpg")}, "wrong\n")
+                     .first,
+                 1);
+        std::tie(status, said) =
+            run({QStringLiteral("--import"), QStringLiteral("locked"), folder + QStringLiteral("/a.jpg")}, "pw\n");
+        QCOMPARE(status, 0);
+        QVERIFY(m_f.store->openStore(m_f.path));
+        QCOMPARE(namesOf(*m_f.store, m_f.store->findAlbumId(QStringLiteral("新相册"))), (QStringList{"a", "b"}));
+        QCOMPARE(namesOf(*m_f.store, m_f.store->findAlbumId(QStringLiteral("locked"))), QStringList{"a"});
+    }
+
+private:
+    TestStore::Fixture m_f;
+};
+
+QTEST_MAIN(TestFolderImport)
+#include "test_folderimport.moc"
