@@ -167,6 +167,27 @@ QStringList AlbumLibrary::pictureNames(const QString &album)
     return list;
 }
 
+PictureImport::Summary AlbumLibrary::importFiles(const QString &album, const QStringList &paths,
+                                                const PictureImport::Progress &progress)
+{
+    const QString name = trimText(album);
+    const int albumId = m_store.findAlbumId(name);
+    if (albumId < 0)
+        throw std::runtime_error("相册库中不存在该相册!");
+    QList<PictureImport::LeftOut> missing;
+    const QStringList files = PictureImport::collectFiles(paths, &missing);
+    // Every view shows what was stored, whatever stopped the import.
+    struct Announce
+    {
+        AlbumLibrary &library;
+        const QString &album;
+        ~Announce() { emit library.picturesAdded(album); }
+    } announce{*this, name};
+    PictureImport::Summary summary = PictureImport::run(m_store, albumId, files, progress);
+    summary.leftOut = missing + summary.leftOut;
+    return summary;
+}
+
 QString AlbumLibrary::pictureFailureCause(const AlbumStore::PictureFailure &failure)
 {
     using Failure = AlbumStore::PictureFailure;

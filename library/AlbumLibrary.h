@@ -7,6 +7,7 @@
 
 #include "AlbumStore.h"
 #include "LegacyImport.h"
+#include "PictureImport.h"
 
 #include <QObject>
 #include <QSet>
@@ -126,6 +127,13 @@ public:
     bool addPicture(const QString &album, const QString &path, PictureFailure *failure = nullptr);
     bool deletePicture(const QString &album, const QString &name);
     bool renamePicture(const QString &album, const QString &from, const QString &to);
+
+    // Imports the files and folders (with their subfolders) into the
+    // album; see PictureImport. What the paths hold that cannot be read is
+    // in the summary too. Passes a cipher error on for a locked album, and
+    // a store error that stopped it (what was stored before stays).
+    PictureImport::Summary importFiles(const QString &album, const QStringList &paths,
+                                       const PictureImport::Progress &progress);
 
     // Brings in the albums of an earlier version's store; see LegacyImport.
     LegacyImport::Summary importOldStore(const QString &file, const LegacyImport::Progress &progress);

@@ -14,7 +14,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -135,6 +139,7 @@ void MainWindow::createWindow(const QString &storePath)
         connect(m_model, rowsChanged, this, &MainWindow::showFirstSteps);
     connect(m_model, &QAbstractItemModel::modelReset, this, &MainWindow::showFirstSteps);
 
+    setAcceptDrops(true);
     resize(kOuterWidth, kOuterHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(kOuterWidth / 2, kOuterHeight / 2));
@@ -160,6 +165,47 @@ void MainWindow::createWindow(const QString &storePath)
     // Once the window is up and the pages are checked, the thumbnails the
     // store lacks are made in the background.
     QTimer::singleShot(1000, m_thumbnails, &AlbumThumbnails::fillInBackground);
+}
+
+namespace {
+
+// The local files and folders a drag carries; empty when it carries
+// anything else.
+QStringList droppedPaths(const QMimeData *data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl &url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (m_storeOpened && !droppedPaths(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QStringList paths = droppedPaths(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    const bool folders = std::any_of(paths.cbegin(), paths.cend(), [](const QString &p) { return QFileInfo(p).isDir(); });
+    // After the drop has ended: the dialogs run loops of their own.
+    QTimer::singleShot(0, this, [this, paths, folders] {
+        if (folders)
+            importFolderPaths(paths);
+        else
+            importPictureFiles(paths);
+    });
 }
 
 void MainWindow::tellStoreDamaged()

@@ -62,6 +62,10 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Folders dropped on the window are imported as a folder is; files alone
+    // go to the import dialog's list.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // ---- the frame (MainWindow.cpp)
@@ -157,6 +161,9 @@ private:
     void newAlbum();
     void deleteSelectedAlbum();
     void importPictures();
+    void importFolder();
+    // The folder import with these folders and files (dropped on the window).
+    void importFolderPaths(const QStringList &paths);
     void exportAlbum();
     void compactAlbumStore();
     void backUpAlbumStore();

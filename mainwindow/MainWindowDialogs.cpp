@@ -14,6 +14,7 @@
 #include "CompactStoreDialog.h"
 #include "LegacyImportDialog.h"
 #include "NewAlbumDialog.h"
+#include "FolderImportDialog.h"
 #include "PictureImportDialog.h"
 #include "Prompts.h"
 #include "SetAlbumPasswordDialog.h"
@@ -70,6 +71,16 @@ void MainWindow::importPictureFiles(const QStringList &files)
     // over it.
     if (!files.isEmpty())
         QTimer::singleShot(0, &dialog, [&dialog, files] { dialog.addPictureFiles(files); });
+    dialog.exec();
+}
+
+void MainWindow::importFolder() { importFolderPaths(QStringList()); }
+
+void MainWindow::importFolderPaths(const QStringList &paths)
+{
+    FolderImportDialog dialog(m_library, this);
+    if (!paths.isEmpty())
+        dialog.setPaths(paths);
     dialog.exec();
 }
 

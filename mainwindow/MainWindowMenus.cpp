@@ -52,6 +52,7 @@ void MainWindow::createMenus()
     addCommand(m_functionMenu, "deleteAlbumAction", QStringLiteral("删除相册"), &MainWindow::deleteSelectedAlbum);
     m_functionMenu->addSeparator();
     addCommand(m_functionMenu, "importPicturesAction", QStringLiteral("导入图片"), &MainWindow::importPictures);
+    addCommand(m_functionMenu, "importFolderAction", QStringLiteral("导入文件夹..."), &MainWindow::importFolder);
     addCommand(m_functionMenu, "exportAlbumAction", QStringLiteral("批量导出图片"), &MainWindow::exportAlbum);
     addCommand(m_functionMenu, "deletePictureAction", QStringLiteral("删除图片"), &MainWindow::deleteSelectedPicture);
     addCommand(m_functionMenu, "savePictureAsAction", QStringLiteral("图片另存为..."), &MainWindow::savePictureAs);
@@ -111,6 +112,7 @@ void MainWindow::createMenus()
     m_treeMenu->addAction(action("deleteAlbumAction"));
     m_treeMenu->addSeparator();
     m_treeMenu->addAction(action("importPicturesAction"));
+    m_treeMenu->addAction(action("importFolderAction"));
     m_treeMenu->addAction(action("deletePictureAction"));
     addCommand(m_treeMenu, "treeSavePictureAsAction", QStringLiteral("图片另存为"), &MainWindow::savePictureAs);
     addCommand(m_treeMenu, "treeRenamePictureAction", QStringLiteral("重命名"), &MainWindow::renameSelectedPicture);

@@ -3,12 +3,19 @@
 // names taken, the order taken, an import cut off finished by a second run,
 // and the terminal's --import with its exit status.
 #include "AlbumCipher.h"
+#include "FolderImportDialog.h"
+#include "FormFixture.h"
+#include "Modal.h"
 #include "JpegFixtures.h"
 #include "PictureImport.h"
 #include "StoreSchema.h"
 #include "TestStore.h"
 
 #include <QDir>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTest>
 
@@ -205,6 +212,56 @@ private slots:
         QVERIFY(m_f.store->openStore(m_f.path));
         QCOMPARE(namesOf(*m_f.store, m_f.store->findAlbumId(QStringLiteral("新相册"))), (QStringList{"a", "b"}));
         QCOMPARE(namesOf(*m_f.store, m_f.store->findAlbumId(QStringLiteral("locked"))), QStringList{"a"});
+    }
+
+    // 功能 → 导入文件夹...: an album, a folder, a run that can be cancelled
+    // (what it stored stays), and the summary; a folder dropped on the
+    // window opens it with the folder.
+    void theDialog()
+    {
+        QVERIFY(m_f.library->addAlbum(QStringLiteral("trip"), QString()));
+        const QString folder = m_f.dir.filePath(QStringLiteral("dialog card"));
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub")));
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(TestStore::writeFile(folder + QStringLiteral("/sub/p%1.jpg").arg(i), photo(40 + i)));
+        {
+            FolderImportDialog dialog(*m_f.library);
+            dialog.show();
+            refillAlbumChooser(*m_f.library, dialog.albumChooser, QStringLiteral("<请选择相册>"));
+            dialog.albumChooser->setCurrentIndex(1);
+            dialog.setPaths({folder});
+            // Cancelled once the first is stored.
+            const auto cancel = connect(dialog.progressBar, &QProgressBar::valueChanged, this, [&](int done) {
+                if (done == 1)
+                    dialog.closeButton->click();
+            });
+            dialog.startImport();
+            disconnect(cancel);
+            QVERIFY(m_f.prompts->messages.last().text.contains(QStringLiteral("导入已取消")));
+            const int stored = int(namesOf(*m_f.store, 1).size());
+            QCOMPARE(stored, 1);
+            QVERIFY(dialog.isVisible());
+            dialog.startImport();
+            QCOMPARE(m_f.prompts->messages.last().text,
+                     QStringLiteral("导入了 %1 张图片。\n%2 张图片相册中已有,没有再次导入。").arg(4 - stored).arg(stored));
+            QCOMPARE(namesOf(*m_f.store, 1), (QStringList{"p0", "p1", "p2", "p3"}));
+            QVERIFY(!dialog.progressBar->isVisible());
+        }
+
+        const auto form = FormFixture::open(m_f);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(folder)});
+        QString shown;
+        onNextModal([&shown](QDialog *d) {
+            if (auto *dialog = qobject_cast<FolderImportDialog *>(d))
+                shown = dialog->folderEdit->text();
+            d->close();
+        });
+        QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        // Straight to the window: the application hands a drop only to the
+        // target of a drag under way.
+        static_cast<QObject *>(form.get())->event(&drop);
+        QTRY_COMPARE(shown, QDir::toNativeSeparators(folder));
     }
 
 private:

@@ -66,7 +66,7 @@ private slots:
     void menuItems()
     {
         QCOMPARE(layout(FormFixture::child<QMenu>(*m_form, "functionMenu")),
-                 (QStringList{"newAlbumAction:新建相册", "deleteAlbumAction:删除相册", "-", "importPicturesAction:导入图片", "exportAlbumAction:批量导出图片", "deletePictureAction:删除图片",
+                 (QStringList{"newAlbumAction:新建相册", "deleteAlbumAction:删除相册", "-", "importPicturesAction:导入图片", "importFolderAction:导入文件夹...", "exportAlbumAction:批量导出图片", "deletePictureAction:删除图片",
                               "savePictureAsAction:图片另存为...", "renamePictureAction:重命名图片", "printPictureAction:打印图片...", "-", "viewMenuAction:查看", ">",
                               "albumListAction:相册列表 [v]", "searchBarAction:搜索栏 [v]", "-", "pixelForPixelAction:实际像素", "fullScreenAction:全屏显示", "slideshowAction:幻灯片放映", "<", "-", "imageMenuAction:图像", ">", "zoomInAction:放大", "zoomOutAction:缩小",
                               "actualSizeAction:实际大小", "turnClockwiseAction:顺时针转90度", "turnCounterClockwiseAction:逆时针转90度", "-", "previousPictureAction:上一张", "nextPictureAction:下一张",
@@ -74,7 +74,7 @@ private slots:
                               "compactStoreAction:压缩相册库", "backupStoreAction:备份相册库", "importLegacyStoreAction:导入旧版相册库...", "setAlbumPasswordAction:设置相册密码", "changeAlbumPasswordAction:修改相册密码", "-", "exitAction:退出"}));
         QCOMPARE(layout(FormFixture::child<QMenu>(*m_form, "helpMenu")), (QStringList{"howToUseAction:如何使用(&H)", "aboutAction:关于(&A)"}));
         QCOMPARE(layout(FormFixture::child<QMenu>(*m_form, "treeMenu")),
-                 (QStringList{"newAlbumAction:新建相册", "deleteAlbumAction:删除相册", "-", "importPicturesAction:导入图片", "deletePictureAction:删除图片", "treeSavePictureAsAction:图片另存为",
+                 (QStringList{"newAlbumAction:新建相册", "deleteAlbumAction:删除相册", "-", "importPicturesAction:导入图片", "importFolderAction:导入文件夹...", "deletePictureAction:删除图片", "treeSavePictureAsAction:图片另存为",
                               "treeRenamePictureAction:重命名", "-", "setAlbumPasswordAction:设置相册密码", "changeAlbumPasswordAction:修改相册密码", "-", "refreshAction:刷新"}));
         // One action per command, shared by the menus; none disabled.
         QCOMPARE(FormFixture::child<QMenu>(*m_form, "treeMenu")->actions().at(0), m_form->action("newAlbumAction"));
