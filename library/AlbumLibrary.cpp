@@ -6,6 +6,7 @@
 #include "StoreSchema.h"
 #include "TextRules.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 
 AlbumLibrary::AlbumLibrary(AlbumStore &store, QObject *parent) : QObject(parent), m_store(store) {}
@@ -183,7 +184,18 @@ PictureImport::Summary AlbumLibrary::importFiles(const QString &album, const QSt
         const QString &album;
         ~Announce() { emit library.picturesAdded(album); }
     } announce{*this, name};
-    PictureImport::Summary summary = PictureImport::run(m_store, albumId, files, progress);
+    // Told as it goes, a few pictures at a time, so that the views show them
+    // and their thumbnails are made meanwhile.
+    QElapsedTimer sinceTold;
+    sinceTold.start();
+    PictureImport::Summary summary =
+        PictureImport::run(m_store, albumId, files, [&](int done, int total, const QString &file) {
+            if (done > 0 && sinceTold.elapsed() >= 250) {
+                emit picturesAdded(name);
+                sinceTold.restart();
+            }
+            return !progress || progress(done, total, file);
+        });
     summary.leftOut = missing + summary.leftOut;
     return summary;
 }

@@ -29,6 +29,8 @@ constexpr int kServeSliceMs = 10;
 // transaction, one flush), or after a short while.
 constexpr int kSaveBatch = 32;
 constexpr int kSaveAfterMs = 500;
+// Threads that make thumbnails, at most.
+constexpr int kMakers = 2;
 
 } // namespace
 
@@ -44,11 +46,17 @@ struct AlbumThumbnails::Maker
 
     explicit Maker(AlbumThumbnails &owner) : m_owner(owner)
     {
-        m_thread = QThread::create([this] { run(); });
-        m_thread->setObjectName(QStringLiteral("thumbnails"));
-        // Nothing the user waits for but the thumbnails on screen: the
-        // system's idle class leaves the processors to everything else.
-        m_thread->start(QThread::IdlePriority);
+        // One a processor: once an import has ended, the thumbnails it left
+        // are made on all of them.
+        const int threads = qBound(1, QThread::idealThreadCount(), kMakers);
+        for (int i = 0; i < threads; ++i) {
+            QThread *thread = QThread::create([this] { run(); });
+            thread->setObjectName(QStringLiteral("thumbnails"));
+            // Nothing the user waits for but the thumbnails on screen: the
+            // system's idle class leaves the processors to everything else.
+            thread->start(QThread::IdlePriority);
+            m_threads.push_back(thread);
+        }
     }
     ~Maker()
     {
@@ -57,8 +65,10 @@ struct AlbumThumbnails::Maker
             m_stop = true;
         }
         m_changed.notify_all();
-        m_thread->wait();
-        delete m_thread;
+        for (QThread *thread : m_threads) {
+            thread->wait();
+            delete thread;
+        }
     }
 
     void setPath(const QString &path)
@@ -97,7 +107,7 @@ struct AlbumThumbnails::Maker
     bool isBusy()
     {
         const std::lock_guard<std::mutex> guard(m_lock);
-        return m_working || !m_urgent.empty() || !m_background.empty() || m_inFlight > 0;
+        return m_working > 0 || !m_urgent.empty() || !m_background.empty() || m_inFlight > 0;
     }
     void handled() { --m_inFlight; }
 
@@ -118,9 +128,11 @@ private:
                 auto &queue = !m_urgent.empty() ? m_urgent : m_background;
                 job = std::move(queue.front());
                 queue.pop_front();
-                if (m_done.count(job.picture.pictureId))
+                if (m_done.count(job.picture.pictureId) || m_taken.count(job.picture.pictureId))
                     continue;
-                m_working = true;
+                // Another thread does not make it again meanwhile.
+                m_taken.insert(job.picture.pictureId);
+                ++m_working;
                 path = m_path;
             }
             enum { Made, CannotBeMade, NotNow } outcome = NotNow;
@@ -156,7 +168,8 @@ private:
                     m_done.insert(job.picture.pictureId);
                     ++m_inFlight;
                 }
-                m_working = false;
+                m_taken.erase(job.picture.pictureId);
+                --m_working;
                 idle = m_urgent.empty() && m_background.empty();
             }
             // No connection is held while there is nothing to do: a store
@@ -178,7 +191,7 @@ private:
     }
 
     AlbumThumbnails &m_owner;
-    QThread *m_thread = nullptr;
+    std::vector<QThread *> m_threads;
     std::mutex m_lock;
     std::condition_variable m_changed;
     QString m_path;
@@ -186,9 +199,11 @@ private:
     std::deque<Job> m_background;
     // Made (or found not makeable) since the queues were last cleared.
     std::unordered_set<int> m_done;
+    // Being made now.
+    std::unordered_set<int> m_taken;
     // Results posted to the window's thread and not handled yet.
     std::atomic_int m_inFlight = 0;
-    bool m_working = false;
+    int m_working = 0;
     bool m_stop = false;
 };
 

@@ -1,0 +1,88 @@
+// Importing a camera's folder (JPEG files of about 7.5 MB in nested
+// folders, 500 by default, about 3.7 GB) as 导入文件夹 does, each run into a
+// new album and until every thumbnail is kept, against `cp -r` of the
+// folder followed by `sync` of the files written (alternated, A B A B ...;
+// target 3 x); and the same folder imported again into the same album,
+// where every picture is recognised as there already, against the first
+// import (target 0.2 x).
+//   bench_folder_import [files, 500] [runs, 3]
+
+#include "AlbumLibrary.h"
+#include "AlbumStore.h"
+#include "AlbumThumbnails.h"
+#include "BenchUtil.h"
+#include "JpegCodec.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+
+#include <random>
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    QTemporaryDir dir(QDir::current().filePath(QStringLiteral("bench-XXXXXX")));
+    AlbumStore store;
+    AlbumLibrary library(store);
+    Bench::openNewStore(dir, store);
+    AlbumThumbnails thumbnails(library);
+    thumbnails.fillInBackground();
+
+    // One 12-megapixel picture with fine noise; the files are copies of it,
+    // each made distinct by a trailing tag, in a card's folders of 100.
+    QImage image(4000, 3000, QImage::Format_RGB32);
+    std::mt19937 rng(3);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = qRgb(int(rng() % 256), (x + int(rng() % 64)) % 256, (y + int(rng() % 64)) % 256);
+    }
+    const QByteArray jpeg = JpegCodec::encode(image, 88);
+    const QString card = dir.filePath(QStringLiteral("card"));
+    qint64 bytes = 0;
+    for (int i = 1; i <= count; ++i) {
+        const QString folder = card + QStringLiteral("/DCIM/%1CANON").arg(100 + (i - 1) / 100);
+        QDir().mkpath(folder);
+        QFile f(folder + QStringLiteral("/IMG_%1.JPG").arg(i, 4, 10, QLatin1Char('0')));
+        f.open(QIODevice::WriteOnly);
+        f.write(jpeg + QByteArray::number(i));
+        bytes += f.size();
+    }
+    std::printf("%d files, %.1f MB in all\n", count, double(bytes) / 1e6);
+    QProcess::execute(QStringLiteral("sync"), {});
+
+    const auto importInto = [&](const QString &album) {
+        QElapsedTimer t;
+        t.start();
+        const PictureImport::Summary summary = library.importFiles(album, {card}, {});
+        // Thumbnails included: until every one is kept.
+        while (thumbnails.isBusy())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const double ms = double(t.nsecsElapsed()) / 1e6;
+        if (summary.imported + summary.duplicates != count)
+            std::printf("import: %s\n", qPrintable(summary.text()));
+        return std::pair{ms, summary.imported};
+    };
+
+    std::vector<double> imports, copies, again;
+    for (int run = 1; run <= runs; ++run) {
+        const QString album = QStringLiteral("card%1").arg(run);
+        store.addAlbum(album, QString());
+        imports.push_back(importInto(album).first);
+        const QString target = dir.filePath(QStringLiteral("copy"));
+        copies.push_back(Bench::shellMs(
+            QStringLiteral("cp -r '%1' '%2' && find '%2' -type f -exec sync {} +").arg(card, target)));
+        QDir(target).removeRecursively();
+        const auto [ms, imported] = importInto(album);
+        if (imported != 0)
+            std::printf("the second import stored %d pictures\n", imported);
+        again.push_back(ms);
+    }
+    Bench::reportRuns("folder import, thumbnails kept", imports, "cp -r + sync of the folder", copies, 3.0);
+    Bench::reportRuns("the same folder again", again, "the first import", imports, 0.2);
+    return Bench::exitStatus();
+}
