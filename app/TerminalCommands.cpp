@@ -77,6 +77,18 @@ bool openStore(AlbumStore &store, const QString &storePath)
     return false;
 }
 
+// A protected album's password asked on the terminal: true when it opened
+// the album; a wrong or empty one is told, with what it stops ("导入").
+bool openAlbumFromTerminal(AlbumStore &store, const QString &name, const QString &what)
+{
+    QString password = readPassword(QStringLiteral("相册 %1 已设置访问密码,请输入密码: ").arg(name));
+    const bool opened = !trimText(password).isEmpty() && store.checkAlbumPassword(name, password);
+    password.fill(QChar(0));
+    if (!opened)
+        say(QStringLiteral("访问密码不正确,不能%1该相册!").arg(what));
+    return opened;
+}
+
 } // namespace
 
 int importPicturesFromTerminal(const QString &storePath, const QString &album, const QStringList &paths)
@@ -97,14 +109,8 @@ int importPicturesFromTerminal(const QString &storePath, const QString &album, c
                 return 1;
             }
             say(QStringLiteral("已新建相册: %1").arg(name));
-        } else if (store.albumHasPassword(name)) {
-            QString password = readPassword(QStringLiteral("相册 %1 已设置访问密码,请输入密码: ").arg(name));
-            const bool opened = !trimText(password).isEmpty() && store.checkAlbumPassword(name, password);
-            password.fill(QChar(0));
-            if (!opened) {
-                say(QStringLiteral("访问密码不正确,不能导入该相册!"));
-                return 1;
-            }
+        } else if (store.albumHasPassword(name) && !openAlbumFromTerminal(store, name, QStringLiteral("导入"))) {
+            return 1;
         }
         QList<PictureImport::LeftOut> missing;
         const QStringList files = PictureImport::collectFiles(paths, &missing);
@@ -152,15 +158,8 @@ int exportAlbumFromTerminal(const QString &storePath, const QString &album, cons
     }
     try {
         const bool protectedAlbum = store.albumHasPassword(name);
-        if (protectedAlbum) {
-            QString password = readPassword(QStringLiteral("相册 %1 已设置访问密码,请输入密码: ").arg(name));
-            const bool opened = !trimText(password).isEmpty() && store.checkAlbumPassword(name, password);
-            password.fill(QChar(0));
-            if (!opened) {
-                say(QStringLiteral("访问密码不正确,不能导出该相册!"));
-                return 1;
-            }
-        }
+        if (protectedAlbum && !openAlbumFromTerminal(store, name, QStringLiteral("导出")))
+            return 1;
         const ExportTarget made = protectedAlbum ? ExportTarget{0700, 0600} : ExportTarget{0777, 0666};
         // No link is followed on the way to the folder, and no file in it
         // is replaced.

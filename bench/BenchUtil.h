@@ -3,6 +3,7 @@
 // memory, a store to work on.
 
 #include "AlbumStore.h"
+#include "JpegCodec.h"
 #include "Prompts.h"
 #include "QtPromptHandler.h"
 #include "StoreSchema.h"
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <random>
 #include <vector>
 
 namespace Bench {
@@ -70,6 +72,20 @@ inline QString openNewStore(const QTemporaryDir &dir, AlbumStore &store)
     }
     Prompts::install(std::make_unique<QtPromptHandler>());
     return path;
+}
+
+// A 12-megapixel picture with fine noise, as a camera's file of about
+// 7.5 MB (copies made distinct by a trailing tag stand for a card's files).
+inline QByteArray cameraJpeg()
+{
+    QImage image(4000, 3000, QImage::Format_RGB32);
+    std::mt19937 rng(3);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = qRgb(int(rng() % 256), (x + int(rng() % 64)) % 256, (y + int(rng() % 64)) % 256);
+    }
+    return JpegCodec::encode(image, 88);
 }
 
 // Wall time in milliseconds of a shell command.

@@ -1,7 +1,11 @@
 #pragma once
 // Helpers of the benchmarks that drive the main window.
 
+#include "AlbumStore.h"
 #include "AlbumTreeView.h"
+#include "JpegCodec.h"
+#include "Sql.h"
+#include "StoreSchema.h"
 #include "MainWindow.h"
 #include "PictureView.h"
 #include "PictureViewer.h"
@@ -10,6 +14,10 @@
 #include <QElapsedTimer>
 #include <QImage>
 
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <functional>
 #include <random>
 
 namespace Bench {
@@ -31,6 +39,55 @@ inline QImage photo(int width, int height, int seed)
         }
     }
     return image;
+}
+
+// A store of albums of the given sizes, every picture the same small JPEG,
+// named IMG_000001 on; with thumbnailOf given, each with that thumbnail.
+inline QString makeLibrary(const QTemporaryDir &dir, const QString &name, const QList<int> &albumSizes,
+                           const std::function<QByteArray(int pictureId)> &thumbnailOf = {})
+{
+    const QString path = dir.filePath(name);
+    if (!StoreSchema::createEmptyStore(path)) {
+        std::fprintf(stderr, "cannot make a store in %s\n", qPrintable(dir.path()));
+        std::exit(1);
+    }
+    AlbumStore store;
+    store.openStore(path);
+    const QByteArray jpeg = JpegCodec::encode(photo(64, 48, 1), 90);
+    SqlTransaction t(store.connection());
+    int id = 0;
+    for (int a = 0; a < albumSizes.size(); ++a) {
+        SqlStatement album(store.connection(),
+                           QStringLiteral("INSERT INTO PicLibTable (PicLibID, PicLibName, PicPass) VALUES (?, ?, '')"));
+        album.bind(1, a + 1).bind(2, QStringLiteral("相册 %1").arg(a + 1)).exec();
+        for (int p = 0; p < albumSizes[a]; ++p) {
+            ++id;
+            SqlStatement info(store.connection(), QStringLiteral("INSERT INTO PicInfoTable (PicInfoID, PicLibID, "
+                                                                 "PicName, PicExt) VALUES (?, ?, ?, 'jpg')"));
+            info.bind(1, id).bind(2, a + 1).bind(3, QStringLiteral("IMG_%1").arg(id, 6, 10, QLatin1Char('0'))).exec();
+            SqlStatement data(store.connection(), QStringLiteral("INSERT INTO PicTable (PicInfoID, Pic) VALUES (?, ?)"));
+            data.bind(1, id).bindBlob(2, jpeg).exec();
+            if (thumbnailOf)
+                SqlStatement(store.connection(), QStringLiteral("INSERT INTO PicThumbTable (PicInfoID, Thumb) VALUES (?, ?)"))
+                    .bind(1, id)
+                    .bindBlob(2, thumbnailOf(id))
+                    .exec();
+        }
+    }
+    t.commit();
+    store.closeStore();
+    return path;
+}
+
+// Opens the window on the store and shows it; ends the benchmark when the
+// store does not open.
+inline void showWindow(MainWindow &window)
+{
+    if (!window.storeOpened()) {
+        std::fprintf(stderr, "the window did not open its store\n");
+        std::exit(1);
+    }
+    window.show();
 }
 
 inline AlbumTreeView *tree(const MainWindow &window)

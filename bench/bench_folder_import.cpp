@@ -34,14 +34,7 @@ int main(int argc, char **argv)
 
     // One 12-megapixel picture with fine noise; the files are copies of it,
     // each made distinct by a trailing tag, in a card's folders of 100.
-    QImage image(4000, 3000, QImage::Format_RGB32);
-    std::mt19937 rng(3);
-    for (int y = 0; y < image.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            line[x] = qRgb(int(rng() % 256), (x + int(rng() % 64)) % 256, (y + int(rng() % 64)) % 256);
-    }
-    const QByteArray jpeg = JpegCodec::encode(image, 88);
+    const QByteArray jpeg = Bench::cameraJpeg();
     const QString card = dir.filePath(QStringLiteral("card"));
     qint64 bytes = 0;
     for (int i = 1; i <= count; ++i) {

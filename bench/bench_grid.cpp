@@ -29,44 +29,6 @@
 
 namespace {
 
-// A store of albums of the given sizes, each picture a small JPEG with a
-// thumbnail made as the program makes it of a 6-megapixel photograph.
-QString makeLibrary(const QTemporaryDir &dir, const QString &name, const QList<int> &albumSizes)
-{
-    const QString path = dir.filePath(name);
-    if (!StoreSchema::createEmptyStore(path)) {
-        std::fprintf(stderr, "cannot make a store in %s\n", qPrintable(dir.path()));
-        std::exit(1);
-    }
-    AlbumStore store;
-    store.openStore(path);
-    const QByteArray jpeg = JpegCodec::encode(Bench::photo(64, 48, 1), 90);
-    QList<QByteArray> thumbnails;
-    for (int seed = 0; seed < 8; ++seed)
-        thumbnails.append(Thumbnail::make(JpegCodec::encode(Bench::photo(3000, 2000, seed), 90)));
-    SqlTransaction t(store.connection());
-    int id = 0;
-    for (int a = 0; a < albumSizes.size(); ++a) {
-        SqlStatement album(store.connection(),
-                           QStringLiteral("INSERT INTO PicLibTable (PicLibID, PicLibName, PicPass) VALUES (?, ?, '')"));
-        album.bind(1, a + 1).bind(2, QStringLiteral("相册 %1").arg(a + 1)).exec();
-        for (int p = 0; p < albumSizes[a]; ++p) {
-            ++id;
-            SqlStatement info(store.connection(), QStringLiteral("INSERT INTO PicInfoTable (PicInfoID, PicLibID, "
-                                                                 "PicName, PicExt) VALUES (?, ?, ?, 'jpg')"));
-            info.bind(1, id).bind(2, a + 1).bind(3, QStringLiteral("IMG_%1").arg(id, 6, 10, QLatin1Char('0'))).exec();
-            SqlStatement data(store.connection(), QStringLiteral("INSERT INTO PicTable (PicInfoID, Pic) VALUES (?, ?)"));
-            data.bind(1, id).bindBlob(2, jpeg).exec();
-            SqlStatement thumb(store.connection(),
-                               QStringLiteral("INSERT INTO PicThumbTable (PicInfoID, Thumb) VALUES (?, ?)"));
-            thumb.bind(1, id).bindBlob(2, thumbnails.at(id % thumbnails.size())).exec();
-        }
-    }
-    t.commit();
-    store.closeStore();
-    return path;
-}
-
 AlbumGridView *gridOf(const MainWindow &window) { return window.findChild<AlbumGridView *>(QStringLiteral("albumGrid")); }
 AlbumThumbnails *thumbnailsOf(const MainWindow &window) { return window.findChild<AlbumThumbnails *>(); }
 
@@ -90,9 +52,7 @@ int scrollChild(const QString &path, int album)
     AlbumStore store;
     AlbumLibrary library(store);
     MainWindow window(library, path);
-    if (!window.storeOpened())
-        return 1;
-    window.show();
+    Bench::showWindow(window);
     Bench::settle();
     Bench::tree(window)->setCurrentIndex(Bench::albumNode(window, album));
     AlbumGridView *grid = gridOf(window);
@@ -164,9 +124,7 @@ void backgroundCase(const QTemporaryDir &dir)
     AlbumStore store;
     AlbumLibrary library(store);
     MainWindow window(library, path);
-    if (!window.storeOpened())
-        std::exit(1);
-    window.show();
+    Bench::showWindow(window);
     AlbumThumbnails *thumbnails = thumbnailsOf(window);
     const auto idle = [](int ms) {
         QElapsedTimer t;
@@ -232,16 +190,20 @@ int main(int argc, char **argv)
 
     QTemporaryDir dir;
     std::printf("making the stores ...\n");
-    const QString small = makeLibrary(dir, QStringLiteral("small.pdb"), {1000});
-    const QString large = makeLibrary(dir, QStringLiteral("large.pdb"), {1000, 20000});
+    // Each picture with a thumbnail made as the program makes it of a
+    // 6-megapixel photograph.
+    QList<QByteArray> made;
+    for (int seed = 0; seed < 8; ++seed)
+        made.append(Thumbnail::make(JpegCodec::encode(Bench::photo(3000, 2000, seed), 90)));
+    const auto thumbnailOf = [&made](int id) { return made.at(id % made.size()); };
+    const QString small = Bench::makeLibrary(dir, QStringLiteral("small.pdb"), {1000}, thumbnailOf);
+    const QString large = Bench::makeLibrary(dir, QStringLiteral("large.pdb"), {1000, 20000}, thumbnailOf);
 
     {
         AlbumStore store;
         AlbumLibrary library(store);
         MainWindow window(library, small);
-        if (!window.storeOpened())
-            return 1;
-        window.show();
+        Bench::showWindow(window);
         Bench::settle();
         AlbumGridView *grid = gridOf(window);
         AlbumThumbnails *thumbnails = thumbnailsOf(window);

@@ -62,14 +62,7 @@ int main(int argc, char **argv)
     // One 12-megapixel picture with fine noise, about 7.5 MB; the files are
     // copies of it, each made distinct by a trailing tag as cameras' files
     // differ.
-    QImage image(4000, 3000, QImage::Format_RGB32);
-    std::mt19937 rng(3);
-    for (int y = 0; y < image.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            line[x] = qRgb(int(rng() % 256), (x + int(rng() % 64)) % 256, (y + int(rng() % 64)) % 256);
-    }
-    const QByteArray jpeg = JpegCodec::encode(image, 88);
+    const QByteArray jpeg = Bench::cameraJpeg();
     const QString source = dir.filePath(QStringLiteral("source"));
     QDir().mkpath(source);
     QStringList files;

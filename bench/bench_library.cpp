@@ -23,37 +23,6 @@
 
 namespace {
 
-// A store of albums of the given sizes, every picture the same small JPEG.
-QString makeLibrary(const QTemporaryDir &dir, const QString &name, const QList<int> &albumSizes)
-{
-    const QString path = dir.filePath(name);
-    if (!StoreSchema::createEmptyStore(path)) {
-        std::fprintf(stderr, "cannot make a store in %s\n", qPrintable(dir.path()));
-        std::exit(1);
-    }
-    AlbumStore store;
-    store.openStore(path);
-    const QByteArray jpeg = JpegCodec::encode(Bench::photo(64, 48, 1), 90);
-    SqlTransaction t(store.connection());
-    int id = 0;
-    for (int a = 0; a < albumSizes.size(); ++a) {
-        SqlStatement album(store.connection(),
-                           QStringLiteral("INSERT INTO PicLibTable (PicLibID, PicLibName, PicPass) VALUES (?, ?, '')"));
-        album.bind(1, a + 1).bind(2, QStringLiteral("相册 %1").arg(a + 1)).exec();
-        for (int p = 0; p < albumSizes[a]; ++p) {
-            ++id;
-            SqlStatement info(store.connection(), QStringLiteral("INSERT INTO PicInfoTable (PicInfoID, PicLibID, "
-                                                                 "PicName, PicExt) VALUES (?, ?, ?, 'jpg')"));
-            info.bind(1, id).bind(2, a + 1).bind(3, QStringLiteral("IMG_%1").arg(id, 6, 10, QLatin1Char('0'))).exec();
-            SqlStatement data(store.connection(), QStringLiteral("INSERT INTO PicTable (PicInfoID, Pic) VALUES (?, ?)"));
-            data.bind(1, id).bindBlob(2, jpeg).exec();
-        }
-    }
-    t.commit();
-    store.closeStore();
-    return path;
-}
-
 // The child: the window opened on the store and shown; prints the peak
 // resident memory once the tree is on screen.
 int startWindow(const QString &path)
@@ -139,8 +108,8 @@ int main(int argc, char **argv)
     QList<int> large{20000}, small{200};
     large.append(QList<int>(800, 100));
     small.append(QList<int>(8, 100));
-    const QString largePath = makeLibrary(dir, QStringLiteral("large.pdb"), large);
-    const QString smallPath = makeLibrary(dir, QStringLiteral("small.pdb"), small);
+    const QString largePath = Bench::makeLibrary(dir, QStringLiteral("large.pdb"), large);
+    const QString smallPath = Bench::makeLibrary(dir, QStringLiteral("small.pdb"), small);
     std::printf("libraries: 100,000 pictures (%.0f MB), 1,000 pictures; load %.2f\n\n",
                 QFileInfo(largePath).size() / 1e6, Bench::loadAverage());
 

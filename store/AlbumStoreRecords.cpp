@@ -142,15 +142,6 @@ bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *fa
     PictureFailure unused;
     PictureFailure &why = failure ? *failure : unused;
     why = PictureFailure();
-    if (m_damaged) {
-        why.kind = PictureFailure::Damaged;
-        return false;
-    }
-    const QString name = pictureNameOf(path);
-    if (!isSafeName(name)) {
-        why.kind = PictureFailure::UnsafeName;
-        return false;
-    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         why.kind = PictureFailure::Unreadable;
@@ -163,7 +154,7 @@ bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *fa
         why.detail = file.errorString();
         return false;
     }
-    return addPictureData(albumId, name, pictureExtensionOf(path), bytes, &why);
+    return addPictureData(albumId, pictureNameOf(path), pictureExtensionOf(path), bytes, &why);
 }
 
 bool AlbumStore::addPictureData(int albumId, const QString &name, const QString &extension, const QByteArray &bytes,
