@@ -5,6 +5,7 @@
 #include "AlbumLibrary.h"
 #include "Artwork.h"
 #include "JpegCodec.h"
+#include "PictureCodec.h"
 #include "Prompts.h"
 #include "TextRules.h"
 
@@ -40,7 +41,7 @@ QString whyNotShowable(const QString &path)
     QByteArray start = file.read(1 << 20);
     for (;;) {
         try {
-            JpegCodec::checkHeader(start, file.size());
+            PictureCodec::checkHeader(start, file.size());
             return QString();
         } catch (const JpegCodec::JpegError &e) {
             if (e.code() != JpegCodec::HeaderIncomplete)
@@ -161,7 +162,7 @@ void PictureImportDialog::albumChosen()
 
 QStringList PictureImportDialog::runPictureChooser()
 {
-    PreviewFileDialog dialog(QStringLiteral("选择图片(可多选)"), QStringLiteral("图片文件(*.jpg *.jpeg)"), this);
+    PreviewFileDialog dialog(QStringLiteral("选择图片(可多选)"), QStringLiteral("图片文件(*.jpg *.jpeg *.png *.webp *.tif *.tiff *.gif *.bmp)"), this);
     dialog.setObjectName(QStringLiteral("pictureChooser"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setFilter(dialog.filter() | QDir::Hidden);

@@ -2,6 +2,7 @@
 
 #include "ImageOps.h"
 #include "JpegCodec.h"
+#include "PictureCodec.h"
 
 namespace Thumbnail {
 
@@ -16,13 +17,13 @@ QSize sizeFor(const QSize &picture)
 
 QByteArray make(const QByteArray &picture)
 {
-    const QSize upright = JpegCodec::uprightSize(picture);
+    const QSize upright = PictureCodec::uprightSize(picture);
     const QSize target = sizeFor(upright);
     JpegCodec::DecodeOptions options;
     // The decoder scales before any turn, so the sides are compared either
     // way round.
     options.scaleDenominator = JpegCodec::scaleDenominatorFor(upright, target.expandedTo(target.transposed()));
-    const QImage decoded = JpegCodec::decode(picture, options);
+    const QImage decoded = PictureCodec::decode(picture, options);
     const QSize size = target.isEmpty() ? sizeFor(decoded.size()) : target;
     return JpegCodec::encode(decoded.size() == size ? decoded : ImageOps::stretch(decoded, size), Quality);
 }

@@ -205,7 +205,8 @@ public:
     // False when the picture is not there. On an error the stream fails (a
     // reader waiting on it stops) and the error is passed on.
     bool streamPictureData(int pictureId, StreamedBytes &into, const std::function<bool()> &ready);
-    // Writes the picture's bytes as imported to folder/<its name>.jpg,
+    // Writes the picture's bytes as imported to folder/<its name>.jpg (a
+    // picture of another format with that format's extension),
     // atomically, never through a link. False when the name cannot be a
     // file name or the file cannot be written; passes store and cipher
     // errors on (nothing is written then).
@@ -320,6 +321,8 @@ public:
     static QString backupTarget(const QString &storePath, const QString &target);
 
 private:
+    // The extension an exported picture's file takes.
+    QString exportExtension(int pictureId, const QByteArray &bytes);
     // The picture's bytes as imported written to folder/<its name>.jpg.
     bool writePictureFile(int pictureId, const QString &folder, const QByteArray &bytes);
     // Opens m_path with the database password; the lock is the caller's.

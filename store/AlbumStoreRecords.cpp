@@ -5,6 +5,7 @@
 #include "AlbumStore.h"
 #include "FileWriting.h"
 #include "JpegCodec.h"
+#include "PictureCodec.h"
 #include "StoreSchema.h"
 #include "StreamedBytes.h"
 #include "TextRules.h"
@@ -179,7 +180,7 @@ bool AlbumStore::addPictureData(int albumId, const QString &name, const QString 
     // Nor is anything the viewer cannot decode (another format, a 12-bit
     // JPEG): it would only ever show an error.
     try {
-        JpegCodec::checkHeader(bytes);
+        PictureCodec::checkHeader(bytes);
     } catch (const JpegCodec::JpegError &e) {
         why.kind = PictureFailure::NotAPicture;
         why.detail = QString::fromUtf8(e.what());
@@ -394,12 +395,27 @@ bool AlbumStore::exportPictureFile(int pictureId, const QString &folder)
     return writePictureFile(pictureId, folder, pictureData(pictureId));
 }
 
+QString AlbumStore::exportExtension(int pictureId, const QByteArray &bytes)
+{
+    // A JPEG is written as .jpg, whatever it came as; another format with
+    // the extension it came with where that names its format, else the
+    // format's own.
+    const QByteArray format = PictureCodec::otherFormat(bytes);
+    if (format.isEmpty())
+        return QStringLiteral("jpg");
+    SqlStatement q(connection(), QStringLiteral("SELECT PicExt FROM PicInfoTable WHERE PicInfoID = ?"));
+    q.bind(1, pictureId);
+    const QString stored = q.next() ? q.text(0).toLower() : QString();
+    const bool names = stored == QLatin1String(format) || (format == "tiff" && stored == QLatin1String("tif"));
+    return names && safeEntryName(stored) ? stored : QString::fromLatin1(format);
+}
+
 bool AlbumStore::writePictureFile(int pictureId, const QString &folder, const QByteArray &bytes)
 {
     const QString name = pictureName(pictureId);
     // A link under a picture's name, even one pointing nowhere, is left
     // alone: nothing is written where it points.
-    const QString file = folder + QLatin1Char('/') + name + QStringLiteral(".jpg");
+    const QString file = folder + QLatin1Char('/') + name + QLatin1Char('.') + exportExtension(pictureId, bytes);
     return safeEntryName(name) && !QFileInfo(file).isSymLink() && writeFileAtomically(file, bytes);
 }
 
@@ -416,7 +432,7 @@ void AlbumStore::loadPicture(QImage *picture, int pictureId)
     const QByteArray stored = q.blobView(0);
     if (!AlbumCipher::isEncrypted(stored))
         refuseClearPictureOfKeyedAlbum(pictureId);
-    *picture = JpegCodec::decode(AlbumCipher::isEncrypted(stored) ? plainPicture(pictureId, stored) : stored);
+    *picture = PictureCodec::decode(AlbumCipher::isEncrypted(stored) ? plainPicture(pictureId, stored) : stored);
 }
 
 bool AlbumStore::savePictureFile(const QImage *picture, const QString &path, const QString &ext)

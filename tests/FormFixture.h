@@ -1,6 +1,6 @@
 #pragma once
 // A main window over a store holding a few albums, for the window tests.
-//   open (unprotected): cat, dog, bmp (not a JPEG)
+//   open (unprotected): cat, dog, bmp (text, no picture)
 //   secret (password pw1): hidden
 //   other (password xyz): x
 //   empty: no pictures
@@ -31,7 +31,7 @@ inline void makeAlbums(TestStore::Fixture &f)
     TestStore::addPictureBytes(
         f.dir, 1, QStringLiteral("dog"),
         JpegFixtures::make(JpegFixtures::quarters(64, 48).mirrored(true, true), JpegFixtures::Kind::Baseline));
-    TestStore::addPictureBytes(f.dir, 1, QStringLiteral("bmp"), JpegFixtures::bmp(JpegFixtures::quarters(8, 8)));
+    TestStore::addPictureBytes(f.dir, 1, QStringLiteral("bmp"), JpegFixtures::notAPicture());
     TestStore::addPictureBytes(f.dir, 2, QStringLiteral("hidden"), jpeg);
     TestStore::addPictureBytes(f.dir, 3, QStringLiteral("x"), jpeg);
 }

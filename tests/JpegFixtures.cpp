@@ -88,6 +88,8 @@ QImage quarters(int width, int height)
     return image;
 }
 
+QByteArray notAPicture() { return QByteArrayLiteral("These are notes, not a picture.\n"); }
+
 QByteArray bmp(const QImage &image)
 {
     QByteArray bytes;

@@ -27,6 +27,8 @@ double meanDifference(const QImage &a, const QImage &b);
 
 // A minimal BMP file of the image.
 QByteArray bmp(const QImage &image);
+// A file that no decoder takes for a picture: text.
+QByteArray notAPicture();
 
 // Crafted files, each the shape of a known attack on decoders:
 // the first scan of a progressive picture repeated extra times before its

@@ -55,7 +55,7 @@ private slots:
         m_files[QStringLiteral("beach")] = JpegFixtures::make(JpegFixtures::quarters(64, 48), JpegFixtures::Kind::Progressive);
         m_files[QStringLiteral("海边")] = JpegFixtures::make(JpegFixtures::quarters(30, 20), JpegFixtures::Kind::Baseline)
                                           + QByteArray("trailing bytes of a camera");
-        m_files[QStringLiteral("drawing")] = JpegFixtures::bmp(JpegFixtures::quarters(8, 8));
+        m_files[QStringLiteral("drawing")] = JpegFixtures::notAPicture();
         for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
             TestStore::addPictureBytes(m_f.dir, 1, it.key(), it.value());
         m_target = m_f.dir.filePath(QStringLiteral("out%1").arg(++m_run));

@@ -243,7 +243,7 @@ private slots:
         if (bad == QLatin1String("vanished"))
             QVERIFY(QFile::remove(third));
         if (bad == QLatin1String("replaced"))
-            QVERIFY(TestStore::writeFile(third, png()));
+            QVERIFY(TestStore::writeFile(third, JpegFixtures::notAPicture()));
         m_form->startImport();
         QStringList names;
         m_f.store->listPictureNames(1, &names);
@@ -301,7 +301,8 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("why"); // empty: listed
         for (const char *way : {"chooser", "dropped", "command line"}) {
-            QTest::addRow("%s, a PNG named .jpg", way) << way << "png" << "这不是 JPEG 图片,无法显示";
+            QTest::addRow("%s, a text file named .jpg", way) << way << "text" << "这不是 JPEG 图片,无法显示";
+            QTest::addRow("%s, a PNG named .jpg", way) << way << "png" << "";
             QTest::addRow("%s, a 12-bit JPEG", way) << way << "12-bit" << "这张 JPEG 图片不是 8 位精度的,本程序无法显示";
             QTest::addRow("%s, a JPEG named .webp", way) << way << "webp" << "";
         }
@@ -316,6 +317,8 @@ private slots:
         QString file = folder + QStringLiteral("/sample.jpg");
         if (kind == QLatin1String("png")) {
             QVERIFY(TestStore::writeFile(file, png()));
+        } else if (kind == QLatin1String("text")) {
+            QVERIFY(TestStore::writeFile(file, JpegFixtures::notAPicture()));
         } else if (kind == QLatin1String("12-bit")) {
             if (TestStore::testData().isEmpty())
                 QSKIP("../shared/testdata is absent: no 12-bit JPEG");

@@ -1,6 +1,7 @@
 #include "PictureLoader.h"
 
 #include "JpegCodec.h"
+#include "PictureCodec.h"
 #include "StreamedBytes.h"
 
 #include <new>
@@ -31,7 +32,7 @@ int PictureLoader::load(std::shared_ptr<const StreamedBytes> data, int scaleDeno
         JpegCodec::DecodeOptions options;
         options.cancel = stop;
         options.scaleDenominator = scaleDenominator;
-        return JpegCodec::decode(*data, options);
+        return PictureCodec::decode(*data, options);
     });
 }
 
@@ -40,7 +41,7 @@ int PictureLoader::loadPart(const QByteArray &data, const QRect &part, int eight
     return start([data, part, eighths](const std::atomic_bool *stop) {
         JpegCodec::DecodeOptions options;
         options.cancel = stop;
-        return JpegCodec::decodePart(data, part, eighths, options);
+        return PictureCodec::decodePart(data, part, eighths, options);
     });
 }
 

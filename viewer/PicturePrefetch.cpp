@@ -1,6 +1,7 @@
 #include "PicturePrefetch.h"
 
 #include "JpegCodec.h"
+#include "PictureCodec.h"
 
 PicturePrefetch::PicturePrefetch(QObject *parent) : QObject(parent)
 {
@@ -42,7 +43,7 @@ void PicturePrefetch::prefetch(const QList<Request> &requests)
             options.scaleDenominator = request.scaleDenominator;
             QImage picture;
             try {
-                picture = JpegCodec::decode(request.data, options);
+                picture = PictureCodec::decode(request.data, options);
             } catch (...) {
                 return; // shown, it will say what is wrong with it
             }

@@ -3,6 +3,7 @@
 #include "AlbumLibrary.h"
 #include "ImageOps.h"
 #include "JpegCodec.h"
+#include "PictureCodec.h"
 #include "PhotoFacts.h"
 #include "OffThread.h"
 #include "PictureLoader.h"
@@ -108,7 +109,7 @@ void PictureViewer::showPicture(const Picture &picture)
     // Decoded no larger than it is shown: a camera's picture at an eighth
     // of its size fills the viewer, at a fraction of the cost.
     const auto chooseScale = [this](const QByteArray &bytes) {
-        m_pending.size = JpegCodec::uprightSize(bytes);
+        m_pending.size = PictureCodec::uprightSize(bytes);
         m_pending.scale = m_pending.size.isEmpty()
                               ? 1
                               : JpegCodec::scaleDenominatorFor(m_pending.size, shownSizeOf(m_pending.size));
@@ -135,7 +136,7 @@ void PictureViewer::showPicture(const Picture &picture)
     try {
         found = m_library.streamPictureData(picture.pictureId, *stream, [&] {
             const QByteArray header = stream->arrivedBytes();
-            if (JpegCodec::uprightSize(header).isEmpty() && !stream->isComplete())
+            if (PictureCodec::uprightSize(header).isEmpty() && !stream->isComplete())
                 return false;
             chooseScale(header);
             m_loader->load(stream, m_pending.scale);
@@ -211,7 +212,7 @@ void PictureViewer::decodeAhead(const QList<int> &pictureIds)
                 continue; // shown, it will say what is wrong with it
             }
         }
-        const QSize size = JpegCodec::uprightSize(bytes);
+        const QSize size = PictureCodec::uprightSize(bytes);
         if (!found || size.isEmpty())
             continue;
         // At the scale it will be shown fitted.
@@ -534,7 +535,7 @@ QImage PictureViewer::fullResolution()
     // Decoded off the window's thread.
     runOffThread([&full, &error, bytes] {
         try {
-            full = JpegCodec::decode(bytes);
+            full = PictureCodec::decode(bytes);
         } catch (const std::exception &e) {
             error = QString::fromUtf8(e.what());
         }
