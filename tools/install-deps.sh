@@ -9,8 +9,10 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   libsqlcipher-dev libsodium-dev libssl-dev libjpeg62-turbo-dev libturbojpeg0-dev libexif-dev mdbtools-dev libseccomp-dev
-  # running: the window system plugins, Qt's own Chinese texts, a CJK font
+  # running: the window system plugins, Qt's own Chinese texts, a CJK font,
   qt6-qpa-plugins qt6-translations-l10n fonts-wqy-microhei
+  # WebP and TIFF pictures
+  qt6-image-formats-plugins
 )
 if [ "${1:-run}" = test ]; then
   packages+=(
