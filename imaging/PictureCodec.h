@@ -1,9 +1,10 @@
 #pragma once
 // Pictures of every format the program takes: JPEG through JpegCodec (with
-// its scaled, partial and streamed decodes), and PNG, WebP, TIFF, GIF (its
-// first frame) and BMP through Qt's image readers, under the same limits of
-// size and memory, turned upright by their own orientation where they carry
-// one. The stored bytes are never changed: only decoded.
+// its scaled, partial and streamed decodes); PNG, WebP, TIFF, GIF (its first
+// frame) and BMP through Qt's image readers; HEIC/HEIF phone photos through
+// libheif. All under the same limits of size and memory, turned upright by
+// their own orientation where they carry one. The stored bytes are never
+// changed: only decoded.
 
 #include "JpegCodec.h"
 
@@ -22,7 +23,8 @@ using DecodeOptions = JpegCodec::DecodeOptions;
 // Whether the bytes start as a JPEG file does.
 bool isJpeg(const QByteArray &data);
 // The format of a picture of another format a reader here takes ("png",
-// "webp", "tiff", "gif", "bmp"), from its first bytes; empty when none.
+// "webp", "tiff", "gif", "bmp", "heic"), from its first bytes; empty when
+// none.
 QByteArray otherFormat(const QByteArray &data);
 
 // Whether the picture can be shown, from its header: throws the

@@ -406,7 +406,8 @@ QString AlbumStore::exportExtension(int pictureId, const QByteArray &bytes)
     SqlStatement q(connection(), QStringLiteral("SELECT PicExt FROM PicInfoTable WHERE PicInfoID = ?"));
     q.bind(1, pictureId);
     const QString stored = q.next() ? q.text(0).toLower() : QString();
-    const bool names = stored == QLatin1String(format) || (format == "tiff" && stored == QLatin1String("tif"));
+    const bool names = stored == QLatin1String(format) || (format == "tiff" && stored == QLatin1String("tif"))
+                       || (format == "heic" && stored == QLatin1String("heif"));
     return names && safeEntryName(stored) ? stored : QString::fromLatin1(format);
 }
 

@@ -8,7 +8,7 @@ packages=(
   # building
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-  libsqlcipher-dev libsodium-dev libssl-dev libjpeg62-turbo-dev libturbojpeg0-dev libexif-dev mdbtools-dev libseccomp-dev
+  libsqlcipher-dev libsodium-dev libssl-dev libjpeg62-turbo-dev libturbojpeg0-dev libexif-dev libheif-dev mdbtools-dev libseccomp-dev
   # running: the window system plugins, Qt's own Chinese texts, a CJK font,
   qt6-qpa-plugins qt6-translations-l10n fonts-wqy-microhei
   # WebP and TIFF pictures
@@ -24,6 +24,8 @@ if [ "${1:-run}" = test ]; then
     desktop-file-utils appstream
     # reading back what is printed to PDF
     poppler-utils
+    # an HEIC encoder for the test pictures
+    libheif-examples
     # a FAT file system, as on a USB stick, where the machine can mount one
     dosfstools
   )
