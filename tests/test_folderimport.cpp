@@ -9,6 +9,7 @@
 #include "JpegFixtures.h"
 #include "PictureCodec.h"
 #include "PictureImport.h"
+#include "StreamedBytes.h"
 #include "Thumbnail.h"
 #include "StoreSchema.h"
 #include "TestStore.h"
@@ -327,6 +328,10 @@ private slots:
         if (format == "gif")
             original.fill(Qt::red);
         QVERIFY(JpegFixtures::meanDifference(shown, original) < (format == "heic" ? 8 : 2)); // HEIC is lossy
+        // Through the viewer's way in: the decode of bytes streamed from the store.
+        const StreamedBytes streamed(bytes);
+        QCOMPARE(PictureCodec::decode(streamed).size(), size);
+        QCOMPARE(PictureCodec::uprightSize(bytes), size);
         QCOMPARE(PictureCodec::decode(Thumbnail::make(bytes)).size(), size);
         const QString out = m_f.dir.filePath(QStringLiteral("out"));
         QVERIFY(QDir().mkpath(out));
