@@ -118,8 +118,8 @@ int importPicturesFromTerminal(const QString &storePath, const QString &album, c
         PictureImport::Summary summary =
             PictureImport::run(store, albumId, files, [showProgress](int done, int total, const QString &file) {
                 if (showProgress) {
-                    std::fprintf(stderr, "\r\033[K[%d/%d] %s", done + 1, total,
-                                 QFileInfo(file).fileName().toLocal8Bit().constData());
+                    const QString what = file.isEmpty() ? QStringLiteral("检查相册中已有的图片") : QFileInfo(file).fileName();
+                    std::fprintf(stderr, "\r\033[K[%d/%d] %s", done + 1, total, what.toLocal8Bit().constData());
                     std::fflush(stderr);
                 }
                 return true;

@@ -120,8 +120,9 @@ void FolderImportDialog::startImport()
                                        progressBar->setRange(0, total);
                                        progressBar->setValue(done);
                                        progressBar->setFormat(QStringLiteral("%1/%2").arg(done).arg(total));
-                                       QString line = QFileInfo(file).fileName();
-                                       if (done > 0)
+                                       QString line = file.isEmpty() ? QStringLiteral("正在检查相册中已有的图片...")
+                                                                     : QFileInfo(file).fileName();
+                                       if (done > 0 && !file.isEmpty())
                                            line += QStringLiteral("    ") + timeLeft(clock.elapsed() * (total - done) / done);
                                        progressText->setText(progressText->fontMetrics().elidedText(
                                            line, Qt::ElideMiddle, progressText->width()));

@@ -81,7 +81,14 @@ Summary run(AlbumStore &store, int albumId, const QStringList &files, const Prog
     Summary summary;
     // A protected album's pictures go in only with its key open.
     store.contentHash(albumId, QByteArray());
-    store.hashAlbumPictures(albumId);
+    // The album's pictures stored before hashes were kept get theirs first
+    // (told with no file).
+    store.hashAlbumPictures(albumId, [&](int done, int total) {
+        summary.cancelled = progress && !progress(done, total, QString());
+        return !summary.cancelled;
+    });
+    if (summary.cancelled)
+        return summary;
     TakenNames taken;
     {
         QStringList names;

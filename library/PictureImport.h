@@ -50,7 +50,8 @@ struct Summary
 QStringList collectFiles(const QStringList &paths, QList<LeftOut> *leftOut);
 
 // Told before each file: how many are done of all, and the file. False
-// stops the import there.
+// stops the import there. Told with no file while the album's pictures
+// stored before hashes were kept are hashed (read once, the first time).
 using Progress = std::function<bool(int done, int total, const QString &file)>;
 
 // Stores the files in the album. The album's pictures stored by an older

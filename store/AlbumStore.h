@@ -178,9 +178,11 @@ public:
     // Whether a picture of the album has that hash. Passes store errors on.
     bool albumHoldsHash(int albumId, const QByteArray &hash);
     // Computes and keeps the hashes the album's pictures lack (pictures
-    // stored by an older version), reading each of those once; returns
-    // how many. Passes store and cipher errors on.
-    int hashAlbumPictures(int albumId);
+    // stored by an older version), reading each of those once, a few dozen
+    // to a transaction; returns how many. progress is told how many are
+    // done of all before each; false stops there (what was done is kept).
+    // Passes store and cipher errors on.
+    int hashAlbumPictures(int albumId, const std::function<bool(int done, int total)> &progress = {});
     // Deletes the album's pictures of that name; false on failure.
     bool deletePicture(int albumId, const QString &name);
     // Renames the album's pictures of the old name (written as given); false

@@ -64,7 +64,7 @@ bool AlbumStore::albumHoldsHash(int albumId, const QByteArray &hash)
     return q.next();
 }
 
-int AlbumStore::hashAlbumPictures(int albumId)
+int AlbumStore::hashAlbumPictures(int albumId, const std::function<bool(int done, int total)> &progress)
 {
     QList<int> lacking;
     {
@@ -83,9 +83,19 @@ int AlbumStore::hashAlbumPictures(int albumId)
     if (!key && albumIsKeyed(albumId))
         throw AlbumCipher::lockedAlbum();
     checkBeforeWriting();
-    SqlTransaction t(connection());
-    for (const int id : std::as_const(lacking))
-        writeHash(id, hashWith(key, pictureData(id)));
-    t.commit();
-    return int(lacking.size());
+    // A few dozen to a transaction: an album of thousands is not held in
+    // one, and what was done stays should it be stopped.
+    constexpr qsizetype kBatch = 32;
+    int done = 0;
+    for (qsizetype first = 0; first < lacking.size(); first += kBatch) {
+        if (progress && !progress(done, int(lacking.size())))
+            break;
+        SqlTransaction t(connection());
+        for (const int id : lacking.mid(first, kBatch)) {
+            writeHash(id, hashWith(key, pictureData(id)));
+            ++done;
+        }
+        t.commit();
+    }
+    return done;
 }

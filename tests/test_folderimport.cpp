@@ -156,6 +156,25 @@ private slots:
         store.connection().execFixed("DELETE FROM PicHashTable");
         QCOMPARE(store.hashAlbumPictures(1), 1);
         QCOMPARE(store.hashAlbumPictures(1), 0);
+        // Stopped part way, what was hashed stays; an import hashes the rest
+        // first, telling it with no file.
+        for (int i = 0; i < 40; ++i)
+            TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("more%1").arg(i), photo(100 + i));
+        store.connection().execFixed("DELETE FROM PicHashTable");
+        QCOMPARE(store.hashAlbumPictures(1, [](int done, int) { return done == 0; }), 32);
+        QCOMPARE(hashRows(store), 32);
+        QList<int> told;
+        const PictureImport::Summary none =
+            PictureImport::run(store, 1, {}, [&](int done, int total, const QString &file) {
+                if (file.isEmpty())
+                    told.append(total);
+                return true;
+            });
+        QCOMPARE(told, QList<int>{9});
+        QCOMPARE(hashRows(store), 41);
+        QVERIFY(none.complete());
+        for (int i = 0; i < 40; ++i)
+            QVERIFY(store.deletePicture(1, QStringLiteral("more%1").arg(i)));
         QVERIFY(store.albumHoldsHash(1, store.contentHash(1, first)));
 
         const QByteArray plain = store.contentHash(1, first);
