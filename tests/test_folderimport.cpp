@@ -235,6 +235,8 @@ private slots:
             run({QStringLiteral("--import"), QStringLiteral("locked"), folder + QStringLiteral("/a.jpg")}, "pw\n");
         QCOMPARE(status, 0);
         QVERIFY(m_f.store->openStore(m_f.path));
+        // The store's lock, as the tools take it: not while a window has it.
+        QCOMPARE(run({QStringLiteral("--import"), QStringLiteral("新相册"), folder}).first, 1);
         QCOMPARE(namesOf(*m_f.store, m_f.store->findAlbumId(QStringLiteral("新相册"))), (QStringList{"a", "b"}));
         QCOMPARE(namesOf(*m_f.store, m_f.store->findAlbumId(QStringLiteral("locked"))), QStringList{"a"});
     }
