@@ -11,6 +11,7 @@
 #include "QtPromptHandler.h"
 #include "StoreLocation.h"
 #include "TerminalCommands.h"
+#include "TextRules.h"
 #include "Version.h"
 
 #include <QCommandLineParser>
@@ -27,6 +28,46 @@ QStringList arguments(int argc, char **argv)
     for (int i = 0; i < argc; ++i)
         list.append(QString::fromLocal8Bit(argv[i]));
     return list;
+}
+
+// The help: each option and its text in two columns, aligned by the width
+// the characters take on a terminal (a Chinese character takes two), the
+// texts wrapped at 80 columns.
+QString helpText(const QString &description, const QList<QCommandLineOption> &options,
+                 const QList<std::pair<QString, QString>> &arguments)
+{
+    QList<std::pair<QString, QString>> optionRows;
+    for (const QCommandLineOption &option : options) {
+        QStringList names;
+        for (const QString &name : option.names())
+            names.append(name.size() == 1 ? QStringLiteral("-") + name : QStringLiteral("--") + name);
+        QString left = names.join(QStringLiteral(", "));
+        if (!option.valueName().isEmpty())
+            left += QStringLiteral(" <%1>").arg(option.valueName());
+        optionRows.append({left, option.description()});
+    }
+    int column = 0;
+    for (const auto &rows : {optionRows, arguments})
+        for (const auto &[left, text] : rows)
+            column = qMax(column, displayWidth(left));
+    column += 4; // two before, two after
+    const auto section = [column](const QString &heading, const QList<std::pair<QString, QString>> &rows) {
+        QString out = heading + QLatin1Char('\n');
+        for (const auto &[left, text] : rows) {
+            const QStringList lines = wrapToWidth(text, qMax(20, 80 - column));
+            for (qsizetype i = 0; i < qMax<qsizetype>(1, lines.size()); ++i) {
+                const QString head = i == 0 ? QStringLiteral("  ") + left : QString();
+                out += head + QString(column - displayWidth(head), QLatin1Char(' ')) + lines.value(i) + QLatin1Char('\n');
+            }
+        }
+        return out;
+    };
+    QStringList usage;
+    for (const auto &[name, text] : arguments)
+        usage.append(QStringLiteral("[%1...]").arg(name));
+    return QStringLiteral("Usage: quilbo [options] %1\n%2\n\n").arg(usage.join(QLatin1Char(' ')), description)
+           + section(QStringLiteral("Options:"), optionRows) + QLatin1Char('\n')
+           + section(QStringLiteral("Arguments:"), arguments);
 }
 
 } // namespace
@@ -65,15 +106,17 @@ int main(int argc, char **argv)
                        "没有该相册时新建;相册中已有的图片不再导入。"),
         QStringLiteral("相册"));
     parser.addOption(importOption);
-    parser.addPositionalArgument(QStringLiteral("图片"), QStringLiteral("要导入相册的 JPG 图片文件。"),
+    parser.addPositionalArgument(QStringLiteral("图片"), QStringLiteral("要导入相册的图片文件。"),
                                  QStringLiteral("[图片...]"));
     if (!parser.parse(arguments(argc, argv))) {
         std::fprintf(stderr, "quilbo: %s\n", qPrintable(parser.errorText()));
         return 2;
     }
     if (parser.isSet(help)) {
-        std::fputs(qPrintable(parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("quilbo"))),
-                   stdout);
+        const QString text = helpText(parser.applicationDescription(),
+                                      {help, version, storeOption, exportOption, legacyOption, importOption},
+                                      {{QStringLiteral("图片"), QStringLiteral("要导入相册的图片文件。")}});
+        std::fputs(text.toLocal8Bit().constData(), stdout);
         return 0;
     }
     if (parser.isSet(version)) {

@@ -70,3 +70,59 @@ bool safeEntryName(const QString &name)
     return !name.contains(QLatin1Char('/')) && !name.contains(QChar(0)) && name != QLatin1String(".")
            && name != QLatin1String("..");
 }
+
+namespace {
+
+bool isWide(char32_t c)
+{
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) || (c >= 0x3041 && c <= 0x33FF)
+           || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF)
+           || (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F)
+           || (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+} // namespace
+
+int displayWidth(const QString &text)
+{
+    int width = 0;
+    for (const char32_t c : text.toUcs4())
+        width += isWide(c) ? 2 : 1;
+    return width;
+}
+
+QStringList wrapToWidth(const QString &text, int width)
+{
+    QStringList lines;
+    QString line;
+    int used = 0;
+    // Where the line may break last: after a space, or before a wide
+    // character.
+    qsizetype breakAt = -1;
+    for (const char32_t c : text.toUcs4()) {
+        const QString piece = QString::fromUcs4(&c, 1);
+        const int w = isWide(c) ? 2 : 1;
+        if (used + w > width && !line.isEmpty()) {
+            if (isWide(c) || c == U' ' || breakAt <= 0) {
+                lines.append(line.trimmed());
+                line.clear();
+            } else {
+                lines.append(line.left(breakAt).trimmed());
+                line = line.mid(breakAt);
+            }
+            used = displayWidth(line);
+            breakAt = -1;
+            if (c == U' ' && line.isEmpty())
+                continue;
+        }
+        if (isWide(c))
+            breakAt = line.size();
+        line += piece;
+        used += w;
+        if (c == U' ' || isWide(c))
+            breakAt = line.size();
+    }
+    if (!line.trimmed().isEmpty())
+        lines.append(line.trimmed());
+    return lines;
+}

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -20,6 +21,13 @@ QString asciiFolded(const QString &text);
 // Length of the text in the GBK code page: 1 byte for ASCII, 2 for every
 // other character.
 int gbkByteLength(const QString &text);
+
+// Columns the text takes on a terminal: 2 for each wide character (the
+// ideographs, kana, hangul, full-width forms), 1 for the others.
+int displayWidth(const QString &text);
+// The text cut into lines of at most `width` columns: at a space where a
+// line of words can break there, anywhere between wide characters.
+QStringList wrapToWidth(const QString &text, int width);
 
 // The longest prefix of text whose GBK length is at most maxBytes; a
 // surrogate pair is never split.

@@ -2,6 +2,7 @@
 // first start only, the command line, and files named on it reaching the
 // import list.
 
+#include "TextRules.h"
 #include "Application.h"
 #include "FormFixture.h"
 #include "Modal.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QRandomGenerator>
@@ -210,7 +212,22 @@ private slots:
         program.start(QStringLiteral(QUILBO_PROGRAM), {option});
         QVERIFY(program.waitForFinished());
         QCOMPARE(program.exitCode(), 0);
-        QVERIFY2(QString::fromLocal8Bit(program.readAllStandardOutput()).contains(printed), qPrintable(printed));
+        const QString said = QString::fromLocal8Bit(program.readAllStandardOutput());
+        QVERIFY2(said.contains(printed), qPrintable(printed));
+        if (option != QLatin1String("--version")) {
+            // Two columns aligned as a terminal shows them, within 80.
+            int column = -1;
+            for (const QString &line : said.split(QLatin1Char('\n'))) {
+                QVERIFY2(displayWidth(line) <= 80, qPrintable(line));
+                if (!line.startsWith(QStringLiteral("  ")))
+                    continue;
+                const qsizetype text = line.indexOf(QRegularExpression(QStringLiteral("\\S")), line.indexOf(QStringLiteral("  "), 2));
+                const int at = displayWidth(line.left(text));
+                QVERIFY2(column < 0 || at == column, qPrintable(line));
+                column = at;
+            }
+            QVERIFY(column > 0);
+        }
         QVERIFY(!QFileInfo::exists(m_home->filePath(QStringLiteral("data"))));
     }
 

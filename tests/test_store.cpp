@@ -395,6 +395,13 @@ private slots:
         QCOMPARE(gbkByteLength(QStringLiteral("家庭a")), 5);
         QCOMPARE(gbkTruncate(QStringLiteral("家庭相册"), 5), QStringLiteral("家庭"));
         QCOMPARE(gbkTruncate(QStringLiteral("ab家"), 3), QStringLiteral("ab"));
+        // Terminal columns: a Chinese character takes two, an accented
+        // letter one.
+        QCOMPARE(displayWidth(QStringLiteral("相册 é")), 6);
+        QCOMPARE(wrapToWidth(QStringLiteral("one two three"), 8), (QStringList{"one two", "three"}));
+        QCOMPARE(wrapToWidth(QStringLiteral("相册中已有的图片"), 6), (QStringList{"相册中", "已有的", "图片"}));
+        QCOMPARE(wrapToWidth(QStringLiteral("导入 quilbo --import 相册"), 12),
+                 (QStringList{"导入 quilbo", "--import 相", "册"}));
     }
 
 private:
