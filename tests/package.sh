@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Debian package: built from the build folder, unpacked without being
-# installed, and its program started headless with a home of its own. It
-# must make the user's store on this first start and end cleanly.
+# The Debian package: built from the build folder, checked by lintian,
+# unpacked without being installed, and its program started headless with a
+# home of its own. It must make the user's store on this first start and end
+# cleanly.
 #   package.sh BUILD_FOLDER
 set -euo pipefail
 build=$1
@@ -16,6 +17,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >/dev/null
 deb=$(ls "$work"/package/quilbo2009_*.deb)
+# A package a distribution would take: lintian finds nothing to say.
+command -v lintian >/dev/null || fail "lintian is not installed"
+lintian --fail-on error,warning "$deb" >"$work/lintian.txt" 2>&1 || { cat "$work/lintian.txt" >&2; fail "lintian reports errors or warnings"; }
 dpkg-deb -x "$deb" "$work/root"
 [ -x "$work/root/usr/bin/quilbo" ] || fail "the package holds no usr/bin/quilbo"
 # The old-store reader lies outside the PATH, where the program looks for it.

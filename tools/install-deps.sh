@@ -20,8 +20,9 @@ if [ "${1:-run}" = test ]; then
     xvfb xauth xdotool imagemagick
     # the standard shell that must read the store; the desktop's settings
     sqlcipher libglib2.0-bin gsettings-desktop-schemas
-    # checks of the desktop entry and the metainfo
-    desktop-file-utils appstream
+    # checks of the desktop entry and the metainfo; the package's
+    # dependencies and its check
+    desktop-file-utils appstream dpkg-dev lintian
     # reading back what is printed to PDF
     poppler-utils
     # an HEIC encoder for the test pictures
