@@ -350,10 +350,16 @@ private:
     // Keeps the picture's hash in place of any it had; the caller's
     // transaction.
     void writeHash(int pictureId, const QByteArray &hash);
-    bool hasHashTable();
+    bool hasHashTable() { return hasTable("PicHashTable", m_hashTable); }
     // Whether the store has its table of thumbnails yet (made at the first
     // thumbnail kept), asked once per connection.
-    bool hasThumbnailTable();
+    bool hasThumbnailTable() { return hasTable("PicThumbTable", m_thumbnailTable); }
+    // Whether the store holds the table (one of the schema's), asked once
+    // per connection into cache (-1 not asked yet).
+    bool hasTable(const char *table, int &cache);
+    // The album's pictures that have no row in the table (one keyed by
+    // PicInfoID), in the order imported; all of them without the table.
+    QList<int> picturesLackingRowIn(int albumId, const char *table, bool tableExists);
     // Encrypts or decrypts the picture's thumbnail as its picture, when it
     // has one; the caller's transaction.
     void recodeThumbnail(int albumId, int pictureId, const AlbumCipher::Key *from, const AlbumCipher::Key *to);

@@ -6,16 +6,6 @@
 
 #include <sodium.h>
 
-bool AlbumStore::hasHashTable()
-{
-    if (m_hashTable < 0) {
-        SqlStatement q(connection(),
-                       QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'PicHashTable'"));
-        m_hashTable = q.next() ? 1 : 0;
-    }
-    return m_hashTable == 1;
-}
-
 QByteArray AlbumStore::hashWith(const AlbumCipher::Key *key, const QByteArray &bytes)
 {
     if (sodium_init() < 0)
@@ -66,17 +56,7 @@ bool AlbumStore::albumHoldsHash(int albumId, const QByteArray &hash)
 
 int AlbumStore::hashAlbumPictures(int albumId, const std::function<bool(int done, int total)> &progress)
 {
-    QList<int> lacking;
-    {
-        SqlStatement q(connection(),
-                       hasHashTable()
-                           ? QStringLiteral("SELECT i.PicInfoID FROM PicInfoTable i WHERE i.PicLibID = ? AND NOT EXISTS "
-                                            "(SELECT 1 FROM PicHashTable h WHERE h.PicInfoID = i.PicInfoID)")
-                           : QStringLiteral("SELECT PicInfoID FROM PicInfoTable WHERE PicLibID = ?"));
-        q.bind(1, albumId);
-        while (q.next())
-            lacking.append(int(q.int64(0)));
-    }
+    const QList<int> lacking = picturesLackingRowIn(albumId, "PicHashTable", hasHashTable());
     if (lacking.isEmpty())
         return 0;
     const AlbumCipher::Key *key = openKey(albumId);

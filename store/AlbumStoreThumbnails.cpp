@@ -15,14 +15,30 @@ int thumbnailBinding(int pictureId) { return -pictureId; }
 
 } // namespace
 
-bool AlbumStore::hasThumbnailTable()
+bool AlbumStore::hasTable(const char *table, int &cache)
 {
-    if (m_thumbnailTable < 0) {
-        SqlStatement q(connection(),
-                       QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'PicThumbTable'"));
-        m_thumbnailTable = q.next() ? 1 : 0;
+    if (cache < 0) {
+        SqlStatement q(connection(), QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+        q.bind(1, QString::fromLatin1(table));
+        cache = q.next() ? 1 : 0;
     }
-    return m_thumbnailTable == 1;
+    return cache == 1;
+}
+
+QList<int> AlbumStore::picturesLackingRowIn(int albumId, const char *table, bool tableExists)
+{
+    // The table's name is the schema's own, never the user's.
+    SqlStatement q(connection(),
+                   tableExists ? QStringLiteral("SELECT i.PicInfoID FROM PicInfoTable i WHERE i.PicLibID = ? AND NOT EXISTS "
+                                                "(SELECT 1 FROM %1 t WHERE t.PicInfoID = i.PicInfoID)")
+                                     .arg(QLatin1String(table))
+                               : QStringLiteral("SELECT PicInfoID FROM PicInfoTable WHERE PicLibID = ?"));
+    q.bind(1, albumId);
+    QList<int> ids;
+    while (q.next())
+        ids.append(int(q.int64(0)));
+    std::sort(ids.begin(), ids.end());
+    return ids;
 }
 
 QByteArray AlbumStore::thumbnailData(int pictureId)
@@ -116,16 +132,7 @@ QList<AlbumStore::DetachedPicture> AlbumStore::picturesWithoutThumbnail(int albu
     const AlbumCipher::Key *key = openKey(albumId);
     if (!key && albumIsKeyed(albumId))
         return {};
-    SqlStatement q(connection(),
-                   hasThumbnailTable()
-                       ? QStringLiteral("SELECT i.PicInfoID FROM PicInfoTable i WHERE i.PicLibID = ? AND NOT EXISTS "
-                                        "(SELECT 1 FROM PicThumbTable t WHERE t.PicInfoID = i.PicInfoID)")
-                       : QStringLiteral("SELECT PicInfoID FROM PicInfoTable WHERE PicLibID = ?"));
-    q.bind(1, albumId);
-    QList<int> ids;
-    while (q.next())
-        ids.append(int(q.int64(0)));
-    std::sort(ids.begin(), ids.end());
+    const QList<int> ids = picturesLackingRowIn(albumId, "PicThumbTable", hasThumbnailTable());
     const auto shared = keyCopy(key);
     QList<DetachedPicture> pictures;
     pictures.reserve(ids.size());
