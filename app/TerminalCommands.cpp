@@ -1,4 +1,5 @@
 #include "TerminalCommands.h"
+#include <QCoreApplication>
 
 #include "AlbumStore.h"
 #include "FileWriting.h"
@@ -72,20 +73,21 @@ bool openStore(AlbumStore &store, const QString &storePath)
     if (store.openStore(storePath))
         return true;
     say(store.openFailure() == AlbumStore::OpenFailure::Missing
-            ? QStringLiteral("找不到相册库文件: %1").arg(storePath)
+            ? QCoreApplication::translate("TerminalCommands", "找不到相册库文件: %1").arg(storePath)
             : store.openFailureMessage());
     return false;
 }
 
 // A protected album's password asked on the terminal: true when it opened
-// the album; a wrong or empty one is told, with what it stops ("导入").
-bool openAlbumFromTerminal(AlbumStore &store, const QString &name, const QString &what)
+// the album; a wrong or empty one is told with the message given.
+bool openAlbumFromTerminal(AlbumStore &store, const QString &name, const QString &refused)
 {
-    QString password = readPassword(QStringLiteral("相册 %1 已设置访问密码,请输入密码: ").arg(name));
+    QString password =
+        readPassword(QCoreApplication::translate("TerminalCommands", "相册 %1 已设置访问密码,请输入密码: ").arg(name));
     const bool opened = !trimText(password).isEmpty() && store.checkAlbumPassword(name, password);
     password.fill(QChar(0));
     if (!opened)
-        say(QStringLiteral("访问密码不正确,不能%1该相册!").arg(what));
+        say(refused);
     return opened;
 }
 
@@ -98,18 +100,21 @@ int importPicturesFromTerminal(const QString &storePath, const QString &album, c
         return 1;
     const QString name = trimText(album);
     if (name.isEmpty() || !isSafeName(name)) {
-        say(QStringLiteral("相册名称不能为空,也不能包含控制字符: %1").arg(album));
+        say(QCoreApplication::translate("TerminalCommands", "相册名称不能为空,也不能包含控制字符: %1").arg(album));
         return 1;
     }
     try {
         int albumId = store.findAlbumId(name);
         if (albumId < 0) {
             if (!store.addAlbum(name, QString()) || (albumId = store.findAlbumId(name)) < 0) {
-                say(QStringLiteral("无法建立相册: %1").arg(name));
+                say(QCoreApplication::translate("TerminalCommands", "无法建立相册: %1").arg(name));
                 return 1;
             }
-            say(QStringLiteral("已新建相册: %1").arg(name));
-        } else if (store.albumHasPassword(name) && !openAlbumFromTerminal(store, name, QStringLiteral("导入"))) {
+            say(QCoreApplication::translate("TerminalCommands", "已新建相册: %1").arg(name));
+        } else if (store.albumHasPassword(name)
+                   && !openAlbumFromTerminal(
+                       store, name,
+                       QCoreApplication::translate("TerminalCommands", "访问密码不正确,不能导入该相册!"))) {
             return 1;
         }
         QList<PictureImport::LeftOut> missing;
@@ -118,7 +123,9 @@ int importPicturesFromTerminal(const QString &storePath, const QString &album, c
         PictureImport::Summary summary =
             PictureImport::run(store, albumId, files, [showProgress](int done, int total, const QString &file) {
                 if (showProgress) {
-                    const QString what = file.isEmpty() ? QStringLiteral("检查相册中已有的图片") : QFileInfo(file).fileName();
+                    const QString what = file.isEmpty()
+                                             ? QCoreApplication::translate("TerminalCommands", "检查相册中已有的图片")
+                                             : QFileInfo(file).fileName();
                     std::fprintf(stderr, "\r\033[K[%d/%d] %s", done + 1, total, what.toLocal8Bit().constData());
                     std::fflush(stderr);
                 }
@@ -153,19 +160,22 @@ int exportAlbumFromTerminal(const QString &storePath, const QString &album, cons
     const QString name = trimText(album);
     const int albumId = store.findAlbumId(name);
     if (albumId < 0) {
-        say(QStringLiteral("相册库中没有这个相册: %1").arg(name));
+        say(QCoreApplication::translate("TerminalCommands", "相册库中没有这个相册: %1").arg(name));
         return 1;
     }
     try {
         const bool protectedAlbum = store.albumHasPassword(name);
-        if (protectedAlbum && !openAlbumFromTerminal(store, name, QStringLiteral("导出")))
+        if (protectedAlbum
+            && !openAlbumFromTerminal(
+                store, name, QCoreApplication::translate("TerminalCommands", "访问密码不正确,不能导出该相册!")))
             return 1;
         const ExportTarget made = protectedAlbum ? ExportTarget{0700, 0600} : ExportTarget{0777, 0666};
         // No link is followed on the way to the folder, and no file in it
         // is replaced.
         const SafeFolder target(folder, true, made.folderMode);
         if (folder.isEmpty() || target.fd() < 0) {
-            say(QStringLiteral("无法建立导出目录: %1").arg(folder.isEmpty() ? folder : target.error()));
+            say(QCoreApplication::translate("TerminalCommands", "无法建立导出目录: %1")
+                    .arg(folder.isEmpty() ? folder : target.error()));
             return 1;
         }
         QStringList idTexts;
@@ -184,23 +194,29 @@ int exportAlbumFromTerminal(const QString &storePath, const QString &album, cons
             bool existed = false;
             QString error;
             if (!safeEntryName(picture)) {
-                skipped.append(QStringLiteral("%1 (名称不能作为文件名)").arg(picture));
+                skipped.append(QCoreApplication::translate("TerminalCommands", "%1 (名称不能作为文件名)").arg(picture));
                 continue;
             }
             if (!target.writeNewFile(file, bytes, made.fileMode, &existed, &error)) {
                 if (existed) {
-                    skipped.append(QStringLiteral("%1 (文件已经存在,没有替换)").arg(file));
+                    skipped.append(
+                        QCoreApplication::translate("TerminalCommands", "%1 (文件已经存在,没有替换)").arg(file));
                     continue;
                 }
-                say(QStringLiteral("图片 %1 导出失败 (%2),已导出 %3 张。").arg(picture, error).arg(written));
+                say(QCoreApplication::translate("TerminalCommands", "图片 %1 导出失败 (%2),已导出 %3 张。")
+                        .arg(picture, error)
+                        .arg(written));
                 return 1;
             }
             ++written;
         }
-        say(QStringLiteral("已导出 %1 张图片到 %2").arg(written).arg(QDir(folder).absolutePath()));
+        say(QCoreApplication::translate("TerminalCommands", "已导出 %1 张图片到 %2")
+                .arg(written)
+                .arg(QDir(folder).absolutePath()));
         if (skipped.isEmpty())
             return 0;
-        say(QStringLiteral("以下图片没有导出:\n  ") + skipped.join(QStringLiteral("\n  ")));
+        say(QCoreApplication::translate("TerminalCommands", "以下图片没有导出:\n  ")
+            + skipped.join(QStringLiteral("\n  ")));
         return 1;
     } catch (const SqlError &e) {
         say(storeErrorMessage(e));

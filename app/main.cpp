@@ -2,8 +2,10 @@
 // prompts, then the main window.
 
 #include "AlbumLibrary.h"
+#include <QCoreApplication>
 #include "AlbumStore.h"
 #include "CoreDumps.h"
+#include "Language.h"
 #include "Application.h"
 #include "MainWindow.h"
 #include "OffThread.h"
@@ -65,10 +67,45 @@ QString helpText(const QString &description, const QList<QCommandLineOption> &op
     QStringList usage;
     for (const auto &[name, text] : arguments)
         usage.append(QStringLiteral("[%1...]").arg(name));
-    return QStringLiteral("Usage: quilbo [options] %1\n%2\n\n").arg(usage.join(QLatin1Char(' ')), description)
-           + section(QStringLiteral("Options:"), optionRows) + QLatin1Char('\n')
-           + section(QStringLiteral("Arguments:"), arguments);
+    return QCoreApplication::translate("Terminal", "用法: quilbo [选项] %1").arg(usage.join(QLatin1Char(' ')))
+           + QLatin1Char('\n') + description + QStringLiteral("\n\n")
+           + section(QCoreApplication::translate("Terminal", "选项:"), optionRows) + QLatin1Char('\n')
+           + section(QCoreApplication::translate("Terminal", "参数:"), arguments);
 }
+
+// The options, their texts in the language installed when it is called.
+struct Options
+{
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QCoreApplication::translate("Terminal", "显示这份说明。")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QCoreApplication::translate("Terminal", "显示版本。")};
+    QCommandLineOption store{QStringLiteral("store"), QCoreApplication::translate("Terminal", "使用这个相册库文件。"),
+                             QCoreApplication::translate("Terminal", "文件")};
+    QCommandLineOption exportAlbum{
+        QStringLiteral("export-album"),
+        QCoreApplication::translate(
+            "Terminal",
+            "不打开窗口,把相册中的图片 (原始文件) 导出到目录: quilbo --export-album 相册 目录。受保护的相册在终端询问密码。"),
+        QCoreApplication::translate("Terminal", "相册")};
+    QCommandLineOption legacy{
+        QStringLiteral("import-legacy"),
+        QCoreApplication::translate("Terminal",
+                                    "不打开窗口,把旧版 (Windows) 相册库文件中的相册全部导入相册库,并显示结果。"),
+        QCoreApplication::translate("Terminal", "文件")};
+    QCommandLineOption import{
+        QStringLiteral("import"),
+        QCoreApplication::translate(
+            "Terminal", "不打开窗口,把图片文件和文件夹 (包括子文件夹) 导入相册: quilbo --import 相册 路径...。"
+                        "没有该相册时新建;相册中已有的图片不再导入。"),
+        QCoreApplication::translate("Terminal", "相册")};
+    QString description =
+        QCoreApplication::translate("Terminal", "Quilbo 2009 相册管理: 把照片保存在一个加密的相册库文件中。");
+    QString pictures = QCoreApplication::translate("Terminal", "图片");
+    QString picturesText = QCoreApplication::translate("Terminal", "要导入相册的图片文件。");
+
+    QList<QCommandLineOption> all() const { return {help, version, store, exportAlbum, legacy, import}; }
+};
 
 } // namespace
 
@@ -81,56 +118,43 @@ int main(int argc, char **argv)
     // --help and --version answer in a terminal without a desktop.
     QCoreApplication::setApplicationName(QStringLiteral("quilbo"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILBO_VERSION));
+    // The command line is read in no language: its texts are only shown
+    // (by --help) once the application object can install the user's.
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Quilbo 2009 相册管理: 把照片保存在一个加密的相册库文件中。"));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("显示这份说明。"));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("显示版本。"));
-    parser.addOption(help);
-    parser.addOption(version);
-    const QCommandLineOption storeOption(QStringLiteral("store"), QStringLiteral("使用这个相册库文件。"),
-                                         QStringLiteral("文件"));
-    parser.addOption(storeOption);
-    const QCommandLineOption exportOption(
-        QStringLiteral("export-album"),
-        QStringLiteral("不打开窗口,把相册中的图片 (原始文件) 导出到目录: quilbo --export-album 相册 目录。受保护的相册在终端询问密码。"),
-        QStringLiteral("相册"));
-    parser.addOption(exportOption);
-    const QCommandLineOption legacyOption(
-        QStringLiteral("import-legacy"),
-        QStringLiteral("不打开窗口,把旧版 (Windows) 相册库文件中的相册全部导入相册库,并显示结果。"),
-        QStringLiteral("文件"));
-    parser.addOption(legacyOption);
-    const QCommandLineOption importOption(
-        QStringLiteral("import"),
-        QStringLiteral("不打开窗口,把图片文件和文件夹 (包括子文件夹) 导入相册: quilbo --import 相册 路径...。"
-                       "没有该相册时新建;相册中已有的图片不再导入。"),
-        QStringLiteral("相册"));
-    parser.addOption(importOption);
-    parser.addPositionalArgument(QStringLiteral("图片"), QStringLiteral("要导入相册的图片文件。"),
-                                 QStringLiteral("[图片...]"));
+    const Options options;
+    for (const QCommandLineOption &option : options.all())
+        parser.addOption(option);
+    const QCommandLineOption &storeOption = options.store;
+    const QCommandLineOption &exportOption = options.exportAlbum;
+    const QCommandLineOption &legacyOption = options.legacy;
+    const QCommandLineOption &importOption = options.import;
     if (!parser.parse(arguments(argc, argv))) {
         std::fprintf(stderr, "quilbo: %s\n", qPrintable(parser.errorText()));
         return 2;
     }
-    if (parser.isSet(help)) {
-        const QString text = helpText(parser.applicationDescription(),
-                                      {help, version, storeOption, exportOption, legacyOption, importOption},
-                                      {{QStringLiteral("图片"), QStringLiteral("要导入相册的图片文件。")}});
-        std::fputs(text.toLocal8Bit().constData(), stdout);
+    if (parser.isSet(options.help)) {
+        QCoreApplication core(argc, argv);
+        Language::install();
+        const Options shown;
+        std::fputs(
+            helpText(shown.description, shown.all(), {{shown.pictures, shown.picturesText}}).toLocal8Bit().constData(),
+            stdout);
         return 0;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(options.version)) {
         std::printf("Quilbo 2009 %s\n", QUILBO_VERSION);
         return 0;
     }
 
     if (parser.isSet(exportOption)) {
+        QCoreApplication core(argc, argv);
+        Language::install();
         const QStringList folder = parser.positionalArguments();
         if (folder.size() != 1) {
-            std::fputs("quilbo: --export-album 相册 目录\n", stderr);
+            std::fputs(qPrintable(QCoreApplication::translate("Terminal", "quilbo: --export-album 相册 目录\n")),
+                       stderr);
             return 2;
         }
-        QCoreApplication core(argc, argv);
         const QString option = parser.value(storeOption);
         const QString portable = StoreLocation::portablePath(QCoreApplication::applicationDirPath());
         const QString store = !option.isEmpty()              ? option
@@ -140,18 +164,20 @@ int main(int argc, char **argv)
     }
 
     if (parser.isSet(importOption) || parser.isSet(legacyOption)) {
+        QCoreApplication core(argc, argv);
+        Language::install();
         if (parser.isSet(importOption) && parser.positionalArguments().isEmpty()) {
-            std::fputs("quilbo: --import 相册 路径...\n", stderr);
+            std::fputs(qPrintable(QCoreApplication::translate("Terminal", "quilbo: --import 相册 路径...\n")), stderr);
             return 2;
         }
-        QCoreApplication core(argc, argv);
         // As the window would, this makes the user's own store on the first
         // start.
         const StoreLocation::Choice choice =
             StoreLocation::choose(parser.value(storeOption), QCoreApplication::applicationDirPath());
         if (!choice.error.isEmpty()) {
             std::fprintf(stderr, "%s\n",
-                         qPrintable(QStringLiteral("无法建立相册库文件 %1:\n%2").arg(choice.path, choice.error)));
+                         qPrintable(QCoreApplication::translate("Terminal", "无法建立相册库文件 %1:\n%2")
+                                        .arg(choice.path, choice.error)));
             return 1;
         }
         if (parser.isSet(importOption))
@@ -171,8 +197,9 @@ int main(int argc, char **argv)
     const StoreLocation::Choice choice =
         StoreLocation::choose(parser.value(storeOption), QCoreApplication::applicationDirPath());
     if (!choice.error.isEmpty()) {
-        Prompts::showError(QStringLiteral("错误"),
-                           QStringLiteral("无法建立相册库文件 %1:\n%2").arg(choice.path, choice.error));
+        Prompts::showError(
+            QCoreApplication::translate("Terminal", "错误"),
+            QCoreApplication::translate("Terminal", "无法建立相册库文件 %1:\n%2").arg(choice.path, choice.error));
         return 1;
     }
     MainWindow window(library, choice.path);

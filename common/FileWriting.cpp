@@ -1,4 +1,5 @@
 #include "FileWriting.h"
+#include <QCoreApplication>
 
 #include <QFile>
 #include <QFileInfo>
@@ -163,16 +164,17 @@ SafeFolder::SafeFolder(const QString &path, bool create, mode_t mode)
             const int err = errno;
             struct stat entry = {};
             if (::fstatat(fd, part.constData(), &entry, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(entry.st_mode))
-                m_error = QStringLiteral("%1 是一个链接,不会写到它指向的地方").arg(walked);
+                m_error = QCoreApplication::translate("FileWriting", "%1 是一个链接,不会写到它指向的地方").arg(walked);
             else
-                m_error = QStringLiteral("无法打开或建立目录 %1: %2").arg(walked, systemError(err));
+                m_error = QCoreApplication::translate("FileWriting", "无法打开或建立目录 %1: %2")
+                              .arg(walked, systemError(err));
         }
         ::close(fd);
         fd = next;
         walked += QLatin1Char('/');
     }
     if (fd < 0 && m_error.isEmpty())
-        m_error = QStringLiteral("无法打开目录 %1").arg(path);
+        m_error = QCoreApplication::translate("FileWriting", "无法打开目录 %1").arg(path);
     m_fd = fd;
 }
 

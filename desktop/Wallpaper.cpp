@@ -1,4 +1,5 @@
 #include "Wallpaper.h"
+#include <QCoreApplication>
 
 #include "FileWriting.h"
 #include "JpegCodec.h"
@@ -25,11 +26,11 @@ std::unique_ptr<CommandRunner> &runnerSlot()
     return runner;
 }
 
-QString failedMessage() { return QStringLiteral("设置桌面壁纸失败,桌面没有接受新的壁纸!"); }
+QString failedMessage() { return QCoreApplication::translate("Wallpaper", "设置桌面壁纸失败,桌面没有接受新的壁纸!"); }
 
 QString missingToolMessage(const QString &tool)
 {
-    return QStringLiteral("无法设置桌面壁纸: 找不到程序 %1,请先安装它!").arg(tool);
+    return QCoreApplication::translate("Wallpaper", "无法设置桌面壁纸: 找不到程序 %1,请先安装它!").arg(tool);
 }
 
 // Runs one command; false when it did not start or did not succeed.
@@ -193,7 +194,8 @@ QString saveImage(const QImage &picture, bool alternate, bool privateFile)
     const QString path = folder.filePath(name);
     QString error;
     if (!writeFileAtomically(path, JpegCodec::encode(picture, JpegCodec::SaveQuality), &error, privateFile ? 0600 : 0666))
-        throw std::runtime_error(QStringLiteral("无法写入壁纸文件 %1: %2").arg(path, error).toStdString());
+        throw std::runtime_error(
+            QCoreApplication::translate("Wallpaper", "无法写入壁纸文件 %1: %2").arg(path, error).toStdString());
     if (alternate)
         QFile::remove(folder.filePath(name == kAlternateA ? kAlternateB : kAlternateA));
     return path;
@@ -215,7 +217,7 @@ QString apply(CommandRunner &runner, Desktop desktop, const QString &file, Mode 
     case Desktop::Unknown:
         break;
     }
-    return QStringLiteral("无法设置桌面壁纸: 不能识别当前的桌面环境!");
+    return QCoreApplication::translate("Wallpaper", "无法设置桌面壁纸: 不能识别当前的桌面环境!");
 }
 
 void setCommandRunner(std::unique_ptr<CommandRunner> runner)
@@ -234,7 +236,7 @@ QString set(const QImage *picture, int style, int tile, bool privateFile)
         return apply(runner, desktop, QString(), modeFor(style, tile));
     const QString file = saveImage(*picture, desktop == Desktop::Kde, privateFile);
     if (file.isEmpty())
-        return QStringLiteral("无法设置桌面壁纸: 不能建立文件夹 %1!").arg(folder());
+        return QCoreApplication::translate("Wallpaper", "无法设置桌面壁纸: 不能建立文件夹 %1!").arg(folder());
     return apply(runner, desktop, file, modeFor(style, tile));
 }
 

@@ -23,7 +23,7 @@ QLabel *blueLabel(const QString &text, QWidget *page, int left, int top)
 
 } // namespace
 
-AboutDialog::AboutDialog(QWidget *owner) : DialogBase(QStringLiteral("关于"), QSize(323, 153), owner)
+AboutDialog::AboutDialog(QWidget *owner) : DialogBase(tr("关于"), QSize(323, 153), owner)
 {
     setObjectName(QStringLiteral("aboutDialog"));
     pages = new QTabWidget(this);
@@ -37,19 +37,20 @@ AboutDialog::AboutDialog(QWidget *owner) : DialogBase(QStringLiteral("关于"), 
     icon->setGeometry(18, 12, 39, 35);
     icon->setAlignment(Qt::AlignCenter);
     icon->setPixmap(Artwork::render(QStringLiteral("images/5-album.svg"), QSize(32, 32)));
-    blueLabel(QStringLiteral("Quilbo 2009 相册管理"), software, 67, 20)->setObjectName(QStringLiteral("titleLabel"));
-    blueLabel(QStringLiteral("当前版本：" QUILBO_VERSION), software, 67, 40)->setObjectName(QStringLiteral("versionLabel"));
-    blueLabel(QStringLiteral("版权所有 (C) 2009-2026 Quilbo 开发组"), software, 67, 58)
+    blueLabel(tr("Quilbo 2009 相册管理"), software, 67, 20)->setObjectName(QStringLiteral("titleLabel"));
+    blueLabel(tr("当前版本：%1").arg(QStringLiteral(QUILBO_VERSION)), software, 67, 40)
+        ->setObjectName(QStringLiteral("versionLabel"));
+    blueLabel(tr("版权所有 (C) 2009-2026 Quilbo 开发组"), software, 67, 58)
         ->setObjectName(QStringLiteral("copyrightLabel"));
-    pages->addTab(software, QStringLiteral("软件信息"));
+    pages->addTab(software, tr("软件信息"));
 
     auto *author = new QWidget;
     author->setObjectName(QStringLiteral("authorPage"));
-    blueLabel(QStringLiteral("作者: Quilbo 开发组"), author, 36, 16)->setObjectName(QStringLiteral("authorLabel"));
-    blueLabel(QStringLiteral("意见与建议请写在使用说明中的联系方式"), author, 36, 34)
+    blueLabel(tr("作者: Quilbo 开发组"), author, 36, 16)->setObjectName(QStringLiteral("authorLabel"));
+    blueLabel(tr("意见与建议请写在使用说明中的联系方式"), author, 36, 34)
         ->setObjectName(QStringLiteral("feedbackLabel"));
-    blueLabel(QStringLiteral("感谢您使用本软件!"), author, 36, 52)->setObjectName(QStringLiteral("thanksLabel"));
-    webLogLabel = blueLabel(QStringLiteral("官方博客：Quilbo 2009 使用说明"), author, 36, 72);
+    blueLabel(tr("感谢您使用本软件!"), author, 36, 52)->setObjectName(QStringLiteral("thanksLabel"));
+    webLogLabel = blueLabel(tr("官方博客：Quilbo 2009 使用说明"), author, 36, 72);
     webLogLabel->setObjectName(QStringLiteral("webLogLabel"));
     webLogLabel->setFixedWidth(227);
     webLogLabel->setCursor(Qt::PointingHandCursor);
@@ -57,7 +58,7 @@ AboutDialog::AboutDialog(QWidget *owner) : DialogBase(QStringLiteral("关于"), 
     // Where no guide is installed, there is nothing to link to.
     webLogLabel->setVisible(!guideFile().isEmpty());
     webLogLabel->installEventFilter(this);
-    pages->addTab(author, QStringLiteral("作者信息"));
+    pages->addTab(author, tr("作者信息"));
     pages->setCurrentIndex(0);
 }
 

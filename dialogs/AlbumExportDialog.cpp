@@ -17,22 +17,23 @@
 
 namespace {
 
-const QString kPlaceholder = QStringLiteral("<选择相册>");
+QString placeholder() { return QCoreApplication::translate("AlbumExportDialog", "<选择相册>"); }
 
 } // namespace
 
-AlbumExportDialog::AlbumExportDialog(AlbumLibrary &library, QWidget *owner) : DialogBase(library, QStringLiteral("相册导出"), QSize(384, 194), owner)
+AlbumExportDialog::AlbumExportDialog(AlbumLibrary &library, QWidget *owner)
+    : DialogBase(library, tr("相册导出"), QSize(384, 194), owner)
 {
     setObjectName(QStringLiteral("albumExportDialog"));
     addBannerWithSeparator(43);
-    addLabel(QStringLiteral("相册："), 29, 72);
+    addLabel(tr("相册："), 29, 72);
     albumChooser = new AlbumChooser(this);
     albumChooser->setObjectName(QStringLiteral("albumChooser"));
     albumChooser->setGeometry(72, 69, 283, 20);
-    albumChooser->fill(kPlaceholder, {});
+    albumChooser->fill(placeholder(), {});
     connect(albumChooser, &AlbumChooser::dropDown, this, &AlbumExportDialog::albumListOpening);
     connect(albumChooser, &QComboBox::activated, this, &AlbumExportDialog::albumChosen);
-    addLabel(QStringLiteral("导出到："), 16, 107);
+    addLabel(tr("导出到："), 16, 107);
     targetFolderEdit = new QLineEdit(this);
     targetFolderEdit->setObjectName(QStringLiteral("targetFolderEdit"));
     targetFolderEdit->setGeometry(72, 105, 265, 18);
@@ -41,9 +42,9 @@ AlbumExportDialog::AlbumExportDialog(AlbumLibrary &library, QWidget *owner) : Di
     browseButton->setText(QStringLiteral("..."));
     browseButton->setGeometry(337, 105, 18, 18);
     browseButton->setFocusPolicy(Qt::NoFocus);
-    exportButton = addButton(QStringLiteral("开始导出"), QRect(168, 134, 91, 21));
+    exportButton = addButton(tr("开始导出"), QRect(168, 134, 91, 21));
     exportButton->setObjectName(QStringLiteral("exportButton"));
-    closeButton = addButton(QStringLiteral("关闭"), QRect(264, 134, 91, 21));
+    closeButton = addButton(tr("关闭"), QRect(264, 134, 91, 21));
     closeButton->setObjectName(QStringLiteral("closeButton"));
     connect(browseButton, &QToolButton::clicked, this, &AlbumExportDialog::chooseTargetFolder);
     connect(exportButton, &QPushButton::clicked, this, &AlbumExportDialog::startExport);
@@ -56,7 +57,7 @@ AlbumExportDialog::AlbumExportDialog(AlbumLibrary &library, QWidget *owner) : Di
     statusBar->setObjectName(QStringLiteral("statusBar"));
     statusBar->setSizeGripEnabled(false);
     statusBar->setGeometry(0, height() - 18, width(), 18);
-    albumStatus = new QLabel(QStringLiteral("当前相册："), statusBar);
+    albumStatus = new QLabel(tr("当前相册："), statusBar);
     albumStatus->setObjectName(QStringLiteral("albumStatus"));
     progressLabel = new QLabel(statusBar);
     progressLabel->setObjectName(QStringLiteral("progressLabel"));
@@ -68,23 +69,23 @@ AlbumExportDialog::AlbumExportDialog(AlbumLibrary &library, QWidget *owner) : Di
 
 void AlbumExportDialog::albumListOpening()
 {
-    refillAlbumChooser(library(), albumChooser, kPlaceholder);
-    albumStatus->setText(QStringLiteral("当前相册: "));
+    refillAlbumChooser(library(), albumChooser, placeholder());
+    albumStatus->setText(tr("当前相册: "));
 }
 
 void AlbumExportDialog::albumChosen()
 {
     const QString album = trimText(albumChooser->currentText());
-    if (album == kPlaceholder)
+    if (album == placeholder())
         return;
-    if (!albumAccessGranted(albumChooser, album, QStringLiteral("访问密码不正确,不能导出该相册的相片!"), true))
+    if (!albumAccessGranted(albumChooser, album, tr("访问密码不正确,不能导出该相册的相片!"), true))
         return;
-    albumStatus->setText(QStringLiteral("当前相册: ") + albumChooser->currentText() + QStringLiteral("  "));
+    albumStatus->setText(tr("当前相册: ") + albumChooser->currentText() + QStringLiteral("  "));
 }
 
 QString AlbumExportDialog::runFolderChooser()
 {
-    QFileDialog dialog(this, QStringLiteral("选择文件夹"));
+    QFileDialog dialog(this, tr("选择文件夹"));
     dialog.setObjectName(QStringLiteral("folderChooser"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ShowDirsOnly);
@@ -117,13 +118,13 @@ QString AlbumExportDialog::exportFolder(const QString &target, const QString &al
 void AlbumExportDialog::startExport()
 {
     const QString album = trimText(albumChooser->currentText());
-    if (album.isEmpty() || album == kPlaceholder) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择一个相册!"));
+    if (album.isEmpty() || album == placeholder()) {
+        Prompts::showInfo(tr("提示"), tr("请选择一个相册!"));
         albumChooser->setFocus();
         return;
     }
     if (trimText(targetFolderEdit->text()).isEmpty()) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择将导出到的目录"));
+        Prompts::showInfo(tr("提示"), tr("请选择将导出到的目录"));
         targetFolderEdit->setFocus();
         return;
     }
@@ -132,7 +133,7 @@ void AlbumExportDialog::startExport()
     const QString folder = exportFolder(targetFolderEdit->text(), albumChooser->currentText());
     const QFileInfo folderInfo(folder);
     if (folder.isEmpty() || folderInfo.isSymLink() || !(folderInfo.isDir() || QDir().mkdir(folder))) {
-        Prompts::showError(QStringLiteral("错误"), QStringLiteral("导出的目录语法是否拼写错误或磁盘是否已满!"));
+        Prompts::showError(tr("错误"), tr("导出的目录语法是否拼写错误或磁盘是否已满!"));
         return;
     }
     run(folder, trimText(albumChooser->currentText()));
@@ -142,7 +143,7 @@ void AlbumExportDialog::run(const QString &folder, const QString &album)
 {
     const QList<int> ids = library().pictureIds(album);
     if (ids.isEmpty()) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("该相册下暂未发现图片!"));
+        Prompts::showInfo(tr("提示"), tr("该相册下暂未发现图片!"));
         return;
     }
     // Whatever way the run ends, the dialog is usable again after it.
@@ -172,8 +173,7 @@ void AlbumExportDialog::run(const QString &folder, const QString &album)
         try {
             const int written = library().exportPictures(ids, folder, [&](int pictureId) {
                 QCoreApplication::processEvents();
-                progressLabel->setText(QStringLiteral("正在导出:   ") + folder + QLatin1Char('/') +
-                                       QString::number(pictureId));
+                progressLabel->setText(tr("正在导出:   ") + folder + QLatin1Char('/') + QString::number(pictureId));
                 progressLabel->repaint();
             });
             failed = written < ids.size();
@@ -183,10 +183,9 @@ void AlbumExportDialog::run(const QString &folder, const QString &album)
         }
     }
     if (failed)
-        Prompts::showError(QStringLiteral("错误"),
-                           why.isEmpty() ? QStringLiteral("导出图片失败!") : QStringLiteral("导出图片失败!\n") + why);
+        Prompts::showError(tr("错误"), why.isEmpty() ? tr("导出图片失败!") : tr("导出图片失败!\n") + why);
     else
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("导出图片已完成!"));
+        Prompts::showInfo(tr("提示"), tr("导出图片已完成!"));
     finishRun();
 }
 

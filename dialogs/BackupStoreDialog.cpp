@@ -13,14 +13,14 @@
 #include <QToolButton>
 
 BackupStoreDialog::BackupStoreDialog(AlbumLibrary &library, const QString &storePath, QWidget *owner)
-    : DialogBase(library, QStringLiteral("相册库备份"), QSize(319, 144), owner), m_storePath(storePath)
+    : DialogBase(library, tr("相册库备份"), QSize(319, 144), owner), m_storePath(storePath)
 {
     setObjectName(QStringLiteral("backupStoreDialog"));
     // This one dialog may be resized.
     setMinimumSize(319, 144);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     addBannerWithSeparator(43);
-    addLabel(QStringLiteral("请选择备份到的目录： "), 16, 60);
+    addLabel(tr("请选择备份到的目录： "), 16, 60);
     targetEdit = new QLineEdit(this);
     targetEdit->setObjectName(QStringLiteral("targetEdit"));
     targetEdit->setGeometry(14, 80, 251, 17);
@@ -29,9 +29,9 @@ BackupStoreDialog::BackupStoreDialog(AlbumLibrary &library, const QString &store
     browseButton->setText(QStringLiteral("..."));
     browseButton->setGeometry(265, 80, 21, 17);
     browseButton->setFocusPolicy(Qt::NoFocus);
-    backupButton = addButton(QStringLiteral("开始备份"), QRect(97, 104, 91, 21));
+    backupButton = addButton(tr("开始备份"), QRect(97, 104, 91, 21));
     backupButton->setObjectName(QStringLiteral("backupButton"));
-    closeButton = addButton(QStringLiteral("关闭"), QRect(196, 104, 91, 21));
+    closeButton = addButton(tr("关闭"), QRect(196, 104, 91, 21));
     closeButton->setObjectName(QStringLiteral("closeButton"));
     connect(browseButton, &QToolButton::clicked, this, &BackupStoreDialog::chooseTarget);
     connect(backupButton, &QPushButton::clicked, this, &BackupStoreDialog::startBackup);
@@ -80,15 +80,15 @@ void BackupStoreDialog::chooseTarget()
 void BackupStoreDialog::startBackup()
 {
     if (trimText(targetEdit->text()).isEmpty()) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择备份目录!"));
+        Prompts::showInfo(tr("提示"), tr("请选择备份目录!"));
         targetEdit->setFocus();
         return;
     }
     backupButton->setEnabled(false);
     if (library().backUp(m_storePath, targetEdit->text()))
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("备份相册库成功!"));
+        Prompts::showInfo(tr("提示"), tr("备份相册库成功!"));
     else
-        Prompts::showError(QStringLiteral("错误"), QStringLiteral("备份相册库失败"));
+        Prompts::showError(tr("错误"), tr("备份相册库失败"));
     backupButton->setEnabled(true);
 }
 

@@ -4,6 +4,7 @@
 #include "Prompts.h"
 #include "TextRules.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,29 +12,30 @@
 
 namespace {
 
-const QString kPlaceholder = QStringLiteral("<请选择相册>");
+QString placeholder() { return QCoreApplication::translate("ChangeAlbumPasswordDialog", "<请选择相册>"); }
 constexpr int kPassMaxBytes = 15;
 
 } // namespace
 
 // ---------------------------------------------------------------- ChangeAlbumPasswordDialog
 
-ChangeAlbumPasswordDialog::ChangeAlbumPasswordDialog(AlbumLibrary &library, QWidget *owner) : DialogBase(library, QStringLiteral("相册密码修改"), QSize(321, 211), owner)
+ChangeAlbumPasswordDialog::ChangeAlbumPasswordDialog(AlbumLibrary &library, QWidget *owner)
+    : DialogBase(library, tr("相册密码修改"), QSize(321, 211), owner)
 {
     setObjectName(QStringLiteral("changeAlbumPasswordDialog"));
     addBannerWithSeparator(43);
-    addLabel(QStringLiteral("选择相册： "), 33, 64);
-    albumChooser = addAlbumChooser(QRect(99, 61, 191, 20), kPlaceholder);
+    addLabel(tr("选择相册： "), 33, 64);
+    albumChooser = addAlbumChooser(QRect(99, 61, 191, 20), placeholder());
     connect(albumChooser, &AlbumChooser::dropDown, this, &ChangeAlbumPasswordDialog::albumListOpening);
-    addLabel(QStringLiteral("旧 密 码： "), 38, 93);
+    addLabel(tr("旧 密 码： "), 38, 93);
     oldPasswordEdit = addPasswordEntry("oldPasswordEdit", QRect(99, 89, 191, 21), kPassMaxBytes);
-    addLabel(QStringLiteral("新 密 码： "), 38, 120);
+    addLabel(tr("新 密 码： "), 38, 120);
     newPasswordEdit = addPasswordEntry("newPasswordEdit", QRect(99, 117, 191, 21), kPassMaxBytes);
-    addLabel(QStringLiteral("确认新密码："), 21, 149);
+    addLabel(tr("确认新密码："), 21, 149);
     confirmEdit = addPasswordEntry("confirmEdit", QRect(99, 146, 191, 21), kPassMaxBytes);
-    changeButton = addButton(QStringLiteral("修改"), QRect(102, 174, 91, 21));
+    changeButton = addButton(tr("修改"), QRect(102, 174, 91, 21));
     changeButton->setObjectName(QStringLiteral("changeButton"));
-    closeButton = addButton(QStringLiteral("关闭"), QRect(200, 174, 91, 21));
+    closeButton = addButton(tr("关闭"), QRect(200, 174, 91, 21));
     closeButton->setObjectName(QStringLiteral("closeButton"));
     connect(changeButton, &QPushButton::clicked, this, &ChangeAlbumPasswordDialog::changePassword);
     connect(closeButton, &QPushButton::clicked, this, &ChangeAlbumPasswordDialog::closeDialog);
@@ -45,41 +47,41 @@ ChangeAlbumPasswordDialog::ChangeAlbumPasswordDialog(AlbumLibrary &library, QWid
     albumChooser->setFocus();
 }
 
-void ChangeAlbumPasswordDialog::albumListOpening() { refillAlbumChooser(library(), albumChooser, kPlaceholder); }
+void ChangeAlbumPasswordDialog::albumListOpening() { refillAlbumChooser(library(), albumChooser, placeholder()); }
 
 void ChangeAlbumPasswordDialog::changePassword()
 {
-    const QString album = chosenAlbum(albumChooser, kPlaceholder);
+    const QString album = chosenAlbum(albumChooser, placeholder());
     if (album.isEmpty()) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择相册 !"));
+        Prompts::showInfo(tr("提示"), tr("请选择相册 !"));
         albumChooser->setFocus();
         return;
     }
     if (!library().albumHasPassword(album)) {
-        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("该相册还没有设置密码!"));
+        Prompts::showWarning(tr("警告"), tr("该相册还没有设置密码!"));
         return;
     }
     const QString oldPassword = trimText(oldPasswordEdit->text());
     if (oldPassword.isEmpty()) {
-        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("请输入旧密码!"));
+        Prompts::showWarning(tr("警告"), tr("请输入旧密码!"));
         oldPasswordEdit->setFocus();
         return;
     }
     const QString newPassword = trimText(newPasswordEdit->text());
     if (newPassword != trimText(confirmEdit->text())) {
-        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("新密码不一致!"));
+        Prompts::showWarning(tr("警告"), tr("新密码不一致!"));
         return;
     }
     if (!library().unlock(album, oldPassword)) {
-        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("旧密码错误!"));
+        Prompts::showWarning(tr("警告"), tr("旧密码错误!"));
         oldPasswordEdit->setFocus();
         oldPasswordEdit->selectAll();
         return;
     }
     if (library().setAlbumPassword(album, newPassword))
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("密码修改成功!"));
+        Prompts::showInfo(tr("提示"), tr("密码修改成功!"));
     else
-        Prompts::showError(QStringLiteral("错误"), QStringLiteral("密码修改失败!"));
+        Prompts::showError(tr("错误"), tr("密码修改失败!"));
 }
 
 void ChangeAlbumPasswordDialog::closeDialog() { close(); }

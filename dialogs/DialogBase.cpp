@@ -65,12 +65,33 @@ void DialogBase::keyPressEvent(QKeyEvent *event)
 void DialogBase::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    makeRoomForLabels();
     const QWidget *owner = parentWidget();
     const QRect over = owner ? owner->frameGeometry()
                              : (QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
                                                                  : QRect());
     if (over.isValid())
         move(over.center() - QPoint(width() / 2, height() / 2));
+}
+
+void DialogBase::makeRoomForLabels()
+{
+    // The controls stand where the Chinese captions need them; a longer
+    // translation narrows the entry beside its caption from the left, so
+    // that the right-hand column stays where it is.
+    const QList<QLabel *> labels = findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    for (const QLabel *label : labels) {
+        if (label->text().isEmpty() || !label->pixmap().isNull())
+            continue;
+        const int textRight = label->x() + label->sizeHint().width() + 4;
+        for (QWidget *field : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (field == label || qobject_cast<QLabel *>(field) || field->x() <= label->x() || field->x() >= textRight)
+                continue;
+            const bool sameRow = field->y() < label->y() + label->height() && label->y() < field->y() + field->height();
+            if (sameRow && field->width() > textRight - field->x())
+                field->setGeometry(QRect(QPoint(textRight, field->y()), field->geometry().bottomRight()));
+        }
+    }
 }
 
 void DialogBase::closeEvent(QCloseEvent *event)
@@ -96,8 +117,7 @@ bool DialogBase::albumAccessGranted(AlbumChooser *combo, const QString &album, c
 {
     if (!library().albumHasPassword(album))
         return true;
-    const QString answer =
-        trimText(Prompts::askPassword(QStringLiteral("访问密码"), QStringLiteral("该相册已设置访问密码,请输入密码:")));
+    const QString answer = trimText(Prompts::askPassword(tr("访问密码"), tr("该相册已设置访问密码,请输入密码:")));
     if (answer.isEmpty()) {
         combo->setCurrentIndex(0);
         return false;
@@ -106,7 +126,7 @@ bool DialogBase::albumAccessGranted(AlbumChooser *combo, const QString &album, c
         return true;
     if (resetBeforeWarning)
         combo->setCurrentIndex(0);
-    Prompts::showWarning(QStringLiteral("警告"), wrongMessage);
+    Prompts::showWarning(tr("警告"), wrongMessage);
     combo->setCurrentIndex(0);
     return false;
 }

@@ -67,6 +67,8 @@ protected:
     AlbumChooser *addAlbumChooser(const QRect &geometry, const QString &placeholder);
 
 private:
+    void makeRoomForLabels();
+
     AlbumLibrary *m_library = nullptr;
     std::unique_ptr<AlbumLibraryTask> m_openedAlbums;
     bool m_running = false;

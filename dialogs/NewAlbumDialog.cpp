@@ -27,28 +27,29 @@ bool allowedInPass(QChar c)
 
 } // namespace
 
-NewAlbumDialog::NewAlbumDialog(AlbumLibrary &library, QWidget *owner) : DialogBase(library, QStringLiteral("新建相册"), QSize(309, 159), owner)
+NewAlbumDialog::NewAlbumDialog(AlbumLibrary &library, QWidget *owner)
+    : DialogBase(library, tr("新建相册"), QSize(309, 159), owner)
 {
     setObjectName(QStringLiteral("newAlbumDialog"));
     addBannerWithSeparator(39);
-    addLabel(QStringLiteral("相册："), 17, 58)->setObjectName(QStringLiteral("nameLabel"));
+    addLabel(tr("相册："), 17, 58)->setObjectName(QStringLiteral("nameLabel"));
     nameEdit = new QLineEdit(this);
     nameEdit->setObjectName(QStringLiteral("nameEdit"));
     nameEdit->setGeometry(59, 59, 156, 17);
     nameEdit->setValidator(new GbkLengthValidator(kNameMaxBytes, nameEdit));
     nameEdit->installEventFilter(this);
-    addLabel(QStringLiteral("(最多6个汉字)"), 220, 62)->setObjectName(QStringLiteral("nameHintLabel"));
-    addLabel(QStringLiteral("密码："), 17, 89)->setObjectName(QStringLiteral("passwordLabel"));
+    addLabel(tr("(最多6个汉字)"), 220, 62)->setObjectName(QStringLiteral("nameHintLabel"));
+    addLabel(tr("密码："), 17, 89)->setObjectName(QStringLiteral("passwordLabel"));
     passwordEdit = new QLineEdit(this);
     passwordEdit->setObjectName(QStringLiteral("passwordEdit"));
     passwordEdit->setGeometry(59, 87, 156, 17);
     passwordEdit->setEchoMode(QLineEdit::Password);
     passwordEdit->setValidator(new GbkLengthValidator(kPassMaxBytes, passwordEdit));
     passwordEdit->installEventFilter(this);
-    addLabel(QStringLiteral("(密码为可选)"), 220, 88)->setObjectName(QStringLiteral("passwordHintLabel"));
-    createButton = addButton(QStringLiteral("新建"), QRect(61, 118, 75, 21));
+    addLabel(tr("(密码为可选)"), 220, 88)->setObjectName(QStringLiteral("passwordHintLabel"));
+    createButton = addButton(tr("新建"), QRect(61, 118, 75, 21));
     createButton->setObjectName(QStringLiteral("createButton"));
-    closeButton = addButton(QStringLiteral("关闭"), QRect(140, 118, 75, 21));
+    closeButton = addButton(tr("关闭"), QRect(140, 118, 75, 21));
     closeButton->setObjectName(QStringLiteral("closeButton"));
     connect(createButton, &QPushButton::clicked, this, &NewAlbumDialog::createAlbum);
     connect(closeButton, &QPushButton::clicked, this, &NewAlbumDialog::closeWithoutAlbum);
@@ -79,13 +80,13 @@ void NewAlbumDialog::createAlbum()
 {
     const QString name = trimText(nameEdit->text());
     if (name.isEmpty()) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请输入您要创建的相册名称  (1-6个汉字)!"));
+        Prompts::showInfo(tr("提示"), tr("请输入您要创建的相册名称  (1-6个汉字)!"));
         nameEdit->setFocus();
         return;
     }
     // A pasted name is not filtered as it is typed.
     if (name.contains(QLatin1Char('/'))) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("相册名称中不能包含字符\"/\"!"));
+        Prompts::showInfo(tr("提示"), tr("相册名称中不能包含字符\"/\"!"));
         nameEdit->setFocus();
         nameEdit->selectAll();
         return;
@@ -93,20 +94,20 @@ void NewAlbumDialog::createAlbum()
     // A pasted name may hold characters that are never typed; some of them
     // would make it show as another name.
     if (!isSafeName(name)) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("相册名称中不能包含控制字符或文字方向控制字符!"));
+        Prompts::showInfo(tr("提示"), tr("相册名称中不能包含控制字符或文字方向控制字符!"));
         nameEdit->setFocus();
         nameEdit->selectAll();
         return;
     }
     const QString password = trimText(passwordEdit->text());
     if (gbkByteLength(password) > kPassMaxBytes) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("密码长度不能超过15位数字或字母!"));
+        Prompts::showInfo(tr("提示"), tr("密码长度不能超过15位数字或字母!"));
         passwordEdit->setFocus();
         passwordEdit->selectAll();
         return;
     }
     if (library().albumExists(name)) {
-        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("该相册已经存在,请重新建立!"));
+        Prompts::showWarning(tr("警告"), tr("该相册已经存在,请重新建立!"));
         nameEdit->setFocus();
         nameEdit->selectAll();
         return;
@@ -114,7 +115,7 @@ void NewAlbumDialog::createAlbum()
     // The album is made as the dialog closes; the tree shows it.
     accept();
     if (!library().addAlbum(name, password))
-        Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册新建失败!"));
+        Prompts::showError(tr("错误"), tr("相册新建失败!"));
 }
 
 void NewAlbumDialog::closeWithoutAlbum() { reject(); }

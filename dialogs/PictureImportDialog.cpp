@@ -24,7 +24,7 @@
 
 namespace {
 
-const QString kPlaceholder = QStringLiteral("<请选择相册>");
+QString placeholder() { return QCoreApplication::translate("PictureImportDialog", "<请选择相册>"); }
 
 // Why the viewer could not show the file, in Chinese; empty when it could.
 // Its header decides, whatever its name says: read from the first
@@ -33,11 +33,11 @@ QString whyNotShowable(const QString &path)
 {
     QFile file(path);
     if (!QFileInfo(path).isFile())
-        return QStringLiteral("不是文件");
+        return QCoreApplication::translate("PictureImportDialog", "不是文件");
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("无法读取 (%1)").arg(file.errorString());
+        return QCoreApplication::translate("PictureImportDialog", "无法读取 (%1)").arg(file.errorString());
     if (file.size() == 0)
-        return QStringLiteral("文件是空的");
+        return QCoreApplication::translate("PictureImportDialog", "文件是空的");
     QByteArray start = file.read(1 << 20);
     for (;;) {
         try {
@@ -57,23 +57,25 @@ QString importFailureMessage(const QString &file, const AlbumLibrary::PictureFai
 {
     using Failure = AlbumLibrary::PictureFailure;
     if (failure.kind == Failure::DuplicateName || failure.kind == Failure::None)
-        return QStringLiteral("部份图片导入失败,可能该相册中包含有相同的图片名称!");
+        return QCoreApplication::translate("PictureImportDialog", "部份图片导入失败,可能该相册中包含有相同的图片名称!");
     const QString cause = AlbumLibrary::pictureFailureCause(failure);
-    return QStringLiteral("图片 %1 导入失败: %2\n在它之前的图片已经导入。").arg(QFileInfo(file).fileName(), cause);
+    return QCoreApplication::translate("PictureImportDialog", "图片 %1 导入失败: %2\n在它之前的图片已经导入。")
+        .arg(QFileInfo(file).fileName(), cause);
 }
 
 } // namespace
 
-PictureImportDialog::PictureImportDialog(AlbumLibrary &library, QWidget *owner) : DialogBase(library, QStringLiteral("图片导入"), QSize(596, 401), owner)
+PictureImportDialog::PictureImportDialog(AlbumLibrary &library, QWidget *owner)
+    : DialogBase(library, tr("图片导入"), QSize(596, 401), owner)
 {
     setObjectName(QStringLiteral("pictureImportDialog"));
     addBanner(55);
-    QLabel *title = addLabel(QStringLiteral("图片导入向导"), 18, 12);
+    QLabel *title = addLabel(tr("图片导入向导"), 18, 12);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
     title->adjustSize();
-    addLabel(QStringLiteral("可批量导入图片，每次最多可以添加50张图片"), 40, 30);
+    addLabel(tr("可批量导入图片，每次最多可以添加50张图片"), 40, 30);
     addLine(QRect(0, 55, width(), 1));
     addLine(QRect(0, 57, width(), 1));
 
@@ -97,12 +99,12 @@ PictureImportDialog::PictureImportDialog(AlbumLibrary &library, QWidget *owner) 
     column->setFrameShape(QFrame::StyledPanel);
     column->setGeometry(452, 72, 124, 229);
     column->lower();
-    choosePicturesButton = addButton(QStringLiteral("选择图片"), QRect(464, 80, 99, 25));
-    deleteItemButton = addButton(QStringLiteral("删除"), QRect(464, 115, 99, 25));
-    clearListButton = addButton(QStringLiteral("清空列表"), QRect(464, 150, 99, 25));
-    importButton = addButton(QStringLiteral("开始导入"), QRect(464, 262, 99, 25));
+    choosePicturesButton = addButton(tr("选择图片"), QRect(464, 80, 99, 25));
+    deleteItemButton = addButton(tr("删除"), QRect(464, 115, 99, 25));
+    clearListButton = addButton(tr("清空列表"), QRect(464, 150, 99, 25));
+    importButton = addButton(tr("开始导入"), QRect(464, 262, 99, 25));
     addLine(QRect(2, 313, 597, 6));
-    closeButton = addButton(QStringLiteral("关闭"), QRect(464, 331, 99, 25));
+    closeButton = addButton(tr("关闭"), QRect(464, 331, 99, 25));
     connect(choosePicturesButton, &QPushButton::clicked, this, &PictureImportDialog::choosePictures);
     connect(deleteItemButton, &QPushButton::clicked, this, &PictureImportDialog::deleteSelectedListItem);
     connect(clearListButton, &QPushButton::clicked, this, &PictureImportDialog::clearList);
@@ -120,7 +122,7 @@ PictureImportDialog::PictureImportDialog(AlbumLibrary &library, QWidget *owner) 
     progressBar = new QProgressBar(statusBar);
     progressBar->setObjectName(QStringLiteral("progressBar"));
     progressBar->setFixedWidth(205);
-    progressBar->setToolTip(QStringLiteral("正在导入图片...请您稍后!"));
+    progressBar->setToolTip(tr("正在导入图片...请您稍后!"));
     progressBar->setTextVisible(true);
     statusBar->addWidget(albumStatus);
     statusBar->addWidget(countStatus);
@@ -132,37 +134,38 @@ PictureImportDialog::PictureImportDialog(AlbumLibrary &library, QWidget *owner) 
 void PictureImportDialog::resetForm()
 {
     progressBar->hide();
-    albumStatus->setText(QStringLiteral("当前相册:   "));
-    countStatus->setText(QStringLiteral("  共有项目0个"));
+    albumStatus->setText(tr("当前相册:   "));
+    countStatus->setText(tr("  共有项目0个"));
 }
 
-void PictureImportDialog::resetAlbumChooser() { albumChooser->fill(kPlaceholder, {}); }
+void PictureImportDialog::resetAlbumChooser() { albumChooser->fill(placeholder(), {}); }
 
 void PictureImportDialog::setStatus(const QString &prefix, bool withAlbum)
 {
     albumStatus->setText(withAlbum ? prefix + albumChooser->currentText() + QStringLiteral("  ") : prefix);
-    countStatus->setText(QStringLiteral("  共有项目%1个").arg(fileList->count()));
+    countStatus->setText(tr("  共有项目%1个").arg(fileList->count()));
 }
 
 void PictureImportDialog::albumListOpening()
 {
-    refillAlbumChooser(library(), albumChooser, kPlaceholder);
-    setStatus(QStringLiteral("当前相册: "), false);
+    refillAlbumChooser(library(), albumChooser, placeholder());
+    setStatus(tr("当前相册: "), false);
 }
 
 void PictureImportDialog::albumChosen()
 {
     const QString album = trimText(albumChooser->currentText());
-    if (album == kPlaceholder)
+    if (album == placeholder())
         return;
-    if (!albumAccessGranted(albumChooser, album, QStringLiteral("访问密码不正确,不能向该相册导入相片!"), false))
+    if (!albumAccessGranted(albumChooser, album, tr("访问密码不正确,不能向该相册导入相片!"), false))
         return;
-    setStatus(QStringLiteral("当前相册: "), true);
+    setStatus(tr("当前相册: "), true);
 }
 
 QStringList PictureImportDialog::runPictureChooser()
 {
-    PreviewFileDialog dialog(QStringLiteral("选择图片(可多选)"), QStringLiteral("图片文件(*.jpg *.jpeg *.png *.webp *.tif *.tiff *.gif *.bmp)"), this);
+    PreviewFileDialog dialog(tr("选择图片(可多选)"), tr("图片文件(*.jpg *.jpeg *.png *.webp *.tif *.tiff *.gif *.bmp)"),
+                             this);
     dialog.setObjectName(QStringLiteral("pictureChooser"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setFilter(dialog.filter() | QDir::Hidden);
@@ -182,7 +185,7 @@ QStringList PictureImportDialog::runPictureChooser()
 bool PictureImportDialog::addFiles(const QStringList &paths)
 {
     if (paths.size() > MaxFiles || paths.size() + fileList->count() > MaxFiles) {
-        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("每次导入图片的数量最多为50,请重新选择"));
+        Prompts::showWarning(tr("警告"), tr("每次导入图片的数量最多为50,请重新选择"));
         return false;
     }
     const QIcon icon(Artwork::imageList().value(4));
@@ -190,14 +193,14 @@ bool PictureImportDialog::addFiles(const QStringList &paths)
         auto *item = new QListWidgetItem(icon, path, fileList);
         item->setSizeHint(QSize(0, 20));
     }
-    setStatus(QStringLiteral("当前相册:  "), true);
+    setStatus(tr("当前相册:  "), true);
     return true;
 }
 
 void PictureImportDialog::choosePictures()
 {
     if (fileList->count() >= MaxFiles) {
-        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("列表中的图片项已满,请在下次执行此操作"));
+        Prompts::showWarning(tr("警告"), tr("列表中的图片项已满,请在下次执行此操作"));
         return;
     }
     const QStringList files = runPictureChooser();
@@ -208,37 +211,37 @@ void PictureImportDialog::choosePictures()
 void PictureImportDialog::deleteSelectedListItem()
 {
     if (fileList->count() == 0) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请在列表中选择需删除的图片项!"));
+        Prompts::showInfo(tr("提示"), tr("请在列表中选择需删除的图片项!"));
         return;
     }
     const int row = fileList->currentRow();
     if (row >= 0)
         delete fileList->takeItem(row);
     else
-        Prompts::showError(QStringLiteral("错误"), QStringLiteral("删除失败!"));
-    setStatus(QStringLiteral("当前相册:  "), true);
+        Prompts::showError(tr("错误"), tr("删除失败!"));
+    setStatus(tr("当前相册:  "), true);
 }
 
 void PictureImportDialog::clearList()
 {
     fileList->clear();
-    setStatus(QStringLiteral("当前相册: "), true);
+    setStatus(tr("当前相册: "), true);
 }
 
 void PictureImportDialog::startImport()
 {
     if (fileList->count() == 0) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("列表中没有可导入的图片!"));
+        Prompts::showInfo(tr("提示"), tr("列表中没有可导入的图片!"));
         return;
     }
     const QString album = trimText(albumChooser->currentText());
-    if (album.isEmpty() || album == kPlaceholder) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择图片将要导入的相册!"));
+    if (album.isEmpty() || album == placeholder()) {
+        Prompts::showInfo(tr("提示"), tr("请选择图片将要导入的相册!"));
         albumChooser->setFocus();
         return;
     }
     if (!library().albumExists(album)) {
-        Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册库中不存在该相册!"));
+        Prompts::showError(tr("错误"), tr("相册库中不存在该相册!"));
         return;
     }
 
@@ -258,7 +261,7 @@ void PictureImportDialog::startImport()
     progressBar->show();
     for (int i = 0; i < n; ++i) {
         QCoreApplication::processEvents();
-        progressBar->setFormat(QStringLiteral("正导入: %1/%2").arg(i + 1).arg(n));
+        progressBar->setFormat(tr("正导入: %1/%2").arg(i + 1).arg(n));
         progressBar->repaint();
         if (!library().addPicture(album, trimText(files.at(i)), &failure)) {
             failed = true;
@@ -270,9 +273,9 @@ void PictureImportDialog::startImport()
     progressBar->hide();
     endRun();
     if (failed) {
-        Prompts::showError(QStringLiteral("错误"), importFailureMessage(failedFile, failure));
+        Prompts::showError(tr("错误"), importFailureMessage(failedFile, failure));
     } else {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("图片导入完成!"));
+        Prompts::showInfo(tr("提示"), tr("图片导入完成!"));
     }
     finishRun();
 }
@@ -291,17 +294,17 @@ void PictureImportDialog::addPictureFiles(const QStringList &paths)
             skipped.append(QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), why));
     }
     if (fileList->count() >= MaxFiles && !files.isEmpty())
-        Prompts::showWarning(QStringLiteral("警告"), QStringLiteral("列表中的图片项已满,请在下次执行此操作"));
+        Prompts::showWarning(tr("警告"), tr("列表中的图片项已满,请在下次执行此操作"));
     else if (!files.isEmpty())
         addFiles(files);
     // Which files were left out, and why; the first few, with the count of
     // the rest.
     if (!skipped.isEmpty()) {
         constexpr int kNamed = 10;
-        QString text = QStringLiteral("以下文件不是本程序能显示的图片,已略过:\n") + skipped.mid(0, kNamed).join(QLatin1Char('\n'));
+        QString text = tr("以下文件不是本程序能显示的图片,已略过:\n") + skipped.mid(0, kNamed).join(QLatin1Char('\n'));
         if (skipped.size() > kNamed)
-            text += QStringLiteral("\n……还有 %1 个文件").arg(skipped.size() - kNamed);
-        Prompts::showInfo(QStringLiteral("提示"), text);
+            text += tr("\n……还有 %1 个文件").arg(skipped.size() - kNamed);
+        Prompts::showInfo(tr("提示"), text);
     }
 }
 

@@ -3,7 +3,7 @@
 #include <QFileInfo>
 
 PictureSaveDialog::PictureSaveDialog(const QString &start, QWidget *parent)
-    : PreviewFileDialog(QStringLiteral("Save file"), QStringLiteral("jpg文件(*.jpg)"), parent)
+    : PreviewFileDialog(QStringLiteral("Save file"), tr("jpg文件(*.jpg)"), parent)
 {
     setObjectName(QStringLiteral("pictureSaveDialog"));
     setOption(QFileDialog::DontConfirmOverwrite);

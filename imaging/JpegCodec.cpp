@@ -1,4 +1,5 @@
 #include "JpegCodec.h"
+#include <QCoreApplication>
 
 #include "ImageOps.h"
 #include "StreamedBytes.h"
@@ -266,32 +267,37 @@ int readPart(jpeg_decompress_struct *cinfo, ErrorManager *err, const QRect &part
     if (code == Cancelled)
         throw JpegError(code, "the decode was cancelled");
     if (code == kTooManyScans)
-        throw JpegError(code, QStringLiteral("图片的扫描次数过多(超过 %1 次),可能已损坏,无法显示").arg(MaxScans).toStdString());
+        throw JpegError(code,
+                        QCoreApplication::translate("JpegCodec", "图片的扫描次数过多(超过 %1 次),可能已损坏,无法显示")
+                            .arg(MaxScans)
+                            .toStdString());
     // What the user is told, with the decoder's own number as a detail.
     QString what;
     switch (code) {
     case JERR_NO_SOI:
-        what = QStringLiteral("这不是 JPEG 图片,无法显示");
+        what = QCoreApplication::translate("JpegCodec", "这不是 JPEG 图片,无法显示");
         break;
     case JERR_INPUT_EMPTY:
-        what = QStringLiteral("图片数据是空的,无法显示");
+        what = QCoreApplication::translate("JpegCodec", "图片数据是空的,无法显示");
         break;
     case JERR_BAD_PRECISION:
-        what = QStringLiteral("这张 JPEG 图片不是 8 位精度的,本程序无法显示");
+        what = QCoreApplication::translate("JpegCodec", "这张 JPEG 图片不是 8 位精度的,本程序无法显示");
         break;
     case JERR_SOF_UNSUPPORTED:
     case JERR_NOT_COMPILED:
-        what = QStringLiteral("这张 JPEG 图片用了本程序不支持的编码方式,无法显示");
+        what = QCoreApplication::translate("JpegCodec", "这张 JPEG 图片用了本程序不支持的编码方式,无法显示");
         break;
     case JERR_NO_BACKING_STORE:
     case JERR_OUT_OF_MEMORY:
-        what = QStringLiteral("显示这张图片需要的内存太多,无法显示");
+        what = QCoreApplication::translate("JpegCodec", "显示这张图片需要的内存太多,无法显示");
         break;
     default:
-        what = QStringLiteral("图片数据已损坏,无法显示");
+        what = QCoreApplication::translate("JpegCodec", "图片数据已损坏,无法显示");
         break;
     }
-    throw JpegError(code, QStringLiteral("%1\n(详细信息: JPEG error #%2)").arg(what).arg(code).toStdString());
+    throw JpegError(
+        code,
+        QCoreApplication::translate("JpegCodec", "%1\n(详细信息: JPEG error #%2)").arg(what).arg(code).toStdString());
 }
 
 quint32 read32(const uchar *p, bool le)
@@ -367,11 +373,12 @@ public:
     static void refuseBeyondBound(qint64 bytes)
     {
         if (bytes > MaxCoefficientBytes)
-            throw JpegError(kOutOfRange, QStringLiteral("解码这张图片需要 %1 MB 内存,超过了 %2 MB 的上限,"
-                                                        "图片可能已损坏,无法显示")
-                                             .arg((bytes + (1 << 20) - 1) >> 20)
-                                             .arg(MaxCoefficientBytes >> 20)
-                                             .toStdString());
+            throw JpegError(kOutOfRange,
+                            QCoreApplication::translate("JpegCodec", "解码这张图片需要 %1 MB 内存,超过了 %2 MB 的上限,"
+                                                                     "图片可能已损坏,无法显示")
+                                .arg((bytes + (1 << 20) - 1) >> 20)
+                                .arg(MaxCoefficientBytes >> 20)
+                                .toStdString());
     }
 
     CoefficientMemory(qint64 bytes, const std::atomic_bool *cancel) : m_bytes(bytes)
@@ -459,17 +466,18 @@ void refuseImplausibleSize(const Header &header, qsizetype dataSize)
 {
     const qint64 pixels = qint64(header.width) * header.height;
     if (header.width > MaxSide || header.height > MaxSide || pixels > MaxPixels)
-        throw JpegError(kOutOfRange, QStringLiteral("图片太大,无法显示: %1 × %2 像素")
+        throw JpegError(kOutOfRange, QCoreApplication::translate("JpegCodec", "图片太大,无法显示: %1 × %2 像素")
                                          .arg(header.width)
                                          .arg(header.height)
                                          .toStdString());
     if (pixels > FreePixels && pixels > MaxPixelsPerByte * qint64(dataSize))
-        throw JpegError(kOutOfRange, QStringLiteral("图片的尺寸与文件大小不符,可能已损坏,无法显示: "
-                                                    "%1 × %2 像素, 文件只有 %3 字节")
-                                         .arg(header.width)
-                                         .arg(header.height)
-                                         .arg(dataSize)
-                                         .toStdString());
+        throw JpegError(kOutOfRange,
+                        QCoreApplication::translate("JpegCodec", "图片的尺寸与文件大小不符,可能已损坏,无法显示: "
+                                                                 "%1 × %2 像素, 文件只有 %3 字节")
+                            .arg(header.width)
+                            .arg(header.height)
+                            .arg(dataSize)
+                            .toStdString());
 }
 
 // Where a part of the upright picture lies in the picture as stored.
@@ -519,7 +527,7 @@ QImage decode(const StreamedBytes &data, const DecodeOptions &options)
     const int orientation = orientationOf(d.cinfo);
     QImage image = allocatePicture(header.outputWidth, header.outputHeight);
     if (image.isNull())
-        throw JpegError(kOutOfRange, "内存不足,无法显示图片");
+        throw JpegError(kOutOfRange, QCoreApplication::translate("JpegCodec", "内存不足,无法显示图片").toStdString());
     QByteArray cmykRow;
     if (header.colorSpace == JCS_CMYK)
         cmykRow.resize(qsizetype(header.outputWidth) * 4);

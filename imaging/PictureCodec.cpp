@@ -1,4 +1,5 @@
 #include "PictureCodec.h"
+#include <QCoreApplication>
 
 #include "StreamedBytes.h"
 
@@ -23,7 +24,8 @@ constexpr int kNotAPicture = 53;
 
 [[noreturn]] void fail(int code, const QString &what, const QString &detail)
 {
-    throw DecodeError(code, QStringLiteral("%1\n(详细信息: %2)").arg(what, detail).toStdString());
+    throw DecodeError(
+        code, QCoreApplication::translate("PictureCodec", "%1\n(详细信息: %2)").arg(what, detail).toStdString());
 }
 
 // HEIC/HEIF, read with libheif: its brands, as its 'ftyp' box names them.
@@ -62,10 +64,11 @@ struct HeifFile
 void checkSize(const QSize &size, const QString &detail)
 {
     if (!size.isValid() || size.isEmpty())
-        fail(kNotAPicture, QStringLiteral("图片已损坏,无法显示"), detail);
+        fail(kNotAPicture, QCoreApplication::translate("PictureCodec", "图片已损坏,无法显示"), detail);
     if (qint64(size.width()) * size.height() > JpegCodec::MaxPixels || size.width() > JpegCodec::MaxSide
         || size.height() > JpegCodec::MaxSide)
-        fail(kNotAPicture, QStringLiteral("图片太大,无法显示"), QStringLiteral("%1 x %2").arg(size.width()).arg(size.height()));
+        fail(kNotAPicture, QCoreApplication::translate("PictureCodec", "图片太大,无法显示"),
+             QStringLiteral("%1 x %2").arg(size.width()).arg(size.height()));
 }
 
 // Transparent parts show as the viewer's white page.
@@ -89,7 +92,8 @@ QImage decodeHeif(const QByteArray &data, const DecodeOptions &options)
                                                heif_chroma_interleaved_RGBA, nullptr);
     const std::unique_ptr<heif_image, void (*)(const heif_image *)> image(decoded, heif_image_release);
     if (error.code != heif_error_Ok || !image)
-        fail(kNotAPicture, QStringLiteral("图片已损坏,无法显示"), QString::fromUtf8(error.message));
+        fail(kNotAPicture, QCoreApplication::translate("PictureCodec", "图片已损坏,无法显示"),
+             QString::fromUtf8(error.message));
     if (options.cancel && options.cancel->load())
         throw DecodeError(JpegCodec::Cancelled, "the decode was cancelled");
     int stride = 0;
@@ -97,7 +101,8 @@ QImage decodeHeif(const QByteArray &data, const DecodeOptions &options)
     const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
     const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
     if (!pixels || width <= 0 || height <= 0)
-        fail(kNotAPicture, QStringLiteral("图片已损坏,无法显示"), QStringLiteral("no pixels"));
+        fail(kNotAPicture, QCoreApplication::translate("PictureCodec", "图片已损坏,无法显示"),
+             QStringLiteral("no pixels"));
     QImage shown = onWhite(QImage(pixels, width, height, stride, QImage::Format_RGBA8888));
     if (options.scaleDenominator > 1) {
         const int d = options.scaleDenominator;
@@ -135,17 +140,19 @@ QImage decodeOther(const QByteArray &data, const DecodeOptions &options)
     Reader r(data);
     const QByteArray format = r.reader.format();
     if (!kOtherFormats.contains(format))
-        fail(kNotAPicture, QStringLiteral("这不是本程序能显示的图片"), QStringLiteral("unknown format"));
+        fail(kNotAPicture, QCoreApplication::translate("PictureCodec", "这不是本程序能显示的图片"),
+             QStringLiteral("unknown format"));
     const QSize size = r.reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > JpegCodec::MaxPixels)
-        fail(kNotAPicture, QStringLiteral("图片太大,无法显示"), QStringLiteral("%1 x %2").arg(size.width()).arg(size.height()));
+        fail(kNotAPicture, QCoreApplication::translate("PictureCodec", "图片太大,无法显示"),
+             QStringLiteral("%1 x %2").arg(size.width()).arg(size.height()));
     if (options.scaleDenominator > 1 && size.isValid()) {
         const int d = options.scaleDenominator;
         r.reader.setScaledSize(QSize((size.width() + d - 1) / d, (size.height() + d - 1) / d));
     }
     const QImage image = r.reader.read();
     if (image.isNull())
-        fail(kNotAPicture, QStringLiteral("图片已损坏,无法显示"), r.reader.errorString());
+        fail(kNotAPicture, QCoreApplication::translate("PictureCodec", "图片已损坏,无法显示"), r.reader.errorString());
     if (options.cancel && options.cancel->load())
         throw DecodeError(JpegCodec::Cancelled, "the decode was cancelled");
     return onWhite(image);
@@ -219,7 +226,8 @@ QImage decode(const StreamedBytes &data, const DecodeOptions &options)
         have = data.waitBeyond(have, 1000);
     }
     if (have < 0)
-        fail(kNotAPicture, QStringLiteral("图片数据读取失败,无法显示"), QStringLiteral("the bytes did not arrive"));
+        fail(kNotAPicture, QCoreApplication::translate("PictureCodec", "图片数据读取失败,无法显示"),
+             QStringLiteral("the bytes did not arrive"));
     // Whole bytes: a format of no reader here is told as JPEG's decoder
     // tells it.
     const QByteArray whole = QByteArray::fromRawData(data.data(), data.size());

@@ -23,9 +23,20 @@ struct Failed
     QString message;
 };
 
-const QString kEndedEarly = QStringLiteral("读取旧版相册库的程序意外结束,文件可能已损坏");
-const QString kIncomplete = QStringLiteral("旧版相册库的数据不完整,文件可能已损坏");
-const QString kTooMuch = QStringLiteral("旧版相册库声称的相册、图片或名称多得不可能,文件可能已损坏");
+QString endedEarly()
+{
+    return QCoreApplication::translate("LegacyImport", "读取旧版相册库的程序意外结束,文件可能已损坏");
+}
+QString incomplete() { return QCoreApplication::translate("LegacyImport", "旧版相册库的数据不完整,文件可能已损坏"); }
+// The helper reports its failures in the program's source words.
+QString readerMessage(const QString &text)
+{
+    return QCoreApplication::translate("LegacyReader", text.toUtf8().constData());
+}
+QString tooMuch()
+{
+    return QCoreApplication::translate("LegacyImport", "旧版相册库声称的相册、图片或名称多得不可能,文件可能已损坏");
+}
 
 // The helper's output, read as it comes, each read bounded in time.
 class Channel
@@ -43,9 +54,9 @@ public:
                 continue;
             }
             if (m_process.state() == QProcess::NotRunning && m_process.bytesAvailable() < count)
-                throw Failed{kEndedEarly};
+                throw Failed{endedEarly()};
             if (quiet.elapsed() > m_timeoutMs)
-                throw Failed{QStringLiteral("读取旧版相册库超时,文件可能已损坏")};
+                throw Failed{QCoreApplication::translate("LegacyImport", "读取旧版相册库超时,文件可能已损坏")};
         }
         return m_process.read(count);
     }
@@ -55,11 +66,11 @@ public:
     {
         const qint32 length = integer();
         if (length < 0 || quint32(length) > LegacyStream::MaxText)
-            throw Failed{kIncomplete};
+            throw Failed{incomplete()};
         // All the names of a run together stay within their budget.
         m_textBytes += length;
         if (m_textBytes > LegacyStream::MaxNameBytes)
-            throw Failed{kTooMuch};
+            throw Failed{tooMuch()};
         return QString::fromUtf8(read(length));
     }
 
@@ -116,8 +127,9 @@ QString notStoredNote(const Info &info, const std::map<qint32, NewAlbum> &albums
 {
     const auto album = albums.find(info.oldAlbum);
     if (album == albums.end())
-        return QStringLiteral("图片“%1”不属于任何相册,未导入。").arg(trimText(info.name));
-    return QStringLiteral("图片“%1”(相册“%2”) 没有数据,未导入。").arg(trimText(info.name), album->second.name);
+        return QCoreApplication::translate("LegacyImport", "图片“%1”不属于任何相册,未导入。").arg(trimText(info.name));
+    return QCoreApplication::translate("LegacyImport", "图片“%1”(相册“%2”) 没有数据,未导入。")
+        .arg(trimText(info.name), album->second.name);
 }
 
 
@@ -131,8 +143,8 @@ QString LegacyImport::readerPath()
 QString LegacyImport::Summary::text(const QString &file) const
 {
     if (!imported)
-        return QStringLiteral("没有导入任何相册,相册库保持原样。\n原因: %1").arg(failure);
-    QString text = QStringLiteral("已从 %1 导入 %2 个相册、%3 张图片。")
+        return QCoreApplication::translate("LegacyImport", "没有导入任何相册,相册库保持原样。\n原因: %1").arg(failure);
+    QString text = QCoreApplication::translate("LegacyImport", "已从 %1 导入 %2 个相册、%3 张图片。")
                        .arg(QFileInfo(file).fileName())
                        .arg(albums)
                        .arg(pictures);
@@ -150,10 +162,10 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
         // Nothing is added to a damaged store.
         store.checkBeforeWriting();
         if (!QFileInfo(file).isFile())
-            throw Failed{QStringLiteral("找不到文件 %1").arg(file)};
+            throw Failed{QCoreApplication::translate("LegacyImport", "找不到文件 %1").arg(file)};
         const QString reader = options.reader.isEmpty() ? readerPath() : options.reader;
         if (!QFileInfo(reader).isExecutable())
-            throw Failed{QStringLiteral("找不到读取旧版相册库的程序 %1").arg(reader)};
+            throw Failed{QCoreApplication::translate("LegacyImport", "找不到读取旧版相册库的程序 %1").arg(reader)};
         Child child;
         child.process.setProcessChannelMode(QProcess::SeparateChannels);
         child.process.setStandardErrorFile(QProcess::nullDevice());
@@ -161,10 +173,10 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
         child.process.setProcessEnvironment(QProcessEnvironment());
         child.process.start(reader, {QFileInfo(file).absoluteFilePath()}, QIODevice::ReadOnly);
         if (!child.process.waitForStarted(timeoutMs))
-            throw Failed{QStringLiteral("无法启动读取旧版相册库的程序 %1").arg(reader)};
+            throw Failed{QCoreApplication::translate("LegacyImport", "无法启动读取旧版相册库的程序 %1").arg(reader)};
         Channel in(child.process, timeoutMs);
         if (in.read(qint64(qstrlen(LegacyStream::Magic))) != QByteArray(LegacyStream::Magic))
-            throw Failed{QStringLiteral("读取旧版相册库的程序没有正确回应")};
+            throw Failed{QCoreApplication::translate("LegacyImport", "读取旧版相册库的程序没有正确回应")};
 
         const qint64 fileSize = QFileInfo(file).size();
         SqlTransaction transaction(store.connection());
@@ -185,7 +197,7 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
         const auto step = [&] {
             ++done;
             if (progress && !progress(done, std::max(total, done)))
-                throw Failed{QStringLiteral("导入已取消")};
+                throw Failed{QCoreApplication::translate("LegacyImport", "导入已取消")};
         };
         // Once the first bytes come, every name is in: the pictures get their
         // ids in the old store's order, whatever order their bytes come in.
@@ -205,36 +217,38 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
         for (;;) {
             const char type = in.type();
             if (type == LegacyStream::Failure)
-                throw Failed{in.text()};
+                throw Failed{readerMessage(in.text())};
             if (type == LegacyStream::Album) {
                 if (infosSettled)
-                    throw Failed{kIncomplete};
+                    throw Failed{incomplete()};
                 const qint32 oldId = in.integer();
                 const QString original = in.text();
                 const QString password = in.text();
                 NewAlbum album;
                 if (albums.count(oldId))
-                    throw Failed{kIncomplete};
+                    throw Failed{incomplete()};
                 if (albums.size() >= size_t(LegacyStream::MaxAlbums))
-                    throw Failed{kTooMuch};
-                album.name = albumNames.unique(safeName(original, QStringLiteral("未命名相册")));
+                    throw Failed{tooMuch()};
+                album.name =
+                    albumNames.unique(safeName(original, QCoreApplication::translate("LegacyImport", "未命名相册")));
                 album.id = store.insertAlbum(album.name, password, &album.key);
                 if (album.name != trimText(original))
-                    summary.notes.append(QStringLiteral("相册“%1”已经存在或名称不能使用,导入为“%2”。")
-                                             .arg(trimText(original), album.name));
+                    summary.notes.append(
+                        QCoreApplication::translate("LegacyImport", "相册“%1”已经存在或名称不能使用,导入为“%2”。")
+                            .arg(trimText(original), album.name));
                 albums.emplace(oldId, std::move(album));
                 ++summary.albums;
                 step();
             } else if (type == LegacyStream::Picture) {
                 if (infosSettled)
-                    throw Failed{kIncomplete};
+                    throw Failed{incomplete()};
                 Info info;
                 info.oldId = in.integer();
                 info.oldAlbum = in.integer();
                 info.name = in.text();
                 info.extension = trimText(in.text());
                 if (infos.size() >= LegacyStream::MaxPictures)
-                    throw Failed{kTooMuch};
+                    throw Failed{tooMuch()};
                 infos.append(info);
             } else if (type == LegacyStream::DataBegin) {
                 settleInfos();
@@ -244,29 +258,33 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
                 // more than the old file holds.
                 const qint32 declared = in.integer();
                 if (declared < 0 || declared > fileSize || declared > LegacyStream::MaxPicture)
-                    throw Failed{kIncomplete};
+                    throw Failed{incomplete()};
                 QByteArray bytes;
                 bytes.reserve(declared);
                 for (char next = in.type(); next != LegacyStream::DataEnd; next = in.type()) {
                     if (next == LegacyStream::Failure)
-                        throw Failed{in.text()};
+                        throw Failed{readerMessage(in.text())};
                     if (next != LegacyStream::Chunk)
-                        throw Failed{kIncomplete};
+                        throw Failed{incomplete()};
                     const qint32 length = in.integer();
                     if (length < 0 || quint32(length) > LegacyStream::MaxChunk || bytes.size() + length > declared)
-                        throw Failed{kIncomplete};
+                        throw Failed{incomplete()};
                     bytes.append(in.read(length));
                 }
                 if (bytes.size() != declared)
-                    throw Failed{kIncomplete};
+                    throw Failed{incomplete()};
                 const auto found = infoOf.constFind(oldId);
                 if (found == infoOf.cend()) {
-                    summary.notes.append(QStringLiteral("有一份图片数据 (编号 %1) 没有对应的图片名称,未导入。").arg(oldId));
+                    summary.notes.append(QCoreApplication::translate(
+                                             "LegacyImport", "有一份图片数据 (编号 %1) 没有对应的图片名称,未导入。")
+                                             .arg(oldId));
                     continue;
                 }
                 Info &info = infos[*found];
                 if (info.done) {
-                    summary.notes.append(QStringLiteral("图片“%1”有第二份数据,未导入第二份。").arg(info.name));
+                    summary.notes.append(
+                        QCoreApplication::translate("LegacyImport", "图片“%1”有第二份数据,未导入第二份。")
+                            .arg(info.name));
                     continue;
                 }
                 info.done = true;
@@ -278,13 +296,16 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
                 }
                 const QString &albumName = album->second.name;
                 if (bytes.isEmpty()) {
-                    summary.notes.append(QStringLiteral("图片“%1”(相册“%2”) 是 0 字节,未导入。")
-                                             .arg(trimText(info.name), albumName));
+                    summary.notes.append(
+                        QCoreApplication::translate("LegacyImport", "图片“%1”(相册“%2”) 是 0 字节,未导入。")
+                            .arg(trimText(info.name), albumName));
                 } else {
                     NewAlbum &target = album->second;
-                    const QString name = target.pictureNames.unique(safeName(info.name, QStringLiteral("未命名图片")));
+                    const QString name = target.pictureNames.unique(
+                        safeName(info.name, QCoreApplication::translate("LegacyImport", "未命名图片")));
                     if (name != trimText(info.name))
-                        summary.notes.append(QStringLiteral("图片“%1”(相册“%2”) 重名或名称不能使用,导入为“%3”。")
+                        summary.notes.append(QCoreApplication::translate(
+                                                 "LegacyImport", "图片“%1”(相册“%2”) 重名或名称不能使用,导入为“%3”。")
                                                  .arg(trimText(info.name), albumName, name));
                     store.insertPicture(info.newId, target.id, name, info.extension, bytes,
                                         target.key.isNull() ? nullptr : &target.key);
@@ -295,7 +316,7 @@ LegacyImport::Summary LegacyImport::run(AlbumStore &store, const QString &file, 
                 settleInfos();
                 break;
             } else {
-                throw Failed{kIncomplete};
+                throw Failed{incomplete()};
             }
         }
         // Names whose bytes never came: the old store had no data for them.

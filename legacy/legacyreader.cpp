@@ -26,6 +26,8 @@ namespace {
 
 LegacyStream::Writer out(stdout);
 
+// The message is in the program's own words, translated by the program
+// that reads it.
 [[noreturn]] void fail(const char *message)
 {
     out.record(LegacyStream::Failure);
@@ -51,7 +53,7 @@ struct BoundTable
         QByteArray tableName(name);
         table = mdb_read_table_by_name(mdb, tableName.data(), MDB_TABLE);
         if (!table)
-            fail("旧版相册库中缺少数据表");
+            fail(QT_TRANSLATE_NOOP("LegacyReader", "旧版相册库中缺少数据表"));
         mdb_read_columns(table);
         buffers.reserve(int(wanted.size()));
         lengths.resize(int(wanted.size()));
@@ -67,7 +69,7 @@ struct BoundTable
                 }
             }
             if (!found)
-                fail("旧版相册库的数据表缺少字段");
+                fail(QT_TRANSLATE_NOOP("LegacyReader", "旧版相册库的数据表缺少字段"));
             columns.append(found);
         }
         mdb_rewind_table(table);
@@ -79,7 +81,7 @@ struct BoundTable
     void checkAllRead(unsigned rows) const
     {
         if (rows != table->num_rows)
-            fail("旧版相册库不完整 (缺少数据行),文件可能已损坏");
+            fail(QT_TRANSLATE_NOOP("LegacyReader", "旧版相册库不完整 (缺少数据行),文件可能已损坏"));
     }
 
     QByteArray text(int i) const { return QByteArray(buffers.at(i).constData(), int(qstrnlen(buffers.at(i).constData(), kBindSize))); }
@@ -109,22 +111,22 @@ void sendPicture(MdbHandle *mdb, BoundTable &pictures, int column, qint32 id, qi
     // so.
     const qint64 declared = qint64(quint32(mdb_get_int32(header, 0)) & 0x3fffffffu);
     if (declared > fileSize || declared > LegacyStream::MaxPicture)
-        fail("旧版相册库中的图片数据已损坏 (长度不对)");
+        fail(QT_TRANSLATE_NOOP("LegacyReader", "旧版相册库中的图片数据已损坏 (长度不对)"));
     out.integer(qint32(declared));
     const char *page = pictures.buffers.at(column).constData();
     qint64 total = 0;
     size_t length = mdb_ole_read(mdb, col, header, kBindSize);
     while (length > 0) {
         if (length > kBindSize)
-            fail("旧版相册库中的图片数据已损坏");
+            fail(QT_TRANSLATE_NOOP("LegacyReader", "旧版相册库中的图片数据已损坏"));
         total += qint64(length);
         if (total > declared)
-            fail("旧版相册库中的图片数据已损坏 (过长)");
+            fail(QT_TRANSLATE_NOOP("LegacyReader", "旧版相册库中的图片数据已损坏 (过长)"));
         out.chunk(page, quint32(length));
         length = mdb_ole_read_next(mdb, col, header);
     }
     if (total != declared)
-        fail("旧版相册库中的图片数据不完整,文件可能已损坏");
+        fail(QT_TRANSLATE_NOOP("LegacyReader", "旧版相册库中的图片数据不完整,文件可能已损坏"));
     out.record(LegacyStream::DataEnd);
 }
 
@@ -135,7 +137,7 @@ void sendPicture(MdbHandle *mdb, BoundTable &pictures, int column, qint32 id, qi
 void confine()
 {
     if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
-        fail("无法限制读取旧版相册库的程序");
+        fail(QT_TRANSLATE_NOOP("LegacyReader", "无法限制读取旧版相册库的程序"));
     const struct
     {
         int resource;
@@ -146,11 +148,11 @@ void confine()
     for (const auto &l : limits) {
         const rlimit value = {l.limit, l.limit};
         if (::setrlimit(l.resource, &value) != 0)
-            fail("无法限制读取旧版相册库的程序");
+            fail(QT_TRANSLATE_NOOP("LegacyReader", "无法限制读取旧版相册库的程序"));
     }
     scmp_filter_ctx filter = seccomp_init(SCMP_ACT_KILL_PROCESS);
     if (!filter)
-        fail("无法限制读取旧版相册库的程序");
+        fail(QT_TRANSLATE_NOOP("LegacyReader", "无法限制读取旧版相册库的程序"));
     // Measured on the old stores: reading and seeking the open file,
     // memory for the library, writing to the pipe, ending.
     const int allowed[] = {
@@ -165,7 +167,7 @@ void confine()
     ok = ok && seccomp_load(filter) == 0;
     seccomp_release(filter);
     if (!ok)
-        fail("无法限制读取旧版相册库的程序");
+        fail(QT_TRANSLATE_NOOP("LegacyReader", "无法限制读取旧版相册库的程序"));
 }
 
 } // namespace
@@ -182,10 +184,10 @@ int main(int argc, char **argv)
 
     struct stat file = {};
     if (stat(argv[1], &file) != 0 || file.st_size == 0)
-        fail("这不是旧版相册库文件 (文件是空的)");
+        fail(QT_TRANSLATE_NOOP("LegacyReader", "这不是旧版相册库文件 (文件是空的)"));
     MdbHandle *mdb = mdb_open(argv[1], MDB_NOFLAGS);
     if (!mdb)
-        fail("这不是旧版相册库文件,或文件已损坏");
+        fail(QT_TRANSLATE_NOOP("LegacyReader", "这不是旧版相册库文件,或文件已损坏"));
     // The file is open and the character-set tables are loaded: nothing
     // more is needed from the system than reading on.
     confine();
@@ -195,7 +197,7 @@ int main(int argc, char **argv)
 #endif
     // A whole file is made of whole pages.
     if (mdb->fmt->pg_size <= 0 || file.st_size % mdb->fmt->pg_size != 0)
-        fail("旧版相册库不完整 (文件被截断),文件可能已损坏");
+        fail(QT_TRANSLATE_NOOP("LegacyReader", "旧版相册库不完整 (文件被截断),文件可能已损坏"));
     {
         BoundTable albums(mdb, "PicLibTable", {"PicLibID", "PicLibName", "PicPass"});
         unsigned rows = 0;
@@ -224,7 +226,7 @@ int main(int argc, char **argv)
     {
         BoundTable pictures(mdb, "PicTable", {"PicInfoID", "Pic"});
         if (pictures.columns.at(1)->col_type != MDB_OLE)
-            fail("旧版相册库的图片字段类型不对");
+            fail(QT_TRANSLATE_NOOP("LegacyReader", "旧版相册库的图片字段类型不对"));
         unsigned rows = 0;
         while (mdb_fetch_row(pictures.table)) {
             ++rows;

@@ -174,7 +174,7 @@ PictureImport::Summary AlbumLibrary::importFiles(const QString &album, const QSt
     const QString name = trimText(album);
     const int albumId = m_store.findAlbumId(name);
     if (albumId < 0)
-        throw std::runtime_error("相册库中不存在该相册!");
+        throw std::runtime_error(tr("相册库中不存在该相册!").toStdString());
     QList<PictureImport::LeftOut> missing;
     const QStringList files = PictureImport::collectFiles(paths, &missing);
     // Every view shows what was stored, whatever stopped the import.
@@ -207,23 +207,23 @@ QString AlbumLibrary::pictureFailureCause(const AlbumStore::PictureFailure &fail
     case Failure::None:
         break;
     case Failure::DuplicateName:
-        return QStringLiteral("该相册中已有同名的图片");
+        return tr("该相册中已有同名的图片");
     case Failure::Unreadable:
-        return QStringLiteral("无法读取该文件 (%1)").arg(failure.detail);
+        return tr("无法读取该文件 (%1)").arg(failure.detail);
     case Failure::Empty:
-        return QStringLiteral("该文件是空的,不是图片");
+        return tr("该文件是空的,不是图片");
     case Failure::NotAPicture:
         return failure.detail;
     case Failure::UnsafeName:
-        return QStringLiteral("文件名中包含控制字符或文字方向控制字符");
+        return tr("文件名中包含控制字符或文字方向控制字符");
     case Failure::NoSuchAlbum:
-        return QStringLiteral("相册库中不存在该相册");
+        return tr("相册库中不存在该相册");
     case Failure::Damaged:
-        return QStringLiteral("相册库已损坏,不再写入,请用备份恢复相册库");
+        return tr("相册库已损坏,不再写入,请用备份恢复相册库");
     case Failure::Store:
         return storeFailureMessage(failure.storeCode, failure.detail);
     case Failure::Locked:
-        return QStringLiteral("该相册已设置访问密码,请先输入密码");
+        return tr("该相册已设置访问密码,请先输入密码");
     }
     return QString();
 }

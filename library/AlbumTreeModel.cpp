@@ -6,12 +6,6 @@
 #include <memory>
 #include <vector>
 
-namespace {
-
-const QString kRootText = QStringLiteral("所有相册");
-
-} // namespace
-
 struct AlbumTreeModel::Node
 {
     QString text;
@@ -58,7 +52,7 @@ struct AlbumTreeModel::Node
 AlbumTreeModel::AlbumTreeModel(AlbumLibrary &library, QObject *parent)
     : QAbstractItemModel(parent), m_library(library), m_root(std::make_unique<Node>())
 {
-    m_root->text = kRootText;
+    m_root->text = tr("所有相册");
     connect(&library, &AlbumLibrary::albumAdded, this, &AlbumTreeModel::albumAdded);
     connect(&library, &AlbumLibrary::albumRemoved, this, &AlbumTreeModel::albumRemoved);
     connect(&library, &AlbumLibrary::picturesAdded, this, &AlbumTreeModel::updatePictures);
@@ -79,7 +73,7 @@ void AlbumTreeModel::reload()
 {
     beginResetModel();
     m_root = std::make_unique<Node>();
-    m_root->text = kRootText;
+    m_root->text = tr("所有相册");
     // The root stays whatever happens below; the error is passed on after
     // the model is whole again.
     std::exception_ptr failure;
@@ -303,11 +297,11 @@ QString AlbumTreeModel::renameRefusal(const QModelIndex &index, const QString &n
     const QString newName = trimText(name);
     // The name becomes a file name when the album is exported.
     if (newName.isEmpty())
-        return QStringLiteral("图片名称不能为空!");
+        return tr("图片名称不能为空!");
     if (newName.contains(QLatin1Char('/')))
-        return QStringLiteral("图片名称不能包含字符\"/\"!");
+        return tr("图片名称不能包含字符\"/\"!");
     if (!isSafeName(newName))
-        return QStringLiteral("图片名称不能包含控制字符或文字方向控制字符!");
+        return tr("图片名称不能包含控制字符或文字方向控制字符!");
     return QString();
 }
 
@@ -324,7 +318,7 @@ bool AlbumTreeModel::setData(const QModelIndex &index, const QVariant &value, in
     // The label keeps the name the store has; the library's announcement
     // brings the new one.
     if (!m_library.renamePicture(node->parent->text, trimText(node->text), trimText(value.toString()))) {
-        emit renameRefused(QStringLiteral("该相册中已有同名的图片,请换一个名称!"));
+        emit renameRefused(tr("该相册中已有同名的图片,请换一个名称!"));
         return false;
     }
     return true;

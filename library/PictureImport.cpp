@@ -1,4 +1,5 @@
 #include "PictureImport.h"
+#include <QCoreApplication>
 
 #include "AlbumLibrary.h"
 #include "PhotoFacts.h"
@@ -16,17 +17,19 @@ namespace PictureImport {
 QString Summary::text() const
 {
     QStringList lines;
-    lines.append(QStringLiteral("导入了 %1 张图片。").arg(imported));
+    lines.append(QCoreApplication::translate("PictureImport", "导入了 %1 张图片。").arg(imported));
     if (duplicates > 0)
-        lines.append(QStringLiteral("%1 张图片相册中已有,没有再次导入。").arg(duplicates));
+        lines.append(
+            QCoreApplication::translate("PictureImport", "%1 张图片相册中已有,没有再次导入。").arg(duplicates));
     for (const QString &name : renamed)
-        lines.append(QStringLiteral("同名的图片已存在,改名导入: %1").arg(name));
+        lines.append(QCoreApplication::translate("PictureImport", "同名的图片已存在,改名导入: %1").arg(name));
     for (const LeftOut &file : leftOut)
-        lines.append(QStringLiteral("没有导入 %1: %2").arg(file.file, file.reason));
+        lines.append(QCoreApplication::translate("PictureImport", "没有导入 %1: %2").arg(file.file, file.reason));
     if (notTried > 0)
-        lines.append(QStringLiteral("导入中止,其余 %1 个文件没有导入。").arg(notTried));
+        lines.append(QCoreApplication::translate("PictureImport", "导入中止,其余 %1 个文件没有导入。").arg(notTried));
     if (cancelled)
-        lines.append(QStringLiteral("导入已取消;再次导入同样的文件会接着导入其余的图片。"));
+        lines.append(
+            QCoreApplication::translate("PictureImport", "导入已取消;再次导入同样的文件会接着导入其余的图片。"));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -42,8 +45,9 @@ QStringList collectFiles(const QStringList &paths, QList<LeftOut> *leftOut)
         } else if (info.isFile()) {
             files.append(path);
         } else if (leftOut) {
-            leftOut->append({path, info.exists() ? QStringLiteral("不是文件也不是文件夹")
-                                                 : QStringLiteral("找不到该文件或文件夹")});
+            leftOut->append({path, info.exists()
+                                       ? QCoreApplication::translate("PictureImport", "不是文件也不是文件夹")
+                                       : QCoreApplication::translate("PictureImport", "找不到该文件或文件夹")});
         }
     }
     // When each was taken, from the EXIF data in its first part.
@@ -107,7 +111,8 @@ Summary run(AlbumStore &store, int albumId, const QStringList &files, const Prog
         if (f.open(QIODevice::ReadOnly))
             bytes = f.readAll();
         if (f.error() != QFileDevice::NoError) {
-            summary.leftOut.append({file, QStringLiteral("无法读取该文件 (%1)").arg(f.errorString())});
+            summary.leftOut.append(
+                {file, QCoreApplication::translate("PictureImport", "无法读取该文件 (%1)").arg(f.errorString())});
             continue;
         }
         const QByteArray hash = store.contentHash(albumId, bytes);

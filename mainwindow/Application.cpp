@@ -1,19 +1,17 @@
 #include "Application.h"
 
 #include "Artwork.h"
+#include "Language.h"
 #include "Prompts.h"
 #include "AlbumLibrary.h"
 #include "Version.h"
 
 #include <QEventLoop>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QSemaphore>
 #include <QSocketNotifier>
 #include <QThreadPool>
-#include <QTranslator>
 
 #include <exception>
 
@@ -33,22 +31,8 @@ Application::Application(int &argc, char **argv) : QApplication(argc, argv)
     setApplicationVersion(QStringLiteral(QUILBO_VERSION));
     setDesktopFileName(QStringLiteral(QUILBO_APP_ID));
     setWindowIcon(Artwork::programIcon());
-    loadQtTranslations();
+    Language::install();
     Artwork::applySkin(*this);
-}
-
-bool Application::loadQtTranslations()
-{
-    // Qt's own texts (file dialogs, standard buttons, the edit menus of the
-    // entries) in Chinese, as the program's own are.
-    auto *translator = new QTranslator(qApp);
-    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
-        return false;
-    }
-    QCoreApplication::installTranslator(translator);
-    return true;
 }
 
 void Application::quitOnTerminationSignals()
@@ -92,7 +76,7 @@ bool Application::notify(QObject *receiver, QEvent *event)
     } catch (const std::exception &e) {
         reportError(e);
     } catch (...) {
-        reportError(QStringLiteral("未知错误"));
+        reportError(tr("未知错误"));
     }
     return false;
 }
@@ -105,7 +89,7 @@ void Application::showStoreProgress(int done, int total)
         return;
     }
     if (!progress) {
-        progress = new QProgressDialog(QStringLiteral("正在处理相册中的图片,请稍候..."), QString(), 0, total);
+        progress = new QProgressDialog(tr("正在处理相册中的图片,请稍候..."), QString(), 0, total);
         progress->setWindowTitle(title());
         progress->setWindowModality(Qt::ApplicationModal);
         // The task cannot stop half way: it is one transaction.

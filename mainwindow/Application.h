@@ -1,8 +1,8 @@
 #pragma once
-// The application object: the program's name, version and icon, Qt's own
-// texts in Chinese, and the skin. An error that a handler does not catch
-// ends that handler and is shown in an error box titled with the
-// application's title; the program goes on running.
+// The application object: the program's name, version and icon, its texts
+// and Qt's own in the user's language, and the skin. An error that a
+// handler does not catch ends that handler and is shown in an error box
+// titled with the application's title; the program goes on running.
 
 #include <QApplication>
 
@@ -19,8 +19,6 @@ public:
     // The application title, which also titles the general error report.
     static QString title();
 
-    // Loads Qt's own Chinese texts; false when they are not installed.
-    static bool loadQtTranslations();
     // SIGTERM, SIGINT and SIGHUP end the program as closing its window
     // does, with the store closed and its lock released.
     static void quitOnTerminationSignals();
@@ -49,7 +47,7 @@ public:
         } catch (const std::exception &e) {
             reportError(e);
         } catch (...) {
-            reportError(QStringLiteral("未知错误"));
+            reportError(tr("未知错误"));
         }
     }
 };

@@ -133,7 +133,7 @@ void MainWindow::createWindow(const QString &storePath)
     connect(&m_library, &AlbumLibrary::pictureRemoved, m_viewer, &PictureViewer::forgetDecodedPictures);
     connect(&m_library, &AlbumLibrary::albumRemoved, m_viewer, &PictureViewer::forgetDecodedPictures);
     connect(m_model, &AlbumTreeModel::renameRefused, this,
-            [](const QString &reason) { Prompts::showWarning(QStringLiteral("警告"), reason); });
+            [](const QString &reason) { Prompts::showWarning(tr("警告"), reason); });
     // The first steps stay on show until the store holds an album.
     for (const auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(m_model, rowsChanged, this, &MainWindow::showFirstSteps);
@@ -149,7 +149,7 @@ void MainWindow::createWindow(const QString &storePath)
     m_library.setDamageHandler([this] { QTimer::singleShot(0, this, &MainWindow::tellStoreDamaged); });
     m_storeOpened = m_library.open(storePath);
     if (!m_storeOpened) {
-        Prompts::showError(QStringLiteral("错误"), m_library.openFailureMessage());
+        Prompts::showError(tr("错误"), m_library.openFailureMessage());
         return;
     }
     // A store error while reading it is told as any other; the tree keeps
@@ -210,8 +210,8 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 void MainWindow::tellStoreDamaged()
 {
-    Prompts::showError(QStringLiteral("错误"), QStringLiteral("相册库已损坏,请关闭程序并用备份恢复相册库!\n"
-                                                             "为保护您的图片,程序不再向相册库写入任何内容。"));
+    Prompts::showError(tr("错误"), tr("相册库已损坏,请关闭程序并用备份恢复相册库!\n"
+                                      "为保护您的图片,程序不再向相册库写入任何内容。"));
 }
 
 QPixmap MainWindow::menuGlyph(int index) const
@@ -260,21 +260,22 @@ void MainWindow::createTitleBar()
         const char *name;
         int left;
         int width;
-        const char *caption;
-        const char *hint;
+        QString caption;
+        QString hint;
         QColor colour;
     };
     const MenuButtonSpec specs[] = {
-        {&m_functionMenuButton, "functionMenuButton", 0, 103, "功能", "从这里开始", QColor(0xf0, 0xf0, 0xf0)},
-        {&m_helpMenuButton, "helpMenuButton", 103, 103, "帮助", "点击此处可获得帮助", QColor(Qt::white)},
-        {&m_searchMenuButton, "searchMenuButton", 206, 107, "搜索", "这里可以搜索相册库中的图片", QColor(Qt::white)},
+        {&m_functionMenuButton, "functionMenuButton", 0, 103, tr("功能"), tr("从这里开始"), QColor(0xf0, 0xf0, 0xf0)},
+        {&m_helpMenuButton, "helpMenuButton", 103, 103, tr("帮助"), tr("点击此处可获得帮助"), QColor(Qt::white)},
+        {&m_searchMenuButton, "searchMenuButton", 206, 107, tr("搜索"), tr("这里可以搜索相册库中的图片"),
+         QColor(Qt::white)},
     };
     for (const MenuButtonSpec &s : specs) {
         auto *b = new MenuButton(m_menuButtons);
         b->setObjectName(QString::fromLatin1(s.name));
         b->setGeometry(s.left, 0, s.width, 33);
-        b->setText(QString::fromUtf8(s.caption));
-        b->setToolTip(QString::fromUtf8(s.hint));
+        b->setText(s.caption);
+        b->setToolTip(s.hint);
         b->setAutoRaise(true);
         b->setIconSize(QSize(16, 16));
         b->setIcon(QIcon(menuGlyph(0)));
@@ -285,7 +286,7 @@ void MainWindow::createTitleBar()
         *s.button = b;
     }
 
-    m_webLogLink = new QLabel(QStringLiteral("我要与作者交流!"), m_titleBar);
+    m_webLogLink = new QLabel(tr("我要与作者交流!"), m_titleBar);
     m_webLogLink->setObjectName(QStringLiteral("webLogLink"));
     QFont linkFont = pixelFont(QString(), 13);
     linkFont.setItalic(true);
@@ -377,20 +378,20 @@ void MainWindow::createNavigationBar()
                     QStringLiteral("navbar.svg"), QRect(0, 10, 412, 37));
     m_navigationButtons->setObjectName(QStringLiteral("navigationButtons"));
 
-    navButton("turnLeftButton", 22, "rotate-ccw", QStringLiteral("逆时针转90度"));
-    navButton("turnRightButton", 50, "rotate-cw", QStringLiteral("顺时针转90度"));
+    navButton("turnLeftButton", 22, "rotate-ccw", tr("逆时针转90度"));
+    navButton("turnRightButton", 50, "rotate-cw", tr("顺时针转90度"));
     navSeparator("turnSeparator", 83);
-    navButton("zoomInButton", 90, "zoom-in", QStringLiteral("放大图片"));
-    navButton("zoomOutButton", 121, "zoom-out", QStringLiteral("缩小图片"));
-    navButton("actualSizeButton", 152, "actual-size", QStringLiteral("实际大小"));
+    navButton("zoomInButton", 90, "zoom-in", tr("放大图片"));
+    navButton("zoomOutButton", 121, "zoom-out", tr("缩小图片"));
+    navButton("actualSizeButton", 152, "actual-size", tr("实际大小"));
     navSeparator("zoomSeparator", 186);
-    navButton("previousButton", 191, "previous", QStringLiteral("上一张"));
-    navButton("nextButton", 221, "next", QStringLiteral("下一张"));
+    navButton("previousButton", 191, "previous", tr("上一张"));
+    navButton("nextButton", 221, "next", tr("下一张"));
     navSeparator("stepSeparator", 258);
-    navButton("deleteButton", 274, "delete", QStringLiteral("删除当前图片"));
-    navButton("saveButton", 306, "save", QStringLiteral("保存当前图片"));
+    navButton("deleteButton", 274, "delete", tr("删除当前图片"));
+    navButton("saveButton", 306, "save", tr("保存当前图片"));
     navSeparator("fileSeparator", 338);
-    navButton("printButton", 350, "print", QStringLiteral("打印当前图片"));
+    navButton("printButton", 350, "print", tr("打印当前图片"));
 }
 
 QToolButton *MainWindow::navButton(const char *name, int left, const char *glyph, const QString &hint)

@@ -32,25 +32,22 @@ void MainWindow::deleteSelectedAlbum()
 {
     const QModelIndex node = m_tree->currentIndex();
     if (AlbumTreeModel::levelOf(node) != AlbumTreeModel::Level::Album) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请您选择一个待删除的相册!"));
+        Prompts::showInfo(tr("提示"), tr("请您选择一个待删除的相册!"));
         return;
     }
     const QString name = trimText(node.data().toString());
     // The album opened to be deleted is closed again if it stays.
     const AlbumLibraryTask opened(m_library);
     if (m_library.albumHasPassword(name)) {
-        const QString answer =
-            trimText(Prompts::askPassword(QStringLiteral("密码认证"), QStringLiteral("提示: 该相册已设置了访问密码!")));
+        const QString answer = trimText(Prompts::askPassword(tr("密码认证"), tr("提示: 该相册已设置了访问密码!")));
         if (answer.isEmpty())
             return;
         if (!m_library.unlock(name, answer)) {
-            Prompts::showError(QStringLiteral("错误"), QStringLiteral("访问密码不正确,不能删除该相册!"));
+            Prompts::showError(tr("错误"), tr("访问密码不正确,不能删除该相册!"));
             return;
         }
     }
-    if (Prompts::askYesNo(QStringLiteral("提示"),
-                          QStringLiteral("您确定要删除： ") + node.data().toString() + QStringLiteral("  这个相册吗?"))
-        == IdNo)
+    if (Prompts::askYesNo(tr("提示"), tr("您确定要删除： %1  这个相册吗?").arg(node.data().toString())) == IdNo)
         return;
     // The selection goes to the next album, or to the root after the last,
     // before the album's node goes.
@@ -58,7 +55,7 @@ void MainWindow::deleteSelectedAlbum()
     m_tree->selectByCode(AlbumTreeView::selectionAfterRemoving(node));
     if (!m_library.deleteAlbum(name)) {
         m_tree->selectByCode(album);
-        Prompts::showError(QStringLiteral("错误"), QStringLiteral("删除相册时出错!"));
+        Prompts::showError(tr("错误"), tr("删除相册时出错!"));
     }
 }
 

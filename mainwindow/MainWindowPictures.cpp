@@ -45,12 +45,12 @@ void MainWindow::showFirstSteps()
     // The model holds every album (only their pictures wait to be read).
     const bool empty = m_storeOpened && m_model->rowCount(m_model->index(0, 0)) == 0;
     m_viewer->setHint(!empty ? QString()
-                             : QStringLiteral("欢迎使用 Quilbo 2009!\n\n"
-                                              "第一步:点击“功能”菜单中的“新建相册”,给相册起个名字。\n"
-                                              "第二步:点击“功能”菜单中的“导入图片”或“导入文件夹...”,把图片放进相册。\n"
-                                              "然后在左边的相册列表中点击图片,它就会显示在这里。\n\n"
-                                              "导入的图片原样保存在这一个相册库文件中:\n%1\n"
-                                              "请经常用“功能”菜单中的“备份相册库”备份它。")
+                             : tr("欢迎使用 Quilbo 2009!\n\n"
+                                  "第一步:点击“功能”菜单中的“新建相册”,给相册起个名字。\n"
+                                  "第二步:点击“功能”菜单中的“导入图片”或“导入文件夹...”,把图片放进相册。\n"
+                                  "然后在左边的相册列表中点击图片,它就会显示在这里。\n\n"
+                                  "导入的图片原样保存在这一个相册库文件中:\n%1\n"
+                                  "请经常用“功能”菜单中的“备份相册库”备份它。")
                                    .arg(QDir::toNativeSeparators(m_library.storePath())));
 }
 
@@ -182,7 +182,7 @@ void MainWindow::showDetails()
     // it holds.
     const QModelIndex album = m_albumGrid->album();
     m_pictureDetails->setText(m_viewerStack->currentWidget() == m_albumGrid && album.isValid()
-                                  ? QStringLiteral("%1    %2 张图片").arg(album.data().toString()).arg(m_model->rowCount(album))
+                                  ? tr("%1    %2 张图片").arg(album.data().toString()).arg(m_model->rowCount(album))
                                   : m_viewer->shownDetails());
 }
 
@@ -239,13 +239,12 @@ bool MainWindow::openAlbum(const QString &album)
 {
     if (!m_library.albumHasPassword(album) || m_library.isUnlocked(album))
         return true;
-    const QString answer =
-        trimText(Prompts::askPassword(QStringLiteral("密码认证"), QStringLiteral("相册已被密码保护!      ")));
+    const QString answer = trimText(Prompts::askPassword(tr("密码认证"), tr("相册已被密码保护!      ")));
     if (answer.isEmpty())
         return false;
     if (m_library.unlock(album, answer))
         return true;
-    Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("密码错误,拒绝访问该相册!"));
+    Prompts::showInfo(tr("提示"), tr("密码错误,拒绝访问该相册!"));
     return false;
 }
 
@@ -300,7 +299,7 @@ void MainWindow::savePictureAs()
     const QString suffix = QFileInfo(file).suffix();
     const QString base = file.chopped(int(suffix.size()) + 1);
     if (!m_library.savePictureFile(&picture, base, suffix))
-        Prompts::showError(QStringLiteral("错误"), QStringLiteral("图片另存为失败!,请检查磁盘是否已满!"));
+        Prompts::showError(tr("错误"), tr("图片另存为失败!,请检查磁盘是否已满!"));
 }
 
 // ---------------------------------------------------------------- rename, delete, print
@@ -312,7 +311,7 @@ void MainWindow::renameSelectedPicture()
     if (node.isValid())
         m_tree->beginRename(node);
     else
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择一张图片"));
+        Prompts::showInfo(tr("提示"), tr("请选择一张图片"));
 }
 
 void MainWindow::deleteSelectedPicture()
@@ -320,12 +319,12 @@ void MainWindow::deleteSelectedPicture()
     m_viewer->leaveZoom();
     const QModelIndex node = commandPictureNode();
     if (!node.isValid()) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("请选择图片!"));
+        Prompts::showInfo(tr("提示"), tr("请选择图片!"));
         return;
     }
     const QString album = m_model->albumOf(node);
     const QString name = trimText(node.data().toString());
-    if (Prompts::askYesNo(QStringLiteral("提示"), QStringLiteral("确定要删除该图片吗?")) == IdNo)
+    if (Prompts::askYesNo(tr("提示"), tr("确定要删除该图片吗?")) == IdNo)
         return;
     // The selection goes to the next picture, or to the album after the
     // last, before the picture's node goes.
@@ -334,7 +333,7 @@ void MainWindow::deleteSelectedPicture()
     m_tree->selectByCode(AlbumTreeView::selectionAfterRemoving(node));
     if (!m_library.deletePicture(album, name)) {
         m_tree->selectByCode(picture);
-        Prompts::showError(QStringLiteral("错误"), QStringLiteral("删除指定图片失败!"));
+        Prompts::showError(tr("错误"), tr("删除指定图片失败!"));
         return;
     }
     // An album left empty closes.
@@ -350,15 +349,14 @@ void MainWindow::printPicture()
         return;
     QPrinter printer(QPrinter::HighResolution);
     if (!printer.isValid()) {
-        Prompts::showInfo(QStringLiteral("提示"),
-                          QStringLiteral("当前版本不支持图片的打印功能,请及时关注本软件的最新版本!"));
+        Prompts::showInfo(tr("提示"), tr("当前版本不支持图片的打印功能,请及时关注本软件的最新版本!"));
         return;
     }
     // The preview first; its print button leads to the print dialog, which
     // offers a PDF file where no printer is installed.
     QPrintPreviewDialog preview(&printer, this);
     preview.setObjectName(QStringLiteral("printPreview"));
-    preview.setWindowTitle(QStringLiteral("打印预览"));
+    preview.setWindowTitle(tr("打印预览"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, m_viewer,
             [this](QPrinter *target) { Application::guard([&] { m_viewer->printTo(target); }); });
     preview.exec();
@@ -375,7 +373,7 @@ void MainWindow::setWallpaper(int style, int tile)
     const bool fromProtectedAlbum = m_library.albumHasPassword(m_viewer->shownPicture().album);
     const QString problem = Wallpaper::set(&picture, style, tile, fromProtectedAlbum);
     if (!problem.isEmpty())
-        Prompts::showWarning(QStringLiteral("警告"), problem);
+        Prompts::showWarning(tr("警告"), problem);
 }
 
 void MainWindow::setWallpaperCentred() { setWallpaper(0, 0); }

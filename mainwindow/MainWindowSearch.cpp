@@ -10,14 +10,15 @@
 #include "Prompts.h"
 #include "TextRules.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLineEdit>
 #include <QToolButton>
 
 namespace {
 
-const QString kPlaceholder = QStringLiteral("<选择相册>");
-const QString kKeyword = QStringLiteral("关键词");
+QString placeholder() { return QCoreApplication::translate("MainWindow", "<选择相册>"); }
+QString keywordHint() { return QCoreApplication::translate("MainWindow", "关键词"); }
 
 } // namespace
 
@@ -29,7 +30,7 @@ void MainWindow::createSearchBar()
     m_searchAlbumChooser = new AlbumChooser(m_searchBar);
     m_searchAlbumChooser->setObjectName(QStringLiteral("searchAlbumChooser"));
     m_searchAlbumChooser->setGeometry(22, 0, 120, 18);
-    m_searchAlbumChooser->fill(kPlaceholder, {});
+    m_searchAlbumChooser->fill(placeholder(), {});
     QPalette grey = m_searchAlbumChooser->palette();
     grey.setColor(QPalette::ButtonText, Qt::gray);
     grey.setColor(QPalette::Text, Qt::gray);
@@ -41,7 +42,7 @@ void MainWindow::createSearchBar()
     searchButton->setGeometry(288 - 20, 0, 20, 18);
     searchButton->setIcon(QIcon(Artwork::render(QStringLiteral("glyphs/search.svg"), QSize(16, 16))));
     connect(searchButton, &QToolButton::clicked, this, [this] { Application::guard([this] { searchPicture(); }); });
-    m_searchNameEdit = new QLineEdit(kKeyword, m_searchBar);
+    m_searchNameEdit = new QLineEdit(keywordHint(), m_searchBar);
     m_searchNameEdit->setObjectName(QStringLiteral("searchNameEdit"));
     m_searchNameEdit->setGeometry(288 - 20 - 121, 0, 121, 17);
     QPalette silver = m_searchNameEdit->palette();
@@ -56,17 +57,14 @@ void MainWindow::placeSearchBar()
     m_searchBar->move(m_searchPanel->width() - m_searchBar->width() - 5, m_searchBar->y());
 }
 
-void MainWindow::refillSearchAlbums()
-{
-    refillAlbumChooser(m_library, m_searchAlbumChooser, kPlaceholder);
-}
+void MainWindow::refillSearchAlbums() { refillAlbumChooser(m_library, m_searchAlbumChooser, placeholder()); }
 
 void MainWindow::searchPicture()
 {
     const QString album = trimText(m_searchAlbumChooser->currentText());
     const QString keyword = trimText(m_searchNameEdit->text());
-    if (album.isEmpty() || album == kPlaceholder || keyword == kKeyword || m_searchNameEdit->text().isEmpty()) {
-        Prompts::showInfo(QStringLiteral("提示"), QStringLiteral("搜索条件不足!"));
+    if (album.isEmpty() || album == placeholder() || keyword == keywordHint() || m_searchNameEdit->text().isEmpty()) {
+        Prompts::showInfo(tr("提示"), tr("搜索条件不足!"));
         return;
     }
     // A protected album's pictures are shown only for its password, as in

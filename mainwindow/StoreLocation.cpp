@@ -1,4 +1,5 @@
 #include "StoreLocation.h"
+#include <QCoreApplication>
 
 #include "AlbumLibrary.h"
 
@@ -54,7 +55,7 @@ Choice choose(const QString &option, const QString &programFolder)
     // The user's first start: what the installer did on other systems.
     const QString folder = QFileInfo(choice.path).absolutePath();
     if (!QDir().mkpath(folder)) {
-        choice.error = QStringLiteral("无法建立文件夹 %1").arg(folder);
+        choice.error = QCoreApplication::translate("StoreLocation", "无法建立文件夹 %1").arg(folder);
         return choice;
     }
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

@@ -1,4 +1,5 @@
 #include "AlbumCipher.h"
+#include <QCoreApplication>
 
 #include "TextRules.h"
 
@@ -81,14 +82,20 @@ bool derive(DerivedKey *out, const QByteArray &folded, const QByteArray &salt, q
 
 void useLeastCostForTests(bool least) { leastCostForTests = least; }
 
-CipherError lockedAlbum() { return CipherError("该相册已设置访问密码,请先输入密码!"); }
+CipherError lockedAlbum()
+{
+    return CipherError(QCoreApplication::translate("AlbumCipher", "该相册已设置访问密码,请先输入密码!").toStdString());
+}
 
-CipherError damagedPicture() { return CipherError("相片数据已损坏或被改动,无法读取!"); }
+CipherError damagedPicture()
+{
+    return CipherError(QCoreApplication::translate("AlbumCipher", "相片数据已损坏或被改动,无法读取!").toStdString());
+}
 
 CipherError damagedAlbum(const QString &album)
 {
-    return CipherError(QStringLiteral("相册“%1”的密码数据已损坏或被改动,无法打开该相册!\n"
-                                      "为保护您的图片,程序不会向该相册写入任何内容。")
+    return CipherError(QCoreApplication::translate("AlbumCipher", "相册“%1”的密码数据已损坏或被改动,无法打开该相册!\n"
+                                                                  "为保护您的图片,程序不会向该相册写入任何内容。")
                            .arg(album)
                            .toStdString());
 }

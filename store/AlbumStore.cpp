@@ -1,4 +1,5 @@
 #include "AlbumStore.h"
+#include <QCoreApplication>
 
 #include "FileWriting.h"
 #include "StorePages.h"
@@ -273,15 +274,17 @@ QString AlbumStore::openFailureMessage() const
     case OpenFailure::None:
         return QString();
     case OpenFailure::Missing:
-        return QStringLiteral("找不到相册库文件!");
+        return QCoreApplication::translate("AlbumStore", "找不到相册库文件!");
     case OpenFailure::NotAStore:
-        return QStringLiteral("文件 %1 不是相册库文件,无法打开!").arg(QDir::toNativeSeparators(m_path));
+        return QCoreApplication::translate("AlbumStore", "文件 %1 不是相册库文件,无法打开!")
+            .arg(QDir::toNativeSeparators(m_path));
     case OpenFailure::Unreadable:
-        return QStringLiteral("无法读取相册库文件 %1:\n%2").arg(QDir::toNativeSeparators(m_path), m_openError);
+        return QCoreApplication::translate("AlbumStore", "无法读取相册库文件 %1:\n%2")
+            .arg(QDir::toNativeSeparators(m_path), m_openError);
     case OpenFailure::InUse:
-        return QStringLiteral("相册库正在被另一个 Quilbo 2009 程序使用,请先关闭它!");
+        return QCoreApplication::translate("AlbumStore", "相册库正在被另一个 Quilbo 2009 程序使用,请先关闭它!");
     case OpenFailure::Damaged:
-        return QStringLiteral("相册库已损坏,无法打开,请用备份恢复相册库!");
+        return QCoreApplication::translate("AlbumStore", "相册库已损坏,无法打开,请用备份恢复相册库!");
     }
     return QString();
 }

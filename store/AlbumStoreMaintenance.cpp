@@ -2,6 +2,7 @@
 // store in one atomic rename, and backup copies that never replace a file.
 
 #include "AlbumStore.h"
+#include <QCoreApplication>
 #include "FileReading.h"
 #include "FileWriting.h"
 #include "StoreSchema.h"
@@ -293,7 +294,9 @@ bool AlbumStore::compactIntoCopy(const QString &storePath)
         removeWorkingFile(working);
     if (!openConnection()) {
         closeStore();
-        throw SqlError(14, "相册库压缩后无法重新打开: " + storePath.toStdString());
+        throw SqlError(14, QCoreApplication::translate("AlbumStoreMaintenance", "相册库压缩后无法重新打开: %1")
+                               .arg(storePath)
+                               .toStdString());
     }
     return replaced;
 }

@@ -25,6 +25,10 @@ dpkg-deb -x "$deb" "$work/root"
 # The old-store reader lies outside the PATH, where the program looks for it.
 [ -x "$work/root/usr/lib/quilbo2009/quilbo-legacy-reader" ] || fail "the package holds no usr/lib/quilbo2009/quilbo-legacy-reader"
 [ ! -e "$work/root/usr/bin/quilbo-legacy-reader" ] || fail "the old-store reader is on the PATH"
+# The guide the program shows, with its screenshots, in both languages.
+for f in guide.md guide.en.md images/album-grid.png images/en/album-grid.png; do
+  [ -f "$work/root/usr/share/quilbo2009/guide/$f" ] || fail "the package holds no usr/share/quilbo2009/guide/$f"
+done
 
 home="$work/home"
 mkdir -p "$home"

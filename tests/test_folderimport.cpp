@@ -164,12 +164,11 @@ private slots:
         QCOMPARE(store.hashAlbumPictures(1, [](int done, int) { return done == 0; }), 32);
         QCOMPARE(hashRows(store), 32);
         QList<int> told;
-        const PictureImport::Summary none =
-            PictureImport::run(store, 1, {}, [&](int done, int total, const QString &file) {
-                if (file.isEmpty())
-                    told.append(total);
-                return true;
-            });
+        const PictureImport::Summary none = PictureImport::run(store, 1, {}, [&](int, int total, const QString &file) {
+            if (file.isEmpty())
+                told.append(total);
+            return true;
+        });
         QCOMPARE(told, QList<int>{9});
         QCOMPARE(hashRows(store), 41);
         QVERIFY(none.complete());

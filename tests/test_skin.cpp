@@ -4,6 +4,7 @@
 #include "AlbumChooser.h"
 #include "Application.h"
 #include "Artwork.h"
+#include "Language.h"
 #include "AlbumLibrary.h"
 #include "NewAlbumDialog.h"
 
@@ -114,7 +115,7 @@ private slots:
 
     void qtsOwnTextsAreChinese()
     {
-        if (!Application::loadQtTranslations())
+        if (!Language::install(QStringLiteral("zh_CN")))
             QSKIP("Qt's Chinese translations (qt6-translations-l10n) are not installed");
         QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
         QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("取消"));

@@ -194,20 +194,46 @@ private slots:
     void helpAndVersion_data()
     {
         QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("printed");
-        QTest::newRow("--help") << "--help" << "--store <文件>";
-        QTest::newRow("-h") << "-h" << "Usage: quilbo [options] [图片...]";
-        QTest::newRow("--version") << "--version" << "Quilbo 2009 " QUILBO_VERSION_TEXT;
+        // In the user's language: English for English, else Chinese.
+        QTest::newRow("--help") << "--help"
+                                << ""
+                                << "--store <文件>";
+        QTest::newRow("-h") << "-h"
+                            << ""
+                            << "用法: quilbo [选项] [图片...]";
+        QTest::newRow("-h zh_CN") << "-h"
+                                  << "zh_CN"
+                                  << "选项:\n  -h, --help";
+        QTest::newRow("--help en") << "--help"
+                                   << "en"
+                                   << "Usage: quilbo [options] [pictures...]";
+        QTest::newRow("-h en_GB:zh") << "-h"
+                                     << "en_GB:zh_CN"
+                                     << "  --store <file>";
+        QTest::newRow("-h de:en") << "-h"
+                                  << "de:en"
+                                  << "Options:\n  -h, --help  ";
+        QTest::newRow("--version") << "--version"
+                                   << ""
+                                   << "Quilbo 2009 " QUILBO_VERSION_TEXT;
     }
     void helpAndVersion()
     {
         QFETCH(QString, option);
+        QFETCH(QString, language);
         QFETCH(QString, printed);
         QProcess program;
         // No display at all: the answer comes before any window system.
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        if (!language.isEmpty())
+            env.insert(QStringLiteral("LANGUAGE"), language);
         program.setProcessEnvironment(env);
         program.start(QStringLiteral(QUILBO_PROGRAM), {option});
         QVERIFY(program.waitForFinished());

@@ -8,6 +8,8 @@ packages=(
   # building
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+  # the English texts: Qt's translation tools
+  qt6-tools-dev qt6-l10n-tools
   libsqlcipher-dev libsodium-dev libssl-dev libjpeg62-turbo-dev libturbojpeg0-dev libexif-dev libheif-dev mdbtools-dev libseccomp-dev
   # running: the window system plugins, Qt's own Chinese texts, a CJK font,
   qt6-qpa-plugins qt6-translations-l10n fonts-wqy-microhei

@@ -63,7 +63,7 @@ int PictureLoader::start(std::function<QImage(const std::atomic_bool *stop)> dec
         } catch (const JpegCodec::JpegError &e) {
             error = QString::fromUtf8(e.what());
         } catch (const std::bad_alloc &) {
-            error = QStringLiteral("内存不足,无法显示图片");
+            error = tr("内存不足,无法显示图片");
         }
         if (stop->load())
             return;

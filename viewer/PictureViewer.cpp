@@ -265,12 +265,12 @@ QString PictureViewer::shownDetails() const
     if (m_shown.picture.isNull())
         return QString();
     const QSize size = wholeSize();
-    QStringList parts = {m_shown.picture.name, QStringLiteral("%1 × %2 像素").arg(size.width()).arg(size.height())};
+    QStringList parts = {m_shown.picture.name, tr("%1 × %2 像素").arg(size.width()).arg(size.height())};
     if (!m_shown.data.isEmpty()) {
         parts.append(QLocale::system().formattedDataSize(m_shown.data.size(), 1, QLocale::DataSizeTraditionalFormat));
         const PhotoFacts facts = photoFacts(m_shown.data);
         if (!facts.taken.isEmpty())
-            parts.append(QStringLiteral("拍摄于 ") + facts.taken);
+            parts.append(tr("拍摄于 %1").arg(facts.taken));
         if (!facts.camera.isEmpty())
             parts.append(facts.camera);
     }
