@@ -46,7 +46,7 @@ public:
     struct Options
     {
         QString reader;  // empty: readerPath()
-        int timeoutMs;   // 0: DefaultTimeoutMs
+        int timeoutMs = 0; // 0: DefaultTimeoutMs
     };
 
     static Summary run(AlbumStore &store, const QString &file, const Progress &progress = Progress(),
