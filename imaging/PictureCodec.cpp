@@ -234,11 +234,17 @@ QImage decode(const StreamedBytes &data, const DecodeOptions &options)
     return PictureCodec::decode(whole, options);
 }
 
+bool decodesParts(const QByteArray &data) { return isJpeg(data) || otherFormat(data).isEmpty(); }
+
 QImage decodePart(const QByteArray &data, const QRect &part, int eighths, const DecodeOptions &options)
 {
-    if (isJpeg(data) || otherFormat(data).isEmpty())
+    if (decodesParts(data))
         return JpegCodec::decodePart(data, part, eighths, options);
-    const QImage whole = decodeOther(data, options);
+    return partOf(decodeOther(data, options), part, eighths);
+}
+
+QImage partOf(const QImage &whole, const QRect &part, int eighths)
+{
     const QRect inside = part.intersected(whole.rect());
     if (inside.isEmpty())
         return QImage();

@@ -42,5 +42,11 @@ QImage decode(const StreamedBytes &data, const DecodeOptions &options = DecodeOp
 // The part of the upright picture at eighths/8 of its size; see
 // JpegCodec::decodePart (the other formats decode whole, then cut).
 QImage decodePart(const QByteArray &data, const QRect &part, int eighths, const DecodeOptions &options = DecodeOptions());
+// Whether decodePart decodes only the part (JPEG), rather than the whole
+// picture each time.
+bool decodesParts(const QByteArray &data);
+// The part of a whole decoded picture at eighths/8 of its size, as
+// decodePart gives it.
+QImage partOf(const QImage &whole, const QRect &part, int eighths);
 
 } // namespace PictureCodec

@@ -6,6 +6,7 @@
 #include "Modal.h"
 #include "FormFixture.h"
 #include "JpegCodec.h"
+#include "PictureCodec.h"
 #include "JpegFixtures.h"
 #include "MainWindow.h"
 #include "AlbumStore.h"
@@ -13,6 +14,7 @@
 #include "TestStore.h"
 
 #include <QToolButton>
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPrinter>
@@ -473,18 +475,36 @@ private slots:
 
     // Zoomed past what a whole decode may hold (a few megapixels), only the
     // part on screen is decoded, sharp, and again wherever a scroll takes
-    // the view; memory holds no full-size picture.
+    // the view; memory holds no full-size picture of a JPEG. A PNG has no
+    // partial decode: it is decoded whole once, the parts cut from it, and
+    // let go with the parts.
+    void zoomedFarInDecodesOnlyThePartOnScreen_data()
+    {
+        QTest::addColumn<QByteArray>("format");
+        QTest::newRow("JPEG") << QByteArray("jpg");
+        QTest::newRow("PNG") << QByteArray("png");
+    }
     void zoomedFarInDecodesOnlyThePartOnScreen()
     {
+        QFETCH(QByteArray, format);
+        const bool jpeg = format == "jpg";
         const QSize whole(4000, 3000);
         // Blocks of 4 pixels: drawn from a decode any smaller, they blur.
         QImage blocks(whole, QImage::Format_RGB32);
         for (int y = 0; y < whole.height(); ++y)
             for (int x = 0; x < whole.width(); ++x)
                 blocks.setPixel(x, y, qRgb(x / 4 * 37 % 256, y / 4 * 53 % 256, (x / 4 + y / 4) % 2 * 255));
-        addPicture(QStringLiteral("huge"), JpegFixtures::make(blocks, Kind::Baseline));
+        QByteArray bytes;
+        if (jpeg) {
+            bytes = JpegFixtures::make(blocks, Kind::Baseline);
+        } else {
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QVERIFY(blocks.save(&buffer, "PNG"));
+        }
+        addPicture(QStringLiteral("huge"), bytes);
         select(QStringLiteral("huge"));
-        const QImage full = JpegCodec::decode(TestStore::readFile(m_lastFile));
+        const QImage full = PictureCodec::decode(TestStore::readFile(m_lastFile));
         const qint64 viewerArea = qint64(FormFixture::viewer(*m_form)->width()) * FormFixture::viewer(*m_form)->height();
         while (FormFixture::view(*m_form)->width() < whole.width()) {
             FormFixture::viewer(*m_form)->zoomIn();
@@ -515,6 +535,7 @@ private slots:
         };
         QTRY_VERIFY(!FormFixture::view(*m_form)->detail().isNull());
         checkDetail();
+        QCOMPARE(FormFixture::viewer(*m_form)->keepsWholePictureForDetail(), !jpeg);
         // Scrolled to the far corner: that corner is decoded.
         for (int i = 0; i < 80; ++i) {
             wheel(-120);
@@ -522,9 +543,12 @@ private slots:
         }
         QTRY_COMPARE(FormFixture::view(*m_form)->detailPart().bottomRight(), QPoint(whole.width() - 1, whole.height() - 1));
         checkDetail();
-        // Back to fitted: the part is let go.
+        QCOMPARE(FormFixture::viewer(*m_form)->keepsWholePictureForDetail(), !jpeg);
+        // Back to fitted: the part is let go, and the whole picture kept
+        // for parts with it.
         FormFixture::viewer(*m_form)->showActualSize();
         QVERIFY(FormFixture::view(*m_form)->detail().isNull());
+        QVERIFY(!FormFixture::viewer(*m_form)->keepsWholePictureForDetail());
     }
 
     void neighboursAreDecodedAheadAndNeverStale()

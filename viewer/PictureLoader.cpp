@@ -36,13 +36,59 @@ int PictureLoader::load(std::shared_ptr<const StreamedBytes> data, int scaleDeno
     });
 }
 
+namespace {
+
+// A whole picture this large is decoded again for each part rather than
+// kept beside the one on screen.
+constexpr qsizetype kMaxKeptWholeBytes = 100 << 20;
+
+} // namespace
+
 int PictureLoader::loadPart(const QByteArray &data, const QRect &part, int eighths)
 {
-    return start([data, part, eighths](const std::atomic_bool *stop) {
+    return start([this, data, part, eighths](const std::atomic_bool *stop) {
         JpegCodec::DecodeOptions options;
         options.cancel = stop;
-        return PictureCodec::decodePart(data, part, eighths, options);
+        if (PictureCodec::decodesParts(data))
+            return PictureCodec::decodePart(data, part, eighths, options);
+        QImage whole = keptWhole(data);
+        if (whole.isNull()) {
+            whole = PictureCodec::decode(data, options);
+            keepWhole(data, whole, stop);
+        }
+        return PictureCodec::partOf(whole, part, eighths);
     });
+}
+
+QImage PictureLoader::keptWhole(const QByteArray &bytes) const
+{
+    QMutexLocker lock(&m_wholeMutex);
+    // The bytes themselves are compared: a picture's bytes may be read
+    // again into another buffer, and another picture's may come to lie
+    // where these were.
+    return m_whole.bytes == bytes ? m_whole.image : QImage();
+}
+
+void PictureLoader::keepWhole(const QByteArray &bytes, const QImage &image, const std::atomic_bool *stop)
+{
+    QMutexLocker lock(&m_wholeMutex);
+    m_whole = WholePicture();
+    // A request stopped before this (the picture's album locked, another
+    // picture shown) keeps nothing: the stop comes before forgetWhole().
+    if (!stop->load() && image.sizeInBytes() <= kMaxKeptWholeBytes)
+        m_whole = {QByteArray(bytes.constData(), bytes.size()), image};
+}
+
+void PictureLoader::forgetWhole()
+{
+    QMutexLocker lock(&m_wholeMutex);
+    m_whole = WholePicture();
+}
+
+bool PictureLoader::holdsWholePicture() const
+{
+    QMutexLocker lock(&m_wholeMutex);
+    return !m_whole.image.isNull();
 }
 
 int PictureLoader::start(std::function<QImage(const std::atomic_bool *stop)> decode)

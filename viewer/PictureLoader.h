@@ -4,6 +4,7 @@
 // once however long the earlier picture would have taken.
 
 #include <QImage>
+#include <QMutex>
 #include <QObject>
 #include <QThreadPool>
 
@@ -30,8 +31,14 @@ public:
     // The same for bytes still arriving: decoded as they come in.
     int load(std::shared_ptr<const StreamedBytes> data, int scaleDenominator = 1);
     // Starts decoding a part of the picture at eighths/8 of its size (see
-    // JpegCodec::decodePart).
+    // JpegCodec::decodePart). A picture of a format without partial decodes
+    // is decoded whole for its first part, and kept for the parts after it
+    // (a zoom or a scroll asks for one after another) until forgetWhole()
+    // or a part of another picture.
     int loadPart(const QByteArray &data, const QRect &part, int eighths);
+    // Drops the whole picture kept for parts.
+    void forgetWhole();
+    bool holdsWholePicture() const;
     // Stops the request under way; it reports nothing.
     void cancel();
     // True while the latest request has not reported.
@@ -45,6 +52,18 @@ signals:
 private:
     int start(std::function<QImage(const std::atomic_bool *stop)> decode);
     void report(int request, const QImage &picture, const QString &error);
+
+    // The whole picture kept for parts, with the bytes it was decoded from;
+    // set and read on the loader's threads.
+    struct WholePicture
+    {
+        QByteArray bytes;
+        QImage image;
+    };
+    QImage keptWhole(const QByteArray &bytes) const;
+    void keepWhole(const QByteArray &bytes, const QImage &image, const std::atomic_bool *stop);
+    mutable QMutex m_wholeMutex;
+    WholePicture m_whole;
 
     QThreadPool m_pool;
     std::shared_ptr<std::atomic_bool> m_cancel;

@@ -224,6 +224,8 @@ void PictureViewer::decodeAhead(const QList<int> &pictureIds)
 
 void PictureViewer::forgetDecodedPictures() { m_prefetch->clear(); }
 
+bool PictureViewer::keepsWholePictureForDetail() const { return m_detailLoader->holdsWholePicture(); }
+
 void PictureViewer::dropPicturesOf(const QString &album)
 {
     forgetDecodedPictures();
@@ -452,6 +454,7 @@ void PictureViewer::updateDetail()
 void PictureViewer::dropDetail()
 {
     m_detailLoader->cancel();
+    m_detailLoader->forgetWhole();
     m_detailPart = QRect();
     m_detailEighths = 0;
     m_view->clearDetail();

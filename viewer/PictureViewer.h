@@ -76,6 +76,9 @@ public:
     // Drops every picture decoded ahead: one may no longer be what the store
     // holds.
     void forgetDecodedPictures();
+    // Whether the whole picture of a format without partial decodes is kept
+    // for the parts of a deep zoom.
+    bool keepsWholePictureForDetail() const;
     // Drops everything decoded or read of an album's pictures: the album
     // was closed.
     void dropPicturesOf(const QString &album);
