@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <future>
 
 namespace PictureImport {
 
@@ -80,11 +81,38 @@ QStringList collectFiles(const QStringList &paths, QList<LeftOut> *leftOut)
     return ordered;
 }
 
+namespace {
+
+// A file read in full and hashed as the album compares its pictures.
+struct ReadFile
+{
+    QByteArray bytes;
+    QByteArray hash;
+    QString error;
+};
+
+ReadFile readAndHash(const QString &file, const std::function<QByteArray(const QByteArray &)> &hash)
+{
+    ReadFile read;
+    QFile f(file);
+    if (f.open(QIODevice::ReadOnly))
+        read.bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        read.error = f.errorString();
+        read.bytes.clear();
+        return read;
+    }
+    read.hash = hash(read.bytes);
+    return read;
+}
+
+} // namespace
+
 Summary run(AlbumStore &store, int albumId, const QStringList &files, const Progress &progress)
 {
     Summary summary;
     // A protected album's pictures go in only with its key open.
-    store.contentHash(albumId, QByteArray());
+    const std::function<QByteArray(const QByteArray &)> hash = store.contentHasher(albumId);
     // The album's pictures stored before hashes were kept get theirs first
     // (told with no file).
     store.hashAlbumPictures(albumId, [&](int done, int total) {
@@ -100,30 +128,34 @@ Summary run(AlbumStore &store, int albumId, const QStringList &files, const Prog
         for (const QString &name : std::as_const(names))
             taken.take(name);
     }
+    // The next file is read and hashed on another thread while this one is
+    // stored: the two take about as long on a machine of two processors.
+    std::future<ReadFile> next;
+    if (!files.isEmpty())
+        next = std::async(std::launch::async, readAndHash, files.first(), hash);
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString &file = files.at(i);
         if (progress && !progress(int(i), int(files.size()), file)) {
             summary.cancelled = true;
             break;
         }
-        QFile f(file);
-        QByteArray bytes;
-        if (f.open(QIODevice::ReadOnly))
-            bytes = f.readAll();
-        if (f.error() != QFileDevice::NoError) {
+        const ReadFile read = next.get();
+        if (i + 1 < files.size())
+            next = std::async(std::launch::async, readAndHash, files.at(i + 1), hash);
+        if (!read.error.isEmpty()) {
             summary.leftOut.append(
-                {file, QCoreApplication::translate("PictureImport", "无法读取该文件 (%1)").arg(f.errorString())});
+                {file, QCoreApplication::translate("PictureImport", "无法读取该文件 (%1)").arg(read.error)});
             continue;
         }
-        const QByteArray hash = store.contentHash(albumId, bytes);
-        if (!bytes.isEmpty() && store.albumHoldsHash(albumId, hash)) {
+        const QByteArray &bytes = read.bytes;
+        if (!bytes.isEmpty() && store.albumHoldsHash(albumId, read.hash)) {
             ++summary.duplicates;
             continue;
         }
         const QString wanted = AlbumStore::pictureNameOf(file);
         const QString name = isSafeName(wanted) ? taken.unique(wanted) : wanted;
         AlbumStore::PictureFailure failure;
-        if (!store.addPictureData(albumId, name, AlbumStore::pictureExtensionOf(file), bytes, &failure, hash)) {
+        if (!store.addPictureData(albumId, name, AlbumStore::pictureExtensionOf(file), bytes, &failure, read.hash)) {
             summary.leftOut.append({file, AlbumLibrary::pictureFailureCause(failure)});
             // Nothing more can be stored.
             if (failure.kind == AlbumStore::PictureFailure::Damaged || failure.kind == AlbumStore::PictureFailure::Store) {

@@ -175,6 +175,10 @@ public:
     // The hash the album's pictures are compared by. Throws lockedAlbum
     // when the album is protected and its key is not open.
     QByteArray contentHash(int albumId, const QByteArray &bytes);
+    // The same as a function of the bytes alone, for another thread (a
+    // protected album's key goes with it as a copy). Throws lockedAlbum
+    // as contentHash does.
+    std::function<QByteArray(const QByteArray &bytes)> contentHasher(int albumId);
     // Whether a picture of the album has that hash. Passes store errors on.
     bool albumHoldsHash(int albumId, const QByteArray &hash);
     // Computes and keeps the hashes the album's pictures lack (pictures

@@ -44,6 +44,16 @@ QByteArray AlbumStore::contentHash(int albumId, const QByteArray &bytes)
     return hashWith(key, bytes);
 }
 
+std::function<QByteArray(const QByteArray &)> AlbumStore::contentHasher(int albumId)
+{
+    const AlbumCipher::Key *key = openKey(albumId);
+    if (!key && albumIsKeyed(albumId))
+        throw AlbumCipher::lockedAlbum();
+    std::shared_ptr<const AlbumCipher::Key> copy =
+        key ? std::make_shared<const AlbumCipher::Key>(key->copy()) : nullptr;
+    return [copy](const QByteArray &bytes) { return hashWith(copy.get(), bytes); };
+}
+
 bool AlbumStore::albumHoldsHash(int albumId, const QByteArray &hash)
 {
     if (!hasHashTable())
