@@ -130,7 +130,9 @@ int importPicturesFromTerminal(const QString &storePath, const QString &album, c
                     std::fflush(stderr);
                 }
                 return true;
-            });
+            },
+            // Nothing else here wants the second processor.
+            PictureImport::ReadAhead::OnAnotherThread);
         if (showProgress && !files.isEmpty())
             std::fputs("\r\033[K", stderr);
         summary.leftOut = missing + summary.leftOut;

@@ -108,7 +108,7 @@ ReadFile readAndHash(const QString &file, const std::function<QByteArray(const Q
 
 } // namespace
 
-Summary run(AlbumStore &store, int albumId, const QStringList &files, const Progress &progress)
+Summary run(AlbumStore &store, int albumId, const QStringList &files, const Progress &progress, ReadAhead readAhead)
 {
     Summary summary;
     // A protected album's pictures go in only with its key open.
@@ -128,11 +128,12 @@ Summary run(AlbumStore &store, int albumId, const QStringList &files, const Prog
         for (const QString &name : std::as_const(names))
             taken.take(name);
     }
-    // The next file is read and hashed on another thread while this one is
-    // stored: the two take about as long on a machine of two processors.
+    // Read ahead, the next file is read and hashed while this one is stored:
+    // the two take about as long.
+    const auto launch = readAhead == ReadAhead::OnAnotherThread ? std::launch::async : std::launch::deferred;
     std::future<ReadFile> next;
     if (!files.isEmpty())
-        next = std::async(std::launch::async, readAndHash, files.first(), hash);
+        next = std::async(launch, readAndHash, files.first(), hash);
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString &file = files.at(i);
         if (progress && !progress(int(i), int(files.size()), file)) {
@@ -141,7 +142,7 @@ Summary run(AlbumStore &store, int albumId, const QStringList &files, const Prog
         }
         const ReadFile read = next.get();
         if (i + 1 < files.size())
-            next = std::async(std::launch::async, readAndHash, files.at(i + 1), hash);
+            next = std::async(launch, readAndHash, files.at(i + 1), hash);
         if (!read.error.isEmpty()) {
             summary.leftOut.append(
                 {file, QCoreApplication::translate("PictureImport", "无法读取该文件 (%1)").arg(read.error)});

@@ -54,10 +54,16 @@ QStringList collectFiles(const QStringList &paths, QList<LeftOut> *leftOut);
 // stored before hashes were kept are hashed (read once, the first time).
 using Progress = std::function<bool(int done, int total, const QString &file)>;
 
+// Whether the next file is read and hashed on another thread while one is
+// stored: faster where nothing else wants the second processor (a window
+// makes the thumbnails with it meanwhile, and is slower for the sharing).
+enum class ReadAhead { No, OnAnotherThread };
+
 // Stores the files in the album. The album's pictures stored by an older
 // version are hashed first (read once). Throws AlbumCipher::CipherError when
 // the album is protected and its key is not open; a store error that stops
 // everything is passed on, with every picture before it stored.
-Summary run(AlbumStore &store, int albumId, const QStringList &files, const Progress &progress = Progress());
+Summary run(AlbumStore &store, int albumId, const QStringList &files, const Progress &progress = Progress(),
+            ReadAhead readAhead = ReadAhead::No);
 
 } // namespace PictureImport

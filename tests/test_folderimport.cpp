@@ -130,8 +130,10 @@ private slots:
             files.append(m_f.dir.filePath(QStringLiteral("p%1.jpg").arg(i)));
             QVERIFY(TestStore::writeFile(files.last(), photo(10 + i)));
         }
+        // Read ahead: the file after the last stored is read, not stored.
         const PictureImport::Summary cut =
-            PictureImport::run(store, 1, files, [](int done, int, const QString &) { return done < 3; });
+            PictureImport::run(store, 1, files, [](int done, int, const QString &) { return done < 3; },
+                               PictureImport::ReadAhead::OnAnotherThread);
         QVERIFY(cut.cancelled);
         QCOMPARE(cut.imported, 3);
         QVERIFY(cut.text().contains(QStringLiteral("导入已取消")));
