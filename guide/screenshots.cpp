@@ -100,31 +100,31 @@ int main(int argc, char **argv)
     pause(300);
     saved = save(&window, folder, QStringLiteral("picture.png")) && saved;
 
+    // A dialog shown as a user fills it in, and taken.
+    const auto shoot = [&](QDialog &dialog, const char *name) {
+        if (auto *chooser = dialog.findChild<AlbumChooser *>()) {
+            chooser->fill(QString(), {QStringLiteral("旅行")});
+            chooser->setCurrentIndex(1);
+        }
+        dialog.show();
+        pause(300);
+        saved = save(&dialog, folder, QString::fromLatin1(name)) && saved;
+    };
     {
         NewAlbumDialog dialog(library, &window);
         dialog.nameEdit->setText(QStringLiteral("海边"));
-        dialog.show();
-        pause(300);
-        saved = save(&dialog, folder, QStringLiteral("new-album.png")) && saved;
+        shoot(dialog, "new-album.png");
     }
     {
         FolderImportDialog dialog(library, &window);
-        dialog.albumChooser->fill(QString(), {QStringLiteral("旅行")});
-        dialog.albumChooser->setCurrentIndex(1);
         dialog.folderEdit->setText(QStringLiteral("/media/card/DCIM"));
-        dialog.show();
-        pause(300);
-        saved = save(&dialog, folder, QStringLiteral("folder-import.png")) && saved;
+        shoot(dialog, "folder-import.png");
     }
     {
         SetAlbumPasswordDialog dialog(library, &window);
-        dialog.albumChooser->fill(QString(), {QStringLiteral("旅行")});
-        dialog.albumChooser->setCurrentIndex(1);
         dialog.passwordEdit->setText(QStringLiteral("secret"));
         dialog.confirmEdit->setText(QStringLiteral("secret"));
-        dialog.show();
-        pause(300);
-        saved = save(&dialog, folder, QStringLiteral("set-password.png")) && saved;
+        shoot(dialog, "set-password.png");
     }
     return saved ? 0 : 1;
 }
