@@ -7,6 +7,7 @@
 #include "TextRules.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -78,19 +80,31 @@ void DialogBase::makeRoomForLabels()
 {
     // The controls stand where the Chinese captions need them; a longer
     // translation narrows the entry beside its caption from the left, so
-    // that the right-hand column stays where it is.
+    // that the right-hand column stays where it is. Entries that began at
+    // one edge keep one edge.
     const QList<QLabel *> labels = findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    const QList<QWidget *> children = findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    // Entries and choosers: the captions' own labels, buttons (whose
+    // captions would be cut) and the banner stay where they are.
+    const auto isEntry = [](const QWidget *widget) {
+        return qobject_cast<const QLineEdit *>(widget) || qobject_cast<const QComboBox *>(widget);
+    };
+    QHash<int, int> edgeOf; // entries' left edge, and where they must begin
     for (const QLabel *label : labels) {
         if (label->text().isEmpty() || !label->pixmap().isNull())
             continue;
         const int textRight = label->x() + label->sizeHint().width() + 4;
-        for (QWidget *field : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            if (field == label || qobject_cast<QLabel *>(field) || field->x() <= label->x() || field->x() >= textRight)
+        for (const QWidget *field : children) {
+            if (!isEntry(field) || field->x() <= label->x() || field->x() >= textRight)
                 continue;
-            const bool sameRow = field->y() < label->y() + label->height() && label->y() < field->y() + field->height();
-            if (sameRow && field->width() > textRight - field->x())
-                field->setGeometry(QRect(QPoint(textRight, field->y()), field->geometry().bottomRight()));
+            if (field->y() < label->y() + label->height() && label->y() < field->y() + field->height())
+                edgeOf[field->x()] = std::max(edgeOf.value(field->x(), field->x()), textRight);
         }
+    }
+    for (QWidget *field : children) {
+        const int edge = edgeOf.value(field->x(), field->x());
+        if (edge > field->x() && isEntry(field) && field->width() > edge - field->x())
+            field->setGeometry(QRect(QPoint(edge, field->y()), field->geometry().bottomRight()));
     }
 }
 
