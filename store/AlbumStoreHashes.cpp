@@ -36,13 +36,7 @@ void AlbumStore::writeHash(int pictureId, const QByteArray &hash)
         .exec();
 }
 
-QByteArray AlbumStore::contentHash(int albumId, const QByteArray &bytes)
-{
-    const AlbumCipher::Key *key = openKey(albumId);
-    if (!key && albumIsKeyed(albumId))
-        throw AlbumCipher::lockedAlbum();
-    return hashWith(key, bytes);
-}
+QByteArray AlbumStore::contentHash(int albumId, const QByteArray &bytes) { return contentHasher(albumId)(bytes); }
 
 std::function<QByteArray(const QByteArray &)> AlbumStore::contentHasher(int albumId)
 {
