@@ -4,7 +4,9 @@
 // folder followed by `sync` of the files written (alternated, A B A B ...;
 // target 3 x); and the same folder imported again into the same album,
 // where every picture is recognised as there already, against the first
-// import (target 0.2 x).
+// import (target 0.2 x). First, the folder imported as `quilbo --import`
+// does it, without thumbnails, the next file read and hashed on another
+// thread, against the same without reading ahead (alternated; no target).
 //   bench_folder_import [files, 500] [runs, 3]
 
 #include "AlbumLibrary.h"
@@ -12,6 +14,7 @@
 #include "AlbumThumbnails.h"
 #include "BenchUtil.h"
 #include "JpegCodec.h"
+#include "PictureImport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,8 +32,6 @@ int main(int argc, char **argv)
     AlbumStore store;
     AlbumLibrary library(store);
     Bench::openNewStore(dir, store);
-    AlbumThumbnails thumbnails(library);
-    thumbnails.fillInBackground();
 
     // One 12-megapixel picture with fine noise; the files are copies of it,
     // each made distinct by a trailing tag, in a card's folders of 100.
@@ -48,6 +49,32 @@ int main(int argc, char **argv)
     std::printf("%d files, %.1f MB in all\n", count, double(bytes) / 1e6);
     QProcess::execute(QStringLiteral("sync"), {});
 
+    // As the terminal imports: no thumbnails are made meanwhile.
+    {
+        QList<PictureImport::LeftOut> leftOut;
+        const QStringList files = PictureImport::collectFiles({card}, &leftOut);
+        int album = 0;
+        const auto terminalImport = [&](PictureImport::ReadAhead readAhead) {
+            const QString name = QStringLiteral("terminal%1").arg(++album);
+            store.addAlbum(name, QString());
+            const PictureImport::Summary summary =
+                PictureImport::run(store, store.findAlbumId(name), files, {}, readAhead);
+            if (summary.imported != count)
+                std::printf("import: %s\n", qPrintable(summary.text()));
+        };
+        const auto [ahead, serial] = Bench::alternate(
+            runs, [&] { terminalImport(PictureImport::ReadAhead::OnAnotherThread); },
+            [&] { terminalImport(PictureImport::ReadAhead::No); });
+        Bench::reportRuns("import, reading ahead", ahead, "the same, one file after the other", serial, 0);
+        std::printf("\n");
+        // Gone before the window's import, whose thumbnails would be made
+        // for them too.
+        for (int i = 1; i <= album; ++i)
+            store.deleteAlbum(QStringLiteral("terminal%1").arg(i));
+    }
+
+    AlbumThumbnails thumbnails(library);
+    thumbnails.fillInBackground();
     const auto importInto = [&](const QString &album) {
         QElapsedTimer t;
         t.start();
