@@ -188,14 +188,16 @@ PictureImport::Summary AlbumLibrary::importFiles(const QString &album, const QSt
     // and their thumbnails are made meanwhile.
     QElapsedTimer sinceTold;
     sinceTold.start();
-    PictureImport::Summary summary =
-        PictureImport::run(m_store, albumId, files, [&](int done, int total, const QString &file) {
+    PictureImport::Summary summary = PictureImport::run(
+        m_store, albumId, files,
+        [&](int done, int total, const QString &file) {
             if (done > 0 && sinceTold.elapsed() >= 250) {
                 emit picturesAdded(name);
                 sinceTold.restart();
             }
             return !progress || progress(done, total, file);
-        });
+        },
+        PictureImport::ReadAhead::WithThumbnails);
     summary.leftOut = missing + summary.leftOut;
     return summary;
 }

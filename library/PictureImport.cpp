@@ -4,6 +4,7 @@
 #include "AlbumLibrary.h"
 #include "PhotoFacts.h"
 #include "TextRules.h"
+#include "Thumbnail.h"
 
 #include <QCollator>
 #include <QDirIterator>
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <deque>
 #include <future>
 
 namespace PictureImport {
@@ -83,15 +85,22 @@ QStringList collectFiles(const QStringList &paths, QList<LeftOut> *leftOut)
 
 namespace {
 
-// A file read in full and hashed as the album compares its pictures.
+// A file read in full and hashed as the album compares its pictures, with
+// its thumbnail when one was asked for.
 struct ReadFile
 {
     QByteArray bytes;
     QByteArray hash;
     QString error;
+    QByteArray thumbnail;
 };
 
-ReadFile readAndHash(const QString &file, const std::function<QByteArray(const QByteArray &)> &hash)
+using Hasher = std::function<QByteArray(const QByteArray &)>;
+
+// known, when given, holds the album's hashes: a picture not among them gets
+// its thumbnail made here, from the bytes in hand, rather than read back
+// from the store later.
+ReadFile readAndHash(const QString &file, const Hasher &hash, const QSet<QByteArray> *known)
 {
     ReadFile read;
     QFile f(file);
@@ -103,6 +112,14 @@ ReadFile readAndHash(const QString &file, const std::function<QByteArray(const Q
         return read;
     }
     read.hash = hash(read.bytes);
+    if (known && !read.bytes.isEmpty() && !known->contains(read.hash)) {
+        try {
+            read.thumbnail = Thumbnail::make(read.bytes);
+        } catch (const std::exception &) {
+            // Not a picture the store takes, or one whose thumbnail is tried
+            // again (and told) with the others that have none.
+        }
+    }
     return read;
 }
 
@@ -128,21 +145,46 @@ Summary run(AlbumStore &store, int albumId, const QStringList &files, const Prog
         for (const QString &name : std::as_const(names))
             taken.take(name);
     }
-    // Read ahead, the next file is read and hashed while this one is stored:
-    // the two take about as long.
-    const auto launch = readAhead == ReadAhead::OnAnotherThread ? std::launch::async : std::launch::deferred;
-    std::future<ReadFile> next;
-    if (!files.isEmpty())
-        next = std::async(launch, readAndHash, files.first(), hash);
+    // Read ahead, the next files are read and hashed (and their thumbnails
+    // made) while this one is stored: the processors work side by side.
+    const bool thumbnails = readAhead == ReadAhead::WithThumbnails;
+    const QSet<QByteArray> known = thumbnails ? store.albumHashes(albumId) : QSet<QByteArray>();
+    const auto launch = readAhead == ReadAhead::No ? std::launch::deferred : std::launch::async;
+    // Three pictures in hand besides the one stored, when thumbnails are
+    // made too (each takes longer to prepare than to store), as long as
+    // they are not large together.
+    const qsizetype depth = thumbnails ? 3 : 1;
+    constexpr qint64 aheadBytes = 256 * 1024 * 1024;
+    struct Ahead
+    {
+        std::future<ReadFile> read;
+        qint64 size = 0;
+    };
+    std::deque<Ahead> ahead;
+    qint64 bytesAhead = 0;
+    qsizetype nextToRead = 0;
+    const auto readMore = [&] {
+        while (qsizetype(ahead.size()) < depth && nextToRead < files.size()) {
+            const QString &file = files.at(nextToRead);
+            const qint64 size = QFileInfo(file).size();
+            if (!ahead.empty() && bytesAhead + size > aheadBytes)
+                break;
+            ahead.push_back({std::async(launch, readAndHash, file, hash, thumbnails ? &known : nullptr), size});
+            bytesAhead += size;
+            ++nextToRead;
+        }
+    };
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString &file = files.at(i);
         if (progress && !progress(int(i), int(files.size()), file)) {
             summary.cancelled = true;
             break;
         }
-        const ReadFile read = next.get();
-        if (i + 1 < files.size())
-            next = std::async(launch, readAndHash, files.at(i + 1), hash);
+        readMore();
+        const ReadFile read = ahead.front().read.get();
+        bytesAhead -= ahead.front().size;
+        ahead.pop_front();
+        readMore();
         if (!read.error.isEmpty()) {
             summary.leftOut.append(
                 {file, QCoreApplication::translate("PictureImport", "无法读取该文件 (%1)").arg(read.error)});
@@ -156,7 +198,8 @@ Summary run(AlbumStore &store, int albumId, const QStringList &files, const Prog
         const QString wanted = AlbumStore::pictureNameOf(file);
         const QString name = isSafeName(wanted) ? taken.unique(wanted) : wanted;
         AlbumStore::PictureFailure failure;
-        if (!store.addPictureData(albumId, name, AlbumStore::pictureExtensionOf(file), bytes, &failure, read.hash)) {
+        if (!store.addPictureData(albumId, name, AlbumStore::pictureExtensionOf(file), bytes, &failure, read.hash,
+                                  read.thumbnail)) {
             summary.leftOut.append({file, AlbumLibrary::pictureFailureCause(failure)});
             // Nothing more can be stored.
             if (failure.kind == AlbumStore::PictureFailure::Damaged || failure.kind == AlbumStore::PictureFailure::Store) {

@@ -54,10 +54,11 @@ QStringList collectFiles(const QStringList &paths, QList<LeftOut> *leftOut);
 // stored before hashes were kept are hashed (read once, the first time).
 using Progress = std::function<bool(int done, int total, const QString &file)>;
 
-// Whether the next file is read and hashed on another thread while one is
-// stored: faster where nothing else wants the second processor (a window
-// makes the thumbnails with it meanwhile, and is slower for the sharing).
-enum class ReadAhead { No, OnAnotherThread };
+// Whether the next files are read and hashed on other threads while one is
+// stored, and whether their thumbnails are made there too (from the bytes
+// in hand, kept with each picture in its transaction), as a window wants
+// them: without, a window would read every picture back to make them.
+enum class ReadAhead { No, OnAnotherThread, WithThumbnails };
 
 // Stores the files in the album. The album's pictures stored by an older
 // version are hashed first (read once). Throws AlbumCipher::CipherError when

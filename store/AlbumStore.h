@@ -7,6 +7,7 @@
 #include "Sql.h"
 
 #include <QImage>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -163,9 +164,12 @@ public:
     // a store error; *failure (when given) says which.
     bool addPicture(int albumId, const QString &path, PictureFailure *failure = nullptr);
     // The same for bytes read already, stored under that name and
-    // extension; hash is their contentHash() when the caller has it.
+    // extension; hash is their contentHash() when the caller has it, and
+    // thumbnail (when not empty) is kept with the picture, in the same
+    // transaction.
     bool addPictureData(int albumId, const QString &name, const QString &extension, const QByteArray &bytes,
-                        PictureFailure *failure = nullptr, const QByteArray &hash = QByteArray());
+                        PictureFailure *failure = nullptr, const QByteArray &hash = QByteArray(),
+                        const QByteArray &thumbnail = QByteArray());
 
     // ---- content hashes: one of each picture's bytes as imported, kept
     // beside it, so that a picture imported again is recognised without
@@ -181,6 +185,8 @@ public:
     std::function<QByteArray(const QByteArray &bytes)> contentHasher(int albumId);
     // Whether a picture of the album has that hash. Passes store errors on.
     bool albumHoldsHash(int albumId, const QByteArray &hash);
+    // Every hash the album's pictures have, read at once.
+    QSet<QByteArray> albumHashes(int albumId);
     // Computes and keeps the hashes the album's pictures lack (pictures
     // stored by an older version), reading each of those once, a few dozen
     // to a transaction; returns how many. progress is told how many are
@@ -354,6 +360,9 @@ private:
     // Keeps the picture's hash in place of any it had; the caller's
     // transaction.
     void writeHash(int pictureId, const QByteArray &hash);
+    // Keeps the picture's thumbnail, encrypted with its album's key when
+    // given, inside the caller's transaction.
+    void writeThumbnail(int albumId, int pictureId, const AlbumCipher::Key *key, const QByteArray &thumbnail);
     bool hasHashTable() { return hasTable("PicHashTable", m_hashTable); }
     // Whether the store has its table of thumbnails yet (made at the first
     // thumbnail kept), asked once per connection.

@@ -58,6 +58,19 @@ bool AlbumStore::albumHoldsHash(int albumId, const QByteArray &hash)
     return q.next();
 }
 
+QSet<QByteArray> AlbumStore::albumHashes(int albumId)
+{
+    QSet<QByteArray> hashes;
+    if (!hasHashTable())
+        return hashes;
+    SqlStatement q(connection(), QStringLiteral("SELECT h.Hash FROM PicHashTable h JOIN PicInfoTable i "
+                                                "ON i.PicInfoID = h.PicInfoID WHERE i.PicLibID = ?"));
+    q.bind(1, albumId);
+    while (q.next())
+        hashes.insert(q.blob(0));
+    return hashes;
+}
+
 int AlbumStore::hashAlbumPictures(int albumId, const std::function<bool(int done, int total)> &progress)
 {
     const QList<int> lacking = picturesLackingRowIn(albumId, "PicHashTable", hasHashTable());

@@ -159,7 +159,7 @@ bool AlbumStore::addPicture(int albumId, const QString &path, PictureFailure *fa
 }
 
 bool AlbumStore::addPictureData(int albumId, const QString &name, const QString &extension, const QByteArray &bytes,
-                                PictureFailure *failure, const QByteArray &hash)
+                                PictureFailure *failure, const QByteArray &hash, const QByteArray &thumbnail)
 {
     PictureFailure unused;
     PictureFailure &why = failure ? *failure : unused;
@@ -200,6 +200,8 @@ bool AlbumStore::addPictureData(int albumId, const QString &name, const QString 
             return false;
         }
         insertPicture(id, albumId, name, extension, bytes, key, hash);
+        if (!thumbnail.isEmpty())
+            writeThumbnail(albumId, id, key, thumbnail);
         t.commit();
         return true;
     } catch (const SqlError &e) {

@@ -67,10 +67,6 @@ int AlbumStore::storeThumbnails(const QList<std::pair<int, QByteArray>> &thumbna
         return 0;
     checkBeforeWriting();
     SqlTransaction t(connection());
-    if (!hasThumbnailTable()) {
-        StoreSchema::createThumbnailTable(connection());
-        m_thumbnailTable = -1; // asked again, should the transaction not hold
-    }
     int kept = 0;
     for (const auto &[pictureId, thumbnail] : thumbnails) {
         const int albumId = albumOfPicture(pictureId);
@@ -79,15 +75,24 @@ int AlbumStore::storeThumbnails(const QList<std::pair<int, QByteArray>> &thumbna
         const AlbumCipher::Key *key = openKey(albumId);
         if (!key && albumIsKeyed(albumId))
             continue;
-        SqlStatement q(connection(),
-                       QStringLiteral("INSERT OR REPLACE INTO PicThumbTable (PicInfoID, Thumb) VALUES (?, ?)"));
-        q.bind(1, pictureId)
-            .bindBlob(2, key ? AlbumCipher::encrypt(*key, albumId, thumbnailBinding(pictureId), thumbnail) : thumbnail)
-            .exec();
+        writeThumbnail(albumId, pictureId, key, thumbnail);
         ++kept;
     }
     t.commit();
     return kept;
+}
+
+void AlbumStore::writeThumbnail(int albumId, int pictureId, const AlbumCipher::Key *key, const QByteArray &thumbnail)
+{
+    if (!hasThumbnailTable()) {
+        StoreSchema::createThumbnailTable(connection());
+        m_thumbnailTable = -1; // asked again, should the transaction not hold
+    }
+    SqlStatement q(connection(),
+                   QStringLiteral("INSERT OR REPLACE INTO PicThumbTable (PicInfoID, Thumb) VALUES (?, ?)"));
+    q.bind(1, pictureId)
+        .bindBlob(2, key ? AlbumCipher::encrypt(*key, albumId, thumbnailBinding(pictureId), thumbnail) : thumbnail)
+        .exec();
 }
 
 void AlbumStore::recodeThumbnail(int albumId, int pictureId, const AlbumCipher::Key *from, const AlbumCipher::Key *to)

@@ -197,6 +197,47 @@ private slots:
         Q_UNUSED(id);
     }
 
+    // As the window imports: each picture stored with its thumbnail, made
+    // from the bytes read (a protected album's encrypted with its key);
+    // a picture already there, or what is no picture, gets none.
+    void thumbnailsComeWithThePictures_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("open album") << QString();
+        QTest::newRow("protected album") << QStringLiteral("pw");
+    }
+    void thumbnailsComeWithThePictures()
+    {
+        QFETCH(QString, password);
+        AlbumStore &store = *m_f.store;
+        QVERIFY(store.addAlbum(QStringLiteral("card"), password));
+        QVERIFY(store.addPictureData(1, QStringLiteral("there"), QStringLiteral(".jpg"), photo(9)));
+        const QString card = m_f.dir.filePath(QStringLiteral("window"));
+        QVERIFY(QDir().mkpath(card));
+        const QList<std::pair<QString, QByteArray>> files = {
+            {"a.jpg", photo(1)}, {"b.jpg", photo(2)},     {"c.jpg", photo(3)},
+            {"d.jpg", photo(4)}, {"again.jpg", photo(9)}, {"notes.jpg", "just text"},
+        };
+        for (const auto &[name, bytes] : files)
+            QVERIFY(TestStore::writeFile(card + QLatin1Char('/') + name, bytes));
+        const PictureImport::Summary summary = PictureImport::run(
+            store, 1, PictureImport::collectFiles({card}, nullptr), {}, PictureImport::ReadAhead::WithThumbnails);
+        QCOMPARE(summary.imported, 4);
+        QCOMPARE(summary.duplicates, 1);
+        QCOMPARE(summary.leftOut.size(), 1);
+        for (const char *name : {"a", "b", "c", "d"}) {
+            const int id = store.findPictureId(1, QString::fromLatin1(name));
+            const QByteArray thumbnail = store.thumbnailData(id);
+            QVERIFY2(!thumbnail.isEmpty(), name);
+            QCOMPARE(thumbnail, Thumbnail::make(store.pictureData(id)));
+            SqlStatement raw(store.connection(), QStringLiteral("SELECT Thumb FROM PicThumbTable WHERE PicInfoID = ?"));
+            raw.bind(1, id);
+            QVERIFY(raw.next());
+            QCOMPARE(AlbumCipher::isEncrypted(raw.blob(0)), !password.isEmpty());
+        }
+        QVERIFY(store.thumbnailData(store.findPictureId(1, QStringLiteral("there"))).isEmpty());
+    }
+
     // The terminal's --import: the album made when missing, folders walked,
     // a summary printed, 0 when everything that could be imported was and 1
     // otherwise; a protected album's password read from a pipe.
