@@ -1,5 +1,7 @@
 #include "SqlConnection.h"
 
+#include "WriteCoalescing.h"
+
 #include <sqlite3.h>
 
 SqlConnection::~SqlConnection() { close(); }
@@ -9,7 +11,7 @@ void SqlConnection::open(const QString &path, bool create)
     close();
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, WriteCoalescing::vfsName());
     if (rc != SQLITE_OK) {
         const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close(db);

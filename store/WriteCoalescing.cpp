@@ -1,0 +1,325 @@
+#include "WriteCoalescing.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace WriteCoalescing {
+
+namespace {
+
+// Joined writes go to the file when they reach this much: sixteen pages a
+// call. The system's layer takes no write of 128 KiB or more (it writes
+// only the low 17 bits' worth of the length).
+constexpr size_t kJoinedBytes = 64 * 1024;
+
+constexpr const char *kName = "quilbo-joined-writes";
+
+sqlite3_vfs g_vfs;
+sqlite3_vfs *g_system = nullptr;
+
+struct File
+{
+    sqlite3_file base; // first: the engine sees a File as its sqlite3_file
+    sqlite3_file *real;
+    bool joins;
+    std::vector<char> *pending; // writes not yet made, from pendingAt on
+    sqlite3_int64 pendingAt;
+};
+
+File *asFile(sqlite3_file *f) { return reinterpret_cast<File *>(f); }
+
+int writePending(File *f)
+{
+    if (!f->pending || f->pending->empty())
+        return SQLITE_OK;
+    const int rc = f->real->pMethods->xWrite(f->real, f->pending->data(), int(f->pending->size()), f->pendingAt);
+    // Written or failed, the engine is told now; nothing is written twice.
+    f->pending->clear();
+    return rc;
+}
+
+// Every call but a write sees the file as the engine wrote it.
+#define PENDING_FIRST(f)                                                                                               \
+    do {                                                                                                               \
+        if (const int rc = writePending(asFile(f)); rc != SQLITE_OK)                                                   \
+            return rc;                                                                                                 \
+    } while (0)
+
+int fileClose(sqlite3_file *f)
+{
+    File *file = asFile(f);
+    const int written = writePending(file);
+    const int rc = file->real->pMethods ? file->real->pMethods->xClose(file->real) : SQLITE_OK;
+    delete file->pending;
+    file->pending = nullptr;
+    sqlite3_free(file->real);
+    file->real = nullptr;
+    return written != SQLITE_OK ? written : rc;
+}
+
+int fileRead(sqlite3_file *f, void *into, int amount, sqlite3_int64 offset)
+{
+    PENDING_FIRST(f);
+    return asFile(f)->real->pMethods->xRead(asFile(f)->real, into, amount, offset);
+}
+
+int fileWrite(sqlite3_file *f, const void *from, int amount, sqlite3_int64 offset)
+{
+    File *file = asFile(f);
+    if (!file->joins || size_t(amount) >= kJoinedBytes) {
+        PENDING_FIRST(f);
+        return file->real->pMethods->xWrite(file->real, from, amount, offset);
+    }
+    std::vector<char> &pending = *file->pending;
+    const bool follows = !pending.empty() && offset == file->pendingAt + sqlite3_int64(pending.size());
+    if (!follows || pending.size() + size_t(amount) > kJoinedBytes) {
+        PENDING_FIRST(f);
+        file->pendingAt = offset;
+    }
+    try {
+        pending.reserve(kJoinedBytes);
+    } catch (const std::bad_alloc &) {
+        // No room to join: written as it comes.
+        PENDING_FIRST(f);
+        return file->real->pMethods->xWrite(file->real, from, amount, offset);
+    }
+    const char *bytes = static_cast<const char *>(from);
+    pending.insert(pending.end(), bytes, bytes + amount);
+    return SQLITE_OK;
+}
+
+int fileTruncate(sqlite3_file *f, sqlite3_int64 size)
+{
+    PENDING_FIRST(f);
+    return asFile(f)->real->pMethods->xTruncate(asFile(f)->real, size);
+}
+
+int fileSync(sqlite3_file *f, int flags)
+{
+    PENDING_FIRST(f);
+    return asFile(f)->real->pMethods->xSync(asFile(f)->real, flags);
+}
+
+int fileSize(sqlite3_file *f, sqlite3_int64 *size)
+{
+    PENDING_FIRST(f);
+    return asFile(f)->real->pMethods->xFileSize(asFile(f)->real, size);
+}
+
+int fileLock(sqlite3_file *f, int level)
+{
+    PENDING_FIRST(f);
+    return asFile(f)->real->pMethods->xLock(asFile(f)->real, level);
+}
+
+int fileUnlock(sqlite3_file *f, int level)
+{
+    PENDING_FIRST(f);
+    return asFile(f)->real->pMethods->xUnlock(asFile(f)->real, level);
+}
+
+int fileCheckReservedLock(sqlite3_file *f, int *out)
+{
+    return asFile(f)->real->pMethods->xCheckReservedLock(asFile(f)->real, out);
+}
+
+int fileControl(sqlite3_file *f, int op, void *arg)
+{
+    // The commit's second phase among them: its failure is the commit's.
+    PENDING_FIRST(f);
+    return asFile(f)->real->pMethods->xFileControl(asFile(f)->real, op, arg);
+}
+
+int fileSectorSize(sqlite3_file *f) { return asFile(f)->real->pMethods->xSectorSize(asFile(f)->real); }
+
+int fileDeviceCharacteristics(sqlite3_file *f)
+{
+    return asFile(f)->real->pMethods->xDeviceCharacteristics(asFile(f)->real);
+}
+
+int fileShmMap(sqlite3_file *f, int page, int size, int extend, void volatile **out)
+{
+    PENDING_FIRST(f);
+    return asFile(f)->real->pMethods->xShmMap(asFile(f)->real, page, size, extend, out);
+}
+
+int fileShmLock(sqlite3_file *f, int offset, int n, int flags)
+{
+    PENDING_FIRST(f);
+    return asFile(f)->real->pMethods->xShmLock(asFile(f)->real, offset, n, flags);
+}
+
+void fileShmBarrier(sqlite3_file *f) { asFile(f)->real->pMethods->xShmBarrier(asFile(f)->real); }
+
+int fileShmUnmap(sqlite3_file *f, int deleteFlag)
+{
+    PENDING_FIRST(f);
+    return asFile(f)->real->pMethods->xShmUnmap(asFile(f)->real, deleteFlag);
+}
+
+int fileFetch(sqlite3_file *f, sqlite3_int64 offset, int amount, void **out)
+{
+    PENDING_FIRST(f);
+    return asFile(f)->real->pMethods->xFetch(asFile(f)->real, offset, amount, out);
+}
+
+int fileUnfetch(sqlite3_file *f, sqlite3_int64 offset, void *page)
+{
+    PENDING_FIRST(f);
+    return asFile(f)->real->pMethods->xUnfetch(asFile(f)->real, offset, page);
+}
+
+// The real file's methods, the shared-memory and mapping ones only where it
+// has them.
+const sqlite3_io_methods *methodsFor(const sqlite3_io_methods *real)
+{
+    static const sqlite3_io_methods v1 = {1,
+                                          fileClose,
+                                          fileRead,
+                                          fileWrite,
+                                          fileTruncate,
+                                          fileSync,
+                                          fileSize,
+                                          fileLock,
+                                          fileUnlock,
+                                          fileCheckReservedLock,
+                                          fileControl,
+                                          fileSectorSize,
+                                          fileDeviceCharacteristics,
+                                          nullptr,
+                                          nullptr,
+                                          nullptr,
+                                          nullptr,
+                                          nullptr,
+                                          nullptr};
+    static const sqlite3_io_methods v2 = {2,
+                                          fileClose,
+                                          fileRead,
+                                          fileWrite,
+                                          fileTruncate,
+                                          fileSync,
+                                          fileSize,
+                                          fileLock,
+                                          fileUnlock,
+                                          fileCheckReservedLock,
+                                          fileControl,
+                                          fileSectorSize,
+                                          fileDeviceCharacteristics,
+                                          fileShmMap,
+                                          fileShmLock,
+                                          fileShmBarrier,
+                                          fileShmUnmap,
+                                          nullptr,
+                                          nullptr};
+    static const sqlite3_io_methods v3 = {3,
+                                          fileClose,
+                                          fileRead,
+                                          fileWrite,
+                                          fileTruncate,
+                                          fileSync,
+                                          fileSize,
+                                          fileLock,
+                                          fileUnlock,
+                                          fileCheckReservedLock,
+                                          fileControl,
+                                          fileSectorSize,
+                                          fileDeviceCharacteristics,
+                                          fileShmMap,
+                                          fileShmLock,
+                                          fileShmBarrier,
+                                          fileShmUnmap,
+                                          fileFetch,
+                                          fileUnfetch};
+    return real->iVersion >= 3 ? &v3 : real->iVersion == 2 ? &v2 : &v1;
+}
+
+int openFile(sqlite3_vfs *, const char *name, sqlite3_file *f, int flags, int *outFlags)
+{
+    File *file = asFile(f);
+    file->base.pMethods = nullptr;
+    file->real = static_cast<sqlite3_file *>(sqlite3_malloc(g_system->szOsFile));
+    if (!file->real)
+        return SQLITE_NOMEM;
+    std::memset(file->real, 0, size_t(g_system->szOsFile));
+    const int rc = g_system->xOpen(g_system, name, file->real, flags, outFlags);
+    if (rc != SQLITE_OK || !file->real->pMethods) {
+        // The engine calls xClose only where pMethods is set.
+        if (file->real->pMethods)
+            file->real->pMethods->xClose(file->real);
+        sqlite3_free(file->real);
+        file->real = nullptr;
+        return rc != SQLITE_OK ? rc : SQLITE_CANTOPEN;
+    }
+    // The store and its journal: the files a picture's pages go to.
+    file->joins = (flags & (SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_MAIN_JOURNAL)) != 0;
+    file->pending = file->joins ? new (std::nothrow) std::vector<char>() : nullptr;
+    if (file->joins && !file->pending) {
+        file->real->pMethods->xClose(file->real);
+        sqlite3_free(file->real);
+        file->real = nullptr;
+        return SQLITE_NOMEM;
+    }
+    file->pendingAt = 0;
+    file->base.pMethods = methodsFor(file->real->pMethods);
+    return SQLITE_OK;
+}
+
+// The rest is the system's.
+int deleteFile(sqlite3_vfs *, const char *name, int syncDir) { return g_system->xDelete(g_system, name, syncDir); }
+int vfsAccess(sqlite3_vfs *, const char *name, int flags, int *out)
+{
+    return g_system->xAccess(g_system, name, flags, out);
+}
+int fullPathname(sqlite3_vfs *, const char *name, int size, char *out)
+{
+    return g_system->xFullPathname(g_system, name, size, out);
+}
+void *dlOpen(sqlite3_vfs *, const char *name) { return g_system->xDlOpen(g_system, name); }
+void dlError(sqlite3_vfs *, int size, char *out) { g_system->xDlError(g_system, size, out); }
+void (*dlSym(sqlite3_vfs *, void *handle, const char *symbol))(void)
+{
+    return g_system->xDlSym(g_system, handle, symbol);
+}
+void dlClose(sqlite3_vfs *, void *handle) { g_system->xDlClose(g_system, handle); }
+int randomness(sqlite3_vfs *, int size, char *out) { return g_system->xRandomness(g_system, size, out); }
+int vfsSleep(sqlite3_vfs *, int micros) { return g_system->xSleep(g_system, micros); }
+int currentTime(sqlite3_vfs *, double *out) { return g_system->xCurrentTime(g_system, out); }
+int lastError(sqlite3_vfs *, int size, char *out) { return g_system->xGetLastError(g_system, size, out); }
+int currentTimeInt64(sqlite3_vfs *, sqlite3_int64 *out) { return g_system->xCurrentTimeInt64(g_system, out); }
+
+} // namespace
+
+const char *vfsName()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        sqlite3_initialize();
+        g_system = sqlite3_vfs_find(nullptr);
+        g_vfs = sqlite3_vfs();
+        g_vfs.iVersion = 2;
+        g_vfs.szOsFile = int(sizeof(File));
+        g_vfs.mxPathname = g_system->mxPathname;
+        g_vfs.zName = kName;
+        g_vfs.xOpen = openFile;
+        g_vfs.xDelete = deleteFile;
+        g_vfs.xAccess = vfsAccess;
+        g_vfs.xFullPathname = fullPathname;
+        g_vfs.xDlOpen = dlOpen;
+        g_vfs.xDlError = dlError;
+        g_vfs.xDlSym = dlSym;
+        g_vfs.xDlClose = dlClose;
+        g_vfs.xRandomness = randomness;
+        g_vfs.xSleep = vfsSleep;
+        g_vfs.xCurrentTime = currentTime;
+        g_vfs.xGetLastError = lastError;
+        g_vfs.xCurrentTimeInt64 = g_system->iVersion >= 2 ? currentTimeInt64 : nullptr;
+        sqlite3_vfs_register(&g_vfs, 0);
+    });
+    return kName;
+}
+
+} // namespace WriteCoalescing
