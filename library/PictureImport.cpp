@@ -66,7 +66,9 @@ QStringList collectFiles(const QStringList &paths, QList<LeftOut> *leftOut)
         const QByteArray start = f.open(QIODevice::ReadOnly) ? f.read(256 * 1024) : QByteArray();
         entries.push_back({file, photoFacts(start).taken});
     }
-    QCollator byName;
+    // The C locale's collation knows no numbers (IMG_10 would come before
+    // IMG_2): there, English rules sort the names.
+    QCollator byName(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
     byName.setNumericMode(true);
     byName.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {

@@ -118,6 +118,21 @@ private slots:
         QCOMPARE(namesOf(store, 1).size(), 6);
     }
 
+    // Without dates, by name as a person reads it: numbers by their value,
+    // letter case aside, in whatever locale the program runs (the C locale's
+    // collation knows no numbers).
+    void namesInTheOrderPeopleRead()
+    {
+        const QString folder = m_f.dir.filePath(QStringLiteral("names"));
+        QVERIFY(QDir().mkpath(folder));
+        for (const char *name : {"IMG_10.jpg", "img_1.jpg", "IMG_2.jpg", "IMG_9 b.jpg"})
+            QVERIFY(TestStore::writeFile(folder + QLatin1Char('/') + QLatin1String(name), photo(1)));
+        QStringList names;
+        for (const QString &file : PictureImport::collectFiles({folder}, nullptr))
+            names.append(QFileInfo(file).fileName());
+        QCOMPARE(names, (QStringList{"img_1.jpg", "IMG_2.jpg", "IMG_9 b.jpg", "IMG_10.jpg"}));
+    }
+
     // Cut off half way (cancelled here; a full disk or a kill leaves the
     // same: each picture its own transaction), the same import run again
     // stores the rest.
