@@ -1,5 +1,7 @@
 #include "WriteCoalescing.h"
 
+#include <QtGlobal>
+
 #include <sqlite3.h>
 
 #include <cstring>
@@ -173,68 +175,46 @@ int fileUnfetch(sqlite3_file *f, sqlite3_int64 offset, void *page)
     return asFile(f)->real->pMethods->xUnfetch(asFile(f)->real, offset, page);
 }
 
-// The real file's methods, the shared-memory and mapping ones only where it
-// has them.
+// The methods of a version: the shared memory's from 2, the mapping's from 3.
+sqlite3_io_methods methodsOfVersion(int version)
+{
+    sqlite3_io_methods m = {version,
+                            fileClose,
+                            fileRead,
+                            fileWrite,
+                            fileTruncate,
+                            fileSync,
+                            fileSize,
+                            fileLock,
+                            fileUnlock,
+                            fileCheckReservedLock,
+                            fileControl,
+                            fileSectorSize,
+                            fileDeviceCharacteristics,
+                            fileShmMap,
+                            fileShmLock,
+                            fileShmBarrier,
+                            fileShmUnmap,
+                            fileFetch,
+                            fileUnfetch};
+    if (version < 3) {
+        m.xFetch = nullptr;
+        m.xUnfetch = nullptr;
+    }
+    if (version < 2) {
+        m.xShmMap = nullptr;
+        m.xShmLock = nullptr;
+        m.xShmBarrier = nullptr;
+        m.xShmUnmap = nullptr;
+    }
+    return m;
+}
+
+// The real file's methods, those it has and no others.
 const sqlite3_io_methods *methodsFor(const sqlite3_io_methods *real)
 {
-    static const sqlite3_io_methods v1 = {1,
-                                          fileClose,
-                                          fileRead,
-                                          fileWrite,
-                                          fileTruncate,
-                                          fileSync,
-                                          fileSize,
-                                          fileLock,
-                                          fileUnlock,
-                                          fileCheckReservedLock,
-                                          fileControl,
-                                          fileSectorSize,
-                                          fileDeviceCharacteristics,
-                                          nullptr,
-                                          nullptr,
-                                          nullptr,
-                                          nullptr,
-                                          nullptr,
-                                          nullptr};
-    static const sqlite3_io_methods v2 = {2,
-                                          fileClose,
-                                          fileRead,
-                                          fileWrite,
-                                          fileTruncate,
-                                          fileSync,
-                                          fileSize,
-                                          fileLock,
-                                          fileUnlock,
-                                          fileCheckReservedLock,
-                                          fileControl,
-                                          fileSectorSize,
-                                          fileDeviceCharacteristics,
-                                          fileShmMap,
-                                          fileShmLock,
-                                          fileShmBarrier,
-                                          fileShmUnmap,
-                                          nullptr,
-                                          nullptr};
-    static const sqlite3_io_methods v3 = {3,
-                                          fileClose,
-                                          fileRead,
-                                          fileWrite,
-                                          fileTruncate,
-                                          fileSync,
-                                          fileSize,
-                                          fileLock,
-                                          fileUnlock,
-                                          fileCheckReservedLock,
-                                          fileControl,
-                                          fileSectorSize,
-                                          fileDeviceCharacteristics,
-                                          fileShmMap,
-                                          fileShmLock,
-                                          fileShmBarrier,
-                                          fileShmUnmap,
-                                          fileFetch,
-                                          fileUnfetch};
-    return real->iVersion >= 3 ? &v3 : real->iVersion == 2 ? &v2 : &v1;
+    static const sqlite3_io_methods versions[] = {methodsOfVersion(1), methodsOfVersion(2), methodsOfVersion(3)};
+    return &versions[qBound(1, real->iVersion, 3) - 1];
 }
 
 int openFile(sqlite3_vfs *, const char *name, sqlite3_file *f, int flags, int *outFlags)
