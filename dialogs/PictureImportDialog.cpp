@@ -259,13 +259,18 @@ void PictureImportDialog::startImport()
     progressBar->setRange(0, n);
     progressBar->setValue(n);
     progressBar->show();
+    // The next file is read and hashed on another thread while one is
+    // stored.
+    for (QString &file : files)
+        file = trimText(file);
+    PictureImport::FilesAhead ahead(files, library().contentHasher(album), PictureImport::ReadAhead::OnAnotherThread);
     for (int i = 0; i < n; ++i) {
         QCoreApplication::processEvents();
         progressBar->setFormat(tr("正导入: %1/%2").arg(i + 1).arg(n));
         progressBar->repaint();
-        if (!library().addPicture(album, trimText(files.at(i)), &failure)) {
+        if (!library().addPicture(album, files.at(i), ahead.next(), &failure)) {
             failed = true;
-            failedFile = trimText(files.at(i));
+            failedFile = files.at(i);
             break;
         }
     }

@@ -263,6 +263,36 @@ bool AlbumLibrary::addPicture(const QString &album, const QString &path, Picture
     return true;
 }
 
+bool AlbumLibrary::addPicture(const QString &album, const QString &path, const PictureImport::ReadFile &read,
+                              PictureFailure *failure)
+{
+    if (!read.error.isEmpty()) {
+        if (failure) {
+            *failure = PictureFailure();
+            failure->kind = PictureFailure::Unreadable;
+            failure->detail = read.error;
+        }
+        return false;
+    }
+    const QString name = trimText(album);
+    if (!m_store.addPictureData(m_store.findAlbumId(name), AlbumStore::pictureNameOf(path),
+                                AlbumStore::pictureExtensionOf(path), read.bytes, failure, read.hash))
+        return false;
+    emit picturesAdded(name);
+    return true;
+}
+
+PictureImport::Hasher AlbumLibrary::contentHasher(const QString &album)
+{
+    try {
+        return m_store.contentHasher(m_store.findAlbumId(trimText(album)));
+    } catch (const AlbumCipher::CipherError &) {
+        return {};
+    } catch (const SqlError &) {
+        return {}; // told by the store when a picture is added
+    }
+}
+
 bool AlbumLibrary::deletePicture(const QString &album, const QString &name)
 {
     const QString albumName = trimText(album);

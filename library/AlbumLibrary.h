@@ -125,6 +125,14 @@ public:
     using PictureFailure = AlbumStore::PictureFailure;
     // Stores the file as a new picture of the album; see AlbumStore::addPicture.
     bool addPicture(const QString &album, const QString &path, PictureFailure *failure = nullptr);
+    // The same for a file read already (PictureImport::FilesAhead): its
+    // read error, or its bytes with their hash.
+    bool addPicture(const QString &album, const QString &path, const PictureImport::ReadFile &read,
+                    PictureFailure *failure = nullptr);
+    // What the album's pictures are hashed with, for another thread; none
+    // while the album is protected and its key not open (it takes no
+    // picture then).
+    PictureImport::Hasher contentHasher(const QString &album);
     bool deletePicture(const QString &album, const QString &name);
     bool renamePicture(const QString &album, const QString &from, const QString &to);
 

@@ -12,7 +12,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <deque>
 #include <future>
 
 namespace PictureImport {
@@ -87,18 +86,6 @@ QStringList collectFiles(const QStringList &paths, QList<LeftOut> *leftOut)
 
 namespace {
 
-// A file read in full and hashed as the album compares its pictures, with
-// its thumbnail when one was asked for.
-struct ReadFile
-{
-    QByteArray bytes;
-    QByteArray hash;
-    QString error;
-    QByteArray thumbnail;
-};
-
-using Hasher = std::function<QByteArray(const QByteArray &)>;
-
 // known, when given, holds the album's hashes: a picture not among them gets
 // its thumbnail made here, from the bytes in hand, rather than read back
 // from the store later.
@@ -113,7 +100,8 @@ ReadFile readAndHash(const QString &file, const Hasher &hash, const QSet<QByteAr
         read.bytes.clear();
         return read;
     }
-    read.hash = hash(read.bytes);
+    if (hash)
+        read.hash = hash(read.bytes);
     if (known && !read.bytes.isEmpty() && !known->contains(read.hash)) {
         try {
             read.thumbnail = Thumbnail::make(read.bytes);
@@ -126,6 +114,44 @@ ReadFile readAndHash(const QString &file, const Hasher &hash, const QSet<QByteAr
 }
 
 } // namespace
+
+FilesAhead::FilesAhead(const QStringList &files, const Hasher &hash, ReadAhead readAhead, QSet<QByteArray> known)
+    : m_files(files), m_hash(hash), m_readAhead(readAhead), m_known(std::move(known))
+{}
+
+FilesAhead::~FilesAhead() = default;
+
+ReadFile FilesAhead::next()
+{
+    readMore();
+    if (m_ahead.empty())
+        return ReadFile{{}, {}, QStringLiteral("no more files"), {}};
+    ReadFile read = m_ahead.front().read.get();
+    m_bytesAhead -= m_ahead.front().size;
+    m_ahead.pop_front();
+    readMore();
+    return read;
+}
+
+void FilesAhead::readMore()
+{
+    // Three pictures in hand besides the one stored, when thumbnails are
+    // made too (each takes longer to prepare than to store), as long as
+    // they are not large together.
+    const bool thumbnails = m_readAhead == ReadAhead::WithThumbnails;
+    const size_t depth = thumbnails ? 3 : 1;
+    constexpr qint64 aheadBytes = 256 * 1024 * 1024;
+    const auto launch = m_readAhead == ReadAhead::No ? std::launch::deferred : std::launch::async;
+    while (m_ahead.size() < depth && m_nextToRead < m_files.size()) {
+        const QString &file = m_files.at(m_nextToRead);
+        const qint64 size = QFileInfo(file).size();
+        if (!m_ahead.empty() && m_bytesAhead + size > aheadBytes)
+            break;
+        m_ahead.push_back({std::async(launch, readAndHash, file, m_hash, thumbnails ? &m_known : nullptr), size});
+        m_bytesAhead += size;
+        ++m_nextToRead;
+    }
+}
 
 Summary run(AlbumStore &store, int albumId, const QStringList &files, const Progress &progress, ReadAhead readAhead)
 {
@@ -147,46 +173,15 @@ Summary run(AlbumStore &store, int albumId, const QStringList &files, const Prog
         for (const QString &name : std::as_const(names))
             taken.take(name);
     }
-    // Read ahead, the next files are read and hashed (and their thumbnails
-    // made) while this one is stored: the processors work side by side.
     const bool thumbnails = readAhead == ReadAhead::WithThumbnails;
-    const QSet<QByteArray> known = thumbnails ? store.albumHashes(albumId) : QSet<QByteArray>();
-    const auto launch = readAhead == ReadAhead::No ? std::launch::deferred : std::launch::async;
-    // Three pictures in hand besides the one stored, when thumbnails are
-    // made too (each takes longer to prepare than to store), as long as
-    // they are not large together.
-    const qsizetype depth = thumbnails ? 3 : 1;
-    constexpr qint64 aheadBytes = 256 * 1024 * 1024;
-    struct Ahead
-    {
-        std::future<ReadFile> read;
-        qint64 size = 0;
-    };
-    std::deque<Ahead> ahead;
-    qint64 bytesAhead = 0;
-    qsizetype nextToRead = 0;
-    const auto readMore = [&] {
-        while (qsizetype(ahead.size()) < depth && nextToRead < files.size()) {
-            const QString &file = files.at(nextToRead);
-            const qint64 size = QFileInfo(file).size();
-            if (!ahead.empty() && bytesAhead + size > aheadBytes)
-                break;
-            ahead.push_back({std::async(launch, readAndHash, file, hash, thumbnails ? &known : nullptr), size});
-            bytesAhead += size;
-            ++nextToRead;
-        }
-    };
+    FilesAhead ahead(files, hash, readAhead, thumbnails ? store.albumHashes(albumId) : QSet<QByteArray>());
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString &file = files.at(i);
         if (progress && !progress(int(i), int(files.size()), file)) {
             summary.cancelled = true;
             break;
         }
-        readMore();
-        const ReadFile read = ahead.front().read.get();
-        bytesAhead -= ahead.front().size;
-        ahead.pop_front();
-        readMore();
+        const ReadFile read = ahead.next();
         if (!read.error.isEmpty()) {
             summary.leftOut.append(
                 {file, QCoreApplication::translate("PictureImport", "无法读取该文件 (%1)").arg(read.error)});

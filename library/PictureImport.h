@@ -10,10 +10,13 @@
 #include "AlbumStore.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <functional>
+#include <future>
 
 namespace PictureImport {
 
@@ -59,6 +62,52 @@ using Progress = std::function<bool(int done, int total, const QString &file)>;
 // in hand, kept with each picture in its transaction), as a window wants
 // them: without, a window would read every picture back to make them.
 enum class ReadAhead { No, OnAnotherThread, WithThumbnails };
+
+// A file read in full and hashed as its album compares pictures (error
+// says why it could not be read), with its thumbnail when one was made.
+struct ReadFile
+{
+    QByteArray bytes;
+    QByteArray hash;
+    QString error;
+    QByteArray thumbnail;
+};
+
+using Hasher = std::function<QByteArray(const QByteArray &)>;
+
+// The files read in their order, the next ones on other threads (as
+// readAhead says) while the caller stores one. An empty hasher hashes
+// nothing. With thumbnails, known holds the album's hashes: a picture not
+// among them gets its thumbnail made from the bytes in hand.
+class FilesAhead
+{
+public:
+    FilesAhead(const QStringList &files, const Hasher &hash, ReadAhead readAhead,
+               QSet<QByteArray> known = QSet<QByteArray>());
+    // Waits for what is read ahead.
+    ~FilesAhead();
+    FilesAhead(const FilesAhead &) = delete;
+    FilesAhead &operator=(const FilesAhead &) = delete;
+
+    // The next file's, once for each file in order.
+    ReadFile next();
+
+private:
+    void readMore();
+
+    struct Ahead
+    {
+        std::future<ReadFile> read;
+        qint64 size = 0;
+    };
+    const QStringList m_files;
+    const Hasher m_hash;
+    const ReadAhead m_readAhead;
+    const QSet<QByteArray> m_known;
+    std::deque<Ahead> m_ahead;
+    qint64 m_bytesAhead = 0;
+    qsizetype m_nextToRead = 0;
+};
 
 // Stores the files in the album. The album's pictures stored by an older
 // version are hashed first (read once). Throws AlbumCipher::CipherError when

@@ -184,6 +184,9 @@ private slots:
             expected.append(AlbumStore::pictureNameOf(f)); // p7.0.jpg is the picture p7
         QCOMPARE(names, expected);
         QCOMPARE(m_f.store->pictureData(m_f.store->findPictureId(1, names.first())), TestStore::readFile(three.first()));
+        // Each with the album's hash of its bytes (read and hashed ahead).
+        for (const QString &f : three)
+            QVERIFY(m_f.store->albumHoldsHash(1, m_f.store->contentHash(1, TestStore::readFile(f))));
         QCOMPARE(m_f.prompts->messages.last().text, QStringLiteral("图片导入完成!"));
 
         // Again: the first name is now taken, the run stops there, and what
