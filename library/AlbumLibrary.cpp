@@ -256,11 +256,7 @@ QString AlbumLibrary::pictureName(int pictureId) { return m_store.pictureName(pi
 
 bool AlbumLibrary::addPicture(const QString &album, const QString &path, PictureFailure *failure)
 {
-    const QString name = trimText(album);
-    if (!m_store.addPicture(m_store.findAlbumId(name), path, failure))
-        return false;
-    emit picturesAdded(name);
-    return true;
+    return addPicture(album, path, PictureImport::FilesAhead({path}, {}, PictureImport::ReadAhead::No).next(), failure);
 }
 
 bool AlbumLibrary::addPicture(const QString &album, const QString &path, const PictureImport::ReadFile &read,
