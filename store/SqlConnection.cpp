@@ -1,5 +1,6 @@
 #include "SqlConnection.h"
 
+#include "EngineCipher.h"
 #include "WriteCoalescing.h"
 
 #include <sqlite3.h>
@@ -10,6 +11,7 @@ void SqlConnection::open(const QString &path, bool create)
 {
     close();
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    EngineCipher::install();
     sqlite3 *db = nullptr;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, WriteCoalescing::vfsName());
     if (rc != SQLITE_OK) {

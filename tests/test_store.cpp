@@ -2,6 +2,7 @@
 // countWhere, nextId, transactions and the schema's rules.
 
 #include "AlbumStore.h"
+#include "EngineCipher.h"
 #include "ScriptedPrompts.h"
 #include "Sql.h"
 #include "StoreSchema.h"
@@ -11,6 +12,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -333,6 +335,61 @@ private slots:
         if (sqlite3.isEmpty())
             QSKIP("the plain sqlite3 shell is not installed");
         QVERIFY(!runShell(sqlite3, path, QStringLiteral(".tables\n")).contains(QLatin1String("PicLibTable")));
+    }
+
+    // The program encrypts and checks pages with a cipher of its own: the
+    // engine's own (the shell's) must read every page it writes, and the
+    // program every page the shell writes, byte for byte.
+    void pagesReadTheSameByTheEngineAlone()
+    {
+        const QString sqlcipher = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
+        if (sqlcipher.isEmpty())
+            QSKIP("the sqlcipher shell is not installed");
+        const QString path = TestStore::makeStore(m_f.dir, QStringLiteral("cipher.pdb"));
+        QVERIFY(m_f.store->openStore(path));
+        {
+            SqlStatement version(m_f.store->connection(), QStringLiteral("PRAGMA cipher_version"));
+            QVERIFY(version.next());
+            SqlStatement provider(m_f.store->connection(), QStringLiteral("PRAGMA cipher_provider"));
+            QVERIFY(provider.next());
+            if (version.text(0).startsWith(QLatin1String("3.4.")))
+                QCOMPARE(provider.text(0), QString::fromLatin1(EngineCipher::providerName()));
+        }
+        // Sizes within one page, over a few and over many overflow pages.
+        const QList<int> sizes = {100, 9000, 3 << 20};
+        QList<QByteArray> written;
+        insertAlbum(*m_f.store, 1, QStringLiteral("album"));
+        for (int i = 0; i < sizes.size(); ++i) {
+            QByteArray bytes(sizes[i], Qt::Uninitialized);
+            QRandomGenerator(quint32(i + 1)).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+            insertPicture(*m_f.store, i + 1, 1, QStringLiteral("p%1").arg(i), bytes);
+            written.append(bytes);
+        }
+        m_f.store->closeStore();
+
+        QString script = QStringLiteral("PRAGMA key='%1';\nPRAGMA cipher_page_size=4096;\nPRAGMA integrity_check;\n")
+                             .arg(QString::fromLatin1(StoreSchema::databasePassword()));
+        for (int i = 0; i < sizes.size(); ++i)
+            script += QStringLiteral("SELECT lower(hex(Pic)) FROM PicTable WHERE PicInfoID = %1;\n").arg(i + 1);
+        // Written by the shell: a picture over many pages, and one page
+        // of the table changed.
+        const QByteArray shellBytes = QByteArray(1 << 20, 'q') + QByteArray("end");
+        script += QStringLiteral("INSERT INTO PicInfoTable VALUES (9, 1, 'shell', 'jpg');\n"
+                                 "INSERT INTO PicTable VALUES (9, x'%1');\n")
+                      .arg(QString::fromLatin1(shellBytes.toHex()));
+        const QStringList lines = runShell(sqlcipher, path, script).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1 + sizes.size());
+        QCOMPARE(lines[0], QStringLiteral("ok"));
+        for (int i = 0; i < sizes.size(); ++i)
+            QVERIFY2(lines[1 + i].toLatin1() == written[i].toHex(), qPrintable(QStringLiteral("picture %1").arg(i)));
+
+        QVERIFY(m_f.store->openStore(path));
+        SqlStatement check(m_f.store->connection(), QStringLiteral("PRAGMA integrity_check"));
+        QVERIFY(check.next());
+        QCOMPARE(check.text(0), QStringLiteral("ok"));
+        SqlStatement read(m_f.store->connection(), QStringLiteral("SELECT Pic FROM PicTable WHERE PicInfoID = 9"));
+        QVERIFY(read.next());
+        QVERIFY(read.blob(0) == shellBytes);
     }
 
     // A store made elsewhere, without the UNIQUE (album, name) of the
