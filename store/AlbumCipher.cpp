@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
 #include <new>
 
 namespace AlbumCipher {
@@ -196,6 +197,15 @@ WrappedKey wrap(const Key &key, const QByteArray &folded, int albumId)
                                                reinterpret_cast<const unsigned char *>(ad.constData()),
                                                static_cast<unsigned long long>(ad.size()), nullptr, out, kek.bytes);
     return wrapped;
+}
+
+Protection protect(const Key &key, const QByteArray &folded, int albumId)
+{
+    auto wrapping = std::async(std::launch::async, [&] { return wrap(key, folded, albumId); });
+    Protection made;
+    made.verifier = makeVerifier(folded);
+    made.wrapped = wrapping.get();
+    return made;
 }
 
 bool isOwnWrapping(const WrappedKey &wrapped)

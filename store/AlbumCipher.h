@@ -88,6 +88,14 @@ struct WrappedKey
     QByteArray sealed; // nonce | ciphertext | tag
 };
 WrappedKey wrap(const Key &key, const QByteArray &folded, int albumId);
+// What a password protects an album with: its key wrapped, and the
+// password's verifier. Two memory-hard derivations, made side by side.
+struct Protection
+{
+    WrappedKey wrapped;
+    QString verifier;
+};
+Protection protect(const Key &key, const QByteArray &folded, int albumId);
 // Whether a wrapped key is one this program writes (its salt, settings and
 // size exactly), before anything is derived.
 bool isOwnWrapping(const WrappedKey &wrapped);

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 
@@ -381,8 +382,10 @@ private:
     void recodeAlbumPictures(int albumId, const AlbumCipher::Key *from, const AlbumCipher::Key *to, int *done,
                              int total);
     // Writes a new verifier and wrapped key for the album; the caller's
-    // transaction.
+    // transaction. Made here, or waited for where they are being made.
     void writeAlbumProtection(int albumId, const QByteArray &folded, const AlbumCipher::Key &key);
+    void writeAlbumProtection(int albumId, std::future<AlbumCipher::Protection> &making);
+    void writeAlbumProtection(int albumId, const AlbumCipher::Protection &made);
     // The album's open key, or null.
     const AlbumCipher::Key *openKey(int albumId) const;
     bool albumHasKeyRow(int albumId);

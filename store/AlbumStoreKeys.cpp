@@ -8,6 +8,7 @@
 #include "StoreScrub.h"
 #include "TextRules.h"
 
+#include <future>
 
 using AlbumCipher::Key;
 
@@ -207,12 +208,21 @@ bool AlbumStore::albumKeyOpen(const QString &name)
 
 void AlbumStore::writeAlbumProtection(int albumId, const QByteArray &folded, const Key &key)
 {
-    AlbumCipher::WrappedKey wrapped;
-    QString verifier;
-    runWork([&] {
-        wrapped = AlbumCipher::wrap(key, folded, albumId);
-        verifier = AlbumCipher::makeVerifier(folded);
-    });
+    AlbumCipher::Protection made;
+    runWork([&] { made = AlbumCipher::protect(key, folded, albumId); });
+    writeAlbumProtection(albumId, made);
+}
+
+void AlbumStore::writeAlbumProtection(int albumId, std::future<AlbumCipher::Protection> &making)
+{
+    AlbumCipher::Protection made;
+    runWork([&] { made = making.get(); });
+    writeAlbumProtection(albumId, made);
+}
+
+void AlbumStore::writeAlbumProtection(int albumId, const AlbumCipher::Protection &made)
+{
+    const AlbumCipher::WrappedKey &wrapped = made.wrapped;
     SqlStatement keyRow(connection(), QStringLiteral("INSERT OR REPLACE INTO PicKeyTable "
                                                      "(PicLibID, KeySalt, KeyOps, KeyMem, WrappedKey) "
                                                      "VALUES (?, ?, ?, ?, ?)"));
@@ -223,7 +233,7 @@ void AlbumStore::writeAlbumProtection(int albumId, const QByteArray &folded, con
         .bindBlob(5, wrapped.sealed)
         .exec();
     SqlStatement pass(connection(), QStringLiteral("UPDATE PicLibTable SET PicPass = ? WHERE PicLibID = ?"));
-    pass.bind(1, verifier).bind(2, albumId).exec();
+    pass.bind(1, made.verifier).bind(2, albumId).exec();
 }
 
 void AlbumStore::recodeAlbumPictures(int albumId, const Key *from, const Key *to, int *done, int total)
@@ -307,19 +317,17 @@ bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)
         SqlStatement(connection(), QStringLiteral("UPDATE PicLibTable SET PicPass = '' WHERE PicLibID = ?"))
             .bind(1, album.id)
             .exec();
-    } else if (keyed) {
-        // Changed: a new album key, and every picture encrypted with it, so
-        // that the old password with a copy of the old key row opens
-        // nothing added from now on.
-        added = Key::random();
-        recodeAlbumPictures(album.id, current, &added, &done, total + 1);
-        writeAlbumProtection(album.id, folded, added);
     } else {
-        // Set: a new album key, and every picture encrypted with it.
+        // Set, or changed: a new album key, and every picture encrypted with
+        // it (a change so that the old password with a copy of the old key
+        // row opens nothing added from now on). The password's derivations
+        // are made meanwhile, on other threads.
         added = Key::random();
-        recodeAlbumPictures(album.id, nullptr, &added, &done, total + 1);
-        writeAlbumProtection(album.id, folded, added);
-        if (total > 0)
+        auto protection =
+            std::async(std::launch::async, AlbumCipher::protect, std::cref(added), std::cref(folded), album.id);
+        recodeAlbumPictures(album.id, keyed ? current : nullptr, &added, &done, total + 1);
+        writeAlbumProtection(album.id, protection);
+        if (!keyed && total > 0)
             markScrubPending();
     }
     t.commit();
