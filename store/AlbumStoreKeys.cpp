@@ -248,30 +248,35 @@ void AlbumStore::recodeAlbumPictures(int albumId, const Key *from, const Key *to
     }
     for (const int pictureId : ids) {
         QByteArray bytes;
+        QByteArray hash;
         bool present = false;
         {
+            // The stored bytes are worked on where the engine holds them (a
+            // camera picture copied the less), until the statement ends.
             SqlStatement read(connection(), QStringLiteral("SELECT Pic FROM PicTable WHERE PicInfoID = ?"));
             read.bind(1, pictureId);
             if (read.next() && !read.isNull(0)) {
-                bytes = read.blob(0);
                 present = true;
+                QByteArray plain = read.blobView(0);
+                if (AlbumCipher::isEncrypted(plain)) {
+                    // Only the album's own key opens it; a picture that does
+                    // not decrypt stops the whole change, and nothing is
+                    // written.
+                    if (!from)
+                        throw AlbumCipher::lockedAlbum();
+                    plain = AlbumCipher::decrypt(*from, albumId, pictureId, plain);
+                } else if (from) {
+                    // In the clear in a keyed album: not the album's own.
+                    throw AlbumCipher::damagedPicture();
+                }
+                // Its hash keyed as the album now is.
+                hash = hashWith(to, plain);
+                bytes = to ? AlbumCipher::encrypt(*to, albumId, pictureId, plain) : plain;
+                bytes.detach(); // not the engine's once the statement ends
             }
         }
         if (present) {
-            if (AlbumCipher::isEncrypted(bytes)) {
-                // Only the album's own key opens it; a picture that does not
-                // decrypt stops the whole change, and nothing is written.
-                if (!from)
-                    throw AlbumCipher::lockedAlbum();
-                bytes = AlbumCipher::decrypt(*from, albumId, pictureId, bytes);
-            } else if (from) {
-                // In the clear in a keyed album: not the album's own.
-                throw AlbumCipher::damagedPicture();
-            }
-            // Its hash keyed as the album now is.
-            writeHash(pictureId, hashWith(to, bytes));
-            if (to)
-                bytes = AlbumCipher::encrypt(*to, albumId, pictureId, bytes);
+            writeHash(pictureId, hash);
             SqlStatement write(connection(), QStringLiteral("UPDATE PicTable SET Pic = ? WHERE PicInfoID = ?"));
             write.bindBlob(1, bytes).bind(2, pictureId).exec();
         }
