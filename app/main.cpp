@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include "AlbumStore.h"
 #include "CoreDumps.h"
+#include "LargeBuffers.h"
 #include "Language.h"
 #include "Application.h"
 #include "MainWindow.h"
@@ -114,6 +115,7 @@ int main(int argc, char **argv)
     // Nothing decrypted, no album key and no typed password ends up in a
     // core file.
     preventCoreDumps();
+    keepLargeBuffers();
     // The command line is read before any window system is reached, so that
     // --help and --version answer in a terminal without a desktop.
     QCoreApplication::setApplicationName(QStringLiteral("quilbo"));

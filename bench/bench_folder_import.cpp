@@ -13,6 +13,7 @@
 #include "AlbumStore.h"
 #include "AlbumThumbnails.h"
 #include "BenchUtil.h"
+#include "LargeBuffers.h"
 #include "JpegCodec.h"
 #include "PictureImport.h"
 
@@ -24,6 +25,7 @@
 
 int main(int argc, char **argv)
 {
+    keepLargeBuffers();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;

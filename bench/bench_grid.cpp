@@ -18,6 +18,7 @@
 #include "AlbumStore.h"
 #include "AlbumThumbnails.h"
 #include "BenchUtil.h"
+#include "LargeBuffers.h"
 #include "BenchWindow.h"
 #include "JpegCodec.h"
 #include "MainWindow.h"
@@ -182,6 +183,7 @@ Scrolled runScrollChild(const QString &path, int album)
 
 int main(int argc, char **argv)
 {
+    keepLargeBuffers();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 4 && args.at(1) == QLatin1String("--scroll"))

@@ -6,6 +6,7 @@
 
 #include "AlbumStore.h"
 #include "BenchUtil.h"
+#include "LargeBuffers.h"
 #include "LegacyImport.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,7 @@
 
 int main(int argc, char **argv)
 {
+    keepLargeBuffers();
     QCoreApplication app(argc, argv);
     const int imports = argc > 1 ? std::atoi(argv[1]) : 200;
     const QString fixture = QStringLiteral(QUILBO_TESTDATA "/legacy-store/jet4-album-store.pdb");

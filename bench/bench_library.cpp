@@ -11,6 +11,7 @@
 #include "AlbumLibrary.h"
 #include "AlbumStore.h"
 #include "BenchUtil.h"
+#include "LargeBuffers.h"
 #include "BenchWindow.h"
 #include "JpegCodec.h"
 #include "MainWindow.h"
@@ -95,6 +96,7 @@ double firstSearch(const QString &path, const QString &album, const QString &pic
 
 int main(int argc, char **argv)
 {
+    keepLargeBuffers();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     Prompts::install(std::make_unique<QtPromptHandler>());

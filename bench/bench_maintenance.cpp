@@ -11,6 +11,7 @@
 
 #include "AlbumStore.h"
 #include "BenchUtil.h"
+#include "LargeBuffers.h"
 #include "JpegCodec.h"
 
 #include <QCoreApplication>
@@ -35,6 +36,7 @@ qint64 folderBytes(const QString &folder)
 
 int main(int argc, char **argv)
 {
+    keepLargeBuffers();
     QCoreApplication app(argc, argv);
     const int megabytes = argc > 1 ? std::atoi(argv[1]) : 2000;
     const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::currentPath();

@@ -12,6 +12,7 @@
 #include "AlbumLibrary.h"
 #include "AlbumStore.h"
 #include "BenchUtil.h"
+#include "LargeBuffers.h"
 #include "BenchWindow.h"
 #include "JpegCodec.h"
 #include "MainWindow.h"
@@ -68,6 +69,7 @@ void fillAlbum(AlbumStore &store, int albumId, int count, int firstId, int size 
 
 int main(int argc, char **argv)
 {
+    keepLargeBuffers();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int megabytes = argc > 1 ? std::atoi(argv[1]) : 1000;

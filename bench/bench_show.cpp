@@ -9,6 +9,7 @@
 #include "AlbumLibrary.h"
 #include "AlbumStore.h"
 #include "BenchUtil.h"
+#include "LargeBuffers.h"
 #include "BenchWindow.h"
 #include "ImageOps.h"
 #include "JpegCodec.h"
@@ -77,6 +78,7 @@ int firstShow(const QString &path)
 
 int main(int argc, char **argv)
 {
+    keepLargeBuffers();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc > 2 && QByteArray(argv[1]) == "--first")

@@ -5,6 +5,7 @@
 #include "AlbumLibrary.h"
 #include "AlbumStore.h"
 #include "BenchUtil.h"
+#include "LargeBuffers.h"
 #include "AlbumTreeModel.h"
 #include "QtPromptHandler.h"
 #include "Sql.h"
@@ -15,6 +16,7 @@
 
 int main(int argc, char **argv)
 {
+    keepLargeBuffers();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int albums = argc > 1 ? std::atoi(argv[1]) : 1000;

@@ -5,6 +5,7 @@
 //   bench_zoom_formats [runs]
 
 #include "BenchUtil.h"
+#include "LargeBuffers.h"
 #include "BenchWindow.h"
 #include "PictureLoader.h"
 
@@ -36,6 +37,7 @@ void decodePart(PictureLoader &loader, const QByteArray &bytes, const QRect &par
 
 int main(int argc, char **argv)
 {
+    keepLargeBuffers();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 7;

@@ -4,6 +4,7 @@
 //   addpictures STORE ALBUM [--password PW] FILE...
 
 #include "CoreDumps.h"
+#include "LargeBuffers.h"
 #include "ToolStore.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,7 @@
 int main(int argc, char **argv)
 {
     preventCoreDumps();
+    keepLargeBuffers();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     QString password;

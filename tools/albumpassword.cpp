@@ -9,6 +9,7 @@
 // an encryption are written.
 
 #include "CoreDumps.h"
+#include "LargeBuffers.h"
 #include "StoreScrub.h"
 #include "ToolStore.h"
 
@@ -21,6 +22,7 @@
 int main(int argc, char **argv)
 {
     preventCoreDumps();
+    keepLargeBuffers();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.value(0) == QLatin1String("--least-cost")) {

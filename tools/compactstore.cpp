@@ -3,6 +3,7 @@
 //   compactstore STORE [TIMES]
 
 #include "CoreDumps.h"
+#include "LargeBuffers.h"
 #include "ToolStore.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 int main(int argc, char **argv)
 {
     preventCoreDumps();
+    keepLargeBuffers();
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) {
