@@ -9,6 +9,7 @@
 #include "TextRules.h"
 
 #include <future>
+#include <optional>
 
 using AlbumCipher::Key;
 
@@ -56,6 +57,13 @@ struct ProgressShown
 // often. And what the engine frees meanwhile is zeroed: the pictures' old
 // chains of pages (reused at once for the encrypted bytes, whose last page
 // would keep the old tail) and the rows dropped from the table's pages.
+// A picture's bytes as the album now keeps them, and their hash.
+struct Recoded
+{
+    QByteArray bytes;
+    QByteArray hash;
+};
+
 struct RecodingSettings
 {
     explicit RecodingSettings(SqlConnection &db)
@@ -246,45 +254,58 @@ void AlbumStore::recodeAlbumPictures(int albumId, const Key *from, const Key *to
         while (q.next())
             ids.append(int(q.int64(0)));
     }
-    for (const int pictureId : ids) {
-        QByteArray bytes;
-        QByteArray hash;
-        bool present = false;
-        {
-            // The stored bytes are worked on where the engine holds them (a
-            // camera picture copied the less), until the statement ends.
-            SqlStatement read(connection(), QStringLiteral("SELECT Pic FROM PicTable WHERE PicInfoID = ?"));
-            read.bind(1, pictureId);
-            if (read.next() && !read.isNull(0)) {
-                present = true;
-                QByteArray plain = read.blobView(0);
-                if (AlbumCipher::isEncrypted(plain)) {
-                    // Only the album's own key opens it; a picture that does
-                    // not decrypt stops the whole change, and nothing is
-                    // written.
-                    if (!from)
-                        throw AlbumCipher::lockedAlbum();
-                    plain = AlbumCipher::decrypt(*from, albumId, pictureId, plain);
-                } else if (from) {
-                    // In the clear in a keyed album: not the album's own.
-                    throw AlbumCipher::damagedPicture();
-                }
-                // Its hash keyed as the album now is.
-                hash = hashWith(to, plain);
-                bytes = to ? AlbumCipher::encrypt(*to, albumId, pictureId, plain) : plain;
-                bytes.detach(); // not the engine's once the statement ends
-            }
+    // Each picture's bytes are decrypted, hashed and encrypted on another
+    // thread while the one before is written.
+    const auto recode = [albumId, from, to](int pictureId, const QByteArray &stored) {
+        Recoded made;
+        QByteArray plain = stored;
+        if (AlbumCipher::isEncrypted(plain)) {
+            // Only the album's own key opens it; a picture that does not
+            // decrypt stops the whole change, and nothing is written.
+            if (!from)
+                throw AlbumCipher::lockedAlbum();
+            plain = AlbumCipher::decrypt(*from, albumId, pictureId, plain);
+        } else if (from) {
+            // In the clear in a keyed album: not the album's own.
+            throw AlbumCipher::damagedPicture();
         }
-        if (present) {
-            writeHash(pictureId, hash);
+        // Its hash keyed as the album now is.
+        made.hash = hashWith(to, plain);
+        made.bytes = to ? AlbumCipher::encrypt(*to, albumId, pictureId, plain) : plain;
+        return made;
+    };
+    struct Recoding
+    {
+        int pictureId = 0;
+        std::future<Recoded> work; // none for a picture without bytes
+    };
+    const auto finish = [&](Recoding &picture) {
+        if (picture.work.valid()) {
+            const Recoded made = picture.work.get();
+            writeHash(picture.pictureId, made.hash);
             SqlStatement write(connection(), QStringLiteral("UPDATE PicTable SET Pic = ? WHERE PicInfoID = ?"));
-            write.bindBlob(1, bytes).bind(2, pictureId).exec();
+            write.bindBlob(1, made.bytes).bind(2, picture.pictureId).exec();
         }
-        recodeThumbnail(albumId, pictureId, from, to);
+        recodeThumbnail(albumId, picture.pictureId, from, to);
         ++*done;
         if (m_progressHandler)
             m_progressHandler(*done, total);
+    };
+    std::optional<Recoding> before;
+    for (const int pictureId : ids) {
+        Recoding picture{pictureId, {}};
+        {
+            SqlStatement read(connection(), QStringLiteral("SELECT Pic FROM PicTable WHERE PicInfoID = ?"));
+            read.bind(1, pictureId);
+            if (read.next() && !read.isNull(0))
+                picture.work = std::async(std::launch::async, recode, pictureId, read.blob(0));
+        }
+        if (before)
+            finish(*before);
+        before = std::move(picture);
     }
+    if (before)
+        finish(*before);
 }
 
 bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)

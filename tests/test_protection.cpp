@@ -307,6 +307,51 @@ private slots:
             QVERIFY2(!pages.contains(secret), secret);
     }
 
+    // A picture that is not the album's own (altered, or in the clear in a
+    // protected album) stops a change or a removal of the password, wherever
+    // it stands among the pictures recoded side by side: nothing is
+    // written, and the old password still opens every other picture.
+    void aPictureNotTheAlbumsOwnStopsTheChange_data()
+    {
+        QTest::addColumn<int>("bad");
+        QTest::addColumn<bool>("inTheClear");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("first altered, changed") << 0 << false << QStringLiteral("new");
+        QTest::newRow("middle altered, removed") << 3 << false << QString();
+        QTest::newRow("last in the clear, changed") << 5 << true << QStringLiteral("new");
+    }
+    void aPictureNotTheAlbumsOwnStopsTheChange()
+    {
+        QFETCH(int, bad);
+        QFETCH(bool, inTheClear);
+        QFETCH(QString, password);
+        QVERIFY(m_f.store->addAlbum(QStringLiteral("trip"), QStringLiteral("old")));
+        const QList<QByteArray> pictures = makePictures(6, 90, 70);
+        QList<int> ids;
+        for (int i = 0; i < pictures.size(); ++i)
+            ids.append(TestStore::addPictureBytes(m_f.dir, 1, QStringLiteral("p%1").arg(i), pictures.at(i)));
+        QByteArray spoilt = storedBytes(*m_f.store, ids.at(bad));
+        if (inTheClear)
+            spoilt = pictures.at(bad);
+        else
+            spoilt[spoilt.size() / 2] = char(spoilt.at(spoilt.size() / 2) ^ 1);
+        writeStored(*m_f.store, ids.at(bad), spoilt);
+        QList<QByteArray> before;
+        for (const int id : ids)
+            before.append(storedBytes(*m_f.store, id));
+
+        QVERIFY_THROWS_EXCEPTION(AlbumCipher::CipherError,
+                                 m_f.store->setAlbumPassword(QStringLiteral("trip"), password));
+        for (int i = 0; i < ids.size(); ++i)
+            QCOMPARE(storedBytes(*m_f.store, ids.at(i)), before.at(i));
+        QVERIFY(m_f.store->connection().inAutocommit());
+        m_f.store->forgetAlbumKey(QStringLiteral("trip"));
+        QVERIFY(m_f.store->checkAlbumPassword(QStringLiteral("trip"), QStringLiteral("old")));
+        for (int i = 0; i < ids.size(); ++i)
+            if (i != bad)
+                QCOMPARE(m_f.store->pictureData(ids.at(i)), pictures.at(i));
+    }
+
     // An album exported with its pictures read ahead on other threads: the
     // files in the album's order, each as imported; a picture that does not
     // decrypt stops the export there, with every picture before it written
