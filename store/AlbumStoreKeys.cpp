@@ -52,11 +52,6 @@ struct ProgressShown
     }
 };
 
-// A transaction that rewrites a whole album keeps more pages in memory, so
-// that it spills to the file (each spill a flush of the journal) less
-// often. And what the engine frees meanwhile is zeroed: the pictures' old
-// chains of pages (reused at once for the encrypted bytes, whose last page
-// would keep the old tail) and the rows dropped from the table's pages.
 // A picture's bytes as the album now keeps them, and their hash.
 struct Recoded
 {
@@ -64,6 +59,11 @@ struct Recoded
     QByteArray hash;
 };
 
+// A transaction that rewrites a whole album keeps more pages in memory, so
+// that it spills to the file (each spill a flush of the journal) less
+// often. And what the engine frees meanwhile is zeroed: the pictures' old
+// chains of pages (reused at once for the encrypted bytes, whose last page
+// would keep the old tail) and the rows dropped from the table's pages.
 struct RecodingSettings
 {
     explicit RecodingSettings(SqlConnection &db)
