@@ -44,7 +44,7 @@ int writePending(File *f)
     return rc;
 }
 
-// Every call but a write sees the file as the engine wrote it.
+// The joined writes made, or their failure returned.
 #define PENDING_FIRST(f)                                                                                               \
     do {                                                                                                               \
         if (const int rc = writePending(asFile(f)); rc != SQLITE_OK)                                                   \
@@ -61,12 +61,6 @@ int fileClose(sqlite3_file *f)
     sqlite3_free(file->real);
     file->real = nullptr;
     return written != SQLITE_OK ? written : rc;
-}
-
-int fileRead(sqlite3_file *f, void *into, int amount, sqlite3_int64 offset)
-{
-    PENDING_FIRST(f);
-    return asFile(f)->real->pMethods->xRead(asFile(f)->real, into, amount, offset);
 }
 
 int fileWrite(sqlite3_file *f, const void *from, int amount, sqlite3_int64 offset)
@@ -94,109 +88,46 @@ int fileWrite(sqlite3_file *f, const void *from, int amount, sqlite3_int64 offse
     return SQLITE_OK;
 }
 
-int fileTruncate(sqlite3_file *f, sqlite3_int64 size)
+// Every call but a write is passed on after the joined writes are made, so
+// that it sees the file as the engine wrote it; those that do not touch the
+// file's bytes go straight on.
+template <auto Method, typename... Args>
+int afterPending(sqlite3_file *f, Args... args)
 {
     PENDING_FIRST(f);
-    return asFile(f)->real->pMethods->xTruncate(asFile(f)->real, size);
+    return (asFile(f)->real->pMethods->*Method)(asFile(f)->real, args...);
 }
 
-int fileSync(sqlite3_file *f, int flags)
+template <auto Method, typename Result, typename... Args>
+Result straight(sqlite3_file *f, Args... args)
 {
-    PENDING_FIRST(f);
-    return asFile(f)->real->pMethods->xSync(asFile(f)->real, flags);
-}
-
-int fileSize(sqlite3_file *f, sqlite3_int64 *size)
-{
-    PENDING_FIRST(f);
-    return asFile(f)->real->pMethods->xFileSize(asFile(f)->real, size);
-}
-
-int fileLock(sqlite3_file *f, int level)
-{
-    PENDING_FIRST(f);
-    return asFile(f)->real->pMethods->xLock(asFile(f)->real, level);
-}
-
-int fileUnlock(sqlite3_file *f, int level)
-{
-    PENDING_FIRST(f);
-    return asFile(f)->real->pMethods->xUnlock(asFile(f)->real, level);
-}
-
-int fileCheckReservedLock(sqlite3_file *f, int *out)
-{
-    return asFile(f)->real->pMethods->xCheckReservedLock(asFile(f)->real, out);
-}
-
-int fileControl(sqlite3_file *f, int op, void *arg)
-{
-    // The commit's second phase among them: its failure is the commit's.
-    PENDING_FIRST(f);
-    return asFile(f)->real->pMethods->xFileControl(asFile(f)->real, op, arg);
-}
-
-int fileSectorSize(sqlite3_file *f) { return asFile(f)->real->pMethods->xSectorSize(asFile(f)->real); }
-
-int fileDeviceCharacteristics(sqlite3_file *f)
-{
-    return asFile(f)->real->pMethods->xDeviceCharacteristics(asFile(f)->real);
-}
-
-int fileShmMap(sqlite3_file *f, int page, int size, int extend, void volatile **out)
-{
-    PENDING_FIRST(f);
-    return asFile(f)->real->pMethods->xShmMap(asFile(f)->real, page, size, extend, out);
-}
-
-int fileShmLock(sqlite3_file *f, int offset, int n, int flags)
-{
-    PENDING_FIRST(f);
-    return asFile(f)->real->pMethods->xShmLock(asFile(f)->real, offset, n, flags);
-}
-
-void fileShmBarrier(sqlite3_file *f) { asFile(f)->real->pMethods->xShmBarrier(asFile(f)->real); }
-
-int fileShmUnmap(sqlite3_file *f, int deleteFlag)
-{
-    PENDING_FIRST(f);
-    return asFile(f)->real->pMethods->xShmUnmap(asFile(f)->real, deleteFlag);
-}
-
-int fileFetch(sqlite3_file *f, sqlite3_int64 offset, int amount, void **out)
-{
-    PENDING_FIRST(f);
-    return asFile(f)->real->pMethods->xFetch(asFile(f)->real, offset, amount, out);
-}
-
-int fileUnfetch(sqlite3_file *f, sqlite3_int64 offset, void *page)
-{
-    PENDING_FIRST(f);
-    return asFile(f)->real->pMethods->xUnfetch(asFile(f)->real, offset, page);
+    return (asFile(f)->real->pMethods->*Method)(asFile(f)->real, args...);
 }
 
 // The methods of a version: the shared memory's from 2, the mapping's from 3.
 sqlite3_io_methods methodsOfVersion(int version)
 {
+    using M = sqlite3_io_methods;
     sqlite3_io_methods m = {version,
                             fileClose,
-                            fileRead,
+                            afterPending<&M::xRead>,
                             fileWrite,
-                            fileTruncate,
-                            fileSync,
-                            fileSize,
-                            fileLock,
-                            fileUnlock,
-                            fileCheckReservedLock,
-                            fileControl,
-                            fileSectorSize,
-                            fileDeviceCharacteristics,
-                            fileShmMap,
-                            fileShmLock,
-                            fileShmBarrier,
-                            fileShmUnmap,
-                            fileFetch,
-                            fileUnfetch};
+                            afterPending<&M::xTruncate>,
+                            afterPending<&M::xSync>,
+                            afterPending<&M::xFileSize>,
+                            afterPending<&M::xLock>,
+                            afterPending<&M::xUnlock>,
+                            straight<&M::xCheckReservedLock>,
+                            // The commit's second phase among them: its failure is the commit's.
+                            afterPending<&M::xFileControl>,
+                            straight<&M::xSectorSize>,
+                            straight<&M::xDeviceCharacteristics>,
+                            afterPending<&M::xShmMap>,
+                            afterPending<&M::xShmLock>,
+                            straight<&M::xShmBarrier>,
+                            afterPending<&M::xShmUnmap>,
+                            afterPending<&M::xFetch>,
+                            afterPending<&M::xUnfetch>};
     if (version < 3) {
         m.xFetch = nullptr;
         m.xUnfetch = nullptr;
