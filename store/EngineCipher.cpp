@@ -1,8 +1,9 @@
 #include "EngineCipher.h"
 
+#include "StorePageCodec.h"
+
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
-#include <openssl/hmac.h>
 #include <openssl/rand.h>
 #include <sqlite3.h>
 
@@ -55,13 +56,9 @@ namespace {
 constexpr char kName[] = "quilbo-openssl";
 // The versions whose interface is the one above.
 constexpr char kKnownVersion[] = "3.4.";
-// HMAC keys up to a SHA-1 block are used as they are; longer ones (never
-// given by the engine) go the slow way.
-constexpr int kShaBlock = 64;
 // Random bytes drawn at once: the reserves of 85 pages.
 constexpr int kRandomBatch = 4096;
 
-using DigestContext = std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)>;
 using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)>;
 
 // One direction of the cipher, keyed once and given a new IV per page.
@@ -78,23 +75,17 @@ struct Context
 {
     const EVP_CIPHER *cipher = nullptr;
     Direction directions[2]; // decrypting, encrypting
-    DigestContext inner{EVP_MD_CTX_new(), &EVP_MD_CTX_free};
-    DigestContext outer{EVP_MD_CTX_new(), &EVP_MD_CTX_free};
-    DigestContext work{EVP_MD_CTX_new(), &EVP_MD_CTX_free};
-    std::array<unsigned char, kShaBlock> macKey{};
-    int macKeySize = -1;
+    StorePageCodec::Sha1Mac mac;
     std::array<unsigned char, kRandomBatch> random{};
     int randomLeft = 0;
 
-    bool complete() const { return directions[0].context && directions[1].context && inner && outer && work; }
+    bool complete() const { return directions[0].context && directions[1].context && mac.isValid(); }
     void forgetKeys()
     {
         for (Direction &d : directions) {
             OPENSSL_cleanse(d.key.data(), d.key.size());
             d.keySize = -1;
         }
-        OPENSSL_cleanse(macKey.data(), macKey.size());
-        macKeySize = -1;
     }
     ~Context()
     {
@@ -136,58 +127,16 @@ int random(void *ctx, void *buffer, int length)
     return SQLITE_OK;
 }
 
-// The inner and outer states of HMAC-SHA1 for the key, made when the key
-// is not the one they were made for.
-bool keyMac(Context *c, const unsigned char *key, int keySize)
-{
-    if (keySize == c->macKeySize && CRYPTO_memcmp(key, c->macKey.data(), size_t(keySize)) == 0)
-        return true;
-    c->macKeySize = -1;
-    std::array<unsigned char, kShaBlock> inner{}, outer{};
-    for (int i = 0; i < kShaBlock; ++i) {
-        const unsigned char k = i < keySize ? key[i] : 0;
-        inner[size_t(i)] = k ^ 0x36;
-        outer[size_t(i)] = k ^ 0x5c;
-    }
-    const bool made = EVP_DigestInit_ex(c->inner.get(), EVP_sha1(), nullptr) == 1
-                      && EVP_DigestUpdate(c->inner.get(), inner.data(), inner.size()) == 1
-                      && EVP_DigestInit_ex(c->outer.get(), EVP_sha1(), nullptr) == 1
-                      && EVP_DigestUpdate(c->outer.get(), outer.data(), outer.size()) == 1;
-    OPENSSL_cleanse(inner.data(), inner.size());
-    OPENSSL_cleanse(outer.data(), outer.size());
-    if (!made)
-        return false;
-    std::memcpy(c->macKey.data(), key, size_t(keySize));
-    c->macKeySize = keySize;
-    return true;
-}
-
 int hmac(void *ctx, unsigned char *key, int keySize, unsigned char *in, int inSize, unsigned char *in2, int in2Size,
          unsigned char *out)
 {
     Context *c = of(ctx);
     if (keySize < 0 || inSize < 0 || in2Size < 0)
         return SQLITE_ERROR;
-    if (keySize > kShaBlock) {
-        unsigned int size = 0;
-        std::unique_ptr<unsigned char[]> both(new (std::nothrow) unsigned char[size_t(inSize) + size_t(in2Size) + 1]);
-        if (!both)
-            return SQLITE_NOMEM;
-        std::memcpy(both.get(), in, size_t(inSize));
-        std::memcpy(both.get() + inSize, in2, size_t(in2Size));
-        return HMAC(EVP_sha1(), key, keySize, both.get(), size_t(inSize) + size_t(in2Size), out, &size) ? SQLITE_OK
-                                                                                                        : SQLITE_ERROR;
-    }
-    if (!keyMac(c, key, keySize))
-        return SQLITE_ERROR;
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    EVP_MD_CTX *work = c->work.get();
-    const bool done = EVP_MD_CTX_copy_ex(work, c->inner.get()) == 1 && EVP_DigestUpdate(work, in, size_t(inSize)) == 1
-                      && EVP_DigestUpdate(work, in2, size_t(in2Size)) == 1
-                      && EVP_DigestFinal_ex(work, digest, &size) == 1 && EVP_MD_CTX_copy_ex(work, c->outer.get()) == 1
-                      && EVP_DigestUpdate(work, digest, size) == 1 && EVP_DigestFinal_ex(work, out, &size) == 1;
-    return done ? SQLITE_OK : SQLITE_ERROR;
+    // The engine's code key is as long as the cipher's key; a key longer
+    // than a SHA-1 block is refused (never given).
+    return c->mac.setKey(key, keySize) && c->mac.code(in, size_t(inSize), in2, size_t(in2Size), out) ? SQLITE_OK
+                                                                                                     : SQLITE_ERROR;
 }
 
 int kdf(void *, const unsigned char *pass, int passSize, unsigned char *salt, int saltSize, int workFactor, int keySize,

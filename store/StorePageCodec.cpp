@@ -23,13 +23,67 @@ using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_f
 static_assert(SaltSize == StoreSchema::SaltSize && PageSize == StoreSchema::CipherPageSize,
               "the codec's layout is the store's");
 
-// HMAC-SHA1 with the inner and outer keyed states made once, copied for
-// each page.
-struct Codec::State
+struct Sha1Mac::State
 {
     DigestContext inner{EVP_MD_CTX_new(), &EVP_MD_CTX_free};
     DigestContext outer{EVP_MD_CTX_new(), &EVP_MD_CTX_free};
     DigestContext work{EVP_MD_CTX_new(), &EVP_MD_CTX_free};
+    std::array<unsigned char, Sha1Mac::MaxKeySize> key{};
+    int keySize = -1;
+    ~State() { OPENSSL_cleanse(key.data(), key.size()); }
+};
+
+Sha1Mac::Sha1Mac() : m_state(std::make_unique<State>()) {}
+Sha1Mac::~Sha1Mac() = default;
+Sha1Mac::Sha1Mac(Sha1Mac &&) noexcept = default;
+
+bool Sha1Mac::isValid() const { return m_state->inner && m_state->outer && m_state->work; }
+
+bool Sha1Mac::setKey(const unsigned char *key, int size)
+{
+    State &s = *m_state;
+    if (size == s.keySize && CRYPTO_memcmp(key, s.key.data(), size_t(size)) == 0)
+        return true;
+    s.keySize = -1;
+    if (size < 0 || size > MaxKeySize || !isValid())
+        return false;
+    std::array<unsigned char, MaxKeySize> inner{}, outer{};
+    for (int i = 0; i < MaxKeySize; ++i) {
+        const unsigned char k = i < size ? key[i] : 0;
+        inner[size_t(i)] = k ^ 0x36;
+        outer[size_t(i)] = k ^ 0x5c;
+    }
+    const bool made = EVP_DigestInit_ex(s.inner.get(), EVP_sha1(), nullptr) == 1
+                      && EVP_DigestUpdate(s.inner.get(), inner.data(), inner.size()) == 1
+                      && EVP_DigestInit_ex(s.outer.get(), EVP_sha1(), nullptr) == 1
+                      && EVP_DigestUpdate(s.outer.get(), outer.data(), outer.size()) == 1;
+    OPENSSL_cleanse(inner.data(), inner.size());
+    OPENSSL_cleanse(outer.data(), outer.size());
+    if (!made)
+        return false;
+    std::memcpy(s.key.data(), key, size_t(size));
+    s.keySize = size;
+    return true;
+}
+
+bool Sha1Mac::code(const unsigned char *first, size_t firstSize, const unsigned char *second, size_t secondSize,
+                   unsigned char *out)
+{
+    State &s = *m_state;
+    if (s.keySize < 0)
+        return false;
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    EVP_MD_CTX *work = s.work.get();
+    return EVP_MD_CTX_copy_ex(work, s.inner.get()) == 1 && EVP_DigestUpdate(work, first, firstSize) == 1
+           && EVP_DigestUpdate(work, second, secondSize) == 1 && EVP_DigestFinal_ex(work, digest, &size) == 1
+           && EVP_MD_CTX_copy_ex(work, s.outer.get()) == 1 && EVP_DigestUpdate(work, digest, size) == 1
+           && EVP_DigestFinal_ex(work, out, &size) == 1;
+}
+
+struct Codec::State
+{
+    Sha1Mac mac;
     CipherContext cipher{EVP_CIPHER_CTX_new(), &EVP_CIPHER_CTX_free};
     std::array<unsigned char, 32> key{};
     std::array<unsigned char, SaltSize> salt{};
@@ -45,47 +99,27 @@ Codec::Codec(const unsigned char *salt) : m_state(std::make_unique<State>())
     for (int i = 0; i < SaltSize; ++i)
         macSalt[i] = salt[i] ^ kMacSaltMask;
     PKCS5_PBKDF2_HMAC_SHA1(key.constData(), int(key.size()), macSalt, SaltSize, kMacKeyRounds, sizeof macKey, macKey);
-    std::array<unsigned char, 64> inner{}, outer{};
-    for (int i = 0; i < 64; ++i) {
-        const unsigned char k = i < int(sizeof macKey) ? macKey[i] : 0;
-        inner[i] = k ^ 0x36;
-        outer[i] = k ^ 0x5c;
-    }
+    m_state->mac.setKey(macKey, sizeof macKey);
     OPENSSL_cleanse(macKey, sizeof macKey);
-    EVP_DigestInit_ex(m_state->inner.get(), EVP_sha1(), nullptr);
-    EVP_DigestUpdate(m_state->inner.get(), inner.data(), inner.size());
-    EVP_DigestInit_ex(m_state->outer.get(), EVP_sha1(), nullptr);
-    EVP_DigestUpdate(m_state->outer.get(), outer.data(), outer.size());
-    OPENSSL_cleanse(inner.data(), inner.size());
-    OPENSSL_cleanse(outer.data(), outer.size());
 }
 
 Codec::~Codec() = default;
 Codec::Codec(Codec &&) noexcept = default;
 
-void Codec::code(const unsigned char *page, qint64 number, unsigned char *digest)
+bool Codec::code(const unsigned char *page, qint64 number, unsigned char *digest)
 {
     const int start = firstEncrypted(number);
     const int covered = UsableSize - start + IvSize;
     const quint32 n = quint32(number);
     const unsigned char little[4] = {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
                                      static_cast<unsigned char>(n >> 16), static_cast<unsigned char>(n >> 24)};
-    unsigned int size = 0;
-    EVP_MD_CTX *work = m_state->work.get();
-    EVP_MD_CTX_copy_ex(work, m_state->inner.get());
-    EVP_DigestUpdate(work, page + start, size_t(covered));
-    EVP_DigestUpdate(work, little, sizeof little);
-    EVP_DigestFinal_ex(work, digest, &size);
-    EVP_MD_CTX_copy_ex(work, m_state->outer.get());
-    EVP_DigestUpdate(work, digest, size);
-    EVP_DigestFinal_ex(work, digest, &size);
+    return m_state->mac.code(page + start, size_t(covered), little, sizeof little, digest);
 }
 
 bool Codec::checks(const unsigned char *page, qint64 number)
 {
     unsigned char digest[EVP_MAX_MD_SIZE];
-    code(page, number, digest);
-    return std::memcmp(digest, page + UsableSize + IvSize, MacSize) == 0;
+    return code(page, number, digest) && std::memcmp(digest, page + UsableSize + IvSize, MacSize) == 0;
 }
 
 bool Codec::decrypt(const unsigned char *page, qint64 number, unsigned char *plain)
@@ -116,7 +150,8 @@ bool Codec::encrypt(const unsigned char *plain, qint64 number, unsigned char *pa
     if (start > 0)
         std::memcpy(page, m_state->salt.data(), SaltSize);
     unsigned char digest[EVP_MAX_MD_SIZE];
-    code(page, number, digest);
+    if (!code(page, number, digest))
+        return false;
     std::memcpy(page + UsableSize + IvSize, digest, MacSize);
     return true;
 }

@@ -10,6 +10,7 @@
 
 #include <QtGlobal>
 
+#include <cstddef>
 #include <memory>
 
 namespace StorePageCodec {
@@ -26,6 +27,32 @@ constexpr qint64 LockBytePage = (qint64(1) << 30) / PageSize + 1;
 
 // The first byte of a page that is encrypted: page 1 begins with the salt.
 constexpr int firstEncrypted(qint64 number) { return number == 1 ? SaltSize : 0; }
+
+// HMAC-SHA1 with the key's inner and outer states made once, copied for
+// each code: the engine's page code, for keys up to a SHA-1 block.
+class Sha1Mac
+{
+public:
+    Sha1Mac();
+    ~Sha1Mac();
+    Sha1Mac(Sha1Mac &&) noexcept;
+    Sha1Mac(const Sha1Mac &) = delete;
+    Sha1Mac &operator=(const Sha1Mac &) = delete;
+
+    static constexpr int MaxKeySize = 64;
+    // Whether its contexts could be made.
+    bool isValid() const;
+    // Keyed for key, unless keyed for it already. False (and keyed for
+    // nothing) when the key is too long or the states cannot be made.
+    bool setKey(const unsigned char *key, int size);
+    // The code of first followed by second, into out (MacSize bytes).
+    bool code(const unsigned char *first, size_t firstSize, const unsigned char *second, size_t secondSize,
+              unsigned char *out);
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 class Codec
 {
@@ -48,7 +75,7 @@ public:
     bool encrypt(const unsigned char *plain, qint64 number, unsigned char *page);
 
 private:
-    void code(const unsigned char *page, qint64 number, unsigned char *digest);
+    bool code(const unsigned char *page, qint64 number, unsigned char *digest);
 
     struct State;
     std::unique_ptr<State> m_state;
