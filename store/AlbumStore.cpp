@@ -94,6 +94,11 @@ bool AlbumStore::openStore(const QString &path)
         qWarning("The pictures' names could not be indexed: %s", e.what());
     }
     try {
+        forgetHashesOfOlderStores();
+    } catch (const std::exception &e) {
+        qWarning("The pictures' hashes could not be brought up to date: %s", e.what());
+    }
+    try {
         protectPlainPasswords();
         // One cut off before it was done.
         scrubIfPending();

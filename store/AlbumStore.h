@@ -344,6 +344,9 @@ private:
     // Makes an index on (album, name) in a store that has none (one made
     // elsewhere), so that looking a name up does not read the whole table.
     void indexPictureNames();
+    // Drops the content hashes an older version made (of another kind, they
+    // would recognise nothing); they are made again as missing ones are.
+    void forgetHashesOfOlderStores();
     // Protects every album whose password an older version stored as text:
     // verifier, key, pictures encrypted, in one transaction.
     void protectPlainPasswords();

@@ -434,8 +434,8 @@ void AlbumStore::protectPlainPasswords()
     }
     if (total > 0)
         markScrubPending();
-    connection().execFixed("PRAGMA user_version = 2");
-    static_assert(StoreSchema::SchemaVersion == 2, "the version a converted store has");
+    connection().execFixed("PRAGMA user_version = 3");
+    static_assert(StoreSchema::SchemaVersion == 3, "the version a converted store has");
     t.commit();
     scrubIfPending();
 }

@@ -99,7 +99,7 @@ void createTables(SqlConnection &db)
     // A map of the store's pages lets a compaction move only the pages it
     // frees (set before anything is written to the file).
     db.execFixed("PRAGMA auto_vacuum = INCREMENTAL");
-    db.execFixed("PRAGMA user_version = 2");
+    db.execFixed("PRAGMA user_version = 3");
     db.execFixed("CREATE TABLE PicLibTable ("
                  " PicLibID INTEGER NOT NULL PRIMARY KEY,"
                  " PicLibName TEXT NOT NULL COLLATE NOCASE,"
@@ -117,7 +117,7 @@ void createTables(SqlConnection &db)
     createKeyTable(db);
     createThumbnailTable(db);
     createHashTable(db);
-    static_assert(SchemaVersion == 2, "createTables writes user_version 2");
+    static_assert(SchemaVersion == 3, "createTables writes user_version 3");
 }
 
 void createPendingTable(SqlConnection &db)

@@ -17,8 +17,9 @@ QByteArray databasePassword();
 constexpr int CipherPageSize = 4096;
 
 // Version of the schema, kept in the store's user_version. Version 2 adds
-// the protected albums' keys (PicKeyTable) and keeps no album password.
-constexpr int SchemaVersion = 2;
+// the protected albums' keys (PicKeyTable) and keeps no album password;
+// version 3 keeps the pictures' content hashes as SHA-256.
+constexpr int SchemaVersion = 3;
 
 // Keys a freshly opened connection and sets its cipher parameters. Must run
 // before the connection's first read. The page key comes from pageKeyFor()
