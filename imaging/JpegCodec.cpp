@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 
 #include "ImageOps.h"
+#include "JpegAverages.h"
 #include "StreamedBytes.h"
 
 #include <algorithm>
@@ -521,10 +522,22 @@ QImage decode(const StreamedBytes &data, const DecodeOptions &options)
         throwCode(code);
 
     refuseImplausibleSize(header, data.size());
-    const CoefficientMemory reserved(coefficientBytes(d.cinfo), options.cancel);
-
     // Saved markers live only until the decode finishes.
     const int orientation = orientationOf(d.cinfo);
+    if (options.blockAverages && options.scaleDenominator == 8 && data.isComplete()) {
+        const auto *first = reinterpret_cast<const unsigned char *>(data.data());
+        const unsigned char *scan = d.cinfo.src->next_input_byte;
+        if (scan >= first && scan <= first + data.size()) {
+            QImage image = JpegAverages::decode(d.cinfo, scan, size_t(first + data.size() - scan), options.cancel);
+            if (options.cancel && options.cancel->load(std::memory_order_relaxed))
+                throw JpegError(Cancelled, "the decode was cancelled");
+            // Else, one it does not decode: libjpeg's way below.
+            if (!image.isNull())
+                return orientation == 1 ? image : ImageOps::upright(image, orientation);
+        }
+    }
+    const CoefficientMemory reserved(coefficientBytes(d.cinfo), options.cancel);
+
     QImage image = allocatePicture(header.outputWidth, header.outputHeight);
     if (image.isNull())
         throw JpegError(kOutOfRange, QCoreApplication::translate("JpegCodec", "内存不足,无法显示图片").toStdString());

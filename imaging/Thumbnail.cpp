@@ -23,6 +23,7 @@ QByteArray make(const QByteArray &picture)
     // The decoder scales before any turn, so the sides are compared either
     // way round.
     options.scaleDenominator = JpegCodec::scaleDenominatorFor(upright, target.expandedTo(target.transposed()));
+    options.blockAverages = true;
     const QImage decoded = PictureCodec::decode(picture, options);
     const QSize size = target.isEmpty() ? sizeFor(decoded.size()) : target;
     return JpegCodec::encode(decoded.size() == size ? decoded : ImageOps::stretch(decoded, size), Quality);

@@ -12,7 +12,9 @@
 
 namespace JpegFixtures {
 
-QByteArray make(const QImage &source, Kind kind)
+namespace {
+
+QByteArray encode(const QImage &source, Kind kind, const Coding &coding)
 {
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
     jpeg_compress_struct cinfo{};
@@ -44,6 +46,14 @@ QByteArray make(const QImage &source, Kind kind)
     jpeg_set_quality(&cinfo, 95, TRUE);
     if (kind == Kind::Progressive)
         jpeg_simple_progression(&cinfo);
+    if (kind == Kind::Baseline) {
+        cinfo.comp_info[0].h_samp_factor = coding.lumaWide;
+        cinfo.comp_info[0].v_samp_factor = coding.lumaHigh;
+        for (int c = 1; c < 3; ++c)
+            cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
+    }
+    cinfo.restart_interval = coding.restartInterval;
+    cinfo.optimize_coding = coding.optimized ? TRUE : FALSE;
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<unsigned char> row(size_t(image.width()) * 4);
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -74,6 +84,12 @@ QByteArray make(const QImage &source, Kind kind)
     std::free(buffer);
     return out;
 }
+
+} // namespace
+
+QByteArray make(const QImage &image, Kind kind) { return encode(image, kind, Coding()); }
+
+QByteArray make(const QImage &image, const Coding &coding) { return encode(image, Kind::Baseline, coding); }
 
 QImage quarters(int width, int height)
 {

@@ -14,6 +14,19 @@ enum class Kind { Baseline, Greyscale, AdobeCmyk, Progressive };
 // Photoshop does.
 QByteArray make(const QImage &image, Kind kind);
 
+// How a baseline picture is coded: its luma's sampling against the colours
+// (2 x 2 is 4:2:0, 2 x 1 is 4:2:2, 1 x 1 is 4:4:4), a restart marker every
+// so many MCUs (0: none), Huffman tables made for the picture rather than
+// the standard ones.
+struct Coding
+{
+    int lumaWide = 2;
+    int lumaHigh = 2;
+    unsigned restartInterval = 0;
+    bool optimized = false;
+};
+QByteArray make(const QImage &image, const Coding &coding);
+
 // A picture of four solid quarters: red, green, blue, white.
 QImage quarters(int width, int height);
 

@@ -1,6 +1,7 @@
 // Loading pictures from the store (JPEG decoding of every kind, its errors
 // and its limits, EXIF orientation) and saving them as files.
 
+#include "JpegAverages.h"
 #include "JpegCodec.h"
 #include "JpegFixtures.h"
 #include "AlbumStore.h"
@@ -13,7 +14,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <thread>
+
+#include <jpeglib.h>
 
 #include <unistd.h>
 
@@ -49,6 +53,20 @@ JpegCodec::DecodeOptions atScale(int scaleDenominator, const std::atomic_bool *c
     options.scaleDenominator = scaleDenominator;
     options.cancel = cancel;
     return options;
+}
+
+// The picture from its blocks' averages alone, its header read by libjpeg.
+QImage averagesOf(const QByteArray &data)
+{
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err); // the fixtures' headers are whole
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(data.constData()), (unsigned long)data.size());
+    jpeg_read_header(&cinfo, TRUE);
+    const QImage image = JpegAverages::decode(cinfo, cinfo.src->next_input_byte, cinfo.src->bytes_in_buffer);
+    jpeg_destroy_decompress(&cinfo);
+    return image;
 }
 
 } // namespace
@@ -95,6 +113,88 @@ private slots:
                      qPrintable(QStringLiteral("pixel %1,%2 is %3, expected %4")
                                     .arg(p.x()).arg(p.y()).arg(picture.pixel(p), 0, 16).arg(expected, 0, 16)));
         }
+    }
+
+    // Thumbnails are decoded at an eighth from each block's average: the
+    // very pixels of libjpeg's eighth where the colours are not subsampled,
+    // close to them where they are; what that does not decode (other
+    // codings, damage) is decoded by libjpeg as before.
+    void blockAveragesAtAnEighth_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("averaged");
+        QTest::addColumn<double>("tolerance"); // mean difference from libjpeg's eighth
+        const QImage photo = noisy(203, 141);  // not whole blocks, nor whole MCUs
+        const auto coded = [&](int wide, int high, unsigned restarts, bool optimized) {
+            return JpegFixtures::make(photo, JpegFixtures::Coding{wide, high, restarts, optimized});
+        };
+        QTest::newRow("4:4:4") << coded(1, 1, 0, false) << true << 0.0;
+        QTest::newRow("4:4:4, a restart every 5 MCUs") << coded(1, 1, 5, false) << true << 0.0;
+        QTest::newRow("4:4:4, tables of its own, a restart every MCU") << coded(1, 1, 1, true) << true << 0.0;
+        QTest::newRow("greyscale") << JpegFixtures::make(photo, Kind::Greyscale) << true << 0.0;
+        // Colours at half the rate are smoothed as libjpeg does, not made
+        // as it does: close where colours change as in a photograph (fine
+        // detail in the brightness, not in the colours of single pixels).
+        QImage smooth(photo.size(), QImage::Format_RGB32);
+        for (int y = 0; y < smooth.height(); ++y)
+            for (int x = 0; x < smooth.width(); ++x) {
+                const int grain = qGray(photo.pixel(x, y)) / 8 - 16;
+                smooth.setPixel(
+                    x, y,
+                    qRgb(std::clamp(x + 20 + grain, 0, 255), std::clamp(y + 60 + grain, 0, 255),
+                         std::clamp(int(128 + 60 * std::sin(x / 40.0) * std::cos(y / 30.0)) + grain, 0, 255)));
+            }
+        const auto subsampled = [&](int wide, int high, unsigned restarts) {
+            return JpegFixtures::make(smooth, JpegFixtures::Coding{wide, high, restarts, true});
+        };
+        QTest::newRow("4:2:0") << subsampled(2, 2, 0) << true << 2.0;
+        QTest::newRow("4:2:2, a restart every 7 MCUs") << subsampled(2, 1, 7) << true << 2.0;
+        QTest::newRow("progressive") << JpegFixtures::make(photo, Kind::Progressive) << false << 0.0;
+        QTest::newRow("CMYK") << JpegFixtures::make(photo, Kind::AdobeCmyk) << false << 0.0;
+        const QByteArray whole = coded(1, 1, 0, false);
+        QTest::newRow("cut short") << whole.left(whole.size() * 2 / 3) << false << 0.0;
+        QByteArray restarts = coded(1, 1, 5, false);
+        restarts.remove(restarts.indexOf(QByteArray("\xff\xd3", 2), restarts.indexOf(QByteArray("\xff\xda", 2))), 2);
+        QTest::newRow("a restart marker missing") << restarts << false << 0.0;
+        QByteArray garbled = whole;
+        for (qsizetype i = garbled.size() / 2; i < garbled.size() / 2 + 64; ++i)
+            garbled[i] = char(garbled[i] ^ 0x5a);
+        QTest::newRow("garbled") << garbled << false << 0.0;
+    }
+    void blockAveragesAtAnEighth()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(bool, averaged);
+        QFETCH(double, tolerance);
+        const QImage averages = averagesOf(data);
+        QCOMPARE(!averages.isNull(), averaged);
+        // Damage libjpeg refuses is refused alike.
+        const auto decode = [&](bool blockAverages, QString *failure) {
+            JpegCodec::DecodeOptions options = atScale(8);
+            options.blockAverages = blockAverages;
+            try {
+                return JpegCodec::decode(data, options);
+            } catch (const JpegCodec::JpegError &e) {
+                *failure = QString::fromUtf8(e.what());
+                return QImage();
+            }
+        };
+        QString libjpegFailure;
+        QString failure;
+        const QImage eighth = decode(false, &libjpegFailure);
+        const QImage decoded = decode(true, &failure);
+        QCOMPARE(failure, libjpegFailure);
+        if (failure.isEmpty())
+            QCOMPARE(decoded.size(), QSize(26, 18));
+        if (!averaged || tolerance == 0) {
+            QCOMPARE(decoded, eighth);
+        } else {
+            QCOMPARE(decoded, averages);
+            QVERIFY2(meanDifference(decoded, eighth) <= tolerance,
+                     qPrintable(QString::number(meanDifference(decoded, eighth))));
+        }
+        if (averaged)
+            QCOMPARE(decoded, averages);
     }
 
     void loadsTheReferencePictures_data()

@@ -75,6 +75,7 @@ private slots:
         QTest::newRow("landscape") << QSize(800, 600) << 1 << QSize(256, 192);
         QTest::newRow("turned by its EXIF orientation") << QSize(800, 600) << 6 << QSize(192, 256);
         QTest::newRow("mirrored and turned") << QSize(1600, 900) << 7 << QSize(144, 256);
+        QTest::newRow("large and turned: from its blocks' averages") << QSize(4096, 2048) << 6 << QSize(128, 256);
         QTest::newRow("small pictures are not enlarged") << QSize(100, 50) << 1 << QSize(100, 50);
         QTest::newRow("a thin strip keeps a pixel") << QSize(3000, 8) << 1 << QSize(256, 1);
     }
