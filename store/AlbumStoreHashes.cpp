@@ -52,17 +52,13 @@ void AlbumStore::forgetHashesOfOlderStores()
     // Hashes made by a version before are of another kind: they would
     // recognise nothing. Forgotten, they are made again as any picture's
     // that lacks one, the first time its album takes an import.
-    const bool hashes = hasHashTable();
-    if (!hashes && version != 2)
-        return;
+    // (Album passwords an older version kept as text are found by
+    // themselves, whatever the version says.)
     checkBeforeWriting();
     SqlTransaction t(connection());
-    if (hashes)
+    if (hasHashTable())
         connection().execFixed("DELETE FROM PicHashTable");
-    // A store with album passwords still in text (version 1) is given its
-    // version when they are converted.
-    if (version == 2)
-        connection().execFixed("PRAGMA user_version = 3");
+    connection().execFixed("PRAGMA user_version = 3");
     t.commit();
 }
 
