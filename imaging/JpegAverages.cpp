@@ -133,8 +133,8 @@ Segments unstuff(const unsigned char *scan, std::size_t size)
     return s;
 }
 
-// Bits kept in a register, at least 32 of them before each code: the
-// next code's length then depends on nothing but a shift and a table.
+// Bits kept in a register, refilled to 56 or more: the next code's length
+// then depends on nothing but a shift and a table.
 class BitReader
 {
 public:
