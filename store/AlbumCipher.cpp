@@ -208,6 +208,11 @@ Protection protect(const Key &key, const QByteArray &folded, int albumId)
     return made;
 }
 
+std::future<Protection> protectMeanwhile(const Key &key, const QByteArray &folded, int albumId)
+{
+    return std::async(std::launch::async, protect, std::cref(key), std::cref(folded), albumId);
+}
+
 bool isOwnWrapping(const WrappedKey &wrapped)
 {
     constexpr size_t kSealed = crypto_aead_xchacha20poly1305_ietf_NPUBBYTES + crypto_secretstream_xchacha20poly1305_KEYBYTES

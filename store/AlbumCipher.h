@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <future>
 #include <memory>
 #include <stdexcept>
 
@@ -96,6 +97,9 @@ struct Protection
     QString verifier;
 };
 Protection protect(const Key &key, const QByteArray &folded, int albumId);
+// The same, made on other threads while the caller goes on; key and folded
+// must outlive the future's wait (whose destructor waits too).
+std::future<Protection> protectMeanwhile(const Key &key, const QByteArray &folded, int albumId);
 // Whether a wrapped key is one this program writes (its salt, settings and
 // size exactly), before anything is derived.
 bool isOwnWrapping(const WrappedKey &wrapped);

@@ -384,11 +384,9 @@ private:
     // inside the caller's transaction, telling the progress handler.
     void recodeAlbumPictures(int albumId, const AlbumCipher::Key *from, const AlbumCipher::Key *to, int *done,
                              int total);
-    // Writes a new verifier and wrapped key for the album; the caller's
-    // transaction. Made here, or waited for where they are being made.
-    void writeAlbumProtection(int albumId, const QByteArray &folded, const AlbumCipher::Key &key);
-    void writeAlbumProtection(int albumId, std::future<AlbumCipher::Protection> &making);
-    void writeAlbumProtection(int albumId, const AlbumCipher::Protection &made);
+    // Writes a new verifier and wrapped key for the album, once they are
+    // made (AlbumCipher::protectMeanwhile); the caller's transaction.
+    void writeAlbumProtection(int albumId, std::future<AlbumCipher::Protection> making);
     // The album's open key, or null.
     const AlbumCipher::Key *openKey(int albumId) const;
     bool albumHasKeyRow(int albumId);

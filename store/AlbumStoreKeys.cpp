@@ -214,22 +214,10 @@ bool AlbumStore::albumKeyOpen(const QString &name)
     return id >= 0 && openKey(id);
 }
 
-void AlbumStore::writeAlbumProtection(int albumId, const QByteArray &folded, const Key &key)
-{
-    AlbumCipher::Protection made;
-    runWork([&] { made = AlbumCipher::protect(key, folded, albumId); });
-    writeAlbumProtection(albumId, made);
-}
-
-void AlbumStore::writeAlbumProtection(int albumId, std::future<AlbumCipher::Protection> &making)
+void AlbumStore::writeAlbumProtection(int albumId, std::future<AlbumCipher::Protection> making)
 {
     AlbumCipher::Protection made;
     runWork([&] { made = making.get(); });
-    writeAlbumProtection(albumId, made);
-}
-
-void AlbumStore::writeAlbumProtection(int albumId, const AlbumCipher::Protection &made)
-{
     const AlbumCipher::WrappedKey &wrapped = made.wrapped;
     SqlStatement keyRow(connection(), QStringLiteral("INSERT OR REPLACE INTO PicKeyTable "
                                                      "(PicLibID, KeySalt, KeyOps, KeyMem, WrappedKey) "
@@ -349,10 +337,9 @@ bool AlbumStore::setAlbumPassword(const QString &name, const QString &password)
         // row opens nothing added from now on). The password's derivations
         // are made meanwhile, on other threads.
         added = Key::random();
-        auto protection =
-            std::async(std::launch::async, AlbumCipher::protect, std::cref(added), std::cref(folded), album.id);
+        auto protection = AlbumCipher::protectMeanwhile(added, folded, album.id);
         recodeAlbumPictures(album.id, keyed ? current : nullptr, &added, &done, total + 1);
-        writeAlbumProtection(album.id, protection);
+        writeAlbumProtection(album.id, std::move(protection));
         if (!keyed && total > 0)
             markScrubPending();
     }
@@ -429,8 +416,9 @@ void AlbumStore::protectPlainPasswords()
     StoreSchema::createKeyTable(connection());
     for (const Plain &album : albums) {
         const Key key = Key::random();
+        auto protection = AlbumCipher::protectMeanwhile(key, album.folded, album.id);
         recodeAlbumPictures(album.id, nullptr, &key, &done, total + 1);
-        writeAlbumProtection(album.id, album.folded, key);
+        writeAlbumProtection(album.id, std::move(protection));
     }
     if (total > 0)
         markScrubPending();

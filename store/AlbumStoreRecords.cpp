@@ -82,7 +82,7 @@ int AlbumStore::insertAlbum(const QString &name, const QString &password, AlbumC
     if (!folded.isEmpty()) {
         StoreSchema::createKeyTable(connection());
         AlbumCipher::Key made = AlbumCipher::Key::random();
-        writeAlbumProtection(id, folded, made);
+        writeAlbumProtection(id, AlbumCipher::protectMeanwhile(made, folded, id));
         *key = std::move(made);
     }
     return id;
